@@ -1,0 +1,14 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace tempyra {
+
+// One process's share of the CPU; identified by id (no value equality).
+struct ProcessActivity {
+  std::int32_t id = 0;
+  std::string name;
+  double cpu = 0;  // percent of one core; may exceed 100 for multi-threaded processes
+};
+
+}  // namespace tempyra
