@@ -1,0 +1,99 @@
+#include "probe/probe.h"
+
+#include <chrono>
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <optional>
+#include <random>
+
+#include "core/model_json.h"
+#include "history/history_store.h"
+#include "providers/demo_provider.h"
+#include "providers/live_provider.h"
+
+namespace tempyra {
+namespace {
+
+double now() {
+  using namespace std::chrono;
+  return duration<double>(system_clock::now().time_since_epoch()).count();
+}
+
+// A fresh random identifier in the canonical upper-case UUID form, one per run.
+std::string newSegment() {
+  std::random_device device;
+  std::mt19937_64 random(((std::uint64_t)device() << 32) ^ device());
+  unsigned char bytes[16];
+  for (auto& b : bytes) b = static_cast<unsigned char>(random());
+  bytes[6] = (bytes[6] & 0x0F) | 0x40;  // version 4
+  bytes[8] = (bytes[8] & 0x3F) | 0x80;  // variant 1
+  char text[37];
+  std::snprintf(text, sizeof text,
+                "%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X", bytes[0],
+                bytes[1], bytes[2], bytes[3], bytes[4], bytes[5], bytes[6], bytes[7], bytes[8],
+                bytes[9], bytes[10], bytes[11], bytes[12], bytes[13], bytes[14], bytes[15]);
+  return text;
+}
+
+}  // namespace
+
+int runProbe(const ProbeOptions& options, std::ostream& out, std::ostream& err,
+             const std::function<void(double)>& sleepSeconds) {
+  std::unique_ptr<HistoryStore> store;
+  if (options.history) {
+    try {
+      store = std::make_unique<HistoryStore>(*options.history);
+    } catch (const std::exception& e) {
+      err << "tempyra-probe: " << e.what() << '\n';
+      return 1;
+    }
+  }
+
+  std::unique_ptr<SensorProvider> provider;
+  if (options.demo)
+    provider = std::make_unique<DemoProvider>();
+  else
+    provider = makeLiveProvider(options.root);
+
+  const std::string segment = newSegment();
+  int status = 0;
+  for (int i = 0; i < options.samples; ++i) {
+    if (i > 0) sleepSeconds(options.interval);
+    Reading reading = provider->sample(now(), segment, options.processes);
+    DeviceProfile profile = provider->profile();
+    if (i == 0) {
+      // The profile settles on the first sample (hardware capabilities), so print it after it.
+      auto json = encodeJson(profile);
+      out << (json ? *json : "{}") << '\n';
+    }
+    auto json = encodeJson(reading);
+    if (!json) {
+      err << "tempyra-probe: reading could not be encoded: " << json.error() << '\n';
+      status = 1;
+      continue;
+    }
+    out << *json << '\n';
+    if (store) {
+      try {
+        store->record(reading, profile);
+      } catch (const std::exception& e) {
+        err << "tempyra-probe: " << e.what() << '\n';
+        status = 1;
+      }
+    }
+  }
+  out.flush();
+
+  if (store && options.exportFile) {
+    try {
+      store->exportTo(*options.exportFile);
+    } catch (const std::exception& e) {
+      err << "tempyra-probe: " << e.what() << '\n';
+      return 1;
+    }
+  }
+  return status;
+}
+
+}  // namespace tempyra

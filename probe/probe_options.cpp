@@ -1,0 +1,63 @@
+#include "probe/probe_options.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace tempyra {
+namespace {
+
+bool parseInt(const std::string& text, int& out) {
+  const char* end = text.data() + text.size();
+  auto [ptr, ec] = std::from_chars(text.data(), end, out);
+  return ec == std::errc() && ptr == end;
+}
+
+bool parseSeconds(const std::string& text, double& out) {
+  const char* end = text.data() + text.size();
+  auto [ptr, ec] = std::from_chars(text.data(), end, out);
+  return ec == std::errc() && ptr == end && std::isfinite(out);
+}
+
+}  // namespace
+
+Expected<ProbeOptions> parseProbeOptions(const std::vector<std::string>& args) {
+  ProbeOptions options;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= args.size()) return false;
+      out = args[++i];
+      return !out.empty();
+    };
+    std::string text;
+    if (arg == "--no-processes") {
+      options.processes = false;
+    } else if (arg == "--demo") {
+      options.demo = true;
+    } else if (arg == "--root") {
+      if (!value(text)) return Error{"--root needs a directory"};
+      options.root = text;
+    } else if (arg == "--samples") {
+      if (!value(text) || !parseInt(text, options.samples) || options.samples < 1 ||
+          options.samples > 100000)
+        return Error{"--samples needs a whole number from 1 to 100000"};
+    } else if (arg == "--interval") {
+      if (!value(text) || !parseSeconds(text, options.interval) || options.interval < 0 ||
+          options.interval > 3600)
+        return Error{"--interval needs a number of seconds from 0 to 3600"};
+    } else if (arg == "--history") {
+      if (!value(text)) return Error{"--history needs a file"};
+      options.history = text;
+    } else if (arg == "--export") {
+      if (!value(text)) return Error{"--export needs a file"};
+      options.exportFile = text;
+    } else {
+      return Error{"unknown argument: " + arg};
+    }
+  }
+  if (options.exportFile && !options.history)
+    return Error{"--export writes the history of --history; give both"};
+  return options;
+}
+
+}  // namespace tempyra
