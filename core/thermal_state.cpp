@@ -1,0 +1,26 @@
+#include "core/thermal_state.h"
+
+namespace tempyra {
+
+std::optional<ThermalState> thermalStateFromRaw(std::int64_t raw) {
+  if (raw < 0 || raw > 4) return std::nullopt;
+  return static_cast<ThermalState>(raw);
+}
+
+const std::string& title(ThermalState s) {
+  static const std::array<std::string, 5> kTitles = {"Nominal", "Fair", "Serious", "Critical",
+                                                     "Unknown"};
+  return kTitles.at(static_cast<std::size_t>(rawValue(s)));
+}
+
+const std::string& explanation(ThermalState s) {
+  static const std::array<std::string, 5> kExplanations = {
+      "macOS reports normal thermal pressure.",
+      "Thermal pressure is elevated. macOS may adjust performance to manage heat.",
+      "macOS reports serious thermal pressure and may reduce performance.",
+      "macOS reports critical thermal pressure. Reduce demanding work and let your Mac cool.",
+      "The current thermal state is unavailable."};
+  return kExplanations.at(static_cast<std::size_t>(rawValue(s)));
+}
+
+}  // namespace tempyra

@@ -1,0 +1,70 @@
+#include "providers/demo_provider.h"
+
+namespace tempyra {
+
+namespace {
+
+DeviceProfile demoProfile() {
+  return DeviceProfile{"Demo Mac",
+                       "Apple Silicon",
+                       "macOS 14 or later",
+                       "1 example fan",
+                       {{"Thermal pressure", "Demo observation"},
+                        {"CPU load", "Demo interval average"},
+                        {"CPU/GPU temperature", "Generated example; hardware support varies"},
+                        {"Fan RPM", "Generated example"}}};
+}
+
+std::vector<Metric> demoSensors(double at) {
+  return {Metric("CPU temperature", 43.2, "°C", "Demo · hardware support varies", at, "Example"),
+          Metric("GPU temperature", 39.8, "°C", "Demo · hardware support varies", at, "Example"),
+          Metric("Fan 1", 1200.0, "RPM", "Demo example", at, "Example")};
+}
+
+std::vector<ProcessActivity> demoActivity() {
+  return {ProcessActivity{101, "Example Photo Editor", 12.5},
+          ProcessActivity{102, "Example Browser", 5.2}};
+}
+
+}  // namespace
+
+DemoProvider::DemoProvider() : profile_(demoProfile()) {}
+
+Reading DemoProvider::sample(double at, const std::string& segment, bool includeProcesses) {
+  Reading r;
+  r.timestamp = at;
+  r.state = ThermalState::nominal;
+  r.cpu = Metric("CPU load", 18.4, "%", "Demo interval average", at, "Measured");
+  r.sensors = demoSensors(at);
+  r.power = PowerContext{"AC power", 84.0, true};
+  if (includeProcesses) r.activity = demoActivity();
+  r.segment = segment;
+  return r;
+}
+
+DemoSeed demoHistorySeed(double now) {
+  DemoSeed seed;
+  seed.readings.reserve(120);
+  for (int k = 0; k < 120; ++k) {
+    const int i = k - 120;
+    const double at = now + 30.0 * i;
+    Reading r;
+    r.timestamp = at;
+    // The elevated stretch runs from i = -75 to -53 (now - 2250 s to now - 1590 s).
+    r.state = (i + 75 >= 0 && i + 75 < 23) ? ThermalState::fair : ThermalState::nominal;
+    r.cpu = Metric("CPU load", 12.0 + (7 * k) % 45, "%", "Demo interval average", at,
+                   "Measured");
+    r.sensors = demoSensors(at);
+    const bool onAC = k >= 70;
+    r.power = PowerContext{onAC ? "AC power" : "Battery", 70.0 + k / 8, onAC};
+    r.activity = demoActivity();
+    r.segment = "generated-demo";
+    seed.readings.push_back(std::move(r));
+  }
+  seed.events.push_back({now - 1500, "Power", "Example Mac connected to AC power"});
+  seed.events.push_back(
+      {now - 2100, "Thermal state", "Example elevated pressure during an export"});
+  return seed;
+}
+
+}  // namespace tempyra
