@@ -1,0 +1,20 @@
+#pragma once
+// Asks the user where to save a file. The interface layer supplies the dialog.
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace tempyra {
+
+// REQUIRES: called on the main thread; `done` runs on the main thread, exactly once, with the
+// chosen writable location or nothing when the user cancelled.
+class FileChooser {
+ public:
+  virtual ~FileChooser() = default;
+  // contentType: a MIME type, the only one offered ("application/json").
+  virtual void chooseSaveFile(const std::string& proposedName, const std::string& contentType,
+                              std::function<void(std::optional<std::filesystem::path>)> done) = 0;
+};
+
+}  // namespace tempyra
