@@ -36,4 +36,8 @@ Advice evaluate(const Reading& reading, double duration, double now, double fres
 // locale (LC_TIME), local time zone.
 std::string formatShortDateTime(double secondsSince1970);
 
+// A strftime time format (the locale's T_FMT, with T_FMT_AMPM for %r) without its seconds
+// field: "%H:%M:%S" gives "%H:%M", "%r" with "%I:%M:%S %p" gives "%I:%M %p".
+std::string timeFormatWithoutSeconds(std::string_view timeFormat, std::string_view ampmFormat);
+
 }  // namespace tempyra
