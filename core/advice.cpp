@@ -73,14 +73,14 @@ std::string timeFormatWithoutSeconds(std::string_view timeFormat, std::string_vi
       ++i;
       continue;
     }
-    std::size_t spec = i + 1;
-    if (fmt[spec] == 'E' || fmt[spec] == 'O') ++spec;
-    if (spec >= fmt.size() || fmt[spec] != 'S') {
-      i = spec + 1;
+    std::size_t conv = i + 1;
+    if (fmt[conv] == 'E' || fmt[conv] == 'O') ++conv;
+    if (conv >= fmt.size() || fmt[conv] != 'S') {
+      i = conv + 1;
       continue;
     }
     std::size_t from = i;  // the seconds field spans [from, to)
-    std::size_t to = spec + 1;
+    std::size_t to = conv + 1;
     std::size_t before = i;
     while (before > 0 && fmt[before - 1] != '%' && fmt[before - 1] != ' ' &&
            static_cast<unsigned char>(fmt[before - 1]) < 0x80 &&
