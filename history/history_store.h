@@ -2,10 +2,14 @@
 // The local history: one SQLite database with the recorded readings, an event log and the
 // latest device profile. Opened, recorded into and queried directly through the SQLite C API.
 #include <filesystem>
+#include <functional>
+#include <initializer_list>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/device_profile.h"
@@ -36,8 +40,10 @@ class HistoryStore {
   using Row = std::map<std::string, std::string>;
 
   // Opens or creates the database at `file` (creating missing directories). A newer, damaged
-  // or non-database file is left exactly as found and reported.
+  // or non-database file is left exactly as found, together with its -wal and -shm files, and
+  // reported.
   explicit HistoryStore(const std::filesystem::path& file);
+  // Closes the connection once, after any running operation has finished.
   ~HistoryStore();
   HistoryStore(const HistoryStore&) = delete;
   HistoryStore& operator=(const HistoryStore&) = delete;
@@ -45,9 +51,10 @@ class HistoryStore {
   // Stores the reading, replaces the device row and writes the automatic "Thermal" and "Power"
   // events, all in one transaction: everything or nothing.
   void record(const Reading& reading, const DeviceProfile& profile);
+  // REQUIRES a finite `at` (anything else is refused with a HistoryError, nothing written).
   void event(double at, const std::string& kind, const std::string& detail);
   // Deletes samples and events older than `days` (clamped to 1...365) and beyond the newest
-  // 200,000 samples / 20,000 events.
+  // 200,000 samples / 20,000 events. A non-finite `now` is refused and deletes nothing.
   void prune(long long days, double now);
   // Deletes all samples and events (the device row stays), then checkpoints and compacts.
   void clear();
@@ -56,15 +63,37 @@ class HistoryStore {
   // maps "id", "time", "kind", "detail" to SQLite's text renderings.
   std::vector<Row> events(double since, long long limit);
   // Stored readings in [since, until], at most one per time bucket and segment, oldest first;
-  // unreadable rows are skipped.
+  // unreadable rows are skipped. `points` below 1 counts as 1.
   std::vector<Reading> samples(double since, double until, long long points);
   // Seconds observed in each state in [since, until]; states without samples are absent.
   std::map<ThermalState, double> durations(double since, double until);
-  // Streams the whole history as one JSON document to `file` (replacing it).
+  // Streams the whole history as one JSON document to `file` (replacing it). Holds the lock
+  // throughout, so the document shows one moment of the history.
   void exportTo(const std::filesystem::path& file);
 
  private:
-  // (internal statement / execute / query operations: see history_store.cpp)
+  struct Finalizer {
+    void operator()(sqlite3_stmt* statement) const noexcept;
+  };
+  using Statement = std::unique_ptr<sqlite3_stmt, Finalizer>;
+  using Arguments = std::initializer_list<std::string_view>;
+  // One result row: column values as SQLite renders them as text, nullptr for NULL.
+  using RowVisitor = std::function<void(sqlite3_stmt* row)>;
+
+  // Prepares `sql` and binds each argument, in order, as transient UTF-8 text.
+  // REQUIRES: lock_ held. Throws HistoryError with SQLite's message when nothing is prepared.
+  Statement statement(std::string_view sql, Arguments arguments = {});
+  // Steps once; a row or done is success.
+  void execute(std::string_view sql, Arguments arguments = {});
+  // Every row as a map from column name to text; NULL columns are missing.
+  std::vector<Row> query(std::string_view sql, Arguments arguments = {});
+  // Steps to the end, handing each row to `visit` while the lock is held; the row's values
+  // are valid only during the call.
+  void forEachRow(std::string_view sql, Arguments arguments, const RowVisitor& visit);
+  // Deletes from `table` all but the newest `keep` rows by id.
+  void trim(std::string_view table, long long keep, std::string_view literal);
+  [[noreturn]] void fail() const;
+
   sqlite3* handle_ = nullptr;
   std::recursive_mutex lock_;
 };
