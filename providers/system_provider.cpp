@@ -1,0 +1,224 @@
+#include "providers/system_provider.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <utility>
+
+namespace tempyra {
+namespace {
+
+constexpr const char* kChecking = "Checking hardware capabilities on first sample";
+constexpr const char* kFansNotVerified = "Fan arrangement not verified";
+// More ids than this is not a process list but garbage.
+constexpr std::size_t kMaxProcessIds = 99999 + 64;
+
+// Text up to the first NUL, with every invalid UTF-8 sequence replaced by U+FFFD.
+std::string validUtf8(const std::string& raw) {
+  const std::string_view in(raw.data(), strnlen(raw.data(), raw.size()));
+  std::string out;
+  out.reserve(in.size());
+  std::size_t i = 0;
+  while (i < in.size()) {
+    const auto c = static_cast<unsigned char>(in[i]);
+    std::size_t len = 0;
+    std::uint32_t min = 0;
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+      ++i;
+      continue;
+    } else if ((c & 0xE0) == 0xC0) {
+      len = 2, min = 0x80;
+    } else if ((c & 0xF0) == 0xE0) {
+      len = 3, min = 0x800;
+    } else if ((c & 0xF8) == 0xF0) {
+      len = 4, min = 0x10000;
+    }
+    bool ok = len > 0 && i + len <= in.size();
+    std::uint32_t cp = len ? (c & (0x7F >> len)) : 0;
+    for (std::size_t k = 1; ok && k < len; ++k) {
+      const auto cc = static_cast<unsigned char>(in[i + k]);
+      if ((cc & 0xC0) != 0x80) ok = false;
+      cp = (cp << 6) | (cc & 0x3F);
+    }
+    if (ok && (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
+    if (ok) {
+      out.append(in.substr(i, len));
+      i += len;
+    } else {
+      out.append("\xEF\xBF\xBD");
+      ++i;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+SystemProvider::SystemProvider(std::unique_ptr<Platform> platform, HardwareFactory makeHardware)
+    : platform_(std::move(platform)), makeHardware_(std::move(makeHardware)) {
+  const PlatformWords& w = platform_->words();
+  profile_.model = platform_->modelText().value_or(kNotAvailable);
+  profile_.architecture = platform_->architectureText();
+  profile_.os = platform_->osText();
+  profile_.fans = kFansNotVerified;
+  profile_.capabilities = {
+      {"Thermal pressure", w.thermalCapability},
+      {"CPU load", w.cpuLoadCapability},
+      {"CPU/GPU temperature", kChecking},
+      {"Fan RPM", kChecking},
+      {"Battery temperature", kChecking},
+      {"Power consumption", "Not available · no validated wattage adapter"},
+      {"Power source / charge", w.powerCapability},
+      {"Intel CPU limits", w.cpuLimitsCapability},
+      {"Process activity", w.processCapability},
+  };
+}
+
+void SystemProvider::reset() {
+  previousTicks_.reset();
+  processTimes_.clear();
+}
+
+Reading SystemProvider::sample(double at, const std::string& segment, bool includeProcesses) {
+  const int level = platform_->thermalLevel();
+
+  if (!hardware_) {
+    if (makeHardware_) hardware_ = makeHardware_();
+  }
+  std::vector<Metric> sensors;
+  if (hardware_) {
+    sensors = hardware_->sample(at);
+    profile_.capabilities["CPU/GPU temperature"] = hardware_->status();
+    profile_.capabilities["Fan RPM"] = hardware_->status();
+  }
+
+  int fansWithValue = 0;
+  const Metric* firstFan = nullptr;
+  for (const auto& m : sensors) {
+    if (m.unit != "RPM") continue;
+    if (!firstFan) firstFan = &m;
+    if (m.value) ++fansWithValue;
+  }
+  if (fansWithValue > 0)
+    profile_.fans = std::to_string(fansWithValue) + " controller-reported fan(s)";
+  else if (firstFan)
+    profile_.fans = firstFan->source;
+  else
+    profile_.fans = kFansNotVerified;
+
+  if (!includeProcesses) processTimes_.clear();
+
+  if (const auto status = platform_->cpuPowerStatus()) {
+    static const std::pair<const char*, const char*> limits[] = {
+        {"CPU speed limit", kCpuSpeedLimitKey},
+        {"CPU scheduler limit", kCpuSchedulerLimitKey},
+    };
+    for (const auto& [name, key] : limits) {
+      std::optional<double> value;
+      if (const auto it = status->find(key); it != status->end()) {
+        if (it->second >= 0 && it->second <= 100) value = it->second;  // false for NaN
+      }
+      sensors.emplace_back(name, value, "%",
+                           platform_->words().cpuLimits + " · OS limit, not measured throttling", at,
+                           "Measured");
+    }
+  }
+
+  Reading reading;
+  reading.timestamp = at;
+  reading.cpu = cpu(at);
+  reading.power = power();
+  if (includeProcesses) reading.activity = processes(at);
+  reading.state = (level >= 0 && level <= 3) ? static_cast<ThermalState>(level) : ThermalState::unknown;
+  reading.sensors = std::move(sensors);
+  reading.segment = segment;
+  return reading;
+}
+
+Metric SystemProvider::cpu(double at) {
+  const std::string& source = platform_->words().cpuTicks;
+  const auto ticks = platform_->cpuTicks();
+  if (!ticks) return Metric("CPU load", std::nullopt, "%", source, at, kNotAvailable);
+  if (!previousTicks_) {
+    previousTicks_ = ticks;
+    return Metric("CPU load", std::nullopt, "%", source + " · establishing baseline", at,
+                  kNotAvailable);
+  }
+  std::uint64_t total = 0;
+  std::uint64_t idle = 0;
+  const std::size_t n = std::min(ticks->size(), previousTicks_->size());
+  for (std::size_t i = 0; i < n; ++i) {
+    // Unsigned 32-bit subtraction gives the true advance of a counter that wrapped. An
+    // "advance" of more than 2^31 ticks (months of CPU time between two samples) is a counter
+    // that went backwards, which counts as no advance rather than as a huge load.
+    std::uint32_t delta = (*ticks)[i] - (*previousTicks_)[i];
+    if (delta > 0x80000000u) delta = 0;
+    total += delta;
+    if (i == 2) idle = delta;
+  }
+  previousTicks_ = ticks;
+  std::optional<double> value;
+  if (total > 0) value = static_cast<double>(total - idle) * 100.0 / static_cast<double>(total);
+  return Metric("CPU load", value, "%", source + " · interval average", at, "Measured");
+}
+
+std::vector<ProcessActivity> SystemProvider::processes(double at) {
+  const auto ids = platform_->processIds();
+  if (!ids || ids->empty() || ids->size() > kMaxProcessIds) return {};
+
+  std::unordered_map<std::int32_t, ProcessEntry> current;
+  current.reserve(ids->size());
+  std::vector<ProcessActivity> busy;
+  for (const std::int32_t pid : *ids) {
+    if (pid <= 0) continue;
+    const auto times = platform_->processTimes(pid);
+    if (!times) continue;
+    current[pid] = ProcessEntry{times->cpuNs, at, times->startStamp};
+    const auto it = processTimes_.find(pid);
+    if (it == processTimes_.end()) continue;
+    const ProcessEntry& before = it->second;
+    if (before.startStamp != times->startStamp || times->cpuNs < before.cpuNs ||
+        !(at > before.sampledAt))
+      continue;
+    const double share = (static_cast<double>(times->cpuNs - before.cpuNs) / 1e9) /
+                         (at - before.sampledAt) * 100.0;
+    if (!(share > kProcessThreshold)) continue;
+    const auto name = platform_->processName(pid);
+    if (!name || name->empty() || (*name)[0] == '\0') continue;
+    busy.push_back(ProcessActivity{pid, validUtf8(*name), share});
+  }
+  processTimes_ = std::move(current);
+  std::stable_sort(busy.begin(), busy.end(),
+                   [](const ProcessActivity& a, const ProcessActivity& b) { return a.cpu > b.cpu; });
+  if (busy.size() > static_cast<std::size_t>(kMaxProcesses)) busy.resize(kMaxProcesses);
+  return busy;
+}
+
+PowerContext SystemProvider::power() {
+  PowerContext context{kNotAvailable, std::nullopt, std::nullopt};
+  const auto snapshot = platform_->powerSources();
+  if (!snapshot) return context;
+  if (!snapshot->providingType)
+    context.source = kNotAvailable;
+  else if (*snapshot->providingType == "AC Power")
+    context.source = "AC power";
+  else if (*snapshot->providingType == "Battery Power")
+    context.source = "Battery";
+  else
+    context.source = *snapshot->providingType;
+  if (!snapshot->sources) return context;
+  for (const auto& source : *snapshot->sources) {
+    if (source.type != "InternalBattery") continue;
+    if (source.currentCapacity && source.maxCapacity && *source.maxCapacity > 0) {
+      double percent = *source.currentCapacity * 100.0 / *source.maxCapacity;
+      if (std::isnan(percent)) percent = 0;
+      context.battery = std::clamp(percent, 0.0, 100.0);
+    }
+    context.charging = source.isCharging;
+    break;
+  }
+  return context;
+}
+
+}  // namespace tempyra
