@@ -1,0 +1,150 @@
+#include <atomic>
+#include <thread>
+
+#include <gmock/gmock.h>
+#include <nlohmann/json.hpp>
+
+#include "core/model_json.h"
+#include "history/history_store.h"
+#include "history_test_support.h"
+
+namespace tempyra::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::Pair;
+
+std::vector<double> times(const std::vector<Reading>& readings) {
+  std::vector<double> t;
+  for (const Reading& r : readings) t.push_back(r.timestamp);
+  return t;
+}
+
+TEST_F(HistoryTest, EventsAreNewestFirstFromSinceWithinTheLimit) {
+  HistoryStore store(path());
+  for (int i = 0; i < 6; ++i) store.event(100 + (i / 2) * 10, "Kind", "event " + std::to_string(i));
+  const auto rows = store.events(110, 3);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0], (HistoryStore::Row{{"id", "6"}, {"time", "120.0"}, {"kind", "Kind"},
+                                        {"detail", "event 5"}}));
+  EXPECT_EQ(rows[1].at("detail"), "event 4");
+  EXPECT_EQ(rows[2].at("detail"), "event 3");
+  EXPECT_EQ(store.events(110, -1).size(), 4u);
+  EXPECT_EQ(store.events(121, 500).size(), 0u);
+}
+
+TEST_F(HistoryTest, SamplesKeepTheLastOfEachBucketAndSegment) {
+  HistoryStore store(path());
+  // Buckets of 10 s over [1000, 1100]: three readings of one bucket in each of two segments.
+  for (double t : {1000.0, 1001.0, 1002.0}) store.record(makeReading(t, ThermalState::fair, "a"), {});
+  for (double t : {1003.0, 1004.0, 1005.0}) store.record(makeReading(t, ThermalState::fair, "b"), {});
+  store.record(makeReading(1100, ThermalState::fair, "b"), {});
+  store.record(makeReading(1101, ThermalState::fair, "b"), {});
+  RawDb db(path());
+  db.exec("UPDATE samples SET json='[]' WHERE time=1004");  // unreadable: skipped
+
+  EXPECT_THAT(times(store.samples(1000, 1100, 10)), ElementsAre(1002.0, 1005.0, 1100.0));
+  // Narrow ranges use 1 s buckets and return every reading; inverted ranges nothing.
+  EXPECT_THAT(times(store.samples(1000, 1004, 1500)), ElementsAre(1000, 1001, 1002, 1003));
+  EXPECT_TRUE(store.samples(1100, 1000, 10).empty());
+  const auto readings = store.samples(1101, 1101, 1);
+  ASSERT_EQ(readings.size(), 1u);
+  EXPECT_EQ(*encodeJson(readings[0]), *encodeJson(makeReading(1101, ThermalState::fair, "b")));
+}
+
+TEST_F(HistoryTest, DurationsCountGapsUpTo90SecondsWithinASegment) {
+  HistoryStore store(path());
+  RawDb db(path());
+  const auto add = [&](double t, ThermalState s, const std::string& segment) {
+    store.record(makeReading(t, s, segment), {});
+  };
+  for (int i = 0; i < 20; ++i) add(1000 + 30 * i, ThermalState::fair, "a");  // 19 x 30 s
+  add(1570 + 90, ThermalState::serious, "a");   // 90 s after: counted for fair
+  add(1660 + 91, ThermalState::serious, "a");   // 91 s: not counted for serious
+  add(1751 + 30, ThermalState::critical, "a");  // counted for serious
+  add(1781 + 5, ThermalState::nominal, "b");    // new segment: critical gets nothing
+  db.exec("UPDATE samples SET json='{' WHERE time=1786");  // unreadable rows still count
+
+  EXPECT_THAT(store.durations(0, 1e10),
+              ElementsAre(Pair(ThermalState::nominal, 0.0), Pair(ThermalState::fair, 660.0),
+                          Pair(ThermalState::serious, 30.0), Pair(ThermalState::critical, 0.0)));
+  // Both ends inclusive; the last sample of a range counts nothing.
+  EXPECT_THAT(store.durations(1000, 1030), ElementsAre(Pair(ThermalState::fair, 30.0)));
+  EXPECT_TRUE(store.durations(2000, 1000).empty());
+}
+
+TEST_F(HistoryTest, ExportOfAnEmptyStoreIsTheBareDocument) {
+  HistoryStore store(path());
+  std::ofstream(path("out.json")) << std::string(500, 'x');  // replaced whole
+  store.exportTo(path("out.json"));
+  EXPECT_EQ(slurp(path("out.json")),
+            R"({"schema":1,"units":"Per metric; timestamps are seconds since 1970 UTC",)"
+            R"("device":null,"samples":[],"events":[]})");
+}
+
+TEST_F(HistoryTest, ExportCopiesStoredTextsInTimeThenIdOrder) {
+  HistoryStore store(path());
+  RawDb db(path());
+  store.record(makeReading(20, ThermalState::fair, "s"), {"M/1", "A", "O", "F", {{"k", "v"}}});
+  // Stored texts are copied byte for byte, whatever their key order or number form.
+  db.exec(R"(INSERT INTO samples(time,state,segment,json) VALUES(10,0,'s','{"b" : 1.50}'),)"
+          R"((20,0,'s','{"c":2}'))");
+  db.exec("DELETE FROM events");
+  store.event(5, "Note", "a/b · \"q\"\n");
+  store.event(5, "Note", "second");
+  store.exportTo(path("out.json"));
+  const std::string expected =
+      R"({"schema":1,"units":"Per metric; timestamps are seconds since 1970 UTC",)"
+      R"("device":)" + *db.scalar("SELECT json FROM device") +
+      R"(,"samples":[{"b" : 1.50},)" + *db.scalar("SELECT json FROM samples WHERE id=1") +
+      R"(,{"c":2}],"events":[{"detail":"a\/b · \"q\"\n","id":"1","kind":"Note","time":"5.0"},)"
+      R"({"detail":"second","id":"2","kind":"Note","time":"5.0"}]})";
+  EXPECT_EQ(slurp(path("out.json")), expected);
+}
+
+TEST_F(HistoryTest, ExportFailuresReportAndCreateNothing) {
+  HistoryStore store(path());
+  try {
+    store.exportTo(path("missing") / "out.json");
+    FAIL() << "exported";
+  } catch (const HistoryError& e) {
+    EXPECT_STREQ(e.what(), "Could not create export.");
+  }
+  EXPECT_FALSE(std::filesystem::exists(path("missing")));
+  if (std::filesystem::exists("/dev/full")) {
+    EXPECT_THROW(store.exportTo("/dev/full"), std::filesystem::filesystem_error);
+  }
+}
+
+// One thread records while another exports and queries: every document is one moment of the
+// history (each reading brings exactly one event after the first two) and parses.
+TEST_F(HistoryTest, ExportIsConsistentWhileAnotherThreadRecords) {
+  HistoryStore store(path());
+  std::atomic<bool> done = false;
+  std::thread writer([&] {
+    for (int i = 0; i < 150; ++i) {
+      store.record(makeReading(1000 + i, i % 2 ? ThermalState::fair : ThermalState::serious, "s"),
+                   {"M", "A", "O", "F", {}});
+    }
+    done = true;
+  });
+  int exports = 0;
+  while (!done || exports < 2) {
+    store.exportTo(path("out.json"));
+    ++exports;
+    const auto document = nlohmann::json::parse(*slurp(path("out.json")));
+    const std::size_t samples = document.at("samples").size();
+    EXPECT_EQ(document.at("events").size(), samples == 0 ? 0 : samples + 1);
+    for (const auto& sample : document.at("samples")) {
+      EXPECT_TRUE(decodeReading(sample.dump()).hasValue());
+    }
+    store.samples(0, 2000, 100);
+    store.durations(0, 2000);
+    store.events(0, 500);
+  }
+  writer.join();
+  EXPECT_EQ(store.samples(1000, 1149, 1500).size(), 150u);
+}
+
+}  // namespace
+}  // namespace tempyra::testing

@@ -1,0 +1,251 @@
+#include "history/history_store.h"
+
+#include <unistd.h>
+
+#include <cmath>
+#include <limits>
+
+#include <gmock/gmock.h>
+
+#include "core/model_json.h"
+#include "history_test_support.h"
+
+namespace tempyra::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::Pair;
+
+constexpr const char* kNewer = "This history was created by a newer app. It was preserved.";
+constexpr const char* kDamaged = "History integrity check failed. Existing history was preserved.";
+
+std::string openError(const std::filesystem::path& file) {
+  try {
+    HistoryStore store(file);
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+  return "opened";
+}
+
+TEST_F(HistoryTest, CreatesSchemaInMissingDirectoriesAndReopensUnchanged) {
+  const auto file = dir_ / "a" / "b" / "history.sqlite";
+  { HistoryStore store(file); }
+  { HistoryStore again(file); }
+  RawDb db(file);
+  EXPECT_EQ(db.scalar("PRAGMA user_version"), "1");
+  EXPECT_EQ(db.scalar("PRAGMA journal_mode"), "wal");
+  EXPECT_EQ(db.scalar("PRAGMA page_size"), "16384");
+  EXPECT_EQ(db.scalar("SELECT group_concat(name,' ') FROM (SELECT name FROM sqlite_master "
+                      "ORDER BY name)"),
+            "device event_time events sample_time samples");
+}
+
+TEST_F(HistoryTest, AdoptsAPlainDatabaseAndKeepsItsPageSize) {
+  {
+    RawDb db(path());
+    db.exec("CREATE TABLE notes(x); PRAGMA user_version=-3");
+  }
+  HistoryStore store(path());
+  RawDb db(path());
+  EXPECT_EQ(db.scalar("PRAGMA user_version"), "1");
+  EXPECT_EQ(db.scalar("PRAGMA page_size"), "4096");
+  EXPECT_EQ(db.count("samples"), 0);
+}
+
+TEST_F(HistoryTest, DirectoryThatCannotBeCreatedIsTheFileSystemsError) {
+  std::ofstream(path("plain")) << "x";
+  EXPECT_THROW(HistoryStore(path("plain") / "history.sqlite"),
+               std::filesystem::filesystem_error);
+}
+
+// A history that cannot be adopted is left exactly as found, companions included.
+TEST_F(HistoryTest, FailedOpenLeavesDatabaseAndCompanionsUntouched) {
+  const auto newer = [](RawDb& db) { db.exec("PRAGMA user_version=2"); };
+  const auto damage = [](const std::filesystem::path& file) {
+    std::fstream f(file, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(2 * 16384);  // the header of a b-tree page
+    f << std::string(100, '\x5a');
+  };
+  struct Case {
+    std::string name;
+    bool leaveLog;  // copy the files while a writer still holds the log open, as after a crash
+    std::function<void(RawDb&)> change;
+    std::function<void(const std::filesystem::path&)> corrupt;
+    std::string error;
+  };
+  const std::vector<Case> cases = {
+      {"newer, log left behind", true, newer, nullptr, kNewer},
+      {"newer, closed cleanly", false, newer, nullptr, kNewer},
+      {"damaged pages", false, nullptr, damage, kDamaged},
+      {"not a database, stray log", false, nullptr,
+       [](const std::filesystem::path& f) {
+         std::ofstream(f, std::ios::trunc) << "plain text";
+         std::ofstream(f.native() + "-wal") << std::string(5000, 'w');
+       },
+       "file is not a database"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto source = path(c.name + "-source.sqlite"), file = path(c.name + ".sqlite");
+    {
+      { HistoryStore store(source); }
+      RawDb writer(source);
+      writer.exec("PRAGMA wal_autocheckpoint=0");
+      for (int i = 0; i < 40; ++i) {
+        writer.exec("INSERT INTO samples(time,state,segment,json) VALUES(" + std::to_string(i) +
+                    ",0,'s','" + std::string(1500, 'j') + "')");
+      }
+      if (c.change) c.change(writer);
+      if (c.leaveLog) {
+        for (const char* suffix : {"", "-wal", "-shm"}) {
+          std::filesystem::copy_file(source.native() + suffix, file.native() + suffix);
+        }
+      }
+    }
+    if (!c.leaveLog) std::filesystem::copy_file(source, file);
+    if (c.corrupt) c.corrupt(file);
+    std::map<std::string, std::optional<std::size_t>> before;
+    for (const char* suffix : {"", "-wal", "-shm"}) before[suffix] = checksum(file.native() + suffix);
+    EXPECT_EQ(c.leaveLog, before["-shm"].has_value());
+
+    EXPECT_EQ(openError(file), c.error);
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+      EXPECT_EQ(checksum(file.native() + suffix), before[suffix]) << "file" << suffix << " changed";
+    }
+  }
+}
+
+std::vector<std::pair<std::string, std::string>> eventsSince(RawDb& db, long long afterId) {
+  std::vector<std::pair<std::string, std::string>> events;
+  sqlite3_stmt* s = nullptr;
+  sqlite3_prepare_v2(db.get(), "SELECT kind,detail FROM events WHERE id>? ORDER BY id", -1, &s,
+                     nullptr);
+  sqlite3_bind_int64(s, 1, afterId);
+  while (sqlite3_step(s) == SQLITE_ROW) {
+    events.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)),
+                        reinterpret_cast<const char*>(sqlite3_column_text(s, 1)));
+  }
+  sqlite3_finalize(s);
+  return events;
+}
+
+TEST_F(HistoryTest, RecordWritesThermalAndPowerEventsOnChange) {
+  using Events = std::vector<std::pair<std::string, std::string>>;
+  const PowerContext ac{"AC power", 80, true};
+  struct Step {
+    std::string name;
+    Reading reading;
+    Events events;
+  };
+  const std::vector<Step> steps = {
+      {"first reading", makeReading(100, ThermalState::fair, "s1", ac),
+       {{"Thermal", "Fair · monitoring segment started"},
+        {"Power", "AC power · battery 80% · charging yes"}}},
+      {"same content later", makeReading(130, ThermalState::fair, "s1", ac), {}},
+      {"charging unknown to no", makeReading(160, ThermalState::fair, "s1", {"AC power", 80, false}),
+       {{"Power", "AC power · battery 80% · charging no"}}},
+      {"state change", makeReading(190, ThermalState::serious, "s1", {"AC power", 80, false}),
+       {{"Thermal", "Serious · state transition"}}},
+      {"new segment and state", makeReading(220, ThermalState::nominal, "s2", {"AC power", 80, false}),
+       {{"Thermal", "Nominal · monitoring segment started"}}},
+      {"battery rounding, no charging status",
+       makeReading(250, ThermalState::nominal, "s2", {"Battery", 99.6, std::nullopt}),
+       {{"Power", "Battery · battery 100% · charging unknown"}}},
+      {"no battery", makeReading(280, ThermalState::nominal, "s2", {"AC power", std::nullopt, true}),
+       {{"Power", "AC power · battery not available · charging yes"}}},
+  };
+  HistoryStore store(path());
+  RawDb db(path());
+  long long lastId = 0;
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.name);
+    store.record(step.reading, DeviceProfile{"Model", "x86_64", "Linux", "2 fans", {}});
+    EXPECT_EQ(eventsSince(db, lastId), step.events);
+    lastId = std::stoll(db.scalar("SELECT MAX(id) FROM events").value_or("0"));
+  }
+  EXPECT_EQ(db.scalar("SELECT time||' '||state||' '||segment FROM samples ORDER BY id DESC"),
+            "280.0 0 s2");
+  EXPECT_EQ(db.scalar("SELECT json FROM samples ORDER BY id DESC"),
+            *encodeJson(steps.back().reading));
+
+  // An unreadable last sample counts as no previous reading: both events again.
+  db.exec("UPDATE samples SET json='{' WHERE id=(SELECT MAX(id) FROM samples)");
+  store.record(steps.back().reading, {});
+  EXPECT_EQ(eventsSince(db, lastId).size(), 2u);
+}
+
+TEST_F(HistoryTest, FailedRecordWritesNothing) {
+  HistoryStore store(path());
+  RawDb db(path());
+  db.exec("CREATE TRIGGER fail BEFORE INSERT ON events BEGIN SELECT RAISE(ABORT,'injected'); END");
+  try {
+    store.record(makeReading(1, ThermalState::fair, "s"), {});
+    FAIL() << "record succeeded";
+  } catch (const HistoryError& e) {
+    EXPECT_STREQ(e.what(), "injected");
+  }
+  db.exec("DROP TRIGGER fail");
+
+  Reading unencodable = makeReading(2, ThermalState::fair, "s");
+  unencodable.sensors[0].value = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_THROW(store.record(unencodable, {}), HistoryError);
+  for (const char* table : {"samples", "device", "events"}) EXPECT_EQ(db.count(table), 0) << table;
+
+  // The store is still usable: the failed transaction was closed.
+  store.record(makeReading(3, ThermalState::fair, "s"), {});
+  EXPECT_EQ(db.count("samples"), 1);
+}
+
+TEST_F(HistoryTest, PruneClampsThePeriodAndKeepsTheNewestRows) {
+  HistoryStore store(path());
+  RawDb db(path());
+  const double now = 400 * 86400.0;
+  const auto fill = [&] {
+    db.exec("DELETE FROM samples; DELETE FROM events");
+    for (double age : {0.5, 1.5, 364.0, 366.0}) {
+      store.event(now - age * 86400, "Test", std::to_string(age));
+    }
+  };
+  fill();
+  store.prune(0, now);
+  EXPECT_EQ(db.scalar("SELECT group_concat(detail,' ') FROM events"), "0.500000");
+  fill();
+  store.prune(1000, now);
+  EXPECT_EQ(db.count("events"), 3);
+  EXPECT_THROW(store.prune(30, std::numeric_limits<double>::infinity()), HistoryError);
+  EXPECT_THROW(store.event(NAN, "Test", "x"), HistoryError);
+  EXPECT_EQ(db.count("events"), 3);
+
+  // Bounds: five samples and five events over, all within the period.
+  db.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<200005) "
+          "INSERT INTO samples(time,state,segment,json) SELECT " + std::to_string(now) +
+          ",0,'s','{}' FROM n");
+  db.exec("DELETE FROM events; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n "
+          "WHERE i<20005) INSERT INTO events(time,kind,detail) SELECT " + std::to_string(now) +
+          ",'k','d' FROM n");
+  store.prune(30, now);
+  EXPECT_EQ(db.scalar("SELECT MIN(id)||' '||COUNT(*) FROM samples"), "6 200000");
+  EXPECT_EQ(db.scalar("SELECT MIN(id)||' '||COUNT(*) FROM events"), "6 20000");
+  // A gap in the ids: 200,000 rows spread over more ids than that lose nothing.
+  db.exec("DELETE FROM samples WHERE id=100; INSERT INTO samples(time,state,segment,json) "
+          "VALUES(" + std::to_string(now) + ",0,'s','{}')");
+  store.prune(30, now);
+  EXPECT_EQ(db.scalar("SELECT MIN(id)||' '||COUNT(*) FROM samples"), "6 200000");
+}
+
+TEST_F(HistoryTest, ClearKeepsTheDeviceAndRestartsNumbering) {
+  HistoryStore store(path());
+  store.record(makeReading(1, ThermalState::fair, "s"), {"M", "A", "O", "F", {}});
+  store.record(makeReading(2, ThermalState::fair, "s"), {"M", "A", "O", "F", {}});
+  store.clear();
+  RawDb db(path());
+  EXPECT_EQ(db.count("samples") + db.count("events"), 0);
+  EXPECT_EQ(db.count("device"), 1);
+  store.record(makeReading(3, ThermalState::fair, "s"), {});
+  EXPECT_EQ(db.scalar("SELECT group_concat(id||kind,' ') FROM events"), "1Thermal 2Power");
+  EXPECT_EQ(db.scalar("SELECT id FROM samples"), "1");
+}
+
+}  // namespace
+}  // namespace tempyra::testing

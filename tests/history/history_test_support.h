@@ -1,0 +1,100 @@
+#pragma once
+// Shared helpers of the history tests: a scratch directory, readings, and a second, bare
+// SQLite connection to set up and inspect database files behind the store's back.
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "core/reading.h"
+
+namespace tempyra::testing {
+
+inline Reading makeReading(double at, ThermalState state, std::string segment,
+                           PowerContext power = {"AC power", 80, true}) {
+  Reading r;
+  r.timestamp = at;
+  r.state = state;
+  r.cpu = Metric("CPU load", 12.5, "%", "host ticks / interval", at, "Measured");
+  r.sensors = {Metric("CPU temperature", 61, "°C", "hwmon/coretemp", at, "Measured")};
+  r.power = std::move(power);
+  r.activity = {{42, "compiler", 97.5}};
+  r.segment = std::move(segment);
+  return r;
+}
+
+// A bare connection (rollback-journal mode unless the file says otherwise).
+class RawDb {
+ public:
+  explicit RawDb(const std::filesystem::path& file) {
+    EXPECT_EQ(sqlite3_open(file.c_str(), &db_), SQLITE_OK);
+  }
+  ~RawDb() { sqlite3_close(db_); }
+  RawDb(const RawDb&) = delete;
+  RawDb& operator=(const RawDb&) = delete;
+
+  void exec(const std::string& sql) {
+    char* error = nullptr;
+    EXPECT_EQ(sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK)
+        << sql << ": " << (error ? error : "");
+    sqlite3_free(error);
+  }
+  // First column of the first row as text; nothing for no row or NULL.
+  std::optional<std::string> scalar(const std::string& sql) {
+    sqlite3_stmt* s = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(db_, sql.c_str(), -1, &s, nullptr), SQLITE_OK) << sql;
+    std::optional<std::string> value;
+    if (sqlite3_step(s) == SQLITE_ROW && sqlite3_column_type(s, 0) != SQLITE_NULL) {
+      value = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
+    }
+    sqlite3_finalize(s);
+    return value;
+  }
+  long long count(const std::string& table) {
+    return std::stoll(scalar("SELECT COUNT(*) FROM " + table).value_or("-1"));
+  }
+  sqlite3* get() { return db_; }
+
+ private:
+  sqlite3* db_ = nullptr;
+};
+
+inline std::optional<std::string> slurp(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// A checksum of the file's bytes; nothing when it does not exist.
+inline std::optional<std::size_t> checksum(const std::filesystem::path& file) {
+  const auto bytes = slurp(file);
+  if (!bytes) return std::nullopt;
+  return std::hash<std::string>{}(*bytes);
+}
+
+class HistoryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir_ = std::filesystem::temp_directory_path() /
+           ("tempyra-history-" + std::to_string(::getpid()) + "-" + info->test_suite_name() +
+            "-" + info->name());
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+  std::filesystem::path path(const std::string& name = "history.sqlite") const {
+    return dir_ / name;
+  }
+
+  std::filesystem::path dir_;
+};
+
+}  // namespace tempyra::testing
