@@ -8,18 +8,10 @@ namespace tempyra {
 namespace {
 
 constexpr double kT0 = 1765000800;  // 2025-12-06 06:00:00 UTC
-constexpr double kFresh = 90;
-
 using S = ThermalState;
+using Times = std::vector<double>;
 
-Reading reading(double at, S state) {
-  Reading r;
-  r.timestamp = at;
-  r.state = state;
-  return r;
-}
-
-AlertSettings enabled(double sustained = 60, double cooldown = 900) {
+AlertSettings on(double sustained = 60, double cooldown = 900) {
   AlertSettings s;
   s.enabled = true;
   s.sustained = sustained;
@@ -27,114 +19,89 @@ AlertSettings enabled(double sustained = 60, double cooldown = 900) {
   return s;
 }
 
-// Feeds one reading of `state` every `step` seconds over [from, to] (offsets from kT0) and
-// returns the offsets at which the engine fired.
-std::vector<double> run(AlertEngine& e, const AlertSettings& s, S state, double from, double to,
-                        double step = 5) {
-  const FixedOffsetCalendar utc;
-  std::vector<double> fired;
-  for (double t = from; t <= to; t += step) {
-    if (e.evaluate(reading(kT0 + t, state), s, kT0 + t, utc, kFresh)) fired.push_back(t);
+bool feed(AlertEngine& e, const AlertSettings& s, S state, double t, double age = 0) {
+  Reading r;
+  r.timestamp = kT0 + t - age;
+  r.state = state;
+  return e.evaluate(r, s, kT0 + t, FixedOffsetCalendar(), 90);
+}
+
+// One reading every 5 s over [from, to] (seconds after kT0); the times at which it fired.
+Times run(AlertEngine& e, const AlertSettings& s, S state, double from, double to) {
+  Times fired;
+  for (double t = from; t <= to; t += 5) {
+    if (feed(e, s, state, t)) fired.push_back(t);
   }
   return fired;
 }
 
-TEST(AlertEngine, SustainedAndCooldown) {
-  struct Case {
-    double sustained, cooldown;
-    double to;
-    std::vector<double> fired;
-  };
-  const Case cases[] = {
-      {60, 900, 1000, {60, 960}},  // equality fires; next alert once the cool-down has passed
-      {5, 900, 30, {10}},          // sustained below 10 s counts as 10
+TEST(AlertEngine, SustainedTimeAndCooldownWithTheirFloors) {
+  const std::tuple<double, double, double, Times> cases[] = {
+      {60, 900, 1000, {60, 960}},  // equality fires; again once the cool-down has passed
+      {5, 900, 30, {10}},
       {std::nan(""), 900, 30, {10}},
-      {10, 0, 200, {10, 70, 130, 190}},  // cool-down below 60 s counts as 60
+      {10, 0, 140, {10, 70, 130}},
       {10, std::nan(""), 80, {10, 70}},
   };
-  for (const auto& c : cases) {
+  for (const auto& [sustained, cooldown, to, fired] : cases) {
     AlertEngine e;
-    EXPECT_EQ(run(e, enabled(c.sustained, c.cooldown), S::serious, 0, c.to), c.fired)
-        << c.sustained << "/" << c.cooldown;
+    EXPECT_EQ(run(e, on(sustained, cooldown), S::serious, 0, to), fired)
+        << sustained << "/" << cooldown;
   }
 }
 
-TEST(AlertEngine, EscalationRestartsTheRun) {
-  AlertEngine e;
-  EXPECT_TRUE(run(e, enabled(), S::serious, 0, 50).empty());
-  EXPECT_EQ(run(e, enabled(), S::critical, 55, 200), std::vector<double>{115});
-  EXPECT_EQ(e.hotSince(), kT0 + 55);
-  EXPECT_EQ(e.lastState(), S::critical);
-}
+TEST(AlertEngine, RunRestarts) {
+  AlertEngine escalation;  // serious then critical: the critical run must itself last
+  EXPECT_EQ(run(escalation, on(), S::serious, 0, 50), Times{});
+  EXPECT_EQ(run(escalation, on(), S::critical, 55, 200), Times{115});
 
-TEST(AlertEngine, NonHotOrStaleReadingRestartsTheRun) {
-  const FixedOffsetCalendar utc;
   for (S cool : {S::nominal, S::fair, S::unknown}) {
     AlertEngine e;
-    run(e, enabled(), S::serious, 0, 50);
-    EXPECT_FALSE(e.evaluate(reading(kT0 + 55, cool), enabled(), kT0 + 55, utc, kFresh));
-    EXPECT_FALSE(e.hotSince());
-    EXPECT_EQ(run(e, enabled(), S::serious, 60, 200), std::vector<double>{120}) << title(cool);
+    run(e, on(), S::serious, 0, 50);
+    EXPECT_FALSE(feed(e, on(), cool, 55));
+    EXPECT_EQ(run(e, on(), S::serious, 60, 200), Times{120}) << title(cool);
   }
-  struct Case {
-    double readingAge;
-    bool counts;
-  };
-  for (const Case c : {Case{90, true}, Case{91, false}, Case{-1, false}}) {
+  // A reading 90 s old still counts, 91 s old or from the future does not.
+  for (const auto& [age, counts] : {std::pair{90.0, true}, {91.0, false}, {-1.0, false}}) {
     AlertEngine e;
-    run(e, enabled(), S::serious, 0, 50);
-    const double now = kT0 + 55;
-    e.evaluate(reading(now - c.readingAge, S::serious), enabled(), now, utc, kFresh);
-    EXPECT_EQ(e.hotSince().has_value(), c.counts) << c.readingAge;
+    run(e, on(), S::serious, 0, 50);
+    feed(e, on(), S::serious, 55, age);
+    EXPECT_EQ(e.hotSince().has_value(), counts) << age;
   }
+  AlertEngine back;  // the clock went back
+  run(back, on(), S::serious, 100, 150);
+  EXPECT_EQ(run(back, on(), S::serious, 0, 60), Times{60});
 }
 
 TEST(AlertEngine, SuppressionKeepsTrackingAndFiresWhenItEnds) {
-  const FixedOffsetCalendar utc;
-  struct Case {
-    const char* what;
-    AlertSettings suppressed;
-  };
-  AlertSettings off = enabled();
+  AlertSettings off = on(), snoozed = on(), quiet = on();
   off.enabled = false;
-  AlertSettings snoozed = enabled();
   snoozed.snoozeUntil = kT0 + 200;
-  AlertSettings quiet = enabled();
   quiet.quietEnabled = true;
   quiet.quietStart = 5;  // kT0 is 06:00 UTC
   quiet.quietEnd = 7;
-  for (const auto& c : {Case{"disabled", off}, Case{"snoozed", snoozed}, Case{"quiet", quiet}}) {
+  for (const AlertSettings& s : {off, snoozed, quiet}) {
     AlertEngine e;
-    EXPECT_TRUE(run(e, c.suppressed, S::serious, 0, 195).empty()) << c.what;
-    EXPECT_EQ(e.hotSince(), kT0) << c.what;
-    EXPECT_FALSE(e.lastAlert()) << c.what;
-    EXPECT_EQ(run(e, enabled(), S::serious, 200, 205), std::vector<double>{200}) << c.what;
+    EXPECT_EQ(run(e, s, S::serious, 0, 195), Times{});
+    EXPECT_FALSE(e.lastAlert());
+    EXPECT_EQ(run(e, on(), S::serious, 200, 205), Times{200});
   }
   // Snooze ending exactly now does not suppress; one second later does.
-  for (double snoozeEnd : {100.0, 101.0}) {
+  for (double end : {100.0, 101.0}) {
     AlertEngine e;
-    AlertSettings s = enabled();
-    s.snoozeUntil = kT0 + snoozeEnd;
+    AlertSettings s = on();
+    s.snoozeUntil = kT0 + end;
     run(e, s, S::serious, 0, 95);
-    EXPECT_EQ(e.evaluate(reading(kT0 + 100, S::serious), s, kT0 + 100, utc, kFresh),
-              snoozeEnd == 100.0);
+    EXPECT_EQ(feed(e, s, S::serious, 100), end == 100.0);
   }
 }
 
 TEST(AlertEngine, CooldownSurvivesResetAndRestart) {
-  AlertEngine e(kT0 - 100);  // alerted 100 s before the run
-  EXPECT_EQ(run(e, enabled(), S::serious, 0, 900), std::vector<double>{800});
+  AlertEngine e(kT0 - 100);
+  EXPECT_EQ(run(e, on(), S::serious, 0, 900), Times{800});
   e.resetContinuity();
   EXPECT_EQ(e.lastAlert(), kT0 + 800);
-  EXPECT_FALSE(e.hotSince());
-  EXPECT_FALSE(e.lastState());
-  EXPECT_EQ(run(e, enabled(), S::serious, 905, 1800), std::vector<double>{1700});
-}
-
-TEST(AlertEngine, ClockGoingBackRestartsTheRun) {
-  AlertEngine e;
-  run(e, enabled(), S::serious, 100, 150);
-  EXPECT_EQ(run(e, enabled(), S::serious, 0, 60), std::vector<double>{60});
+  EXPECT_EQ(run(e, on(), S::serious, 905, 1800), Times{1700});
 }
 
 }  // namespace
