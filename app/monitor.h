@@ -10,7 +10,6 @@
 #include <QObject>
 #include <QTimer>
 
-#include <atomic>
 #include <map>
 #include <memory>
 #include <optional>
@@ -172,24 +171,30 @@ class Monitor : public QObject {
 
  private:
   struct Engine;  // provider and store: touched only on the sampling queue
+  struct Life;    // lets callbacks from other threads reach the monitor only while it lives
+  struct SampleResult;
 
   void schedule();
   void newSegment(const std::string& reason);
   void notify(const Reading& reading);
+  void complete(SampleResult result);
   void requestPermissionRefresh();
   void willSleep();
   void didWake();
   void clockChanged();
-  // Runs fn on the sampling queue; its result callback is delivered on the main thread.
+  // Runs work on the sampling queue; the function it returns (if any) then runs on the main
+  // thread, unless the monitor is gone by then.
   void dispatch(std::function<std::function<void()>()> work);
-  void onMain(std::function<void()> fn);
+  // Any thread: runs fn on the main thread later, unless the monitor is gone by then.
+  static void post(const std::shared_ptr<Life>& life, std::function<void()> fn);
   void setHistoryProblem(const std::string& text);
   double now() const { return services_.clock->now(); }
 
   MonitorServices services_;
   std::shared_ptr<Engine> engine_;
+  std::shared_ptr<Life> life_;
   SerialQueue queue_{"com.quorvel.temperature.sampling"};
-  std::atomic<int> undelivered_{0};
+  bool hasStore_ = false;
 
   std::optional<Reading> reading_;
   std::vector<Reading> history_;

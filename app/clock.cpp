@@ -1,0 +1,12 @@
+#include "app/clock.h"
+
+#include <chrono>
+
+namespace tempyra {
+
+double SystemClock::now() const {
+  using namespace std::chrono;
+  return duration<double>(system_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace tempyra

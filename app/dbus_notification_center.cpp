@@ -1,0 +1,88 @@
+#include "app/dbus_notification_center.h"
+
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusVariant>
+#include <QTimer>
+#include <QVariantMap>
+
+namespace tempyra {
+
+namespace {
+
+constexpr const char* kService = "org.freedesktop.Notifications";
+constexpr const char* kPath = "/org/freedesktop/Notifications";
+constexpr const char* kInterface = "org.freedesktop.Notifications";
+constexpr const char* kGranted = "authorized";
+
+std::string describe(const QDBusError& error) {
+  QString text = error.message().isEmpty() ? error.name() : error.message();
+  return text.simplified().toStdString();
+}
+
+}  // namespace
+
+DBusNotificationCenter::DBusNotificationCenter(QDBusConnection bus,
+                                               std::shared_ptr<UserDefaults> defaults,
+                                               QObject* parent)
+    : QObject(parent), bus_(std::move(bus)), defaults_(std::move(defaults)) {}
+
+void DBusNotificationCenter::authorizationStatus(std::function<void(AuthorizationStatus)> done) {
+  const bool granted = defaults_->string(kNotificationGrantKey) == std::string(kGranted);
+  // Always answered later, like a system service would, so callers never re-enter themselves.
+  QTimer::singleShot(0, this, [done = std::move(done), granted] {
+    done(granted ? AuthorizationStatus::authorized : AuthorizationStatus::notDetermined);
+  });
+}
+
+void DBusNotificationCenter::requestAuthorization(
+    std::function<void(bool, std::optional<std::string>)> done) {
+  if (!bus_.isConnected()) {
+    std::string reason = "No desktop session bus: " + describe(bus_.lastError());
+    QTimer::singleShot(0, this, [done = std::move(done), reason] { done(false, reason); });
+    return;
+  }
+  QDBusMessage call =
+      QDBusMessage::createMethodCall(kService, kPath, kInterface, "GetServerInformation");
+  auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call, timeout_), this);
+  connect(watcher, &QDBusPendingCallWatcher::finished, this,
+          [this, done = std::move(done)](QDBusPendingCallWatcher* w) {
+            w->deleteLater();
+            if (w->isError()) {
+              done(false, "No notification server answered: " + describe(w->error()));
+              return;
+            }
+            defaults_->setString(kNotificationGrantKey, kGranted);
+            done(true, std::nullopt);
+          });
+}
+
+void DBusNotificationCenter::post(const UserNotification& notification,
+                                  std::function<void(std::optional<std::string>)> done) {
+  if (!bus_.isConnected()) {
+    std::string reason = "No desktop session bus: " + describe(bus_.lastError());
+    QTimer::singleShot(0, this, [done = std::move(done), reason] { done(reason); });
+    return;
+  }
+  QVariantMap hints;
+  hints.insert("urgency", QVariant::fromValue(static_cast<uchar>(1)));
+  hints.insert("category", QString("device"));
+  hints.insert("desktop-entry", QString("com.quorvel.tempyra"));
+  QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, "Notify");
+  call << QString("Tempyra") << static_cast<uint>(0) << QString()
+       << QString::fromStdString(notification.title) << QString::fromStdString(notification.body)
+       << QStringList() << hints << static_cast<int>(-1);
+  auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call, timeout_), this);
+  connect(watcher, &QDBusPendingCallWatcher::finished, this,
+          [done = std::move(done)](QDBusPendingCallWatcher* w) {
+            w->deleteLater();
+            if (w->isError()) {
+              done(describe(w->error()));
+            } else {
+              done(std::nullopt);
+            }
+          });
+}
+
+}  // namespace tempyra

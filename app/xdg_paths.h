@@ -1,0 +1,25 @@
+#pragma once
+// The per-user directories of the XDG base directory rules.
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tempyra {
+
+// Reads one environment variable; nothing when unset. Injected so tests need no real environment.
+using Environment = std::function<std::optional<std::string>(const std::string& name)>;
+Environment processEnvironment();
+
+// A variable that is unset, empty or relative counts as unset. HOME falls back to the password
+// database. Each answers nothing when no absolute home can be found.
+std::optional<std::filesystem::path> xdgDataHome(const Environment& env);
+std::optional<std::filesystem::path> xdgConfigHome(const Environment& env);
+// XDG_CONFIG_DIRS, most important first; relative entries are skipped; default /etc/xdg.
+std::vector<std::filesystem::path> xdgConfigDirs(const Environment& env);
+
+// Where the history database lives, below the data home.
+inline constexpr const char* kHistoryRelativePath = "com.quorvel.tempyra/history.sqlite";
+
+}  // namespace tempyra
