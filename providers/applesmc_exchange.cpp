@@ -111,16 +111,18 @@ int ApplesmcExchange::call(const SMCMessage& in, SMCMessage& out, std::size_t& o
       out.result = kReadFailed;
       return 0;
     }
-    if (temp) {
-      // millidegrees -> signed 8.8 fixed point
-      const double fixed = std::clamp(std::round(static_cast<double>(*value) * 256.0 / 1000.0),
-                                      -32768.0, 32767.0);
-      putBigEndian(out, static_cast<std::uint16_t>(static_cast<std::int16_t>(fixed)), 2);
-    } else {
-      // RPM -> unsigned 14.2 fixed point
-      const std::int64_t fixed = std::clamp<std::int64_t>(*value, 0, 16383) * 4;
-      putBigEndian(out, static_cast<std::uint32_t>(fixed), 2);
+    // Re-encoded in the key's own format; a value the format cannot hold did not come from
+    // the controller, and clamping it would invent a reading.
+    const double fixed = temp ? std::round(static_cast<double>(*value) * 256.0 / 1000.0)  // sp78
+                              : static_cast<double>(*value) * 4.0;                          // fpe2
+    const bool fits = temp ? fixed >= -32768 && fixed <= 32767 : fixed >= 0 && fixed <= 65535;
+    if (!fits) {
+      out.result = kReadFailed;
+      return 0;
     }
+    const auto bits = temp ? static_cast<std::uint16_t>(static_cast<std::int16_t>(fixed))
+                           : static_cast<std::uint16_t>(fixed);
+    putBigEndian(out, bits, 2);
   }
   return 0;
 }

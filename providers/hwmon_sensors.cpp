@@ -89,7 +89,8 @@ HwmonSensors::HwmonSensors(const std::filesystem::path& root) {
       name = readAttribute(dir + "/name");
     }
     if (!name || name->empty()) continue;
-    std::string chip = printable(*name);
+    const std::string driver = printable(*name);
+    std::string chip = driver;
     if (++seen[chip] > 1) chip += " (" + entry + ")";
     chips.push_back(chip);
 
@@ -97,11 +98,11 @@ HwmonSensors::HwmonSensors(const std::filesystem::path& root) {
       if (const int n = channelNumber(file, "temp", "_input")) {
         const std::string prefix = dir + "/temp" + std::to_string(n);
         auto label = readAttribute(prefix + "_label");
-        temps_.push_back(Channel{chip, label && !label->empty() ? printable(*label) : "temp" + std::to_string(n),
+        temps_.push_back(Channel{driver, chip, label && !label->empty() ? printable(*label) : "temp" + std::to_string(n),
                                  file, dir + "/" + file, prefix + "_fault"});
       } else if (const int f = channelNumber(file, "fan", "_input")) {
         const std::string prefix = dir + "/fan" + std::to_string(f);
-        fans_.push_back(Channel{chip, {}, file, dir + "/" + file, prefix + "_fault"});
+        fans_.push_back(Channel{driver, chip, {}, file, dir + "/" + file, prefix + "_fault"});
       }
     }
   }
@@ -151,7 +152,7 @@ std::vector<Metric> HwmonSensors::sample(double at) {
     int count = 0;
     for (const auto& tier : group.tiers) {
       for (const auto& v : values) {
-        if (!tier(v.channel->chip, v.channel->label)) continue;
+        if (!tier(v.channel->driver, v.channel->label)) continue;
         sum += v.celsius;
         names += (count ? ", " : "") + v.channel->chip + " " + v.channel->label;
         ++count;

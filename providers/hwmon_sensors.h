@@ -23,7 +23,8 @@ class HwmonSensors final : public HardwareSensors {
 
  private:
   struct Channel {
-    std::string chip;   // driver name, made unique when two chips share it
+    std::string driver; // the driver's name, which says what the chip measures
+    std::string chip;   // the driver's name, made unique when two chips share it
     std::string label;  // temp*_label, or "tempN" when the driver gives none
     std::string file;   // "temp1_input", named in the source
     std::string input;  // full path
