@@ -1,0 +1,246 @@
+// The bus backends against services on a private bus: a small fake logind and power-profiles
+// daemon, and a real notification server (dunst under Xvfb).
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QObject>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+#include "app/dbus_notification_center.h"
+#include "app/linux_system_events.h"
+#include "tests/app/fakes.h"
+#include "tests/app/private_bus.h"
+
+namespace tempyra::testing {
+
+// The power-profiles daemon's one property the monitor reads.
+class FakePowerProfiles : public QObject {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "net.hadess.PowerProfiles")
+  Q_PROPERTY(QString ActiveProfile READ activeProfile)
+ public:
+  QString activeProfile() const { return profile; }
+  QString profile = "power-saver";
+};
+
+namespace {
+
+struct Counts {
+  int thermal = 0, sleep = 0, wake = 0, clock = 0;
+  SystemEventHandlers handlers() {
+    return {[this] { ++thermal; }, [this] { ++sleep; }, [this] { ++wake; }, [this] { ++clock; }};
+  }
+};
+
+LinuxSystemEvents::Options quietOptions() {
+  LinuxSystemEvents::Options o;
+  o.watchClock = false;
+  return o;
+}
+
+TEST(LinuxSystemEventsTest, SleepAndWakeFollowPrepareForSleep) {
+  PrivateBus bus;
+  if (!bus.ok()) GTEST_SKIP() << "No private bus: " << bus.error();
+  QDBusConnection service = bus.connect("logind");
+  ASSERT_TRUE(service.registerService("org.freedesktop.login1"));
+  LinuxSystemEvents events(bus.connect("client"), quietOptions());
+  Counts counts;
+  events.start(counts.handlers());
+  auto emitSleep = [&](bool start) {
+    QDBusMessage signal = QDBusMessage::createSignal(
+        "/org/freedesktop/login1", "org.freedesktop.login1.Manager", "PrepareForSleep");
+    signal << start;
+    service.send(signal);
+  };
+  waitFor([] { return false; }, 200);  // let the match rules reach the daemon
+  emitSleep(true);
+  ASSERT_TRUE(waitFor([&] { return counts.sleep == 1; }));
+  emitSleep(false);
+  ASSERT_TRUE(waitFor([&] { return counts.wake == 1; }));
+  EXPECT_EQ(counts.sleep, 1);
+  // The same signal from another sender is not logind's.
+  QDBusConnection impostor = bus.connect("impostor");
+  QDBusMessage fake = QDBusMessage::createSignal(
+      "/org/freedesktop/login1", "org.freedesktop.login1.Manager", "PrepareForSleep");
+  fake << true;
+  impostor.send(fake);
+  waitFor([] { return false; }, 300);
+  EXPECT_EQ(counts.sleep, 1);
+}
+
+TEST(LinuxSystemEventsTest, LowPowerFromTheLegacyPowerProfilesName) {
+  PrivateBus bus;
+  if (!bus.ok()) GTEST_SKIP() << "No private bus: " << bus.error();
+  QDBusConnection service = bus.connect("ppd");
+  FakePowerProfiles ppd;
+  ASSERT_TRUE(service.registerObject("/net/hadess/PowerProfiles", &ppd,
+                                     QDBusConnection::ExportAllProperties));
+  ASSERT_TRUE(service.registerService("net.hadess.PowerProfiles"));
+  LinuxSystemEvents events(bus.connect("client"), quietOptions());
+  Counts counts;
+  events.start(counts.handlers());
+  ASSERT_TRUE(waitFor([&] { return events.lowPowerMode(); }));
+
+  QDBusMessage changed = QDBusMessage::createSignal(
+      "/net/hadess/PowerProfiles", "org.freedesktop.DBus.Properties", "PropertiesChanged");
+  changed << QString("net.hadess.PowerProfiles") << QVariantMap{{"ActiveProfile", "balanced"}}
+          << QStringList();
+  service.send(changed);
+  EXPECT_TRUE(waitFor([&] { return !events.lowPowerMode(); }));
+}
+
+TEST(LinuxSystemEventsTest, MissingServicesAndBusMeanNoEvents) {
+  PrivateBus bus;
+  if (!bus.ok()) GTEST_SKIP() << "No private bus: " << bus.error();
+  LinuxSystemEvents events(bus.connect("client"), quietOptions());
+  Counts counts;
+  events.start(counts.handlers());
+  waitFor([] { return false; }, 300);
+  EXPECT_FALSE(events.lowPowerMode());
+
+  LinuxSystemEvents unconnected(QDBusConnection::connectToBus("unix:path=/nonexistent", "none"),
+                                quietOptions());
+  unconnected.start(counts.handlers());
+  waitFor([] { return false; }, 100);
+  EXPECT_EQ(counts.sleep + counts.wake + counts.thermal + counts.clock, 0);
+  QDBusConnection::disconnectFromBus("none");
+}
+
+TEST(LinuxSystemEventsTest, ThermalChangesArePolledAndReportedOnce) {
+  // Successive levels: baseline, unchanged, a change, two unknown spellings, back to nominal.
+  const std::vector<int> levels = {0, 0, 2, 2, 7, -1, 0};
+  std::atomic<size_t> next{0};
+  LinuxSystemEvents::Options o = quietOptions();
+  o.thermalPollMilliseconds = 5;
+  o.thermalLevel = [&] {
+    const size_t i = next.fetch_add(1);
+    return levels[std::min(i, levels.size() - 1)];
+  };
+  Counts counts;
+  {
+    LinuxSystemEvents events(QDBusConnection::connectToBus("unix:path=/nonexistent", "none2"), o);
+    events.start(counts.handlers());
+    ASSERT_TRUE(waitFor([&] { return next.load() > levels.size() + 2; }));
+    waitFor([] { return false; }, 50);
+  }
+  QDBusConnection::disconnectFromBus("none2");
+  EXPECT_EQ(counts.thermal, 3);  // 0→2, 2→unknown, unknown→0
+}
+
+// A notification server from the distribution, on a display and a bus of its own.
+class NotificationServer {
+ public:
+  NotificationServer() {
+    if (!bus.ok()) {
+      error_ = "no private bus: " + bus.error();
+      return;
+    }
+    for (const char* tool : {"Xvfb", "dunst"}) {
+      if (QStandardPaths::findExecutable(tool).isEmpty()) {
+        error_ = std::string(tool) + " is not installed";
+        return;
+      }
+    }
+    xvfb_.start("Xvfb", {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "640x480x24"});
+    if (!xvfb_.waitForStarted(5000) || !waitFor([&] { return xvfb_.canReadLine(); }, 10000)) {
+      error_ = "Xvfb did not start";
+      return;
+    }
+    const QString display = ":" + QString::fromUtf8(xvfb_.readLine()).trimmed();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", display);
+    env.insert("DBUS_SESSION_BUS_ADDRESS", bus.address());
+    env.insert("XDG_CONFIG_HOME", home_.path());
+    env.remove("WAYLAND_DISPLAY");
+    dunst_.setProcessEnvironment(env);
+    dunst_.start("dunst", {});
+    client = bus.connect("client");
+    if (!dunst_.waitForStarted(5000) ||
+        !waitFor([&] {
+          return client.interface()->isServiceRegistered("org.freedesktop.Notifications");
+        }, 10000)) {
+      error_ = "dunst did not take the notification service: " +
+               QString::fromUtf8(dunst_.readAllStandardError()).toStdString();
+    }
+  }
+  ~NotificationServer() {
+    for (QProcess* p : {&dunst_, &xvfb_}) {
+      if (p->state() != QProcess::NotRunning) {
+        p->kill();
+        p->waitForFinished(2000);
+      }
+    }
+  }
+  bool ok() const { return error_.empty(); }
+  const std::string& error() const { return error_; }
+
+  PrivateBus bus;
+  QDBusConnection client{"unset"};
+
+ private:
+  QTemporaryDir home_;
+  QProcess xvfb_, dunst_;
+  std::string error_;
+};
+
+TEST(DBusNotificationCenterTest, AsksShowsAndRemembersWithARealServer) {
+  NotificationServer server;
+  if (!server.ok()) GTEST_SKIP() << "Notification server unavailable: " << server.error();
+  auto log = std::make_shared<std::vector<std::string>>();
+  auto defaults = std::make_shared<MemoryDefaults>(log);
+  DBusNotificationCenter center(server.client, defaults);
+
+  std::optional<AuthorizationStatus> status;
+  center.authorizationStatus([&](AuthorizationStatus s) { status = s; });
+  ASSERT_TRUE(waitFor([&] { return status.has_value(); }));
+  EXPECT_EQ(*status, AuthorizationStatus::notDetermined);
+
+  std::optional<std::pair<bool, std::optional<std::string>>> answer;
+  center.requestAuthorization(
+      [&](bool granted, std::optional<std::string> error) { answer.emplace(granted, error); });
+  ASSERT_TRUE(waitFor([&] { return answer.has_value(); }));
+  EXPECT_TRUE(answer->first);
+  EXPECT_FALSE(answer->second);
+
+  status.reset();
+  center.authorizationStatus([&](AuthorizationStatus s) { status = s; });
+  ASSERT_TRUE(waitFor([&] { return status.has_value(); }));
+  EXPECT_EQ(*status, AuthorizationStatus::authorized);
+
+  std::optional<std::optional<std::string>> posted;
+  center.post({"id", "Critical thermal pressure", "A body"},
+              [&](std::optional<std::string> error) { posted = error; });
+  ASSERT_TRUE(waitFor([&] { return posted.has_value(); }));
+  EXPECT_FALSE(*posted) << **posted;
+}
+
+TEST(DBusNotificationCenterTest, NoServerIsAnErrorAndNothingIsRemembered) {
+  PrivateBus bus;
+  if (!bus.ok()) GTEST_SKIP() << "No private bus: " << bus.error();
+  auto log = std::make_shared<std::vector<std::string>>();
+  auto defaults = std::make_shared<MemoryDefaults>(log);
+  DBusNotificationCenter center(bus.connect("client"), defaults);
+  center.setTimeout(2000);
+  std::optional<std::pair<bool, std::optional<std::string>>> answer;
+  center.requestAuthorization(
+      [&](bool granted, std::optional<std::string> error) { answer.emplace(granted, error); });
+  ASSERT_TRUE(waitFor([&] { return answer.has_value(); }));
+  EXPECT_FALSE(answer->first);
+  ASSERT_TRUE(answer->second);
+  EXPECT_NE(answer->second->find("No notification server answered: "), std::string::npos);
+  EXPECT_FALSE(defaults->string(kNotificationGrantKey));
+
+  std::optional<std::optional<std::string>> posted;
+  center.post({"id", "t", "b"}, [&](std::optional<std::string> error) { posted = error; });
+  ASSERT_TRUE(waitFor([&] { return posted.has_value(); }));
+  EXPECT_TRUE(*posted);
+}
+
+}  // namespace
+}  // namespace tempyra::testing
+
+#include "dbus_backends_test.moc"
