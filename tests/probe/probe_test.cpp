@@ -83,6 +83,32 @@ TEST_F(ProbeTest, DemoRunPrintsProfileThenOneReadingPerLine) {
   }
 }
 
+TEST_F(ProbeTest, CapturedTreePrintsItsProfileAndReadings) {
+  ProbeOptions options;
+  options.root = std::string(TEMPYRA_FIXTURES) + "/laptop";
+  options.interval = 0;
+  auto run = probe(options);
+  ASSERT_EQ(run.status, 0) << run.err;
+  auto out = lines(run.out);
+  ASSERT_EQ(out.size(), 3u);
+  auto profile = decodeDeviceProfile(out[0]);
+  ASSERT_TRUE(profile) << profile.error();
+  EXPECT_EQ(profile->model, "LENOVO 20XW0055GE");
+  EXPECT_EQ(profile->fans, "2 controller-reported fan(s)");
+  EXPECT_EQ(profile->capabilities.at("CPU/GPU temperature"),
+            "hwmon · read-only · kernel driver sensors");
+  for (int i = 1; i <= 2; ++i) {
+    auto reading = decodeReading(out[i]);
+    ASSERT_TRUE(reading) << reading.error();
+    EXPECT_EQ(reading->state, ThermalState::nominal);
+    EXPECT_EQ(reading->power, (PowerContext{"AC power", 75.0, true}));
+    ASSERT_GE(reading->sensors.size(), 3u);
+    EXPECT_EQ(reading->sensors[2].name, "CPU temperature");
+    EXPECT_EQ(reading->sensors[2].value, 55.0);
+  }
+  EXPECT_EQ(decodeReading(out[1])->cpu.source, "/proc/stat · establishing baseline");
+}
+
 TEST_F(ProbeTest, HistoryThenExportHoldsTheReadings) {
   ProbeOptions options;
   options.demo = true;
