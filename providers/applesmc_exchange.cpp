@@ -50,10 +50,10 @@ bool ApplesmcExchange::open() {
   std::vector<std::pair<int, Key>> temps, fans;
   for (const auto& file : listDirectory(*dir)) {
     if (const int n = channel(file, "temp")) {
-      const auto label = readAttribute(*dir + "/temp" + std::to_string(n) + "_label");
+      const auto label = readAttribute(*dir + numbered("/temp", n, "_label"));
       if (label && label->size() == 4) temps.push_back({n, Key{*label, *dir + "/" + file}});
     } else if (const int f = channel(file, "fan")) {
-      fans.push_back({f, Key{"F" + std::to_string(f - 1) + "Ac", *dir + "/" + file}});
+      fans.push_back({f, Key{numbered("F", f - 1, "Ac"), *dir + "/" + file}});
     }
   }
   // The controller lists its keys sorted; the driver numbers channels in that order.

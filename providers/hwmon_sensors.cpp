@@ -96,12 +96,12 @@ HwmonSensors::HwmonSensors(const std::filesystem::path& root) {
 
     for (const auto& file : listDirectory(dir)) {
       if (const int n = channelNumber(file, "temp", "_input")) {
-        const std::string prefix = dir + "/temp" + std::to_string(n);
+        const std::string prefix = dir + numbered("/temp", n);
         auto label = readAttribute(prefix + "_label");
-        temps_.push_back(Channel{driver, chip, label && !label->empty() ? printable(*label) : "temp" + std::to_string(n),
+        temps_.push_back(Channel{driver, chip, label && !label->empty() ? printable(*label) : numbered("temp", n),
                                  file, dir + "/" + file, prefix + "_fault"});
       } else if (const int f = channelNumber(file, "fan", "_input")) {
-        const std::string prefix = dir + "/fan" + std::to_string(f);
+        const std::string prefix = dir + numbered("/fan", f);
         fans_.push_back(Channel{driver, chip, {}, file, dir + "/" + file, prefix + "_fault"});
       }
     }
@@ -184,7 +184,7 @@ std::vector<Metric> HwmonSensors::sample(double at) {
       if (const auto value = readInteger(fan.input); value && *value >= 0 && *value <= kMaxRpm)
         rpm = static_cast<double>(*value);
     }
-    sensors.emplace_back("Fan " + std::to_string(++index), rpm, "RPM",
+    sensors.emplace_back(numbered("Fan ", ++index), rpm, "RPM",
                          "hwmon / " + fan.chip + " " + fan.file + " · actual speed", at, "Measured");
   }
   return sensors;

@@ -267,7 +267,7 @@ std::optional<std::string> LinuxPlatform::processName(std::int32_t pid) {
   if (pid == lastPid_ && pid != 0) {
     comm.assign(lastComm_, lastCommSize_);
   } else {
-    const auto text = readFileText(path("proc/" + std::to_string(pid) + "/stat"), 4096);
+    const auto text = readFileText(path(numbered("proc/", pid, "/stat")), 4096);
     if (!text) return std::nullopt;
     const auto stat = parseProcPidStat(*text);
     if (!stat) return std::nullopt;
@@ -277,7 +277,7 @@ std::optional<std::string> LinuxPlatform::processName(std::int32_t pid) {
   // The kernel cuts user task names to 15 bytes; the program's own file name is more helpful
   // when it is the same name, uncut.
   if (comm.size() == 15) {
-    if (const auto cmdline = readFileText(path("proc/" + std::to_string(pid) + "/cmdline"), 4096)) {
+    if (const auto cmdline = readFileText(path(numbered("proc/", pid, "/cmdline")), 4096)) {
       std::string_view argv0(cmdline->data(), strnlen(cmdline->data(), cmdline->size()));
       if (const auto slash = argv0.rfind('/'); slash != std::string_view::npos)
         argv0.remove_prefix(slash + 1);

@@ -111,4 +111,15 @@ std::string underRoot(const std::filesystem::path& root, std::string_view relati
   return joined;
 }
 
+std::string numbered(std::string_view prefix, std::int64_t n, std::string_view suffix) {
+  char digits[24];
+  const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+  std::string text;
+  text.reserve(prefix.size() + static_cast<std::size_t>(end - digits) + suffix.size());
+  text.append(prefix);
+  text.append(digits, end);
+  text.append(suffix);
+  return text;
+}
+
 }  // namespace tempyra

@@ -28,4 +28,7 @@ std::vector<std::string> listDirectory(const std::string& path);
 // `root` joined with a path below it, as text ("/" + "proc/stat" -> "/proc/stat").
 std::string underRoot(const std::filesystem::path& root, std::string_view relative);
 
+// prefix + decimal n + suffix ("fan" 2 "_input" -> "fan2_input").
+std::string numbered(std::string_view prefix, std::int64_t n, std::string_view suffix = {});
+
 }  // namespace tempyra

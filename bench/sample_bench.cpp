@@ -1,0 +1,107 @@
+// The cost of one live sample with processes on this machine, beside `ps` listing the same
+// processes with their names and CPU times in the same run.
+#include <sys/resource.h>
+#include <time.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "providers/linux_platform.h"
+#include "providers/live_provider.h"
+
+namespace {
+
+double seconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// CPU time this process has used; unlike wall time it does not count waiting for a core on a
+// busy machine.
+double cpuSeconds() {
+  timespec ts{};
+  ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+// CPU time used by finished child processes (ps and its shell).
+double childCpuSeconds() {
+  rusage usage{};
+  ::getrusage(RUSAGE_CHILDREN, &usage);
+  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+}
+
+// One run of ps; returns the number of process lines it printed.
+int runPs() {
+  FILE* pipe = ::popen("ps -e -o pid=,comm=,time=", "r");
+  if (!pipe) return -1;
+  int lines = 0;
+  char buffer[4096];
+  while (std::fgets(buffer, sizeof buffer, pipe))
+    if (std::string(buffer).find('\n') != std::string::npos) ++lines;
+  ::pclose(pipe);
+  return lines;
+}
+
+}  // namespace
+
+int main() {
+  constexpr int kRounds = 200;
+  auto provider = tempyra::makeLiveProvider("/");
+  double at = 1.8e9;
+  provider->sample(at, "bench", true);  // baseline; also opens the hardware reader
+
+  tempyra::LinuxPlatform platform("/");
+  const std::size_t processes = platform.processIds().value_or(std::vector<std::int32_t>{}).size();
+
+  // Interleave both so they see the same processes and the same machine load.
+  double sampleTotal = 0, psTotal = 0, scanTotal = 0, sampleCpu = 0, psCpu = 0;
+  int psLines = 0;
+  std::size_t listed = 0;
+  for (int i = 0; i < kRounds; ++i) {
+    double t0 = seconds();
+    double c0 = cpuSeconds();
+    const auto reading = provider->sample(at += 1, "bench", true);
+    sampleTotal += seconds() - t0;
+    sampleCpu += cpuSeconds() - c0;
+    listed += reading.activity.size();
+
+    t0 = seconds();
+    const auto ids = platform.processIds();
+    std::size_t read = 0;
+    for (const auto pid : ids.value_or(std::vector<std::int32_t>{}))
+      if (platform.processTimes(pid)) ++read;
+    scanTotal += seconds() - t0;
+
+    if (i % 10 == 0) {
+      t0 = seconds();
+      c0 = childCpuSeconds();
+      psLines = runPs();
+      psTotal += (seconds() - t0) * 10;
+      psCpu += (childCpuSeconds() - c0) * 10;
+    }
+    (void)read;
+  }
+  const double sampleUs = sampleTotal / kRounds * 1e6;
+  const double psUs = psTotal / kRounds * 1e6;
+  const double scanUs = scanTotal / kRounds * 1e6;
+  const double n = processes > 0 ? static_cast<double>(processes) : 1;
+  const double sampleCpuUs = sampleCpu / kRounds * 1e6;
+  const double psCpuUs = psCpu / kRounds * 1e6;
+  std::printf("processes: %zu count\n", processes);
+  std::printf("ps_processes: %d count\n", psLines);
+  std::printf("sample_with_processes: %.1f us\n", sampleUs);
+  std::printf("sample_per_process: %.2f us\n", sampleUs / n);
+  std::printf("process_scan_per_process: %.2f us\n", scanUs / n);
+  std::printf("ps_scan: %.1f us\n", psUs);
+  std::printf("ps_per_process: %.2f us\n", psUs / n);
+  std::printf("ps_over_sample_ratio: %.1f x\n", psUs / sampleUs);
+  std::printf("sample_cpu_time: %.1f us\n", sampleCpuUs);
+  std::printf("sample_cpu_per_process: %.2f us\n", sampleCpuUs / n);
+  std::printf("ps_cpu_time: %.1f us\n", psCpuUs);
+  std::printf("ps_cpu_per_process: %.2f us\n", psCpuUs / n);
+  std::printf("ps_over_sample_cpu_ratio: %.1f x\n", psCpuUs / sampleCpuUs);
+  std::printf("busy_processes_listed: %.1f count\n", static_cast<double>(listed) / kRounds);
+  return 0;
+}
