@@ -44,6 +44,10 @@ TEST_F(HistoryTest, SamplesKeepTheLastOfEachBucketAndSegment) {
   db.exec("UPDATE samples SET json='[]' WHERE time=1004");  // unreadable: skipped
 
   EXPECT_THAT(times(store.samples(1000, 1100, 10)), ElementsAre(1002.0, 1005.0, 1100.0));
+  // A reload decodes a changed stored text again instead of reusing the earlier reading.
+  db.exec("UPDATE samples SET json='" + *encodeJson(makeReading(1002, ThermalState::critical, "a")) +
+          "' WHERE time=1002");
+  EXPECT_EQ(store.samples(1000, 1100, 10).front().state, ThermalState::critical);
   // Narrow ranges use 1 s buckets and return every reading; inverted ranges nothing.
   EXPECT_THAT(times(store.samples(1000, 1004, 1500)), ElementsAre(1000, 1001, 1002, 1003));
   EXPECT_TRUE(store.samples(1100, 1000, 10).empty());

@@ -1,20 +1,13 @@
 #include "history/history_store.h"
 
-#include <unistd.h>
-
 #include <cmath>
 #include <limits>
-
-#include <gmock/gmock.h>
 
 #include "core/model_json.h"
 #include "history_test_support.h"
 
 namespace tempyra::testing {
 namespace {
-
-using ::testing::ElementsAre;
-using ::testing::Pair;
 
 constexpr const char* kNewer = "This history was created by a newer app. It was preserved.";
 constexpr const char* kDamaged = "History integrity check failed. Existing history was preserved.";
@@ -28,7 +21,7 @@ std::string openError(const std::filesystem::path& file) {
   return "opened";
 }
 
-TEST_F(HistoryTest, CreatesSchemaInMissingDirectoriesAndReopensUnchanged) {
+TEST_F(HistoryTest, CreatesSchemaOnceAndAdoptsPlainDatabases) {
   const auto file = dir_ / "a" / "b" / "history.sqlite";
   { HistoryStore store(file); }
   { HistoryStore again(file); }
@@ -39,23 +32,14 @@ TEST_F(HistoryTest, CreatesSchemaInMissingDirectoriesAndReopensUnchanged) {
   EXPECT_EQ(db.scalar("SELECT group_concat(name,' ') FROM (SELECT name FROM sqlite_master "
                       "ORDER BY name)"),
             "device event_time events sample_time samples");
-}
 
-TEST_F(HistoryTest, AdoptsAPlainDatabaseAndKeepsItsPageSize) {
-  {
-    RawDb db(path());
-    db.exec("CREATE TABLE notes(x); PRAGMA user_version=-3");
-  }
-  HistoryStore store(path());
-  RawDb db(path());
-  EXPECT_EQ(db.scalar("PRAGMA user_version"), "1");
-  EXPECT_EQ(db.scalar("PRAGMA page_size"), "4096");
-  EXPECT_EQ(db.count("samples"), 0);
-}
+  RawDb(path("plain.sqlite")).exec("CREATE TABLE notes(x); PRAGMA user_version=-3");
+  { HistoryStore plain(path("plain.sqlite")); }
+  RawDb plain(path("plain.sqlite"));
+  EXPECT_EQ(plain.scalar("PRAGMA user_version"), "1");
+  EXPECT_EQ(plain.scalar("PRAGMA page_size"), "4096");  // fixed once a file has pages
 
-TEST_F(HistoryTest, DirectoryThatCannotBeCreatedIsTheFileSystemsError) {
-  std::ofstream(path("plain")) << "x";
-  EXPECT_THROW(HistoryStore(path("plain") / "history.sqlite"),
+  EXPECT_THROW(HistoryStore(path("plain.sqlite") / "history.sqlite"),
                std::filesystem::filesystem_error);
 }
 
@@ -116,63 +100,42 @@ TEST_F(HistoryTest, FailedOpenLeavesDatabaseAndCompanionsUntouched) {
   }
 }
 
-std::vector<std::pair<std::string, std::string>> eventsSince(RawDb& db, long long afterId) {
-  std::vector<std::pair<std::string, std::string>> events;
-  sqlite3_stmt* s = nullptr;
-  sqlite3_prepare_v2(db.get(), "SELECT kind,detail FROM events WHERE id>? ORDER BY id", -1, &s,
-                     nullptr);
-  sqlite3_bind_int64(s, 1, afterId);
-  while (sqlite3_step(s) == SQLITE_ROW) {
-    events.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)),
-                        reinterpret_cast<const char*>(sqlite3_column_text(s, 1)));
-  }
-  sqlite3_finalize(s);
-  return events;
-}
-
 TEST_F(HistoryTest, RecordWritesThermalAndPowerEventsOnChange) {
-  using Events = std::vector<std::pair<std::string, std::string>>;
-  const PowerContext ac{"AC power", 80, true};
-  struct Step {
-    std::string name;
-    Reading reading;
-    Events events;
-  };
-  const std::vector<Step> steps = {
-      {"first reading", makeReading(100, ThermalState::fair, "s1", ac),
-       {{"Thermal", "Fair · monitoring segment started"},
-        {"Power", "AC power · battery 80% · charging yes"}}},
-      {"same content later", makeReading(130, ThermalState::fair, "s1", ac), {}},
-      {"charging unknown to no", makeReading(160, ThermalState::fair, "s1", {"AC power", 80, false}),
-       {{"Power", "AC power · battery 80% · charging no"}}},
-      {"state change", makeReading(190, ThermalState::serious, "s1", {"AC power", 80, false}),
-       {{"Thermal", "Serious · state transition"}}},
-      {"new segment and state", makeReading(220, ThermalState::nominal, "s2", {"AC power", 80, false}),
-       {{"Thermal", "Nominal · monitoring segment started"}}},
-      {"battery rounding, no charging status",
-       makeReading(250, ThermalState::nominal, "s2", {"Battery", 99.6, std::nullopt}),
-       {{"Power", "Battery · battery 100% · charging unknown"}}},
-      {"no battery", makeReading(280, ThermalState::nominal, "s2", {"AC power", std::nullopt, true}),
-       {{"Power", "AC power · battery not available · charging yes"}}},
+  const PowerContext ac{"AC power", 80, false};
+  const std::vector<std::pair<Reading, std::string>> steps = {
+      {makeReading(100, ThermalState::fair, "s1", {"AC power", 80, std::nullopt}),
+       "Thermal: Fair · monitoring segment started | "
+       "Power: AC power · battery 80% · charging unknown"},
+      {makeReading(130, ThermalState::fair, "s1", {"AC power", 80, std::nullopt}), ""},
+      {makeReading(160, ThermalState::fair, "s1", ac), "Power: AC power · battery 80% · charging no"},
+      {makeReading(190, ThermalState::serious, "s1", ac), "Thermal: Serious · state transition"},
+      {makeReading(220, ThermalState::nominal, "s2", ac),
+       "Thermal: Nominal · monitoring segment started"},
+      {makeReading(250, ThermalState::nominal, "s2", {"Battery", 99.6, true}),
+       "Power: Battery · battery 100% · charging yes"},
+      {makeReading(280, ThermalState::nominal, "s2", {"AC power", std::nullopt, true}),
+       "Power: AC power · battery not available · charging yes"},
   };
   HistoryStore store(path());
   RawDb db(path());
-  long long lastId = 0;
-  for (const Step& step : steps) {
-    SCOPED_TRACE(step.name);
-    store.record(step.reading, DeviceProfile{"Model", "x86_64", "Linux", "2 fans", {}});
-    EXPECT_EQ(eventsSince(db, lastId), step.events);
-    lastId = std::stoll(db.scalar("SELECT MAX(id) FROM events").value_or("0"));
+  const auto newEvents = [&] {
+    const auto text = db.scalar("SELECT group_concat(kind||': '||detail,' | ') FROM events "
+                                "WHERE time=(SELECT MAX(time) FROM samples)");
+    return text.value_or("");
+  };
+  for (const auto& [reading, events] : steps) {
+    store.record(reading, DeviceProfile{"Model", "x86_64", "Linux", "2 fans", {}});
+    EXPECT_EQ(newEvents(), events) << reading.timestamp;
   }
   EXPECT_EQ(db.scalar("SELECT time||' '||state||' '||segment FROM samples ORDER BY id DESC"),
             "280.0 0 s2");
   EXPECT_EQ(db.scalar("SELECT json FROM samples ORDER BY id DESC"),
-            *encodeJson(steps.back().reading));
+            *encodeJson(steps.back().first));
 
   // An unreadable last sample counts as no previous reading: both events again.
   db.exec("UPDATE samples SET json='{' WHERE id=(SELECT MAX(id) FROM samples)");
-  store.record(steps.back().reading, {});
-  EXPECT_EQ(eventsSince(db, lastId).size(), 2u);
+  store.record(makeReading(310, ThermalState::nominal, "s2", ac), {});
+  EXPECT_EQ(db.count("events WHERE time=310"), 2);
 }
 
 TEST_F(HistoryTest, FailedRecordWritesNothing) {

@@ -1,0 +1,387 @@
+// History store figures on a realistic full history: 200,000 readings of about 2 KB (13 sensor
+// metrics, 8 processes), 30 s apart, a new segment every ~500 readings, and 20,000 events.
+// Each store operation is printed beside its floor, the same SQL stepped through the bare C API
+// on the same database without reading or decoding the rows, and the ratio.
+//
+// The generated databases are cached (TEMPYRA_BENCH_CACHE, default /tmp/tempyra-history-bench)
+// and copied before use, so reruns skip the generation.
+#include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/model_json.h"
+#include "history/history_store.h"
+
+namespace fs = std::filesystem;
+using tempyra::HistoryStore;
+using tempyra::Reading;
+
+namespace {
+
+constexpr double kNewest = 1796000000;  // time of the newest generated reading
+constexpr double kStep = 30;
+constexpr int kVersion = 1;  // bump when the generated content changes
+
+void check(int rc, sqlite3* db, const char* what) {
+  if (rc != SQLITE_OK && rc != SQLITE_ROW && rc != SQLITE_DONE) {
+    std::fprintf(stderr, "%s: %s\n", what, sqlite3_errmsg(db));
+    std::exit(1);
+  }
+}
+
+void exec(sqlite3* db, const std::string& sql) {
+  check(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), db, sql.c_str());
+}
+
+class Generator {
+ public:
+  Reading reading(double at) {
+    if (left_-- <= 0) {
+      left_ = std::uniform_int_distribution<int>(400, 600)(rng_);
+      char id[40];
+      std::snprintf(id, sizeof id, "%08X-%04X-4%03X-A%03X-%012llX", word(), word() & 0xFFFF,
+                    word() & 0xFFF, word() & 0xFFF,
+                    static_cast<unsigned long long>(rng_()) & 0xFFFFFFFFFFFFULL);
+      segment_ = id;
+    }
+    if (uniform() < 0.02) state_ = static_cast<int>(uniform() * 4);
+    Reading r;
+    r.timestamp = at;
+    r.state = static_cast<tempyra::ThermalState>(state_);
+    r.cpu = {"CPU load", round2(uniform() * 100), "%", "/proc/stat · interval average", at,
+             "Measured"};
+    static const char* const kSensors[] = {
+        "CPU package", "CPU core 0", "CPU core 1", "CPU core 2", "CPU core 3", "GPU die",
+        "Memory",      "SSD",        "Battery",    "Palm rest",  "Ambient"};
+    for (const char* name : kSensors) {
+      r.sensors.push_back({std::string(name) + " temperature", round2(35 + uniform() * 50), "°C",
+                           "hwmon · coretemp · temp_input", at - uniform(), "Measured"});
+    }
+    for (int fan = 1; fan <= 2; ++fan) {
+      r.sensors.push_back({"Fan " + std::to_string(fan), std::round(1200 + uniform() * 4000),
+                           "RPM", "applesmc · F" + std::to_string(fan) + "Ac", at, "Measured"});
+    }
+    if (uniform() < 0.01) charging_ = !charging_;
+    r.power = {"AC power", std::round(40 + uniform() * 60), charging_};
+    for (int i = 0; i < 8; ++i) {
+      r.activity.push_back({1000 + static_cast<int>(uniform() * 30000),
+                            "process-" + std::to_string(i), round2(uniform() * 150)});
+    }
+    r.segment = segment_;
+    return r;
+  }
+
+ private:
+  double uniform() { return std::uniform_real_distribution<double>(0, 1)(rng_); }
+  unsigned word() { return static_cast<unsigned>(rng_()); }
+  static double round2(double v) { return std::round(v * 100) / 100; }
+
+  std::mt19937_64 rng_{20261206};
+  std::string segment_;
+  int left_ = 0;
+  int state_ = 0;
+  bool charging_ = true;
+};
+
+// Fills an empty history file directly (one transaction, no sync): the store's own recording
+// would sync every reading. `pageSize` 0 keeps the store's choice for new files.
+void generate(const fs::path& file, int samples, int events, int pageSize) {
+  fs::remove(file);
+  if (pageSize == 0) {
+    HistoryStore store(file);  // schema and page size as the store creates them
+  }
+  sqlite3* db = nullptr;
+  check(sqlite3_open(file.c_str(), &db), db, "open");
+  if (pageSize != 0) {
+    exec(db, "PRAGMA page_size=" + std::to_string(pageSize));
+    exec(db, "PRAGMA journal_mode=WAL");
+    HistoryStore store(file);
+  }
+  exec(db, "PRAGMA synchronous=OFF");
+  exec(db, "BEGIN");
+  sqlite3_stmt* insert = nullptr;
+  check(sqlite3_prepare_v2(db, "INSERT INTO samples(time,state,segment,json) VALUES(?,?,?,?)", -1,
+                           &insert, nullptr),
+        db, "prepare");
+  Generator generator;
+  for (int i = 0; i < samples; ++i) {
+    const Reading r = generator.reading(kNewest - (samples - 1 - i) * kStep);
+    const std::string json = *tempyra::encodeJson(r);
+    sqlite3_bind_double(insert, 1, r.timestamp);
+    sqlite3_bind_int(insert, 2, static_cast<int>(r.state));
+    sqlite3_bind_text(insert, 3, r.segment.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(insert, 4, json.data(), static_cast<int>(json.size()), SQLITE_TRANSIENT);
+    check(sqlite3_step(insert), db, "insert sample");
+    sqlite3_reset(insert);
+  }
+  sqlite3_finalize(insert);
+  check(sqlite3_prepare_v2(db, "INSERT INTO events(time,kind,detail) VALUES(?,?,?)", -1, &insert,
+                           nullptr),
+        db, "prepare");
+  static const char* const kKinds[][2] = {{"Thermal", "Serious · state transition"},
+                                          {"Power", "AC power · battery 87% · charging yes"},
+                                          {"Monitoring", "Sampling gap · new segment"}};
+  for (int i = 0; i < events; ++i) {
+    const double at = kNewest - (static_cast<double>(events - 1 - i) / events) * samples * kStep;
+    sqlite3_bind_double(insert, 1, at);
+    sqlite3_bind_text(insert, 2, kKinds[i % 3][0], -1, SQLITE_STATIC);
+    sqlite3_bind_text(insert, 3, kKinds[i % 3][1], -1, SQLITE_STATIC);
+    check(sqlite3_step(insert), db, "insert event");
+    sqlite3_reset(insert);
+  }
+  sqlite3_finalize(insert);
+  exec(db, R"(INSERT OR REPLACE INTO device VALUES(1,'{"model":"Bench","architecture":"x86_64",)"
+           R"("os":"Linux","fans":"2 fans","capabilities":{}}'))");
+  exec(db, "COMMIT");
+  exec(db, "PRAGMA wal_checkpoint(TRUNCATE)");
+  sqlite3_close(db);
+}
+
+fs::path cached(const fs::path& dir, int samples, int events, int pageSize) {
+  const fs::path file = dir / ("history-v" + std::to_string(kVersion) + "-" +
+                               std::to_string(samples) + "-p" + std::to_string(pageSize) +
+                               ".sqlite");
+  const fs::path done = file.native() + ".done";
+  if (!fs::exists(done)) {
+    const auto start = std::chrono::steady_clock::now();
+    generate(file, samples, events, pageSize);
+    std::printf("generate_%d: %.1f s\n", samples,
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    std::fclose(std::fopen(done.c_str(), "w"));
+  }
+  return file;
+}
+
+fs::path workCopy(const fs::path& source, const fs::path& dir, const std::string& name) {
+  const fs::path copy = dir / name;
+  for (const char* suffix : {"", "-wal", "-shm"}) fs::remove(copy.native() + suffix);
+  fs::copy_file(source, copy);
+  return copy;
+}
+
+double seconds(const std::function<void()>& run) {
+  const auto start = std::chrono::steady_clock::now();
+  run();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double median(int runs, const std::function<void()>& run) {
+  run();  // warm the page cache
+  std::vector<double> times;
+  for (int i = 0; i < runs; ++i) times.push_back(seconds(run));
+  std::sort(times.begin(), times.end());
+  return times[times.size() / 2];
+}
+
+// The same statement with text parameters, stepped to the end without reading any column.
+void stepBare(sqlite3* db, const char* sql, const std::vector<std::string>& arguments,
+              bool readText = false) {
+  sqlite3_stmt* s = nullptr;
+  check(sqlite3_prepare_v2(db, sql, -1, &s, nullptr), db, sql);
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    sqlite3_bind_text(s, static_cast<int>(i + 1), arguments[i].c_str(), -1, SQLITE_TRANSIENT);
+  }
+  int rc = 0;
+  while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+    for (int i = 0; readText && i < sqlite3_column_count(s); ++i) sqlite3_column_text(s, i);
+  }
+  check(rc, db, sql);
+  sqlite3_finalize(s);
+}
+
+std::string text(double v) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.17g", v);
+  return buf;
+}
+
+void compare(const char* name, double store, double floor, double limit = 0) {
+  std::printf("%s: %.3f ms (floor %.3f ms, ratio %.2f%s)\n", name, store * 1e3, floor * 1e3,
+              store / floor, limit > 0 ? (store / floor <= limit ? ", within" : ", OVER") : "");
+}
+
+// Peak resident memory of exporting `file` in a fresh process, in KiB.
+long exportPeakKiB(const char* self, const fs::path& file, const fs::path& out) {
+  const pid_t child = fork();
+  if (child == 0) {
+    execl(self, self, "--export", file.c_str(), out.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  wait4(child, &status, 0, &usage);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? usage.ru_maxrss : -1;
+}
+
+const char* const kSamplesSql =
+    "SELECT json FROM samples WHERE id IN (SELECT MAX(id) FROM samples WHERE time>=? AND "
+    "time<=? GROUP BY CAST(time/? AS INTEGER),segment) ORDER BY time";
+const char* const kDurationsSql =
+    "WITH intervals AS (SELECT state,time,segment,LEAD(time) OVER(ORDER BY time,id) next,"
+    "LEAD(segment) OVER(ORDER BY time,id) nextsegment FROM samples WHERE time>=? AND time<=?) "
+    "SELECT state,SUM(CASE WHEN nextsegment=segment AND next-time BETWEEN 0 AND 90 THEN "
+    "next-time ELSE 0 END) seconds FROM intervals GROUP BY state";
+const char* const kEventsSql =
+    "SELECT * FROM events WHERE time>=? ORDER BY time DESC,id DESC LIMIT ?";
+
+void queries(HistoryStore& store, sqlite3* bare, const char* prefix, double span, int runs) {
+  const double since = kNewest - span;
+  const std::string w = text(std::max(1.0, span / 1500));
+  const auto load = [&] { store.samples(since, kNewest, 1500); };
+  const double cold = seconds(load);  // decodes what the previous range did not return
+  const double s = median(runs, load);
+  const double f = median(runs, [&] { stepBare(bare, kSamplesSql, {text(since), text(kNewest), w}); });
+  char name[64];
+  std::snprintf(name, sizeof name, "%s_samples_1500", prefix);
+  compare(name, s, f, span >= 30 * 86400 ? 1.25 : 0);
+  std::snprintf(name, sizeof name, "%s_samples_1500_first_load", prefix);
+  compare(name, cold, f, span >= 30 * 86400 ? 1.25 : 0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--export") {
+    HistoryStore store(argv[2]);
+    store.exportTo(argv[3]);
+    return 0;
+  }
+  const char* env = std::getenv("TEMPYRA_BENCH_CACHE");
+  const fs::path dir = env ? env : "/tmp/tempyra-history-bench";
+  fs::create_directories(dir);
+
+  const fs::path full = cached(dir, 200000, 20000, 0);
+  const fs::path db = workCopy(full, dir, "work.sqlite");
+  HistoryStore store(db);
+  sqlite3* bare = nullptr;
+  check(sqlite3_open(db.c_str(), &bare), bare, "open");
+
+  std::printf("history_samples: 200000\nhistory_file_size: %.1f MB\n",
+              static_cast<double>(fs::file_size(db)) / 1e6);
+  {
+    sqlite3_stmt* s = nullptr;
+    sqlite3_prepare_v2(bare, "SELECT AVG(LENGTH(json)) FROM samples", -1, &s, nullptr);
+    sqlite3_step(s);
+    std::printf("reading_json_average: %.0f bytes\n", sqlite3_column_double(s, 0));
+    sqlite3_finalize(s);
+  }
+
+  queries(store, bare, "hour", 3600, 51);
+  queries(store, bare, "day", 86400, 21);
+  queries(store, bare, "week", 7 * 86400, 9);
+  queries(store, bare, "month", 30 * 86400, 7);
+  std::printf("hour_reload_in_all: %.3f ms (samples, durations and 500 events; limit 5 ms)\n",
+              1e3 * median(51, [&] {
+                store.samples(kNewest - 3600, kNewest, 1500);
+                store.durations(kNewest - 3600, kNewest);
+                store.events(kNewest - 3600, 500);
+              }));
+  {
+    const double since = kNewest - 30 * 86400;
+    compare("month_durations", median(7, [&] { store.durations(since, kNewest); }),
+            median(7, [&] { stepBare(bare, kDurationsSql, {text(since), text(kNewest)}); }), 1.1);
+    compare("month_events_500", median(101, [&] { store.events(since, 500); }),
+            median(101, [&] { stepBare(bare, kEventsSql, {text(since), "500"}); }), 1.5);
+    compare("month_events_500_vs_text_floor", median(101, [&] { store.events(since, 500); }),
+            median(101, [&] { stepBare(bare, kEventsSql, {text(since), "500"}, true); }), 1.5);
+  }
+
+  // Retention at the bound with nothing to delete, beside the four literal statements.
+  {
+    const double prune = median(21, [&] { store.prune(365, kNewest); });
+    const std::string cutoff = text(kNewest - 365 * 86400.0);
+    const double literal = median(5, [&] {
+      stepBare(bare, "DELETE FROM samples WHERE time<?", {cutoff});
+      stepBare(bare,
+               "DELETE FROM samples WHERE id < (SELECT id FROM samples ORDER BY id DESC LIMIT 1 "
+               "OFFSET 199999)",
+               {});
+      stepBare(bare, "DELETE FROM events WHERE time<?", {cutoff});
+      stepBare(bare,
+               "DELETE FROM events WHERE id < (SELECT id FROM events ORDER BY id DESC LIMIT 1 "
+               "OFFSET 19999)",
+               {});
+    });
+    std::printf("prune_nothing_to_delete: %.3f ms (literal statements %.3f ms; limit 20 ms)\n",
+                prune * 1e3, literal * 1e3);
+  }
+
+  // Export: throughput beside the sqlite3 shell writing the samples alone.
+  {
+    const fs::path out = dir / "export.json";
+    const double exportTime = median(3, [&] { store.exportTo(out); });
+    const double bytes = static_cast<double>(fs::file_size(out));
+    const std::string shell = "sqlite3 '" + db.string() +
+                              "' 'SELECT json FROM samples ORDER BY time,id' > '" +
+                              (dir / "shell.txt").string() + "'";
+    double shellTime = 0;
+    if (std::system("command -v sqlite3 >/dev/null") == 0) {
+      shellTime = median(3, [&] {
+        if (std::system(shell.c_str()) != 0) std::fprintf(stderr, "sqlite3 shell failed\n");
+      });
+      const double shellBytes = static_cast<double>(fs::file_size(dir / "shell.txt"));
+      std::printf("export_throughput: %.0f MB/s (%.0f MB in %.3f s; sqlite3 shell floor %.0f MB/s, "
+                  "ratio %.2f)\n",
+                  bytes / exportTime / 1e6, bytes / 1e6, exportTime,
+                  shellBytes / shellTime / 1e6,
+                  (shellBytes / shellTime) / (bytes / exportTime));
+    } else {
+      std::printf("export_throughput: %.0f MB/s (no sqlite3 shell for the floor)\n",
+                  bytes / exportTime / 1e6);
+    }
+    fs::remove(dir / "shell.txt");
+    const fs::path small = cached(dir, 20000, 20000, 0);
+    std::printf("export_peak_rss_20000: %ld KiB\n", exportPeakKiB(argv[0], small, out));
+    std::printf("export_peak_rss_200000: %ld KiB\n", exportPeakKiB(argv[0], db, out));
+    fs::remove(out);
+  }
+
+  // Recording one reading into the full store (each one a synced transaction).
+  {
+    Generator generator;
+    std::vector<double> times;
+    for (int i = 0; i < 31; ++i) {
+      const Reading r = generator.reading(kNewest + (i + 1) * kStep);
+      times.push_back(seconds([&] { store.record(r, {"Bench", "x86_64", "Linux", "2 fans", {}}); }));
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("record_median: %.3f ms\n", times[times.size() / 2] * 1e3);
+  }
+  sqlite3_close(bare);
+
+  // Page size: file size and the month-sized queries on 20,000 readings per page size.
+  for (int pageSize : {4096, 8192, 16384, 32768}) {
+    const fs::path file = workCopy(cached(dir, 20000, 2000, pageSize), dir, "sized.sqlite");
+    const double bytes = static_cast<double>(fs::file_size(file));
+    HistoryStore sized(file);
+    const double since = kNewest - 7 * 86400;
+    const double samples = median(9, [&] { sized.samples(since, kNewest, 1500); });
+    const double durations = median(9, [&] { sized.durations(since, kNewest); });
+    Generator generator;
+    std::vector<double> records;
+    for (int i = 0; i < 15; ++i) {
+      const Reading r = generator.reading(kNewest + (i + 1) * kStep);
+      records.push_back(seconds([&] { sized.record(r, {}); }));
+    }
+    std::sort(records.begin(), records.end());
+    std::printf("page_size_%d: %.0f bytes per reading (samples week %.3f ms, durations week "
+                "%.3f ms, record median %.3f ms)\n",
+                pageSize, bytes / 20000, samples * 1e3,
+                durations * 1e3, records[records.size() / 2] * 1e3);
+  }
+  for (const char* name : {"work.sqlite", "sized.sqlite"}) {
+    for (const char* suffix : {"", "-wal", "-shm"}) fs::remove((dir / name).native() + suffix);
+  }
+  return 0;
+}
