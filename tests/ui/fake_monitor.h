@@ -1,0 +1,132 @@
+#pragma once
+// A scripted monitor for the view-model and Qt Quick tests: published fields are plain members
+// the test sets, commands are counted, defaults live in a map.
+#include <map>
+#include <variant>
+
+#include "ui/monitor_port.h"
+
+namespace tempyra {
+
+class MemoryDefaults final : public UserDefaults {
+ public:
+  using Value = std::variant<std::string, bool, double>;
+  std::map<std::string, Value> values;
+
+  template <class T>
+  std::optional<T> get(const std::string& key) const {
+    const auto it = values.find(key);
+    if (it == values.end() || !std::holds_alternative<T>(it->second)) return std::nullopt;
+    return std::get<T>(it->second);
+  }
+  std::optional<std::string> bytes(const std::string& k) const override { return get<std::string>(k); }
+  void setBytes(const std::string& k, const std::string& v) override { values[k] = v; }
+  std::optional<std::string> string(const std::string& k) const override { return get<std::string>(k); }
+  void setString(const std::string& k, const std::string& v) override { values[k] = v; }
+  std::optional<bool> boolean(const std::string& k) const override { return get<bool>(k); }
+  void setBoolean(const std::string& k, bool v) override { values[k] = v; }
+  std::optional<double> date(const std::string& k) const override { return get<double>(k); }
+  void setDate(const std::string& k, double v) override { values[k] = v; }
+  void remove(const std::string& k) override { values.erase(k); }
+};
+
+class FakeMonitor final : public MonitorPort {
+  Q_OBJECT
+
+ public:
+  std::optional<Reading> reading_;
+  std::vector<Reading> history_;
+  std::vector<EventRow> events_;
+  std::map<ThermalState, double> durations_;
+  bool paused_ = false;
+  bool asleep_ = false;
+  bool stale_ = false;
+  std::optional<std::string> problem_;
+  std::optional<std::string> historyProblem_;
+  std::string permission_ = "Not requested";
+  Preferences preferences_;
+  std::string range_ = "Hour";
+  std::string page_ = "Overview";
+  std::string loginStatus_ = "Not registered";
+  DeviceProfile profile_;
+  std::optional<Advice> advice_;
+  std::string menuTitle_ = "Paused";
+  double now_ = 1'800'000'000;
+  bool demo_ = false;
+  MemoryDefaults defaults_;
+
+  int saves = 0, resets = 0, loads = 0, clears = 0, exports = 0, toggles = 0, alertRequests = 0;
+  std::vector<bool> logins;
+
+  const std::optional<Reading>& reading() const override { return reading_; }
+  const std::vector<Reading>& history() const override { return history_; }
+  const std::vector<EventRow>& events() const override { return events_; }
+  const std::map<ThermalState, double>& durations() const override { return durations_; }
+  bool paused() const override { return paused_; }
+  bool asleep() const override { return asleep_; }
+  const std::optional<std::string>& problem() const override { return problem_; }
+  const std::optional<std::string>& historyProblem() const override { return historyProblem_; }
+  const std::string& permission() const override { return permission_; }
+  const Preferences& preferences() const override { return preferences_; }
+  const std::string& range() const override { return range_; }
+  const std::string& page() const override { return page_; }
+  const std::string& loginStatus() const override { return loginStatus_; }
+  const DeviceProfile& profile() const override { return profile_; }
+  bool stale() const override { return stale_; }
+  std::optional<Advice> advice() const override { return advice_; }
+  std::string menuTitle() const override { return menuTitle_; }
+  // "<value> <unit>" with one decimal, "Not available" without a value or while stale.
+  std::string display(const Metric& m) const override {
+    if (!m.value || stale_) return "Not available";
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.1f %s", *m.value, m.unit.c_str());
+    return buffer;
+  }
+  double now() const override { return now_; }
+  bool demo() const override { return demo_; }
+  UserDefaults& defaults() override { return defaults_; }
+
+  void togglePause() override {
+    ++toggles;
+    paused_ = !paused_;
+    stale_ = paused_ || !reading_;
+    emit changed();
+  }
+  void loadHistory() override { ++loads; }
+  void clearHistory() override { ++clears; }
+  void exportHistory() override { ++exports; }
+  void savePreferences() override { ++saves; }
+  void resetPreferences() override {
+    ++resets;
+    setPreferences(Preferences{});
+  }
+  void setLogin(bool enabled) override { logins.push_back(enabled); }
+  void requestAlerts() override { ++alertRequests; }
+  void setPreferences(const Preferences& p) override {
+    if (p == preferences_) return;
+    preferences_ = p;
+    emit changed();
+    emit historyChanged();
+  }
+  void setRange(const std::string& r) override {
+    range_ = r;
+    emit changed();
+  }
+  void setPage(const std::string& p) override {
+    page_ = p;
+    emit changed();
+  }
+  void setDetailVisible(bool) override {}
+  void clearProblem() override {
+    problem_.reset();
+    emit changed();
+  }
+
+  // Publishes every field again (after a test edited the members).
+  void publish() {
+    emit changed();
+    emit historyChanged();
+  }
+};
+
+}  // namespace tempyra

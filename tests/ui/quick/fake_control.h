@@ -1,0 +1,128 @@
+#pragma once
+// Lets the QML tests script the fake monitor: context property `fake`.
+#include <QObject>
+
+#include "tests/ui/fake_monitor.h"
+
+namespace tempyra {
+
+class FakeControl : public QObject {
+  Q_OBJECT
+  Q_PROPERTY(int saves READ saves)
+  Q_PROPERTY(int loads READ loads)
+  Q_PROPERTY(int clears READ clears)
+  Q_PROPERTY(double sustained READ sustained)
+  Q_PROPERTY(int quietStart READ quietStart)
+
+ public:
+  explicit FakeControl(FakeMonitor& m) : m_(m) {}
+
+  int saves() const { return m_.saves; }
+  int loads() const { return m_.loads; }
+  int clears() const { return m_.clears; }
+  double sustained() const { return m_.preferences_.alerts.sustained; }
+  int quietStart() const { return static_cast<int>(m_.preferences_.alerts.quietStart); }
+
+  // Back to a monitor before its first reading, on the Overview page, defaults untouched.
+  Q_INVOKABLE void reset() {
+    m_.reading_.reset();
+    m_.history_.clear();
+    m_.events_.clear();
+    m_.durations_.clear();
+    m_.paused_ = m_.asleep_ = false;
+    m_.stale_ = true;
+    m_.problem_.reset();
+    m_.historyProblem_.reset();
+    m_.permission_ = "Not requested";
+    m_.preferences_ = Preferences{};
+    m_.page_ = "Overview";
+    m_.advice_.reset();
+    m_.saves = m_.loads = m_.clears = 0;
+    m_.defaults_.values.clear();
+    m_.publish();
+    emit m_.defaultsChanged();
+  }
+
+  // A fresh reading in `state` (0-4), with or without one process of activity.
+  Q_INVOKABLE void setReading(int state, bool activity) {
+    Reading r;
+    r.timestamp = m_.now_ - 5;
+    r.state = static_cast<ThermalState>(state);
+    r.cpu = metric("CPU load", 23.4, "%");
+    r.sensors = {metric("CPU temperature", 50, "°C"), metric("Sensor TC0P", 51, "°C"),
+                 metric("GPU temperature", 45, "°C")};
+    r.power.source = "Battery";
+    r.power.battery = 64;
+    r.power.charging = true;
+    if (activity) r.activity = {{7, "renderer", 88.5}};
+    r.segment = "S1";
+    m_.reading_ = r;
+    m_.stale_ = m_.paused_;
+    m_.advice_ = Advice{1, "Normal thermal pressure", "Nothing to do.", {"Evidence A"}};
+    m_.publish();
+  }
+  // Readings for the charts: two segments, one power event.
+  Q_INVOKABLE void setHistory() {
+    m_.history_.clear();
+    for (int i = 0; i < 6; ++i) {
+      Reading r;
+      r.timestamp = m_.now_ - 3000 + i * 300;
+      r.state = static_cast<ThermalState>(i % 4);
+      r.sensors = {metric("CPU temperature", 40 + i, "°C")};
+      r.segment = i < 3 ? "A" : "B";
+      m_.history_.push_back(r);
+    }
+    m_.events_ = {{{"kind", "Power"}, {"time", std::to_string(m_.now_ - 1500)},
+                   {"detail", "Battery"}}};
+    m_.publish();
+  }
+  Q_INVOKABLE void setPaused(bool on) {
+    m_.paused_ = on;
+    m_.stale_ = on || !m_.reading_;
+    m_.publish();
+  }
+  Q_INVOKABLE void setPage(const QString& page) { m_.setPage(page.toStdString()); }
+  Q_INVOKABLE void setPermission(const QString& p) {
+    m_.permission_ = p.toStdString();
+    m_.publish();
+  }
+  Q_INVOKABLE void setActivityRecording(bool on) {
+    Preferences p = m_.preferences_;
+    p.activity = on;
+    m_.setPreferences(p);
+  }
+  Q_INVOKABLE void setQuietHours(bool on) {
+    Preferences p = m_.preferences_;
+    p.alerts.quietEnabled = on;
+    m_.setPreferences(p);
+  }
+  Q_INVOKABLE void setDurations() {
+    m_.durations_ = {{ThermalState::nominal, 3725}, {ThermalState::fair, 59.9}};
+    m_.publish();
+  }
+  Q_INVOKABLE void setProblem(const QString& text) {
+    m_.problem_ = text.toStdString();
+    m_.publish();
+  }
+  Q_INVOKABLE void setGuidance(bool tour, bool welcome, bool steps) {
+    m_.defaults_.setBoolean("quorvel.showTour", tour);
+    m_.defaults_.setBoolean("quorvel.showWelcome", welcome);
+    m_.defaults_.setBoolean("quorvel.showSteps", steps);
+    emit m_.defaultsChanged();
+  }
+
+ private:
+  static Metric metric(const std::string& name, double value, const std::string& unit) {
+    Metric m;
+    m.name = name;
+    m.value = value;
+    m.unit = unit;
+    m.source = "fake";
+    m.quality = "Measured";
+    return m;
+  }
+
+  FakeMonitor& m_;
+};
+
+}  // namespace tempyra

@@ -1,0 +1,192 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Tempyra.Ui
+
+// Sidebar, header row, steps, the selected page, status strip, alerts and onboarding sheets.
+Rectangle {
+    id: root
+    readonly property var v: Ui.dashboard.view
+    color: Ui.theme.window
+
+    Component.onCompleted: {
+        Ui.dashboard.active = true
+        Ui.onboarding.begin()
+    }
+    Component.onDestruction: Ui.dashboard.active = false
+
+    RowLayout {
+        anchors.fill: parent
+        spacing: 0
+
+        Rectangle {
+            Layout.preferredWidth: 230
+            Layout.fillHeight: true
+            color: Ui.theme.dark ? Qt.darker(Ui.theme.window, 1.15) : Qt.darker(Ui.theme.window, 1.03)
+            ColumnLayout {
+                anchors.fill: parent
+                anchors.margins: 18
+                spacing: 6
+                ProductHeader { objectName: "productHeader" }
+                Divider {}
+                ListView {
+                    objectName: "pageList"
+                    Layout.fillWidth: true
+                    Layout.fillHeight: true
+                    clip: true
+                    spacing: 2
+                    model: root.v.pages
+                    delegate: NavigationLabel {
+                        required property var modelData
+                        width: ListView.view.width
+                        name: modelData.name
+                        symbol: modelData.symbol
+                        selected: modelData.selected
+                        onClicked: Ui.dashboard.selectPage(modelData.name)
+                    }
+                }
+                Caption { text: Ui.texts.tagline }
+                ComboBox {
+                    objectName: "appearancePicker"
+                    Layout.fillWidth: true
+                    Accessible.name: Ui.texts.appearance
+                    model: Ui.texts.appearanceOptions
+                    currentIndex: root.v.appearanceIndex
+                    onActivated: (index) => Ui.theme.setAppearance(Ui.texts.appearanceOptions[index])
+                }
+            }
+        }
+        Rectangle { Layout.preferredWidth: 1; Layout.fillHeight: true; color: Ui.theme.separator }
+
+        ColumnLayout {
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            Layout.margins: 18
+            spacing: 12
+
+            RowLayout {
+                Layout.fillWidth: true
+                spacing: 12
+                ColumnLayout {
+                    Layout.fillWidth: true
+                    spacing: 2
+                    Text {
+                        objectName: "pageTitle"
+                        text: root.v.title
+                        color: Ui.theme.text
+                        font.pixelSize: 28
+                        font.bold: true
+                    }
+                    Text {
+                        objectName: "pageSubtitle"
+                        text: root.v.subtitle
+                        color: Ui.theme.secondary
+                        font.pixelSize: 13
+                        Layout.fillWidth: true
+                        wrapMode: Text.WordWrap
+                    }
+                }
+                RowLayout {
+                    objectName: "historyProblem"
+                    visible: root.v.historyProblem.length > 0
+                    Layout.maximumWidth: 320
+                    spacing: 4
+                    Symbol { name: "exclamationmark.triangle"; tint: Ui.theme.warning; size: 14 }
+                    Caption {
+                        text: root.v.historyProblem
+                        color: Ui.theme.warning
+                        Layout.fillWidth: true
+                    }
+                }
+                Button {
+                    objectName: "pauseButton"
+                    text: root.v.pauseLabel
+                    icon.source: Ui.symbol(root.v.pauseSymbol, Ui.theme.text)
+                    icon.color: "transparent"
+                    onClicked: Ui.dashboard.togglePause()
+                }
+            }
+
+            Steps {
+                objectName: "steps"
+                steps: root.v.steps
+                shown: root.v.showSteps
+            }
+
+            ScrollView {
+                id: scroll
+                objectName: "pageScroll"
+                Layout.fillWidth: true
+                Layout.fillHeight: true
+                clip: true
+                contentWidth: availableWidth
+                Loader {
+                    objectName: "pageLoader"
+                    width: scroll.availableWidth
+                    source: root.v.pageFile
+                }
+            }
+
+            Divider {}
+            RowLayout {
+                objectName: "statusStrip"
+                Layout.fillWidth: true
+                spacing: 8
+                Dot { tint: root.v.statusTint; size: 8 }
+                Caption {
+                    objectName: "statusText"
+                    text: root.v.statusText
+                    color: Ui.theme.text
+                    Layout.fillWidth: false
+                }
+                Caption {
+                    objectName: "demoLabel"
+                    visible: root.v.demo
+                    text: Ui.texts.demoData
+                    Layout.fillWidth: false
+                }
+                Item { Layout.fillWidth: true }
+                Caption { text: Ui.texts.noAccount; Layout.fillWidth: false }
+            }
+        }
+    }
+
+    Dialog {
+        objectName: "problemAlert"
+        title: Ui.texts.product
+        anchors.centerIn: parent
+        width: 420
+        modal: true
+        visible: root.v.hasProblem
+        standardButtons: Dialog.Ok
+        Body { width: parent.width; text: root.v.problem }
+        onClosed: Ui.dashboard.dismissProblem()
+    }
+
+    Dialog {
+        objectName: "clearConfirmation"
+        title: Ui.texts.clearTitle
+        anchors.centerIn: parent
+        width: 460
+        modal: true
+        visible: Ui.dashboard.confirmClear
+        footer: DialogButtonBox {
+            Button {
+                objectName: "confirmClearButton"
+                text: Ui.texts.clearButton
+                palette.buttonText: Ui.theme.tint(3)
+                DialogButtonBox.buttonRole: DialogButtonBox.DestructiveRole
+                onClicked: Ui.dashboard.clearHistoryConfirmed()
+            }
+            Button {
+                text: Ui.texts.cancel
+                DialogButtonBox.buttonRole: DialogButtonBox.RejectRole
+            }
+        }
+        onRejected: Ui.dashboard.confirmClear = false
+        onClosed: Ui.dashboard.confirmClear = false
+    }
+
+    WelcomeSheet { objectName: "welcome" }
+    TourSheet { objectName: "tour" }
+}

@@ -1,0 +1,12 @@
+import QtQuick
+import Tempyra.Ui
+
+// A filled circle in a Tint colour.
+Rectangle {
+    property int tint: 4
+    property int size: 10
+    width: size
+    height: size
+    radius: size / 2
+    color: Ui.theme.tint(tint)
+}

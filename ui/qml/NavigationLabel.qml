@@ -1,0 +1,48 @@
+import QtQuick
+import QtQuick.Layouts
+import Tempyra.Ui
+
+// One sidebar row: symbol, name (medium weight when selected), optional count.
+Rectangle {
+    id: label
+    property string name: ""
+    property string symbol: ""
+    property bool selected: false
+    property int count: -1
+    signal clicked()
+    implicitHeight: 32
+    radius: 6
+    color: selected ? Ui.theme.selection : "transparent"
+    Accessible.role: Accessible.Button
+    Accessible.name: name
+
+    RowLayout {
+        anchors.fill: parent
+        anchors.leftMargin: 8
+        anchors.rightMargin: 8
+        spacing: 8
+        Item {
+            Layout.preferredWidth: 20
+            Layout.preferredHeight: 20
+            Symbol { anchors.centerIn: parent; name: label.symbol; size: 16 }
+        }
+        Text {
+            text: label.name
+            color: Ui.theme.text
+            font.pixelSize: 13
+            font.weight: label.selected ? Font.Medium : Font.Normal
+            Layout.fillWidth: true
+            elide: Text.ElideRight
+        }
+        Caption {
+            visible: label.count >= 0
+            text: label.count
+            Layout.fillWidth: false
+        }
+    }
+    MouseArea {
+        anchors.fill: parent
+        cursorShape: Qt.PointingHandCursor
+        onClicked: label.clicked()
+    }
+}

@@ -1,0 +1,60 @@
+import QtQuick
+import QtQuick.Layouts
+import QtCharts
+import Tempyra.Ui
+
+// Thermal state over time; the placeholder when there are no readings.
+Item {
+    id: root
+    property int chartHeight: 170
+    property bool powerMarkers: false
+    Layout.fillWidth: true
+    implicitHeight: chartHeight
+
+    ThermalChartBinder {
+        id: binder
+        axisX: xAxis
+        axisY: yAxis
+        powerMarkers: root.powerMarkers
+        chart: chart
+    }
+
+    ColumnLayout {
+        objectName: "placeholder"
+        anchors.centerIn: parent
+        visible: binder.placeholder
+        spacing: 4
+        Symbol {
+            name: "chart.xyaxis.line"
+            tint: Ui.theme.secondary
+            size: 28
+            Layout.alignment: Qt.AlignHCenter
+        }
+        Text {
+            text: Ui.texts.noReadings
+            color: Ui.theme.text
+            font.pixelSize: 15
+            font.bold: true
+            Layout.alignment: Qt.AlignHCenter
+        }
+        Caption {
+            text: Ui.texts.noReadingsDetail
+            horizontalAlignment: Text.AlignHCenter
+        }
+    }
+
+    ChartView {
+        id: chart
+        objectName: "chart"
+        anchors.fill: parent
+        visible: !binder.placeholder
+        antialiasing: true
+        legend.visible: false
+        backgroundColor: "transparent"
+        backgroundRoundness: 0
+        margins { top: 4; bottom: 4; left: 4; right: 4 }
+        Accessible.description: Ui.texts.thermalChartDescription
+        DateTimeAxis { id: xAxis; titleText: "Time"; titleFont.pixelSize: 10; labelsFont.pixelSize: 10 }
+        CategoryAxis { id: yAxis; titleText: "Pressure"; titleFont.pixelSize: 10; labelsFont.pixelSize: 10 }
+    }
+}

@@ -1,0 +1,78 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Tempyra.Ui
+
+// The walkthrough sheet.
+Popup {
+    id: sheet
+    readonly property var v: Ui.onboarding.view
+    anchors.centerIn: parent
+    width: 480
+    modal: true
+    visible: v.showTour
+    closePolicy: Popup.CloseOnEscape
+    padding: 24
+    background: Rectangle { color: Ui.theme.panel; radius: 12; border.color: Ui.theme.separator }
+    onClosed: Ui.onboarding.closeTour()
+
+    ColumnLayout {
+        width: parent.width
+        spacing: 10
+        ProductArtwork {
+            size: 56
+            visible: loaded
+            Accessible.name: Ui.texts.appIconLabel
+        }
+        Text {
+            text: Ui.texts.product
+            color: Ui.theme.text
+            font.pixelSize: 20
+            font.bold: true
+        }
+        Caption { text: Ui.texts.madeBy; font.pixelSize: 13 }
+        Caption { objectName: "counter"; text: sheet.v.counter }
+        Text {
+            objectName: "stepTitle"
+            text: sheet.v.stepTitle
+            color: Ui.theme.text
+            font.pixelSize: 22
+            font.bold: true
+            wrapMode: Text.WordWrap
+            Layout.fillWidth: true
+        }
+        Body { objectName: "stepDetail"; text: sheet.v.stepDetail }
+        CheckBox {
+            objectName: "tourAtStartup"
+            text: Ui.texts.showTourAtStartup
+            checked: sheet.v.tourAtStartup
+            onToggled: Ui.onboarding.setTourAtStartup(checked)
+        }
+        RowLayout {
+            Layout.fillWidth: true
+            Button {
+                objectName: "skipButton"
+                text: Ui.texts.skipTour
+                onClicked: Ui.onboarding.closeTour()
+            }
+            Item { Layout.fillWidth: true }
+            Button {
+                objectName: "backButton"
+                text: Ui.texts.back
+                visible: sheet.v.hasBack
+                onClicked: Ui.onboarding.tourBack()
+            }
+            Button {
+                objectName: "nextButton"
+                text: sheet.v.mainButton
+                highlighted: true
+                onClicked: Ui.onboarding.tourNext()
+            }
+        }
+    }
+    Shortcut {
+        sequences: ["Return", "Enter"]
+        enabled: sheet.visible
+        onActivated: Ui.onboarding.tourNext()
+    }
+}

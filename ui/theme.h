@@ -1,0 +1,63 @@
+#pragma once
+// The appearance ("Light", "Dark", anything else follows the system palette) and the colours
+// every window shares, so a change recolours the popover and the dashboard at once.
+#include <QColor>
+#include <QObject>
+#include <QPalette>
+#include <QtQml/qqmlregistration.h>
+
+namespace tempyra {
+
+class MonitorPort;
+
+class Theme : public QObject {
+  Q_OBJECT
+  QML_ELEMENT
+  QML_UNCREATABLE("Owned by Ui")
+  Q_PROPERTY(QString appearance READ appearance NOTIFY changed)
+  Q_PROPERTY(bool dark READ dark NOTIFY changed)
+  Q_PROPERTY(QColor window READ window NOTIFY changed)
+  Q_PROPERTY(QColor panel READ panel NOTIFY changed)
+  Q_PROPERTY(QColor text READ text NOTIFY changed)
+  Q_PROPERTY(QColor secondary READ secondary NOTIFY changed)
+  Q_PROPERTY(QColor separator READ separator NOTIFY changed)
+  Q_PROPERTY(QColor accent READ accent NOTIFY changed)
+  Q_PROPERTY(QColor selection READ selection NOTIFY changed)
+  Q_PROPERTY(QColor warning READ warning NOTIFY changed)
+  // The controls' palette in the current scheme.
+  Q_PROPERTY(QPalette palette READ palette NOTIFY changed)
+
+ public:
+  explicit Theme(MonitorPort& port, QObject* parent = nullptr);
+
+  QString appearance() const { return appearance_; }
+  bool dark() const;
+  QColor window() const;
+  QColor panel() const;
+  QColor text() const;
+  QColor secondary() const;
+  QColor separator() const;
+  QColor accent() const;
+  QColor selection() const;
+  QColor warning() const;
+  QPalette palette() const;
+
+  // The colour of a Tint (ui/text_format.h) in the current scheme.
+  Q_INVOKABLE QColor tint(int tint) const;
+  // Stores the choice under "appearance".
+  Q_INVOKABLE void setAppearance(const QString& appearance);
+  // Rereads the stored value (after a preferences reset).
+  void reload();
+
+ signals:
+  void changed();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  MonitorPort& port_;
+  QString appearance_;
+};
+
+}  // namespace tempyra
