@@ -77,6 +77,10 @@ void JsonWriter::appendString(std::string& out, std::string_view text) {
 }
 
 void JsonWriter::appendNumber(std::string& out, double value) {
+  if (value == 0 && std::signbit(value)) {
+    out += "-0.0";  // "-0" would read back as the integer 0 and lose the sign
+    return;
+  }
   char buf[400];
   // Plain notation for the magnitudes time points and measurements have (so a whole-second
   // time stamp reads 1733500000, not 1.7335e+09); exponent notation outside it keeps the text

@@ -36,6 +36,7 @@ TEST(ModelJson, RoundTripsGiveBackEveryFieldAndTheSameBytes) {
   EXPECT_EQ(back->activity[1].name, r.activity[1].name);
   // Every other field is checked through the bytes: writing what was read changes nothing.
   EXPECT_EQ(*encodeJson(*back), *text);
+  EXPECT_TRUE(std::signbit(*decodeMetric(*encodeJson(Metric("m", -0.0, "", "", 0, "q")))->value));
 
   const DeviceProfile d{"MacBookPro18,1", "arm64", "Linux 6.1", "2 fans",
                         {{"CPU load", "/proc/stat"}, {"Fan RPM", "Not available"}}};
