@@ -274,6 +274,10 @@ std::optional<std::string> LinuxPlatform::processName(std::int32_t pid) {
     comm.assign(stat->comm);
   }
   if (comm.empty()) return std::nullopt;
+  // A process may put line breaks and other control characters in its name; shown in a
+  // one-line list they would forge lines.
+  for (char& c : comm)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
   // The kernel cuts user task names to 15 bytes; the program's own file name is more helpful
   // when it is the same name, uncut.
   if (comm.size() == 15) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 
 #include "providers/proc_stat.h"
 #include "temp_tree.h"
@@ -12,35 +11,25 @@ namespace tempyra {
 namespace {
 
 const std::string kFixtures = TEMPYRA_FIXTURES;
+const std::string kTail = " S 1 2 3 4 5 4194304 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21\n";
 
 TEST(ProcPidStat, CommandNamesEndAtTheLastParenthesis) {
-  const std::string tail = " S 1 2 3 4 5 4194304 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21\n";
-  struct Case {
-    std::string text;
-    std::optional<std::string> comm;
-  } cases[] = {
-      {"42 (bash)" + tail, "bash"},
-      {"42 (a) (b)" + tail, "a) (b"},
-      {"42 (x y ))" + tail, "x y )"},
-      {"42 (two\nlines)" + tail, "two\nlines"},
-      {"42 (" + std::string(63, 'k') + ")" + tail, std::string(63, 'k')},
-      {"42 ()" + tail, ""},
+  const std::pair<std::string, std::optional<std::string>> cases[] = {
+      {"42 (a) (b)" + kTail, "a) (b"},
+      {"42 (x y ))" + kTail, "x y )"},
+      {"42 (two\nlines)" + kTail, "two\nlines"},
+      {"42 (" + std::string(63, 'k') + ")" + kTail, std::string(63, 'k')},
       {"42 (short) S 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18\n", std::nullopt},
       {"42 (bad) S 1 2 3 4 5 6 7 8 9 10 x 12 13 14 15 16 17 18 19 20\n", std::nullopt},
-      {"42 bash S 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20\n", std::nullopt},
-      {"(nopid)" + tail, std::nullopt},
-      {"", std::nullopt},
+      {"(nopid)" + kTail, std::nullopt},
   };
-  for (const auto& c : cases) {
-    const auto stat = parseProcPidStat(c.text);
-    ASSERT_EQ(stat.has_value(), c.comm.has_value()) << c.text;
+  for (const auto& [text, comm] : cases) {
+    const auto stat = parseProcPidStat(text);
+    ASSERT_EQ(stat.has_value(), comm.has_value()) << text;
     if (!stat) continue;
-    EXPECT_EQ(stat->comm, *c.comm);
-    EXPECT_EQ(stat->state, 'S');
-    EXPECT_EQ(stat->flags, 4194304u);
-    EXPECT_EQ(stat->utime, 11u);
-    EXPECT_EQ(stat->stime, 12u);
-    EXPECT_EQ(stat->startTime, 19u);
+    EXPECT_EQ(stat->comm, *comm);
+    EXPECT_EQ(std::vector<std::uint64_t>({stat->flags, stat->utime, stat->stime, stat->startTime}),
+              std::vector<std::uint64_t>({4194304, 11, 12, 19}));
   }
 }
 
@@ -50,9 +39,7 @@ TEST(HostTicks, FoldedIntoFourCountersWithoutCountingGuestTwice) {
       {"cpu  1000 20 300 5000 100 10 5 7 50 3\ncpu0 1 1 1 1\n", A{1000, 322, 5100, 20}},
       {"intr 5\ncpu  1 2 3 4\n", A{1, 3, 4, 2}},
       {"cpu0 1 2 3 4\n", std::nullopt},
-      {"cpu  1 2 3\n", std::nullopt},
       {"cpu  1 2 x 4\n", std::nullopt},
-      {"", std::nullopt},
   };
   for (const auto& [text, expected] : cases) EXPECT_EQ(parseHostTicks(text), expected) << text;
 }
@@ -64,33 +51,26 @@ TEST(LinuxPlatform, LaptopFixture) {
   EXPECT_EQ(p.architectureText(), "Intel");
   EXPECT_EQ(p.cpuTicks(), (std::vector<std::uint32_t>{1000, 315, 5100, 20}));
 
-  auto ids = p.processIds();
-  ASSERT_TRUE(ids);
-  std::sort(ids->begin(), ids->end());
-  EXPECT_EQ(*ids, (std::vector<std::int32_t>{1, 42, 77, 100}));
-  const auto times = p.processTimes(42);
-  ASSERT_TRUE(times);
-  EXPECT_EQ(times->cpuNs, 4'000'000'000u);  // (300 + 100) ticks at 100 Hz
-  EXPECT_EQ(times->startStamp, 900u);
+  auto ids = p.processIds().value();
+  std::sort(ids.begin(), ids.end());
+  EXPECT_EQ(ids, (std::vector<std::int32_t>{1, 42, 77, 100}));
+  const auto times = p.processTimes(42).value();
+  EXPECT_EQ(times.cpuNs, 4'000'000'000u);  // (300 + 100) ticks at 100 Hz
+  EXPECT_EQ(times.startStamp, 900u);
   EXPECT_EQ(p.processName(42), "a) (b");
   EXPECT_FALSE(p.processTimes(100));  // exited between listing and reading
   EXPECT_EQ(p.processName(77), "web content xtra");  // cut name completed from the command line
-  EXPECT_EQ(p.processName(1), "systemd");
 
-  const auto power = p.powerSources();
-  ASSERT_TRUE(power && power->sources);
-  EXPECT_EQ(power->providingType, "AC Power");
-  ASSERT_EQ(power->sources->size(), 1u);  // the mouse battery is not the machine's
-  EXPECT_EQ((*power->sources)[0].currentCapacity, 75.0);
-  EXPECT_EQ((*power->sources)[0].maxCapacity, 100.0);
-  EXPECT_EQ((*power->sources)[0].isCharging, true);
+  const auto power = p.powerSources().value();
+  EXPECT_EQ(power.providingType, "AC Power");
+  ASSERT_EQ(power.sources->size(), 1u);  // the mouse battery is not the machine's
+  EXPECT_EQ((*power.sources)[0].currentCapacity, 75.0);
+  EXPECT_EQ((*power.sources)[0].isCharging, true);
 
   // The inactive policy's low cap does not count; an idle powerclamp forces no idle time.
-  const auto limits = p.cpuPowerStatus();
-  ASSERT_TRUE(limits);
-  EXPECT_EQ(*limits, (std::map<std::string, double>{{kCpuSpeedLimitKey, 75.0}, {kCpuSchedulerLimitKey, 100.0}}));
+  EXPECT_EQ(p.cpuPowerStatus(),
+            (std::map<std::string, double>{{kCpuSpeedLimitKey, 75.0}, {kCpuSchedulerLimitKey, 100.0}}));
   EXPECT_EQ(p.thermalLevel(), 0);
-  EXPECT_EQ(p.words().thermalCapability, "Available · kernel thermal zones (/sys/class/thermal)");
 }
 
 TEST(LinuxPlatform, SensorlessBoardSaysWhy) {
@@ -102,57 +82,19 @@ TEST(LinuxPlatform, SensorlessBoardSaysWhy) {
   EXPECT_FALSE(p.cpuPowerStatus());
   EXPECT_EQ(p.thermalLevel(), kUnknownThermalLevel);
   EXPECT_EQ(p.words().thermalCapability, "Not available · the kernel exposes no /sys/class/thermal");
-  EXPECT_EQ(p.words().cpuLimitsCapability,
-            "Not available · no cpufreq policy or idle-injection device in /sys");
-  EXPECT_EQ(p.words().powerCapability, "Not available · the kernel exposes no /sys/class/power_supply");
-}
-
-TEST(LinuxPlatform, ModelFallsBackPastFirmwarePlaceholders) {
-  struct Case {
-    std::vector<std::pair<std::string, std::string>> files;
-    std::optional<std::string> model;
-  } cases[] = {
-      {{{"sys/class/dmi/id/product_name", "To Be Filled By O.E.M.\n"},
-        {"sys/class/dmi/id/board_vendor", "ASUSTeK COMPUTER INC.\n"},
-        {"sys/class/dmi/id/board_name", "PRIME B550M-A\n"}},
-       "ASUSTeK COMPUTER INC. PRIME B550M-A"},
-      {{{"sys/class/dmi/id/product_name", "System Product Name\n"}}, std::nullopt},
-      {{{"sys/class/dmi/id/sys_vendor", "Dell Inc.\n"}, {"sys/class/dmi/id/product_name", "Dell Inc. XPS 13\n"}},
-       "Dell Inc. XPS 13"},
-  };
-  for (const auto& c : cases) {
-    testing::TempTree tree;
-    for (const auto& [path, text] : c.files) tree.write(path, text);
-    EXPECT_EQ(LinuxPlatform(tree.root()).modelText(), c.model);
-  }
-}
-
-TEST(LinuxPlatform, ArchitectureNamesTheProcessor) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"vendor_id\t: AuthenticAMD\n", "AMD x86-64"},
-      {"vendor_id\t: GenuineIntel\n", "Intel"},
-      {"vendor_id\t: HygonGenuine\n", "x86-64"},
-  };
-  for (const auto& [cpuinfo, arch] : cases) {
-    testing::TempTree tree;
-    tree.write("proc/sys/kernel/arch", "x86_64\n");
-    tree.write("proc/cpuinfo", cpuinfo);
-    EXPECT_EQ(LinuxPlatform(tree.root()).architectureText(), arch);
-  }
+  EXPECT_EQ(p.words().cpuLimitsCapability, "Not available · no cpufreq policy or idle-injection device in /sys");
 }
 
 TEST(LinuxPlatform, PowerSupplyVariants) {
-  using Files = std::vector<std::pair<std::string, std::string>>;
   struct Case {
     const char* what;
-    Files supplies;  // name -> uevent
+    std::vector<std::pair<std::string, std::string>> supplies;  // name -> uevent
     std::optional<std::string> type;
     std::optional<double> current, max;
     std::optional<bool> charging;
     bool battery;
   } cases[] = {
       {"desktop", {{"ACAD", "POWER_SUPPLY_TYPE=Mains\nPOWER_SUPPLY_ONLINE=1\n"}}, "AC Power", {}, {}, {}, false},
-      {"no supplies at all", {}, "AC Power", {}, {}, {}, false},
       {"two batteries discharging, energy summed",
        {{"AC", "POWER_SUPPLY_TYPE=Mains\nPOWER_SUPPLY_ONLINE=0\n"},
         {"BAT0", "POWER_SUPPLY_TYPE=Battery\nPOWER_SUPPLY_STATUS=Discharging\nPOWER_SUPPLY_ENERGY_NOW=10\nPOWER_SUPPLY_ENERGY_FULL=40\n"},
@@ -162,22 +104,19 @@ TEST(LinuxPlatform, PowerSupplyVariants) {
        {{"ucsi-source-psy-1", "POWER_SUPPLY_TYPE=USB\nPOWER_SUPPLY_ONLINE=1\n"},
         {"BAT0", "POWER_SUPPLY_TYPE=Battery\nPOWER_SUPPLY_STATUS=Not charging\nPOWER_SUPPLY_CHARGE_NOW=2000\nPOWER_SUPPLY_CHARGE_FULL=4000\n"}},
        "AC Power", 2000.0, 4000.0, false, true},
-      {"battery not present, status unknown",
+      {"battery not present, malformed capacity",
        {{"BAT0", "POWER_SUPPLY_TYPE=Battery\nPOWER_SUPPLY_PRESENT=0\nPOWER_SUPPLY_CAPACITY=80\n"},
         {"BAT1", "POWER_SUPPLY_TYPE=Battery\nPOWER_SUPPLY_STATUS=Unknown\nPOWER_SUPPLY_CAPACITY=oops\n"}},
        std::nullopt, {}, {}, {}, true},
   };
   for (const auto& c : cases) {
     testing::TempTree tree;
-    tree.mkdir("sys/class/power_supply");
     for (const auto& [name, uevent] : c.supplies) tree.write("sys/class/power_supply/" + name + "/uevent", uevent);
-    const auto snapshot = LinuxPlatform(tree.root()).powerSources();
-    ASSERT_TRUE(snapshot && snapshot->sources) << c.what;
-    EXPECT_EQ(snapshot->providingType, c.type) << c.what;
-    ASSERT_EQ(snapshot->sources->size(), c.battery ? 1u : 0u) << c.what;
+    const auto snapshot = LinuxPlatform(tree.root()).powerSources().value();
+    EXPECT_EQ(snapshot.providingType, c.type) << c.what;
+    ASSERT_EQ(snapshot.sources->size(), c.battery ? 1u : 0u) << c.what;
     if (!c.battery) continue;
-    const auto& b = (*snapshot->sources)[0];
-    EXPECT_EQ(b.type, "InternalBattery");
+    const auto& b = (*snapshot.sources)[0];
     EXPECT_EQ(b.currentCapacity, c.current) << c.what;
     EXPECT_EQ(b.maxCapacity, c.max) << c.what;
     EXPECT_EQ(b.isCharging, c.charging) << c.what;
@@ -195,9 +134,8 @@ TEST(LinuxPlatform, SpeedLimitIgnoresDisabledTurbo) {
   tree.write("sys/devices/system/cpu/intel_pstate/max_perf_pct", "90\n");
   tree.write("sys/class/thermal/cooling_device3/type", "idle-cpu0\n");
   tree.write("sys/class/thermal/cooling_device3/cur_state", "30\n");
-  const auto limits = LinuxPlatform(tree.root()).cpuPowerStatus();
-  ASSERT_TRUE(limits);
-  EXPECT_EQ(*limits, (std::map<std::string, double>{{kCpuSpeedLimitKey, 90.0}, {kCpuSchedulerLimitKey, 70.0}}));
+  EXPECT_EQ(LinuxPlatform(tree.root()).cpuPowerStatus(),
+            (std::map<std::string, double>{{kCpuSpeedLimitKey, 90.0}, {kCpuSchedulerLimitKey, 70.0}}));
 }
 
 TEST(LinuxPlatform, UnreadableAndMalformedFilesAreAbsent) {
@@ -205,22 +143,25 @@ TEST(LinuxPlatform, UnreadableAndMalformedFilesAreAbsent) {
   tree.mkdir("proc/stat");  // reading a directory fails like EIO
   tree.write("proc/12/stat", "12 (ok) S 1");
   tree.write("proc/13/stat", "garbage");
-  tree.write("proc/14/stat", "99 (liar) S 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20\n");
+  tree.write("proc/14/stat", "99 (liar)" + kTail);
   tree.mkdir("proc/15/stat");
+  tree.write("proc/16/stat", "16 (two\nlines)" + kTail);
   tree.mkdir("proc/99999999999");
   tree.mkdir("proc/net");
   tree.write("etc/os-release", "PRETTY_NAME=\n");
+  tree.write("sys/class/dmi/id/product_name", "To Be Filled By O.E.M.\n");
+  tree.write("sys/class/dmi/id/board_vendor", "ASUSTeK COMPUTER INC.\n");
+  tree.write("sys/class/dmi/id/board_name", "PRIME B550M-A\n");
   LinuxPlatform p(tree.root());
   EXPECT_FALSE(p.cpuTicks());
   EXPECT_EQ(p.words().cpuLoadCapability, "Not available · /proc/stat is not readable");
-  auto ids = p.processIds();
-  ASSERT_TRUE(ids);
-  std::sort(ids->begin(), ids->end());
-  EXPECT_EQ(*ids, (std::vector<std::int32_t>{12, 13, 14, 15}));
-  for (const std::int32_t pid : *ids) EXPECT_FALSE(p.processTimes(pid)) << pid;
-  EXPECT_FALSE(p.processName(13));
+  auto ids = p.processIds().value();
+  std::sort(ids.begin(), ids.end());
+  EXPECT_EQ(ids, (std::vector<std::int32_t>{12, 13, 14, 15, 16}));
+  for (const std::int32_t pid : {12, 13, 14, 15}) EXPECT_FALSE(p.processTimes(pid)) << pid;
+  EXPECT_EQ(p.processName(16), "two lines");
   EXPECT_EQ(p.osText(), "Linux");
-  EXPECT_FALSE(p.modelText());
+  EXPECT_EQ(p.modelText(), "ASUSTeK COMPUTER INC. PRIME B550M-A");  // past the firmware placeholder
 }
 
 }  // namespace

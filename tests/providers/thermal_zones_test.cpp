@@ -10,15 +10,13 @@ namespace {
 using testing::TempTree;
 
 struct Trip {
-  std::string type;
-  std::string temp;
-  std::string hyst = "0";
+  std::string type, temp, hyst = "0";
   bool bound = false;
 };
 
+// A zone; a trip marked bound gets the processor cooling device cooling_device9.
 void writeZone(const TempTree& tree, int n, const std::string& temp, const std::vector<Trip>& trips) {
   const std::string zone = "sys/class/thermal/thermal_zone" + std::to_string(n) + "/";
-  tree.write(zone + "type", "acpitz\n");
   if (temp == "<dir>") tree.mkdir(zone + "temp");
   else tree.write(zone + "temp", temp + "\n");
   for (std::size_t i = 0; i < trips.size(); ++i) {
@@ -26,17 +24,17 @@ void writeZone(const TempTree& tree, int n, const std::string& temp, const std::
     tree.write(trip + "_type", trips[i].type + "\n");
     tree.write(trip + "_temp", trips[i].temp + "\n");
     tree.write(trip + "_hyst", trips[i].hyst + "\n");
-    if (trips[i].bound) {
-      tree.write("sys/class/thermal/cooling_device9/type", "Processor\n");
-      tree.write("sys/class/thermal/cooling_device9/cur_state", "0\n");
-      tree.link(zone + "cdev0", "../cooling_device9");
-      tree.write(zone + "cdev0_trip_point", std::to_string(i) + "\n");
-    }
+    if (!trips[i].bound) continue;
+    tree.write("sys/class/thermal/cooling_device9/type", "Processor\n");
+    tree.write("sys/class/thermal/cooling_device9/cur_state", "0\n");
+    std::filesystem::create_symlink("../cooling_device9", tree.root() / (zone + "cdev0"));
+    tree.write(zone + "cdev0_trip_point", std::to_string(i) + "\n");
   }
 }
 
 TEST(ThermalZones, LevelFromTrips) {
   const std::vector<Trip> acpi = {{"critical", "100000"}, {"passive", "90000", "0", true}};
+  const int unknown = kUnknownThermalLevel;
   struct Case {
     const char* what;
     std::string temp;
@@ -48,21 +46,17 @@ TEST(ThermalZones, LevelFromTrips) {
       {"serious at the bound passive trip", "90000", acpi, 2},
       {"critical at the critical trip", "100000", acpi, 3},
       {"serious 10 °C below hot without passive", "75000", {{"hot", "85000"}}, 2},
-      {"just under that", "74999", {{"hot", "85000"}}, 1},
       {"unbound passive only makes fair", "95000", {{"passive", "90000"}}, 1},
       {"top fan stage makes fair", "60000", {{"active", "50000"}, {"active", "60000"}}, 1},
-      {"below the top fan stage", "55000", {{"active", "50000"}, {"active", "60000"}}, 0},
-      {"unset and zero trips make the zone unusable", "99000", {{"passive", "-274000"}, {"critical", "0"}}, kUnknownThermalLevel},
-      {"placeholder trip", "99000", {{"critical", "255000"}}, kUnknownThermalLevel},
-      {"temperature unreadable", "<dir>", {{"critical", "100000"}}, kUnknownThermalLevel},
-      {"temperature out of range", "150000", {{"critical", "100000"}}, kUnknownThermalLevel},
-      {"unknown trip type", "99000", {{"bogus", "50000"}}, kUnknownThermalLevel},
+      {"unset and zero trips", "99000", {{"passive", "-274000"}, {"critical", "0"}}, unknown},
+      {"placeholder and unknown trips", "99000", {{"critical", "255000"}, {"bogus", "50000"}}, unknown},
+      {"temperature unreadable", "<dir>", {{"critical", "100000"}}, unknown},
+      {"temperature out of range", "150000", {{"critical", "100000"}}, unknown},
   };
   for (const auto& c : cases) {
     TempTree tree;
     writeZone(tree, 0, c.temp, c.trips);
-    ThermalZones zones(tree.root());
-    EXPECT_EQ(zones.level(0), c.level) << c.what;
+    EXPECT_EQ(ThermalZones(tree.root()).level(0), c.level) << c.what;
   }
 }
 
@@ -71,8 +65,8 @@ TEST(ThermalZones, HottestUsableZoneWinsAndHysteresisHoldsALevel) {
   writeZone(tree, 0, "<dir>", {{"critical", "100000"}});
   writeZone(tree, 1, "91000", {{"critical", "100000"}, {"passive", "90000", "3000", true}});
   ThermalZones zones(tree.root());
-  const std::pair<const char*, int> steps[] = {
-      {"91000", 2}, {"87001", 2}, {"87000", 2}, {"86999", 1}, {"90000", 2}, {"40000", 0}, {"80000", 1}, {"77000", 1}, {"76999", 0}};
+  const std::pair<const char*, int> steps[] = {{"91000", 2}, {"87000", 2}, {"86999", 1}, {"90000", 2},
+                                               {"40000", 0}, {"80000", 1}, {"77000", 1}, {"76999", 0}};
   double now = 0;
   for (const auto& [temp, level] : steps) {
     tree.write("sys/class/thermal/thermal_zone1/temp", std::string(temp) + "\n");
@@ -84,35 +78,25 @@ TEST(ThermalZones, ThrottlingEvidence) {
   TempTree tree;
   writeZone(tree, 0, "40000", {{"critical", "100000"}, {"passive", "90000", "0", true}});
   const std::string cpu = "sys/devices/system/cpu/cpu0/thermal_throttle/";
+  const std::string cdev = "sys/class/thermal/cooling_device";
   tree.write(cpu + "core_throttle_count", "5\n");
   tree.write(cpu + "core_throttle_total_time_ms", "100\n");
+  tree.write(cdev + "4/type", "TCC Offset\n");  // a static offset, not throttling
+  tree.write(cdev + "4/cur_state", "7\n");
+  tree.write(cdev + "5/type", "intel_powerclamp\n");
+  tree.write(cdev + "5/cur_state", "-1\n");  // idle injection off
   ThermalZones zones(tree.root());
   EXPECT_EQ(zones.level(0), 0);
   tree.write(cpu + "core_throttle_count", "6\n");
   EXPECT_EQ(zones.level(10), 1);  // a new throttle episode started
   tree.write(cpu + "core_throttle_total_time_ms", "1100\n");
   EXPECT_EQ(zones.level(20), 2);  // throttled for 10 % of the interval
-  tree.write(cpu + "core_throttle_total_time_ms", "1999\n");
-  EXPECT_EQ(zones.level(30), 0);
-  tree.write("sys/class/thermal/cooling_device9/cur_state", "3\n");
-  EXPECT_EQ(zones.level(40), 2);  // a bound processor cooling device is reducing performance
-  tree.write("sys/class/thermal/cooling_device9/cur_state", "0\n");
-  tree.write("sys/class/thermal/cooling_device4/type", "TCC Offset\n");
-  tree.write("sys/class/thermal/cooling_device4/cur_state", "7\n");
-  tree.write("sys/class/thermal/cooling_device5/type", "intel_powerclamp\n");
-  tree.write("sys/class/thermal/cooling_device5/cur_state", "-1\n");
-  EXPECT_EQ(zones.level(50), 0);
-  tree.write("sys/class/thermal/cooling_device5/cur_state", "25\n");
-  EXPECT_EQ(zones.level(60), 2);
-}
-
-TEST(ThermalZones, CapabilityTextsSayWhy) {
-  TempTree none;
-  EXPECT_EQ(ThermalZones(none.root()).capability(), "Not available · the kernel exposes no /sys/class/thermal");
-  TempTree unusable;
-  writeZone(unusable, 0, "40000", {{"critical", "-274000"}});
-  EXPECT_EQ(ThermalZones(unusable.root()).capability(),
-            "Not available · no thermal zone with a readable temperature and trip points");
+  tree.write(cdev + "9/cur_state", "3\n");
+  EXPECT_EQ(zones.level(30), 2);  // a bound processor cooling device is reducing performance
+  tree.write(cdev + "9/cur_state", "0\n");
+  EXPECT_EQ(zones.level(40), 0);
+  tree.write(cdev + "5/cur_state", "25\n");
+  EXPECT_EQ(zones.level(50), 2);
 }
 
 }  // namespace
