@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include "core/power_context.h"
-
 namespace tempyra {
 namespace {
 
@@ -21,14 +19,6 @@ TEST(Metric, ValidBoundaries) {
         << "age " << age;
   }
   EXPECT_EQ(Metric("m", std::nullopt, "", "", 1, "Measured").quality, "Not available");
-}
-
-TEST(Metric, EqualityTreatsNaNAsUnequal) {
-  const Metric a("m", std::nan(""), "", "", 1, "q");
-  EXPECT_FALSE(a == a);
-  const PowerContext p{"Battery", std::nan(""), true};
-  EXPECT_FALSE(p == p);
-  EXPECT_FALSE((PowerContext{"AC", 50.0, true} == PowerContext{"AC", 50.0, std::nullopt}));
 }
 
 }  // namespace
