@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "app/monitor.h"
+#include "app/monitor_services.h"
 #include "core/advice.h"
 #include "history/history_store.h"
 #include "providers/demo_provider.h"
@@ -495,6 +496,27 @@ TEST(MonitorTest, EngineWorkRunsOnlyOnTheSamplingQueue) {
   std::lock_guard lock(rig.script->mutex);
   ASSERT_EQ(rig.script->threads.size(), 1u);
   EXPECT_NE(*rig.script->threads.begin(), std::this_thread::get_id());
+}
+
+// The demonstration build headless: the compiled-in dictionary (test_app carries the demo one),
+// the real provider choice and system events, a store in a temporary directory.
+TEST(MonitorTest, DemoBuildSeedsSamplesRecordsAndReloads) {
+  Rig rig;
+  MonitorServices services = makeSystemServices();
+  services.defaults = rig.defaults;
+  services.notifications = rig.notifications;
+  services.loginItem = rig.login;
+  services.storePath = rig.storePath;
+  Monitor m(services);
+  m.settle();
+  EXPECT_FALSE(m.historyProblem());
+  ASSERT_TRUE(m.reading());
+  EXPECT_EQ(m.reading()->segment, m.segment());
+  EXPECT_GT(m.history().size(), 100u);  // the seeded hour and the first reading
+  EXPECT_FALSE(m.durations().empty());
+  EXPECT_TRUE(m.scheduled());
+  EXPECT_FALSE(m.stale());
+  EXPECT_NE(m.menuTitle(), "Paused");
 }
 
 }  // namespace
