@@ -64,7 +64,7 @@ class FakeController : public SmcExchange {
       out.result = 0;
       out.dataSize = static_cast<std::uint32_t>(key.bytes.size());
       out.dataType = SMCSensors::code(key.type);
-      std::memcpy(out.payload, key.bytes.data(), std::min<std::size_t>(key.bytes.size(), 32));
+      if (!key.bytes.empty()) std::memcpy(out.payload, key.bytes.data(), std::min<std::size_t>(key.bytes.size(), 32));
     }
     return 0;
   }
