@@ -96,21 +96,49 @@ std::string_view columnText(sqlite3_stmt* row, int column) {
   return {text, static_cast<std::size_t>(sqlite3_column_bytes(row, column))};
 }
 
+// A statement's column names, and their order by name, so that a row map is built by appending
+// at its end instead of searching it for every column.
+struct Columns {
+  std::vector<std::string> names;
+  std::vector<int> byName;
+  bool unique = true;
+};
+
 // One result row as a map from column name to text; NULL columns are missing and of two
-// columns with the same name the later wins. `names` caches the statement's column names.
-std::map<std::string, std::string> rowMap(sqlite3_stmt* row, std::vector<std::string>& names) {
+// columns with the same name the later wins.
+std::map<std::string, std::string> rowMap(sqlite3_stmt* row, Columns& columns) {
   const int count = sqlite3_column_count(row);
-  if (names.size() != static_cast<std::size_t>(count)) {
-    names.clear();
+  if (columns.names.size() != static_cast<std::size_t>(count)) {
+    columns.names.clear();
+    columns.byName.clear();
     for (int i = 0; i < count; ++i) {
       const char* name = sqlite3_column_name(row, i);
-      names.emplace_back(name ? name : "");
+      columns.names.emplace_back(name ? name : "");
+      columns.byName.push_back(i);
     }
+    std::stable_sort(columns.byName.begin(), columns.byName.end(), [&](int a, int b) {
+      return columns.names[static_cast<std::size_t>(a)] < columns.names[static_cast<std::size_t>(b)];
+    });
+    columns.unique = std::adjacent_find(columns.byName.begin(), columns.byName.end(), [&](int a, int b) {
+                       return columns.names[static_cast<std::size_t>(a)] ==
+                              columns.names[static_cast<std::size_t>(b)];
+                     }) == columns.byName.end();
   }
   std::map<std::string, std::string> values;
-  for (int i = 0; i < count; ++i) {
-    if (sqlite3_column_type(row, i) == SQLITE_NULL) continue;
-    values.insert_or_assign(names[static_cast<std::size_t>(i)], std::string(columnText(row, i)));
+  if (columns.unique) {
+    for (const int i : columns.byName) {
+      if (sqlite3_column_type(row, i) == SQLITE_NULL) continue;
+      const std::string_view text = columnText(row, i);
+      values.emplace_hint(values.end(), std::piecewise_construct,
+                          std::forward_as_tuple(columns.names[static_cast<std::size_t>(i)]),
+                          std::forward_as_tuple(text.data(), text.size()));
+    }
+  } else {
+    for (int i = 0; i < count; ++i) {
+      if (sqlite3_column_type(row, i) == SQLITE_NULL) continue;
+      values.insert_or_assign(columns.names[static_cast<std::size_t>(i)],
+                              std::string(columnText(row, i)));
+    }
   }
   return values;
 }
@@ -342,8 +370,8 @@ void HistoryStore::forEachRow(std::string_view sql, Arguments arguments,
 
 std::vector<HistoryStore::Row> HistoryStore::query(std::string_view sql, Arguments arguments) {
   std::vector<Row> rows;
-  std::vector<std::string> names;
-  forEachRow(sql, arguments, [&](sqlite3_stmt* row) { rows.push_back(rowMap(row, names)); });
+  Columns columns;
+  forEachRow(sql, arguments, [&](sqlite3_stmt* row) { rows.push_back(rowMap(row, columns)); });
   return rows;
 }
 
@@ -561,10 +589,10 @@ void HistoryStore::exportTo(const fs::path& file) {
   out.write("],\"events\":[");
   // Event objects: every column as a JSON string, members in key order (the row map's order).
   std::string encoded;
-  std::vector<std::string> names;
+  Columns columns;
   bool first = true;
   forEachRow("SELECT * FROM events ORDER BY time,id", {}, [&](sqlite3_stmt* row) {
-    const Row values = rowMap(row, names);
+    const Row values = rowMap(row, columns);
     encoded.assign(first ? "{" : ",{");
     first = false;
     bool firstMember = true;

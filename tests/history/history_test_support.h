@@ -2,6 +2,7 @@
 // Shared helpers of the history tests: a scratch directory, readings, and a second, bare
 // SQLite connection to set up and inspect database files behind the store's back.
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -58,7 +59,6 @@ class RawDb {
   long long count(const std::string& table) {
     return std::stoll(scalar("SELECT COUNT(*) FROM " + table).value_or("-1"));
   }
-  sqlite3* get() { return db_; }
 
  private:
   sqlite3* db_ = nullptr;
