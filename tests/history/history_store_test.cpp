@@ -43,7 +43,8 @@ TEST_F(HistoryTest, CreatesSchemaOnceAndAdoptsPlainDatabases) {
                std::filesystem::filesystem_error);
 }
 
-// A history that cannot be adopted is left exactly as found, companions included.
+// A history that cannot be adopted is left exactly as found, companions included; one that can
+// keeps what its log holds.
 TEST_F(HistoryTest, FailedOpenLeavesDatabaseAndCompanionsUntouched) {
   const auto newer = [](RawDb& db) { db.exec("PRAGMA user_version=2"); };
   const auto damage = [](const std::filesystem::path& file) {
@@ -60,6 +61,7 @@ TEST_F(HistoryTest, FailedOpenLeavesDatabaseAndCompanionsUntouched) {
   };
   const std::vector<Case> cases = {
       {"newer, log left behind", true, newer, nullptr, kNewer},
+      {"current, log left behind", true, nullptr, nullptr, "opened"},
       {"newer, closed cleanly", false, newer, nullptr, kNewer},
       {"damaged pages", false, nullptr, damage, kDamaged},
       {"not a database, stray log", false, nullptr,
@@ -94,6 +96,10 @@ TEST_F(HistoryTest, FailedOpenLeavesDatabaseAndCompanionsUntouched) {
     EXPECT_EQ(c.leaveLog, before["-shm"].has_value());
 
     EXPECT_EQ(openError(file), c.error);
+    if (c.error == "opened") {  // adopted with the log's content
+      EXPECT_EQ(RawDb(file).count("samples"), 40);
+      continue;
+    }
     for (const char* suffix : {"", "-wal", "-shm"}) {
       EXPECT_EQ(checksum(file.native() + suffix), before[suffix]) << "file" << suffix << " changed";
     }
