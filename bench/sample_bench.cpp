@@ -3,6 +3,9 @@
 #include <sys/resource.h>
 #include <time.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -44,6 +47,19 @@ int runPs() {
   return lines;
 }
 
+// The floor: one bare open + read + close of /proc/[pid]/stat per process, nothing parsed.
+void readStatFiles(const std::vector<std::int32_t>& ids) {
+  char path[64];
+  char buffer[1024];
+  for (const auto pid : ids) {
+    std::snprintf(path, sizeof path, "/proc/%d/stat", pid);
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) continue;
+    if (::read(fd, buffer, sizeof buffer) < 0) buffer[0] = 0;
+    ::close(fd);
+  }
+}
+
 }  // namespace
 
 int main() {
@@ -56,7 +72,8 @@ int main() {
   const std::size_t processes = platform.processIds().value_or(std::vector<std::int32_t>{}).size();
 
   // Interleave both so they see the same processes and the same machine load.
-  double sampleTotal = 0, psTotal = 0, scanTotal = 0, sampleCpu = 0, psCpu = 0;
+  double sampleTotal = 0, psTotal = 0, scanTotal = 0, sampleCpu = 0, psCpu = 0, bareTotal = 0,
+         floorTotal = 0;
   int psLines = 0;
   std::size_t listed = 0;
   for (int i = 0; i < kRounds; ++i) {
@@ -82,6 +99,14 @@ int main() {
       psCpu += (childCpuSeconds() - c0) * 10;
     }
     (void)read;
+
+    t0 = seconds();
+    provider->sample(at += 1, "bench", false);
+    bareTotal += seconds() - t0;
+
+    t0 = seconds();
+    readStatFiles(ids.value_or(std::vector<std::int32_t>{}));
+    floorTotal += seconds() - t0;
   }
   const double sampleUs = sampleTotal / kRounds * 1e6;
   const double psUs = psTotal / kRounds * 1e6;
@@ -92,7 +117,10 @@ int main() {
   std::printf("processes: %zu count\n", processes);
   std::printf("ps_processes: %d count\n", psLines);
   std::printf("sample_with_processes: %.1f us\n", sampleUs);
-  std::printf("sample_per_process: %.2f us\n", sampleUs / n);
+  const double bareUs = bareTotal / kRounds * 1e6;
+  std::printf("sample_without_processes: %.1f us\n", bareUs);
+  std::printf("sample_per_process: %.2f us\n", (sampleUs - bareUs) / n);
+  std::printf("stat_read_floor_per_process: %.2f us\n", floorTotal / kRounds * 1e6 / n);
   std::printf("process_scan_per_process: %.2f us\n", scanUs / n);
   std::printf("ps_scan: %.1f us\n", psUs);
   std::printf("ps_per_process: %.2f us\n", psUs / n);
