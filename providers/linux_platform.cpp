@@ -109,10 +109,13 @@ LinuxPlatform::LinuxPlatform(std::filesystem::path root)
   words_.cpuLoadCapability = readFileText(path("proc/stat"), 1 << 20)
                                  ? "Available · /proc/stat"
                                  : "Not available · /proc/stat is not readable";
-  const bool supplies = ::access(path("sys/class/power_supply").c_str(), R_OK) == 0;
-  words_.powerCapability = supplies
-                               ? "/sys/class/power_supply · subject to hardware availability"
-                               : "Not available · the kernel exposes no /sys/class/power_supply";
+  const std::string supplies = path("sys/class/power_supply");
+  if (::access(supplies.c_str(), R_OK) != 0)
+    words_.powerCapability = "Not available · the kernel exposes no /sys/class/power_supply";
+  else if (listDirectory(supplies).empty())
+    words_.powerCapability = "Not available · the kernel lists no power supply";
+  else
+    words_.powerCapability = "/sys/class/power_supply · subject to hardware availability";
   words_.cpuLimits = "cpufreq policy";
   words_.cpuLimitsCapability =
       cpuPowerStatus() ? "cpufreq policies · subject to availability"
@@ -332,10 +335,9 @@ std::optional<PowerSnapshot> LinuxPlatform::powerSources() {
     if (anyDischarging) snapshot.providingType = "Battery Power";
     else if (anyOnExternal) snapshot.providingType = "AC Power";
     else if (externalListed) snapshot.providingType = "Battery Power";
-  } else {
-    // No battery at all: the machine can only be running on external power.
-    snapshot.providingType = "AC Power";
   }
+  // Nothing listed at all (many desktops and virtual machines): the source is not observed, so
+  // it is not reported, although such a machine most likely runs on external power.
 
   snapshot.sources.emplace();
   if (!batteries.empty()) {

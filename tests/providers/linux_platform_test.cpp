@@ -95,6 +95,7 @@ TEST(LinuxPlatform, PowerSupplyVariants) {
     bool battery;
   } cases[] = {
       {"desktop", {{"ACAD", "POWER_SUPPLY_TYPE=Mains\nPOWER_SUPPLY_ONLINE=1\n"}}, "AC Power", {}, {}, {}, false},
+      {"nothing listed", {}, std::nullopt, {}, {}, {}, false},
       {"two batteries discharging, energy summed",
        {{"AC", "POWER_SUPPLY_TYPE=Mains\nPOWER_SUPPLY_ONLINE=0\n"},
         {"BAT0", "POWER_SUPPLY_TYPE=Battery\nPOWER_SUPPLY_STATUS=Discharging\nPOWER_SUPPLY_ENERGY_NOW=10\nPOWER_SUPPLY_ENERGY_FULL=40\n"},
@@ -111,6 +112,7 @@ TEST(LinuxPlatform, PowerSupplyVariants) {
   };
   for (const auto& c : cases) {
     testing::TempTree tree;
+    tree.mkdir("sys/class/power_supply");
     for (const auto& [name, uevent] : c.supplies) tree.write("sys/class/power_supply/" + name + "/uevent", uevent);
     const auto snapshot = LinuxPlatform(tree.root()).powerSources().value();
     EXPECT_EQ(snapshot.providingType, c.type) << c.what;
