@@ -106,7 +106,7 @@ LinuxPlatform::LinuxPlatform(std::filesystem::path root)
   }
   words_.thermalCapability = thermal_.capability();
   words_.cpuTicks = "/proc/stat";
-  words_.cpuLoadCapability = readFileText(path("proc/stat"), 1 << 20)
+  words_.cpuLoadCapability = readFileText(path("proc/stat"), 4096)
                                  ? "Available · /proc/stat"
                                  : "Not available · /proc/stat is not readable";
   const std::string supplies = path("sys/class/power_supply");
@@ -204,7 +204,8 @@ std::string LinuxPlatform::architectureText() {
 }
 
 std::optional<std::vector<std::uint32_t>> LinuxPlatform::cpuTicks() {
-  const auto text = readFileText(path("proc/stat"), 1 << 20);
+  // The totals are the first line; the per-CPU and interrupt lines after it can be long.
+  const auto text = readFileText(path("proc/stat"), 4096);
   if (!text) return std::nullopt;
   const auto ticks = parseHostTicks(*text);
   if (!ticks) return std::nullopt;
