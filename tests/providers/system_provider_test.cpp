@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "fake_controller.h"
@@ -16,47 +17,37 @@ constexpr std::uint64_t kSecond = 1'000'000'000;
 struct MacPlatform : Platform {
   struct Process {
     std::int32_t pid;
-    std::uint64_t cpuNs;
-    std::uint64_t start;
+    std::uint64_t cpuNs, start;
     std::optional<std::string> name;
   };
   PlatformWords w{"Available · ProcessInfo.thermalState", "host_statistics", "Available · host_statistics",
                   "IOPowerSources · subject to hardware availability", "IOPMCopyCPUPowerStatus",
                   "IOPMCopyCPUPowerStatus · subject to availability",
                   "Best effort · proc_pid_rusage; restricted processes omitted"};
-  int thermal = 0;
-  std::optional<std::string> model = "MacBookPro16,1";
+  int thermal = 0, nameCalls = 0;
   std::optional<std::vector<std::uint32_t>> ticks;
   std::optional<std::vector<Process>> processes = std::vector<Process>{};
   std::optional<PowerSnapshot> power;
   std::optional<std::map<std::string, double>> limits;
-  int nameCalls = 0;
 
-  const Process* find(std::int32_t pid) const {
-    for (const auto& p : *processes)
-      if (p.pid == pid) return &p;
-    return nullptr;
+  const Process& find(std::int32_t pid) const {
+    return *std::find_if(processes->begin(), processes->end(), [&](const Process& p) { return p.pid == pid; });
   }
   const PlatformWords& words() const override { return w; }
   int thermalLevel() override { return thermal; }
   std::string osText() override { return "Version 14.5 (Build 23F79)"; }
-  std::optional<std::string> modelText() override { return model; }
+  std::optional<std::string> modelText() override { return "MacBookPro16,1"; }
   std::string architectureText() override { return "Intel"; }
   std::optional<std::vector<std::uint32_t>> cpuTicks() override { return ticks; }
   std::optional<std::vector<std::int32_t>> processIds() override {
-    if (!processes) return std::nullopt;
     std::vector<std::int32_t> ids;
     for (const auto& p : *processes) ids.push_back(p.pid);
     return ids;
   }
   std::optional<ProcessTimes> processTimes(std::int32_t pid) override {
-    const Process* p = find(pid);
-    return p ? std::optional(ProcessTimes{p->cpuNs, p->start}) : std::nullopt;
+    return ProcessTimes{find(pid).cpuNs, find(pid).start};
   }
-  std::optional<std::string> processName(std::int32_t pid) override {
-    ++nameCalls;
-    return find(pid)->name;
-  }
+  std::optional<std::string> processName(std::int32_t pid) override { return ++nameCalls, find(pid).name; }
   std::optional<PowerSnapshot> powerSources() override { return power; }
   std::optional<std::map<std::string, double>> cpuPowerStatus() override { return limits; }
 };
@@ -67,18 +58,14 @@ struct Rig {
   std::unique_ptr<SystemProvider> provider;
   int hardwareMade = 0;
 
-  explicit Rig(FakeController::State state = unavailable()) : controller(std::move(state)) {
+  // By default the controller cannot be opened.
+  explicit Rig(FakeController::State state = {{}, false, 0}) : controller(std::move(state)) {
     auto owned = std::make_unique<MacPlatform>();
     platform = owned.get();
     provider = std::make_unique<SystemProvider>(std::move(owned), [this] {
       ++hardwareMade;
       return std::make_unique<SMCSensors>(std::make_unique<FakeController>(&controller));
     });
-  }
-  static FakeController::State unavailable() {
-    FakeController::State s;
-    s.openable = false;
-    return s;
   }
   Reading sample(double at, bool processes = true) { return provider->sample(at, "seg", processes); }
 };
