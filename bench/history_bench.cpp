@@ -58,16 +58,16 @@ class Generator {
     r.state = static_cast<tempyra::ThermalState>(state_);
     r.cpu = {"CPU load", round2(uniform() * 100), "%", "/proc/stat · interval average", at,
              "Measured"};
-    static const char* const kSensors[] = {
-        "CPU package", "CPU core 0", "CPU core 1", "CPU core 2", "CPU core 3", "GPU die",
-        "Memory",      "SSD",        "Battery",    "Palm rest",  "Ambient"};
+    static const char* const kSensors[] = {"CPU package", "CPU core 0", "CPU core 1", "CPU core 2",
+                                           "CPU core 3",  "GPU die",    "Memory",     "SSD",
+                                           "Battery",     "Palm rest",  "Ambient"};
     for (const char* name : kSensors) {
       r.sensors.push_back({std::string(name) + " temperature", round2(35 + uniform() * 50), "°C",
                            "hwmon · coretemp · temp_input", at - uniform(), "Measured"});
     }
     for (int fan = 1; fan <= 2; ++fan) {
-      r.sensors.push_back({"Fan " + std::to_string(fan), std::round(1200 + uniform() * 4000),
-                           "RPM", "applesmc · F" + std::to_string(fan) + "Ac", at, "Measured"});
+      r.sensors.push_back({"Fan " + std::to_string(fan), std::round(1200 + uniform() * 4000), "RPM",
+                           "applesmc · F" + std::to_string(fan) + "Ac", at, "Measured"});
     }
     if (uniform() < 0.01) charging_ = !charging_;
     r.power = {"AC power", std::round(40 + uniform() * 60), charging_};
@@ -146,9 +146,9 @@ void generate(const fs::path& file, int samples, int events, int pageSize) {
 }
 
 fs::path cached(const fs::path& dir, int samples, int events, int pageSize) {
-  const fs::path file = dir / ("history-v" + std::to_string(kVersion) + "-" +
-                               std::to_string(samples) + "-p" + std::to_string(pageSize) +
-                               ".sqlite");
+  const fs::path file =
+      dir / ("history-v" + std::to_string(kVersion) + "-" + std::to_string(samples) + "-p" +
+             std::to_string(pageSize) + ".sqlite");
   const fs::path done = file.native() + ".done";
   if (!fs::exists(done)) {
     const auto start = std::chrono::steady_clock::now();
@@ -318,16 +318,25 @@ int main(int argc, char** argv) {
   {
     const double since = kNewest - 30 * 86400;
     compare("month_durations",
-            medians(9, [&] { store.durations(since, kNewest); },
-                    [&] { stepBare(bare, kDurationsSql, {text(since), text(kNewest)}); }),
+            medians(
+                9, [&] { store.durations(since, kNewest); },
+                [&] {
+                  stepBare(bare, kDurationsSql, {text(since), text(kNewest)});
+                }),
             1.1);
     compare("month_events_500",
-            medians(201, [&] { store.events(since, 500); },
-                    [&] { stepBare(bare, kEventsSql, {text(since), "500"}); }),
+            medians(
+                201, [&] { store.events(since, 500); },
+                [&] {
+                  stepBare(bare, kEventsSql, {text(since), "500"});
+                }),
             1.5);
     compare("month_events_500_floor_reading_text",
-            medians(201, [&] { store.events(since, 500); },
-                    [&] { stepBare(bare, kEventsSql, {text(since), "500"}, true); }),
+            medians(
+                201, [&] { store.events(since, 500); },
+                [&] {
+                  stepBare(bare, kEventsSql, {text(since), "500"}, true);
+                }),
             1.5);
   }
 
@@ -365,11 +374,11 @@ int main(int argc, char** argv) {
         if (std::system(shell.c_str()) != 0) std::fprintf(stderr, "sqlite3 shell failed\n");
       });
       const double shellBytes = static_cast<double>(fs::file_size(dir / "shell.txt"));
-      std::printf("export_throughput: %.0f MB/s (%.0f MB in %.3f s; sqlite3 shell floor %.0f MB/s, "
-                  "ratio %.2f)\n",
-                  bytes / exportTime / 1e6, bytes / 1e6, exportTime,
-                  shellBytes / shellTime / 1e6,
-                  (shellBytes / shellTime) / (bytes / exportTime));
+      std::printf(
+          "export_throughput: %.0f MB/s (%.0f MB in %.3f s; sqlite3 shell floor %.0f MB/s, "
+          "ratio %.2f)\n",
+          bytes / exportTime / 1e6, bytes / 1e6, exportTime, shellBytes / shellTime / 1e6,
+          (shellBytes / shellTime) / (bytes / exportTime));
     } else {
       std::printf("export_throughput: %.0f MB/s (no sqlite3 shell for the floor)\n",
                   bytes / exportTime / 1e6);
@@ -389,7 +398,9 @@ int main(int argc, char** argv) {
     std::vector<double> times;
     for (int i = 0; i < 31; ++i) {
       const Reading r = generator.reading(kNewest + (i + 1) * kStep);
-      times.push_back(seconds([&] { store.record(r, {"Bench", "x86_64", "Linux", "2 fans", {}}); }));
+      times.push_back(seconds([&] {
+        store.record(r, {"Bench", "x86_64", "Linux", "2 fans", {}});
+      }));
     }
     std::sort(times.begin(), times.end());
     std::printf("record_median: %.3f ms\n", times[times.size() / 2] * 1e3);
@@ -411,10 +422,10 @@ int main(int argc, char** argv) {
       records.push_back(seconds([&] { sized.record(r, {}); }));
     }
     std::sort(records.begin(), records.end());
-    std::printf("page_size_%d: %.0f bytes per reading (samples week %.3f ms, durations week "
-                "%.3f ms, record median %.3f ms)\n",
-                pageSize, bytes / 20000, samples * 1e3,
-                durations * 1e3, records[records.size() / 2] * 1e3);
+    std::printf(
+        "page_size_%d: %.0f bytes per reading (samples week %.3f ms, durations week "
+        "%.3f ms, record median %.3f ms)\n",
+        pageSize, bytes / 20000, samples * 1e3, durations * 1e3, records[records.size() / 2] * 1e3);
   }
   for (const char* name : {"work.sqlite", "sized.sqlite"}) {
     for (const char* suffix : {"", "-wal", "-shm"}) fs::remove((dir / name).native() + suffix);

@@ -117,12 +117,14 @@ std::map<std::string, std::string> rowMap(sqlite3_stmt* row, Columns& columns) {
       columns.byName.push_back(i);
     }
     std::stable_sort(columns.byName.begin(), columns.byName.end(), [&](int a, int b) {
-      return columns.names[static_cast<std::size_t>(a)] < columns.names[static_cast<std::size_t>(b)];
+      return columns.names[static_cast<std::size_t>(a)] <
+             columns.names[static_cast<std::size_t>(b)];
     });
-    columns.unique = std::adjacent_find(columns.byName.begin(), columns.byName.end(), [&](int a, int b) {
-                       return columns.names[static_cast<std::size_t>(a)] ==
-                              columns.names[static_cast<std::size_t>(b)];
-                     }) == columns.byName.end();
+    columns.unique =
+        std::adjacent_find(columns.byName.begin(), columns.byName.end(), [&](int a, int b) {
+          return columns.names[static_cast<std::size_t>(a)] ==
+                 columns.names[static_cast<std::size_t>(b)];
+        }) == columns.byName.end();
   }
   std::map<std::string, std::string> values;
   if (columns.unique) {
@@ -356,8 +358,7 @@ void HistoryStore::execute(std::string_view sql, Arguments arguments) {
   if (rc != SQLITE_ROW && rc != SQLITE_DONE) fail();
 }
 
-void HistoryStore::forEachRow(std::string_view sql, Arguments arguments,
-                              const RowVisitor& visit) {
+void HistoryStore::forEachRow(std::string_view sql, Arguments arguments, const RowVisitor& visit) {
   const std::lock_guard guard(lock_);
   const Statement prepared = statement(sql, arguments);
   for (;;) {
@@ -390,18 +391,19 @@ void HistoryStore::record(const Reading& reading, const DeviceProfile& profile) 
   execute("BEGIN IMMEDIATE");
   try {
     const std::string time = decimal(reading.timestamp);
-    execute("INSERT INTO samples(time,state,segment,json) VALUES(?,?,?,?)",
-            {time, decimal(static_cast<long long>(rawValue(reading.state))), reading.segment,
-             *json});
+    execute(
+        "INSERT INTO samples(time,state,segment,json) VALUES(?,?,?,?)",
+        {time, decimal(static_cast<long long>(rawValue(reading.state))), reading.segment, *json});
     const Expected<std::string> device = encodeJson(profile);
     if (!device) throw HistoryError(device.error());
     execute("INSERT OR REPLACE INTO device VALUES(1,?)", {*device});
 
     const bool segmentStarted = !previous || previous->segment != reading.segment;
     if (segmentStarted || previous->state != reading.state) {
-      execute(kInsertEvent, {time, "Thermal",
-                             title(reading.state) + (segmentStarted ? " · monitoring segment started"
-                                                                    : " · state transition")});
+      execute(kInsertEvent,
+              {time, "Thermal",
+               title(reading.state) +
+                   (segmentStarted ? " · monitoring segment started" : " · state transition")});
     }
     if (!previous || !(previous->power == reading.power)) {
       execute(kInsertEvent, {time, "Power", powerDetail(reading.power)});

@@ -1,9 +1,9 @@
 #pragma once
 // The local history: one SQLite database with the recorded readings, an event log and the
 // latest device profile. Opened, recorded into and queried directly through the SQLite C API.
+#include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <cstdint>
 #include <initializer_list>
 #include <map>
 #include <memory>

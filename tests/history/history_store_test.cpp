@@ -1,5 +1,7 @@
 #include "history/history_store.h"
 
+#include <gmock/gmock.h>
+
 #include <cmath>
 #include <limits>
 
@@ -12,13 +14,11 @@ namespace {
 constexpr const char* kNewer = "This history was created by a newer app. It was preserved.";
 constexpr const char* kDamaged = "History integrity check failed. Existing history was preserved.";
 
-std::string openError(const std::filesystem::path& file) {
-  try {
-    HistoryStore store(file);
-  } catch (const std::exception& e) {
-    return e.what();
-  }
+std::string openError(const std::filesystem::path& file) try {
+  HistoryStore store(file);
   return "opened";
+} catch (const std::exception& e) {
+  return e.what();
 }
 
 TEST_F(HistoryTest, CreatesSchemaOnceAndAdoptsPlainDatabases) {
@@ -46,25 +46,24 @@ TEST_F(HistoryTest, CreatesSchemaOnceAndAdoptsPlainDatabases) {
 // A history that cannot be adopted is left exactly as found, companions included; one that can
 // keeps what its log holds.
 TEST_F(HistoryTest, FailedOpenLeavesDatabaseAndCompanionsUntouched) {
-  const auto newer = [](RawDb& db) { db.exec("PRAGMA user_version=2"); };
-  const auto damage = [](const std::filesystem::path& file) {
-    std::fstream f(file, std::ios::in | std::ios::out | std::ios::binary);
-    f.seekp(2 * 16384);  // the header of a b-tree page
-    f << std::string(100, '\x5a');
-  };
   struct Case {
     std::string name;
     bool leaveLog;  // copy the files while a writer still holds the log open, as after a crash
-    std::function<void(RawDb&)> change;
+    bool newer;
     std::function<void(const std::filesystem::path&)> corrupt;
     std::string error;
   };
   const std::vector<Case> cases = {
-      {"newer, log left behind", true, newer, nullptr, kNewer},
-      {"current, log left behind", true, nullptr, nullptr, "opened"},
-      {"newer, closed cleanly", false, newer, nullptr, kNewer},
-      {"damaged pages", false, nullptr, damage, kDamaged},
-      {"not a database, stray log", false, nullptr,
+      {"newer, log left behind", true, true, nullptr, kNewer},
+      {"current, log left behind", true, false, nullptr, "opened"},
+      {"newer, closed cleanly", false, true, nullptr, kNewer},
+      {"damaged pages", false, false,
+       [](const std::filesystem::path& f) {
+         std::fstream(f, std::ios::in | std::ios::out | std::ios::binary).seekp(2 * 16384)
+             << std::string(100, '\x5a');  // over the header of a b-tree page
+       },
+       kDamaged},
+      {"not a database, stray log", false, false,
        [](const std::filesystem::path& f) {
          std::ofstream(f, std::ios::trunc) << "plain text";
          std::ofstream(f.native() + "-wal") << std::string(5000, 'w');
@@ -82,7 +81,7 @@ TEST_F(HistoryTest, FailedOpenLeavesDatabaseAndCompanionsUntouched) {
         writer.exec("INSERT INTO samples(time,state,segment,json) VALUES(" + std::to_string(i) +
                     ",0,'s','" + std::string(1500, 'j') + "')");
       }
-      if (c.change) c.change(writer);
+      if (c.newer) writer.exec("PRAGMA user_version=2");
       if (c.leaveLog) {
         for (const char* suffix : {"", "-wal", "-shm"}) {
           std::filesystem::copy_file(source.native() + suffix, file.native() + suffix);
@@ -92,7 +91,8 @@ TEST_F(HistoryTest, FailedOpenLeavesDatabaseAndCompanionsUntouched) {
     if (!c.leaveLog) std::filesystem::copy_file(source, file);
     if (c.corrupt) c.corrupt(file);
     std::map<std::string, std::optional<std::size_t>> before;
-    for (const char* suffix : {"", "-wal", "-shm"}) before[suffix] = checksum(file.native() + suffix);
+    for (const char* suffix : {"", "-wal", "-shm"})
+      before[suffix] = checksum(file.native() + suffix);
     EXPECT_EQ(c.leaveLog, before["-shm"].has_value());
 
     EXPECT_EQ(openError(file), c.error);
@@ -113,7 +113,8 @@ TEST_F(HistoryTest, RecordWritesThermalAndPowerEventsOnChange) {
        "Thermal: Fair · monitoring segment started | "
        "Power: AC power · battery 80% · charging unknown"},
       {makeReading(130, ThermalState::fair, "s1", {"AC power", 80, std::nullopt}), ""},
-      {makeReading(160, ThermalState::fair, "s1", ac), "Power: AC power · battery 80% · charging no"},
+      {makeReading(160, ThermalState::fair, "s1", ac),
+       "Power: AC power · battery 80% · charging no"},
       {makeReading(190, ThermalState::serious, "s1", ac), "Thermal: Serious · state transition"},
       {makeReading(220, ThermalState::nominal, "s2", ac),
        "Thermal: Nominal · monitoring segment started"},
@@ -125,8 +126,9 @@ TEST_F(HistoryTest, RecordWritesThermalAndPowerEventsOnChange) {
   HistoryStore store(path());
   RawDb db(path());
   const auto newEvents = [&] {
-    const auto text = db.scalar("SELECT group_concat(kind||': '||detail,' | ') FROM events "
-                                "WHERE time=(SELECT MAX(time) FROM samples)");
+    const auto text = db.scalar(
+        "SELECT group_concat(kind||': '||detail,' | ') FROM events "
+        "WHERE time=(SELECT MAX(time) FROM samples)");
     return text.value_or("");
   };
   for (const auto& [reading, events] : steps) {
@@ -148,12 +150,8 @@ TEST_F(HistoryTest, FailedRecordWritesNothing) {
   HistoryStore store(path());
   RawDb db(path());
   db.exec("CREATE TRIGGER fail BEFORE INSERT ON events BEGIN SELECT RAISE(ABORT,'injected'); END");
-  try {
-    store.record(makeReading(1, ThermalState::fair, "s"), {});
-    FAIL() << "record succeeded";
-  } catch (const HistoryError& e) {
-    EXPECT_STREQ(e.what(), "injected");
-  }
+  EXPECT_THAT([&] { store.record(makeReading(1, ThermalState::fair, "s"), {}); },
+              ::testing::ThrowsMessage<HistoryError>(::testing::StrEq("injected")));
   db.exec("DROP TRIGGER fail");
 
   Reading unencodable = makeReading(2, ThermalState::fair, "s");
@@ -171,10 +169,9 @@ TEST_F(HistoryTest, PruneClampsThePeriodAndKeepsTheNewestRows) {
   RawDb db(path());
   const double now = 400 * 86400.0;
   const auto fill = [&] {
-    db.exec("DELETE FROM samples; DELETE FROM events");
-    for (double age : {0.5, 1.5, 364.0, 366.0}) {
-      store.event(now - age * 86400, "Test", std::to_string(age));
-    }
+    db.exec("DELETE FROM events");
+    for (double age : {0.5, 1.5, 364.0, 366.0})
+      store.event(now - age * 86400, "T", std::to_string(age));
   };
   fill();
   store.prune(0, now);
@@ -187,18 +184,22 @@ TEST_F(HistoryTest, PruneClampsThePeriodAndKeepsTheNewestRows) {
   EXPECT_EQ(db.count("events"), 3);
 
   // Bounds: five samples and five events over, all within the period.
-  db.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<200005) "
-          "INSERT INTO samples(time,state,segment,json) SELECT " + std::to_string(now) +
-          ",0,'s','{}' FROM n");
-  db.exec("DELETE FROM events; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n "
-          "WHERE i<20005) INSERT INTO events(time,kind,detail) SELECT " + std::to_string(now) +
-          ",'k','d' FROM n");
+  db.exec(
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<200005) "
+      "INSERT INTO samples(time,state,segment,json) SELECT " +
+      std::to_string(now) + ",0,'s','{}' FROM n");
+  db.exec(
+      "DELETE FROM events; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n "
+      "WHERE i<20005) INSERT INTO events(time,kind,detail) SELECT " +
+      std::to_string(now) + ",'k','d' FROM n");
   store.prune(30, now);
   EXPECT_EQ(db.scalar("SELECT MIN(id)||' '||COUNT(*) FROM samples"), "6 200000");
   EXPECT_EQ(db.scalar("SELECT MIN(id)||' '||COUNT(*) FROM events"), "6 20000");
   // A gap in the ids: 200,000 rows spread over more ids than that lose nothing.
-  db.exec("DELETE FROM samples WHERE id=100; INSERT INTO samples(time,state,segment,json) "
-          "VALUES(" + std::to_string(now) + ",0,'s','{}')");
+  db.exec(
+      "DELETE FROM samples WHERE id=100; INSERT INTO samples(time,state,segment,json) "
+      "VALUES(" +
+      std::to_string(now) + ",0,'s','{}')");
   store.prune(30, now);
   EXPECT_EQ(db.scalar("SELECT MIN(id)||' '||COUNT(*) FROM samples"), "6 200000");
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Shared helpers of the history tests: a scratch directory, readings, and a second, bare
 // SQLite connection to set up and inspect database files behind the store's back.
+#include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -9,8 +10,6 @@
 #include <optional>
 #include <sstream>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "core/reading.h"
 
@@ -36,8 +35,6 @@ class RawDb {
     EXPECT_EQ(sqlite3_open(file.c_str(), &db_), SQLITE_OK);
   }
   ~RawDb() { sqlite3_close(db_); }
-  RawDb(const RawDb&) = delete;
-  RawDb& operator=(const RawDb&) = delete;
 
   void exec(const std::string& sql) {
     char* error = nullptr;
@@ -75,8 +72,7 @@ inline std::optional<std::string> slurp(const std::filesystem::path& file) {
 // A checksum of the file's bytes; nothing when it does not exist.
 inline std::optional<std::size_t> checksum(const std::filesystem::path& file) {
   const auto bytes = slurp(file);
-  if (!bytes) return std::nullopt;
-  return std::hash<std::string>{}(*bytes);
+  return bytes ? std::optional(std::hash<std::string>{}(*bytes)) : std::nullopt;
 }
 
 class HistoryTest : public ::testing::Test {
@@ -84,8 +80,7 @@ class HistoryTest : public ::testing::Test {
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     dir_ = std::filesystem::temp_directory_path() /
-           ("tempyra-history-" + std::to_string(::getpid()) + "-" + info->test_suite_name() +
-            "-" + info->name());
+           ("tempyra-history-" + std::to_string(::getpid()) + "-" + info->name());
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
   }
