@@ -62,6 +62,9 @@ LinuxSystemEvents::~LinuxSystemEvents() {
 
 void LinuxSystemEvents::start(SystemEventHandlers handlers) {
   handlers_ = std::move(handlers);
+  // A second start (a new monitor on the same services) only takes over the handlers.
+  if (started_) return;
+  started_ = true;
 
   if (bus_.isConnected()) {
     bus_.connect(kLogin, kLoginPath, kLoginManager, "PrepareForSleep", this,
@@ -138,9 +141,9 @@ void LinuxSystemEvents::onProfileChanged(const QString& interface, const QVarian
 }
 
 void LinuxSystemEvents::armClockFd() {
-  itimerspec spec{};
-  spec.it_value.tv_sec = INT32_MAX;  // never expires; only a clock change wakes it
-  timerfd_settime(clockFd_, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &spec, nullptr);
+  itimerspec when{};
+  when.it_value.tv_sec = INT32_MAX;  // never expires; only a clock change wakes it
+  timerfd_settime(clockFd_, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &when, nullptr);
   clockOffset_ = realtimeOffset();
 }
 

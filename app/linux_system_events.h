@@ -43,6 +43,7 @@ class LinuxSystemEvents final : public QObject, public SystemEvents {
   LinuxSystemEvents(QDBusConnection systemBus, Options options, QObject* parent = nullptr);
   ~LinuxSystemEvents() override;
 
+  // Starts watching at the first call; later calls replace the handlers.
   void start(SystemEventHandlers handlers) override;
   bool lowPowerMode() const override { return lowPower_; }
 
@@ -61,6 +62,7 @@ class LinuxSystemEvents final : public QObject, public SystemEvents {
   QDBusConnection bus_;
   Options options_;
   SystemEventHandlers handlers_;
+  bool started_ = false;
   bool lowPower_ = false;
   QDBusUnixFileDescriptor sleepDelay_;
   int clockFd_ = -1;

@@ -17,7 +17,7 @@ struct SystemEventHandlers {
 class SystemEvents {
  public:
   virtual ~SystemEvents() = default;
-  // Installs the handlers and starts watching. Called once.
+  // Installs the handlers (replacing earlier ones) and starts watching.
   virtual void start(SystemEventHandlers handlers) = 0;
   // The system's low-power mode as last known; false when it cannot be observed.
   virtual bool lowPowerMode() const = 0;

@@ -6,6 +6,7 @@
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -42,70 +43,55 @@ LinuxSystemEvents::Options quietOptions() {
   return o;
 }
 
-TEST(LinuxSystemEventsTest, SleepAndWakeFollowPrepareForSleep) {
-  PrivateBus bus;
-  if (!bus.ok()) GTEST_SKIP() << "No private bus: " << bus.error();
-  QDBusConnection service = bus.connect("logind");
-  ASSERT_TRUE(service.registerService("org.freedesktop.login1"));
-  LinuxSystemEvents events(bus.connect("client"), quietOptions());
-  Counts counts;
-  events.start(counts.handlers());
-  auto emitSleep = [&](bool start) {
-    QDBusMessage signal = QDBusMessage::createSignal(
-        "/org/freedesktop/login1", "org.freedesktop.login1.Manager", "PrepareForSleep");
-    signal << start;
-    service.send(signal);
-  };
-  waitFor([] { return false; }, 200);  // let the match rules reach the daemon
-  emitSleep(true);
-  ASSERT_TRUE(waitFor([&] { return counts.sleep == 1; }));
-  emitSleep(false);
-  ASSERT_TRUE(waitFor([&] { return counts.wake == 1; }));
-  EXPECT_EQ(counts.sleep, 1);
-  // The same signal from another sender is not logind's.
-  QDBusConnection impostor = bus.connect("impostor");
-  QDBusMessage fake = QDBusMessage::createSignal(
-      "/org/freedesktop/login1", "org.freedesktop.login1.Manager", "PrepareForSleep");
-  fake << true;
-  impostor.send(fake);
-  waitFor([] { return false; }, 300);
-  EXPECT_EQ(counts.sleep, 1);
+void pause(int ms) {
+  waitFor([] { return false; }, ms);
 }
 
-TEST(LinuxSystemEventsTest, LowPowerFromTheLegacyPowerProfilesName) {
+QDBusMessage prepareForSleep(bool start) {
+  QDBusMessage m = QDBusMessage::createSignal("/org/freedesktop/login1",
+                                              "org.freedesktop.login1.Manager", "PrepareForSleep");
+  return m << start;
+}
+
+TEST(LinuxSystemEventsTest, SleepWakeAndLowPowerFromFakeServices) {
   PrivateBus bus;
   if (!bus.ok()) GTEST_SKIP() << "No private bus: " << bus.error();
-  QDBusConnection service = bus.connect("ppd");
-  FakePowerProfiles ppd;
+  QDBusConnection service = bus.connect("services");
+  FakePowerProfiles ppd;  // only under the legacy name
   ASSERT_TRUE(service.registerObject("/net/hadess/PowerProfiles", &ppd,
                                      QDBusConnection::ExportAllProperties));
   ASSERT_TRUE(service.registerService("net.hadess.PowerProfiles"));
+  ASSERT_TRUE(service.registerService("org.freedesktop.login1"));
   LinuxSystemEvents events(bus.connect("client"), quietOptions());
   Counts counts;
   events.start(counts.handlers());
   ASSERT_TRUE(waitFor([&] { return events.lowPowerMode(); }));
 
+  service.send(prepareForSleep(true));
+  ASSERT_TRUE(waitFor([&] { return counts.sleep == 1; }));
+  service.send(prepareForSleep(false));
+  ASSERT_TRUE(waitFor([&] { return counts.wake == 1; }));
+  bus.connect("impostor").send(prepareForSleep(true));  // not logind's signal
   QDBusMessage changed = QDBusMessage::createSignal(
       "/net/hadess/PowerProfiles", "org.freedesktop.DBus.Properties", "PropertiesChanged");
   changed << QString("net.hadess.PowerProfiles") << QVariantMap{{"ActiveProfile", "balanced"}}
           << QStringList();
   service.send(changed);
   EXPECT_TRUE(waitFor([&] { return !events.lowPowerMode(); }));
+  EXPECT_EQ(counts.sleep, 1);
 }
 
-TEST(LinuxSystemEventsTest, MissingServicesAndBusMeanNoEvents) {
+TEST(LinuxSystemEventsTest, MissingServicesOrBusMeanNoEvents) {
   PrivateBus bus;
   if (!bus.ok()) GTEST_SKIP() << "No private bus: " << bus.error();
-  LinuxSystemEvents events(bus.connect("client"), quietOptions());
   Counts counts;
-  events.start(counts.handlers());
-  waitFor([] { return false; }, 300);
-  EXPECT_FALSE(events.lowPowerMode());
-
+  LinuxSystemEvents empty(bus.connect("client"), quietOptions());
+  empty.start(counts.handlers());
   LinuxSystemEvents unconnected(QDBusConnection::connectToBus("unix:path=/nonexistent", "none"),
                                 quietOptions());
   unconnected.start(counts.handlers());
-  waitFor([] { return false; }, 100);
+  pause(300);
+  EXPECT_FALSE(empty.lowPowerMode() || unconnected.lowPowerMode());
   EXPECT_EQ(counts.sleep + counts.wake + counts.thermal + counts.clock, 0);
   QDBusConnection::disconnectFromBus("none");
 }
@@ -125,7 +111,7 @@ TEST(LinuxSystemEventsTest, ThermalChangesArePolledAndReportedOnce) {
     LinuxSystemEvents events(QDBusConnection::connectToBus("unix:path=/nonexistent", "none2"), o);
     events.start(counts.handlers());
     ASSERT_TRUE(waitFor([&] { return next.load() > levels.size() + 2; }));
-    waitFor([] { return false; }, 50);
+    pause(50);
   }
   QDBusConnection::disconnectFromBus("none2");
   EXPECT_EQ(counts.thermal, 3);  // 0→2, 2→unknown, unknown→0
@@ -187,57 +173,46 @@ class NotificationServer {
   std::string error_;
 };
 
+// Runs one asynchronous call of the center and waits for its answer.
+template <class T, class Call>
+T await(Call call) {
+  std::optional<T> answer;
+  call([&](auto... values) { answer.emplace(values...); });
+  EXPECT_TRUE(waitFor([&] { return answer.has_value(); }));
+  return answer.value_or(T{});
+}
+
+using Grant = std::pair<bool, std::optional<std::string>>;
+
 TEST(DBusNotificationCenterTest, AsksShowsAndRemembersWithARealServer) {
   NotificationServer server;
   if (!server.ok()) GTEST_SKIP() << "Notification server unavailable: " << server.error();
-  auto log = std::make_shared<std::vector<std::string>>();
-  auto defaults = std::make_shared<MemoryDefaults>(log);
+  auto defaults = std::make_shared<MemoryDefaults>(std::make_shared<std::vector<std::string>>());
   DBusNotificationCenter center(server.client, defaults);
-
-  std::optional<AuthorizationStatus> status;
-  center.authorizationStatus([&](AuthorizationStatus s) { status = s; });
-  ASSERT_TRUE(waitFor([&] { return status.has_value(); }));
-  EXPECT_EQ(*status, AuthorizationStatus::notDetermined);
-
-  std::optional<std::pair<bool, std::optional<std::string>>> answer;
-  center.requestAuthorization(
-      [&](bool granted, std::optional<std::string> error) { answer.emplace(granted, error); });
-  ASSERT_TRUE(waitFor([&] { return answer.has_value(); }));
-  EXPECT_TRUE(answer->first);
-  EXPECT_FALSE(answer->second);
-
-  status.reset();
-  center.authorizationStatus([&](AuthorizationStatus s) { status = s; });
-  ASSERT_TRUE(waitFor([&] { return status.has_value(); }));
-  EXPECT_EQ(*status, AuthorizationStatus::authorized);
-
-  std::optional<std::optional<std::string>> posted;
-  center.post({"id", "Critical thermal pressure", "A body"},
-              [&](std::optional<std::string> error) { posted = error; });
-  ASSERT_TRUE(waitFor([&] { return posted.has_value(); }));
-  EXPECT_FALSE(*posted) << **posted;
+  auto status = [&] {
+    return await<AuthorizationStatus>([&](auto done) { center.authorizationStatus(done); });
+  };
+  EXPECT_EQ(status(), AuthorizationStatus::notDetermined);
+  EXPECT_EQ(await<Grant>([&](auto done) { center.requestAuthorization(done); }),
+            Grant(true, std::nullopt));
+  EXPECT_EQ(status(), AuthorizationStatus::authorized);
+  const auto error = await<std::optional<std::string>>([&](auto done) {
+    center.post({"id", "Critical thermal pressure", "A body"}, done);
+  });
+  EXPECT_FALSE(error) << *error;
 }
 
 TEST(DBusNotificationCenterTest, NoServerIsAnErrorAndNothingIsRemembered) {
   PrivateBus bus;
   if (!bus.ok()) GTEST_SKIP() << "No private bus: " << bus.error();
-  auto log = std::make_shared<std::vector<std::string>>();
-  auto defaults = std::make_shared<MemoryDefaults>(log);
+  auto defaults = std::make_shared<MemoryDefaults>(std::make_shared<std::vector<std::string>>());
   DBusNotificationCenter center(bus.connect("client"), defaults);
-  center.setTimeout(2000);
-  std::optional<std::pair<bool, std::optional<std::string>>> answer;
-  center.requestAuthorization(
-      [&](bool granted, std::optional<std::string> error) { answer.emplace(granted, error); });
-  ASSERT_TRUE(waitFor([&] { return answer.has_value(); }));
-  EXPECT_FALSE(answer->first);
-  ASSERT_TRUE(answer->second);
-  EXPECT_NE(answer->second->find("No notification server answered: "), std::string::npos);
+  const Grant grant = await<Grant>([&](auto done) { center.requestAuthorization(done); });
+  EXPECT_FALSE(grant.first);
+  EXPECT_THAT(grant.second.value_or(""), ::testing::StartsWith("No notification server answered: "));
   EXPECT_FALSE(defaults->string(kNotificationGrantKey));
-
-  std::optional<std::optional<std::string>> posted;
-  center.post({"id", "t", "b"}, [&](std::optional<std::string> error) { posted = error; });
-  ASSERT_TRUE(waitFor([&] { return posted.has_value(); }));
-  EXPECT_TRUE(*posted);
+  EXPECT_TRUE(await<std::optional<std::string>>(
+      [&](auto done) { center.post({"id", "t", "b"}, done); }));
 }
 
 }  // namespace

@@ -9,101 +9,68 @@
 namespace tempyra::testing {
 namespace {
 
-struct Displayed : ::testing::Test {
-  Rig rig;
-  std::unique_ptr<Monitor> m;
-  void startWith(const std::string& menu, const std::string& unit = "Celsius") {
-    Preferences p;
-    p.menu = menu;
-    p.unit = unit;
-    rig.defaults->setBytes(kPreferencesKey, *encodeJson(p));
-    m = rig.start();
-  }
-};
-
-TEST_F(Displayed, TitleForEveryMenuMode) {
+TEST(DisplayTest, TitleForEveryMenuMode) {
   struct Case {
     const char* menu;
     ThermalState state;
     std::optional<double> cpu;
+    double age;  // of the reading when the title is read
     const char* title;
   };
   const Case cases[] = {
-      {"Icon only", ThermalState::nominal, 12.4, ""},
-      {"Thermal state", ThermalState::serious, 12.4, "Serious"},
-      {"CPU temperature", ThermalState::nominal, 12.4, "CPU 43.2 \u00B0C"},
-      {"Numerical", ThermalState::nominal, 37.4, "CPU 37%"},
-      {"Numerical", ThermalState::nominal, std::nullopt, "CPU \u2014"},
-      {"Mixed", ThermalState::nominal, 12.4, "Nominal \u00B7 12% CPU"},
-      {"Mixed", ThermalState::fair, std::nullopt, "Fair \u00B7 CPU \u2014"},
-      {"mixed", ThermalState::critical, 99.6, "Critical \u00B7 100% CPU"},
+      {"Icon only", ThermalState::nominal, 12.4, 0, ""},
+      {"Thermal state", ThermalState::serious, 12.4, 0, "Serious"},
+      {"CPU temperature", ThermalState::nominal, 12.4, 0, "CPU 43.2 \u00B0C"},
+      {"Numerical", ThermalState::nominal, 37.4, 0, "CPU 37%"},
+      {"Numerical", ThermalState::nominal, std::nullopt, 0, "CPU \u2014"},
+      {"Mixed", ThermalState::nominal, 12.4, 95, "Nominal \u00B7 12% CPU"},
+      {"Mixed", ThermalState::fair, std::nullopt, 0, "Fair \u00B7 CPU \u2014"},
+      {"mixed", ThermalState::critical, 99.6, 0, "Critical \u00B7 100% CPU"},
+      {"Mixed", ThermalState::nominal, 12.4, 95.5, "Paused"},
+      {"Icon only", ThermalState::nominal, 12.4, 95.5, ""},
+      {"Thermal state", ThermalState::nominal, 12.4, -1, "Paused"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.menu);
+    SCOPED_TRACE(c.title);
+    Rig rig;
     rig.script->state = c.state;
     rig.script->cpu = c.cpu;
-    startWith(c.menu);
+    rig.prefer([&](Preferences& p) { p.menu = c.menu; });
+    auto m = rig.start();
+    rig.clock->advance(c.age);
     EXPECT_EQ(m->menuTitle(), c.title);
   }
 }
 
-TEST_F(Displayed, TitleWithoutCurrentReading) {
-  struct Case {
-    const char* menu;
-    const char* title;
-  };
-  for (const Case& c : {Case{"Mixed", "Paused"}, Case{"Icon only", ""},
-                        Case{"Thermal state", "Paused"}}) {
-    startWith(c.menu);
-    rig.clock->advance(95.5);  // the reading is now stale
-    EXPECT_EQ(m->menuTitle(), c.title);
-  }
-}
-
-TEST_F(Displayed, OldCpuTemperatureShowsNotAvailableInAFreshReading) {
-  startWith("CPU temperature");
-  Reading r = *m->reading();
-  EXPECT_FALSE(m->stale());
-  Metric old = r.sensors[0];
-  old.timestamp -= 95.5;
-  EXPECT_EQ(m->display(old), "Not available");
-}
-
-TEST_F(Displayed, ValueFormattingAndHiding) {
-  startWith("Mixed", "Fahrenheit");
+TEST(DisplayTest, ValuesAreConvertedOrHidden) {
+  Rig rig;
+  rig.prefer([](Preferences& p) { p.unit = "Fahrenheit", p.menu = "CPU temperature"; });
+  auto m = rig.start();
   const double now = rig.clock->now();
   const double inf = std::numeric_limits<double>::infinity();
-  struct Case {
-    Metric metric;
-    const char* shown;
+  auto metric = [&](std::optional<double> v, const char* unit, double age) {
+    return Metric("x", v, unit, "s", now - age, "Measured");
   };
-  const Case cases[] = {
-      {Metric("CPU temperature", 43.2, "\u00B0C", "s", now, "Measured"), "109.8 \u00B0F"},
-      {Metric("Fan", 1200, "RPM", "s", now, "Measured"), "1200.0 RPM"},
-      {Metric("Load", 12.44, "%", "s", now - 95, "Measured"), "12.4 %"},
-      {Metric("Fan", std::nullopt, "RPM", "s", now, "Measured"), "Not available"},
-      {Metric("Fan", inf, "RPM", "s", now, "Measured"), "Not available"},
-      {Metric("Fan", std::nan(""), "RPM", "s", now, "Measured"), "Not available"},
-      {Metric("Fan", 1, "RPM", "s", now + 3, "Measured"), "Not available"},
-      {Metric("Fan", 1, "RPM", "s", now - 95.5, "Measured"), "Not available"},
+  const std::pair<Metric, const char*> cases[] = {
+      {metric(43.2, "\u00B0C", 0), "109.8 \u00B0F"},
+      {metric(1200, "RPM", 0), "1200.0 RPM"},
+      {metric(12.44, "%", 95), "12.4 %"},
+      {metric(std::nullopt, "RPM", 0), "Not available"},
+      {metric(inf, "RPM", 0), "Not available"},
+      {metric(std::nan(""), "RPM", 0), "Not available"},
+      {metric(1, "RPM", -3), "Not available"},  // in the future
+      {metric(1, "RPM", 95.5), "Not available"},
   };
-  for (const Case& c : cases) EXPECT_EQ(m->display(c.metric), c.shown);
-
+  for (const auto& [m1, shown] : cases) EXPECT_EQ(m->display(m1), shown);
+  EXPECT_EQ(m->menuTitle(), "CPU 109.8 \u00B0F");
   Preferences p = m->preferences();
   p.unit = "Kelvin";  // any other text than "Fahrenheit" keeps Celsius
   m->setPreferences(p);
-  EXPECT_EQ(m->display(cases[0].metric), "43.2 \u00B0C");
-}
-
-TEST_F(Displayed, RangeSpans) {
-  EXPECT_EQ(Monitor::rangeSpan("Hour"), 3600);
-  EXPECT_EQ(Monitor::rangeSpan("Day"), 86400);
-  EXPECT_EQ(Monitor::rangeSpan("Week"), 604800);
-  EXPECT_EQ(Monitor::rangeSpan("Month"), 2592000);
-  EXPECT_EQ(Monitor::rangeSpan("Year"), 3600);
-  startWith("Mixed");
+  EXPECT_EQ(m->display(cases[0].first), "43.2 \u00B0C");
   m->setRange("Month");
-  EXPECT_EQ(m->since(), rig.clock->now() - 2592000);
+  EXPECT_EQ(m->since(), now - 2592000);
+  m->setRange("Year");
+  EXPECT_EQ(m->since(), now - 3600);
 }
 
 }  // namespace
