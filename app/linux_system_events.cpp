@@ -105,9 +105,14 @@ void LinuxSystemEvents::takeSleepDelay() {
 
 void LinuxSystemEvents::onPrepareForSleep(bool start) {
   if (start) {
+    // A repeated announcement is the same sleep, not a new one.
+    if (sleeping_) return;
+    sleeping_ = true;
     if (handlers_.willSleep) handlers_.willSleep();
     sleepDelay_ = QDBusUnixFileDescriptor();  // let the machine sleep
   } else {
+    // Also delivered without a preceding announcement: the wake is still real.
+    sleeping_ = false;
     if (handlers_.didWake) handlers_.didWake();
     takeSleepDelay();
   }

@@ -63,6 +63,7 @@ class LinuxSystemEvents final : public QObject, public SystemEvents {
   Options options_;
   SystemEventHandlers handlers_;
   bool started_ = false;
+  bool sleeping_ = false;
   bool lowPower_ = false;
   QDBusUnixFileDescriptor sleepDelay_;
   int clockFd_ = -1;

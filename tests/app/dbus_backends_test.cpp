@@ -68,6 +68,7 @@ TEST(LinuxSystemEventsTest, SleepWakeAndLowPowerFromFakeServices) {
   ASSERT_TRUE(waitFor([&] { return events.lowPowerMode(); }));
 
   service.send(prepareForSleep(true));
+  service.send(prepareForSleep(true));  // a repeat is the same sleep
   ASSERT_TRUE(waitFor([&] { return counts.sleep == 1; }));
   service.send(prepareForSleep(false));
   ASSERT_TRUE(waitFor([&] { return counts.wake == 1; }));
