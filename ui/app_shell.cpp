@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QQmlComponent>
+#include <QQuickItem>
 #include <QScreen>
 #include <QTimer>
 
@@ -31,6 +33,7 @@ AppShell::AppShell() {
   ui_ = std::make_unique<UiContext>(*port_, LaunchSession::shared());
   UiContext::install(ui_.get());
   engine_ = std::make_unique<QQmlEngine>();
+  engine_->addImportPath(QStringLiteral("qrc:/"));
   engine_->addImageProvider(QStringLiteral("symbol"), new SymbolImageProvider);
   monitor_->setFileChooser(std::make_shared<QmlFileChooser>(
       *engine_, [this]() -> QWindow* { return dashboard_.data(); }));
@@ -61,6 +64,18 @@ void AppShell::start() {
     QTimer::singleShot(1500, this, [this, shots] { captureScreens(shots); });
     return;
   }
+  // The memory benchmark opens and closes the dashboard by creating and removing a file.
+  const QString benchControl = qEnvironmentVariable("TEMPYRA_BENCH_DASHBOARD");
+  if (!benchControl.isEmpty()) {
+    auto* poll = new QTimer(this);
+    connect(poll, &QTimer::timeout, this, [this, benchControl] {
+      const bool wanted = QFileInfo::exists(benchControl);
+      if (wanted && !dashboard_) openDashboard();
+      if (!wanted && dashboard_) dashboard_->close();
+    });
+    poll->start(1000);
+    return;
+  }
   // Without a tray host nothing else could reopen the window: show it now.
   if (!tray_->shown()) openDashboard();
 }
@@ -68,10 +83,13 @@ void AppShell::start() {
 void AppShell::openDashboard() {
   if (popover_) popover_->close();
   if (!dashboard_) {
+    // The content is built from the model's first view, so the model starts before the window.
+    ui_->dashboard()->setActive(true);
     QQmlComponent component(engine_.get(), QUrl(QStringLiteral("qrc:/Tempyra/Ui/DashboardWindow.qml")));
     QObject* object = component.create();
     auto* window = qobject_cast<QQuickWindow*>(object);
     if (!window) {
+      ui_->dashboard()->setActive(false);
       std::fprintf(stderr, "Tempyra: the dashboard could not be created: %s\n",
                    qPrintable(component.errorString()));
       delete object;
@@ -164,11 +182,22 @@ void AppShell::captureScreens(const QString& folder) {
     for (const char* page : {"Overview", "Thermal Intelligence", "History", "Activity",
                              "Sensors", "Settings", "About"}) {
       const QString name = QString::fromLatin1(page);
-      steps->push_back({400, [this, name] { ui_->dashboard()->selectPage(name); }});
+      steps->push_back({900, [this, name] { ui_->dashboard()->selectPage(name); }});
       steps->push_back({1500, [grab, this, folder, scheme, name] {
                           QString file = name.toLower();
                           file.replace(QLatin1Char(' '), QLatin1Char('-'));
                           grab(dashboard_, folder + "/" + file + "-" + scheme.toLower() + ".png");
+                          // Long pages: scroll to the end for a second picture.
+                          auto* scroll = dashboard_->findChild<QQuickItem*>("pageScroll");
+                          auto* flick = scroll ? scroll->property("contentItem").value<QQuickItem*>() : nullptr;
+                          if (!flick) return;
+                          const double overflow = flick->property("contentHeight").toDouble() - flick->height();
+                          if (overflow <= 0) return;
+                          flick->setProperty("contentY", overflow);
+                          QTimer::singleShot(300, this, [grab, this, folder, scheme, file, flick] {
+                            grab(dashboard_, folder + "/" + file + "-end-" + scheme.toLower() + ".png");
+                            flick->setProperty("contentY", 0);
+                          });
                         }});
     }
   }

@@ -57,39 +57,8 @@ QColor Theme::selection() const {
 }
 QColor Theme::warning() const { return dark() ? QColor(0xff, 0x9f, 0x0a) : QColor(0xc9, 0x6a, 0x00); }
 
-QPalette Theme::palette() const {
-  QPalette p;
-  const QColor button = dark() ? QColor(0x3a, 0x3a, 0x3f) : QColor(0xfa, 0xfa, 0xfc);
-  for (auto group : {QPalette::Active, QPalette::Inactive}) {
-    p.setColor(group, QPalette::Window, window());
-    p.setColor(group, QPalette::WindowText, text());
-    p.setColor(group, QPalette::Base, panel());
-    p.setColor(group, QPalette::AlternateBase, window());
-    p.setColor(group, QPalette::Text, text());
-    p.setColor(group, QPalette::Button, button);
-    p.setColor(group, QPalette::ButtonText, text());
-    p.setColor(group, QPalette::Highlight, accent());
-    p.setColor(group, QPalette::HighlightedText, Qt::white);
-    p.setColor(group, QPalette::ToolTipBase, panel());
-    p.setColor(group, QPalette::ToolTipText, text());
-    p.setColor(group, QPalette::PlaceholderText, secondary());
-    p.setColor(group, QPalette::Mid, separator());
-    p.setColor(group, QPalette::Dark, separator().darker(130));
-    p.setColor(group, QPalette::Light, button.lighter(110));
-    p.setColor(group, QPalette::Midlight, button);
-    p.setColor(group, QPalette::Shadow, QColor(0, 0, 0, 90));
-    p.setColor(group, QPalette::Link, accent());
-  }
-  QColor muted = secondary();
-  muted.setAlphaF(0.7f);
-  p.setColor(QPalette::Disabled, QPalette::Window, window());
-  p.setColor(QPalette::Disabled, QPalette::Base, panel());
-  p.setColor(QPalette::Disabled, QPalette::Button, button);
-  p.setColor(QPalette::Disabled, QPalette::WindowText, muted);
-  p.setColor(QPalette::Disabled, QPalette::Text, muted);
-  p.setColor(QPalette::Disabled, QPalette::ButtonText, muted);
-  p.setColor(QPalette::Disabled, QPalette::Highlight, separator());
-  return p;
+QColor Theme::button() const {
+  return dark() ? QColor(0x3a, 0x3a, 0x3f) : QColor(0xfa, 0xfa, 0xfc);
 }
 
 QColor Theme::tint(int tint) const {

@@ -3,7 +3,6 @@
 // every window shares, so a change recolours the popover and the dashboard at once.
 #include <QColor>
 #include <QObject>
-#include <QPalette>
 #include <QtQml/qqmlregistration.h>
 
 namespace tempyra {
@@ -24,8 +23,7 @@ class Theme : public QObject {
   Q_PROPERTY(QColor accent READ accent NOTIFY changed)
   Q_PROPERTY(QColor selection READ selection NOTIFY changed)
   Q_PROPERTY(QColor warning READ warning NOTIFY changed)
-  // The controls' palette in the current scheme.
-  Q_PROPERTY(QPalette palette READ palette NOTIFY changed)
+  Q_PROPERTY(QColor button READ button NOTIFY changed)
 
  public:
   explicit Theme(MonitorPort& port, QObject* parent = nullptr);
@@ -40,7 +38,7 @@ class Theme : public QObject {
   QColor accent() const;
   QColor selection() const;
   QColor warning() const;
-  QPalette palette() const;
+  QColor button() const;
 
   // The colour of a Tint (ui/text_format.h) in the current scheme.
   Q_INVOKABLE QColor tint(int tint) const;

@@ -3,9 +3,7 @@ import QtQuick.Layouts
 import Tempyra.Ui
 
 // Caption-sized text, secondary colour unless told otherwise.
-Text {
-    Layout.fillWidth: true
+WrappingText {
     color: Ui.theme.secondary
     font.pixelSize: 11
-    wrapMode: Text.WordWrap
 }

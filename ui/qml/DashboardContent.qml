@@ -118,6 +118,9 @@ Rectangle {
                 objectName: "pageScroll"
                 Layout.fillWidth: true
                 Layout.fillHeight: true
+                // Takes what is left below the header and steps, whatever the page's length.
+                Layout.preferredHeight: 100
+                Layout.minimumHeight: 0
                 clip: true
                 contentWidth: availableWidth
                 Loader {

@@ -2,10 +2,8 @@ import QtQuick
 import QtQuick.Layouts
 import Tempyra.Ui
 
-Text {
-    Layout.fillWidth: true
+WrappingText {
     color: Ui.theme.text
     font.pixelSize: 15
     font.bold: true
-    wrapMode: Text.WordWrap
 }

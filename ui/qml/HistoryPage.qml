@@ -56,7 +56,7 @@ ColumnLayout {
             RowLayout {
                 required property var modelData
                 Layout.fillWidth: true
-                Body { text: modelData.title; Layout.fillWidth: true }
+                Body { text: modelData.title; Layout.fillWidth: true; wrapMode: Text.NoWrap }
                 Text {
                     text: modelData.text
                     color: Ui.theme.text

@@ -75,7 +75,7 @@ ColumnLayout {
             RowLayout {
                 required property var modelData
                 Layout.fillWidth: true
-                Body { text: modelData.name; Layout.fillWidth: true }
+                Body { text: modelData.name; Layout.fillWidth: true; wrapMode: Text.NoWrap; elide: Text.ElideRight }
                 Text {
                     text: modelData.value
                     color: Ui.theme.text

@@ -51,8 +51,8 @@ ColumnLayout {
                 Divider { visible: index > 0 }
                 RowLayout {
                     Layout.fillWidth: true
-                    Body { text: modelData.name; Layout.fillWidth: true }
-                    Body { text: modelData.value; Layout.fillWidth: false }
+                    Body { text: modelData.name; Layout.fillWidth: true; wrapMode: Text.NoWrap; elide: Text.ElideRight }
+                    Body { text: modelData.value; Layout.fillWidth: false; wrapMode: Text.NoWrap }
                 }
                 Caption { text: modelData.source }
                 Caption { visible: modelData.quality.length > 0; text: modelData.quality }

@@ -16,8 +16,7 @@ Popup {
     background: Rectangle { color: Ui.theme.panel; radius: 12; border.color: Ui.theme.separator }
     onClosed: Ui.onboarding.closeTour()
 
-    ColumnLayout {
-        width: parent.width
+    contentItem: ColumnLayout {
         spacing: 10
         ProductArtwork {
             size: 56

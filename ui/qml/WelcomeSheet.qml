@@ -13,12 +13,16 @@ Popup {
     visible: v.showWelcome
     closePolicy: Popup.CloseOnEscape
     padding: 24
-    background: Rectangle { color: Ui.theme.panel; radius: 12; border.color: Ui.theme.separator }
     onClosed: Ui.onboarding.finishWelcome()
 
-    MouseArea { anchors.fill: parent; onClicked: Ui.onboarding.finishWelcome() }
-    ColumnLayout {
-        width: parent.width
+    background: Rectangle {
+        color: Ui.theme.panel
+        radius: 12
+        border.color: Ui.theme.separator
+        // A click on the sheet's background, outside its controls, continues too.
+        MouseArea { anchors.fill: parent; onClicked: Ui.onboarding.finishWelcome() }
+    }
+    contentItem: ColumnLayout {
         spacing: 10
         ProductArtwork { id: art; size: 64; Layout.alignment: Qt.AlignHCenter; visible: loaded }
         Text {

@@ -3,6 +3,7 @@
 #include <QObject>
 
 #include "tests/ui/fake_monitor.h"
+#include "ui/onboarding_flow.h"
 
 namespace tempyra {
 
@@ -15,7 +16,10 @@ class FakeControl : public QObject {
   Q_PROPERTY(int quietStart READ quietStart)
 
  public:
-  explicit FakeControl(FakeMonitor& m) : m_(m) {}
+  FakeControl(FakeMonitor& m, LaunchSession& session) : m_(m), session_(session) {}
+
+  // As after a restart: the startup sheets may be offered again.
+  Q_INVOKABLE void newRun() { session_ = LaunchSession(); }
 
   int saves() const { return m_.saves; }
   int loads() const { return m_.loads; }
@@ -123,6 +127,7 @@ class FakeControl : public QObject {
   }
 
   FakeMonitor& m_;
+  LaunchSession& session_;
 };
 
 }  // namespace tempyra

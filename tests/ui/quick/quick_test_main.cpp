@@ -20,14 +20,15 @@ class Setup : public QObject {
 
  public:
   tempyra::FakeMonitor monitor;
-  tempyra::FakeControl control{monitor};
   tempyra::LaunchSession session;
+  tempyra::FakeControl control{monitor, session};
   tempyra::UiContext ui{monitor, session};
 
   Setup() { tempyra::UiContext::install(&ui); }
 
  public slots:
   void qmlEngineAvailable(QQmlEngine* engine) {
+    engine->addImportPath(QStringLiteral("qrc:/"));
     engine->addImageProvider(QStringLiteral("symbol"), new tempyra::SymbolImageProvider);
     engine->rootContext()->setContextProperty(QStringLiteral("fake"), &control);
   }

@@ -1,0 +1,99 @@
+import QtQuick
+import QtTest
+import Tempyra.Ui
+
+TestCase {
+    name: "Dashboard"
+    when: windowShown
+    visible: true
+    width: 1000
+    height: 700
+
+    Component { id: dashboard; DashboardContent { width: 1000; height: 700 } }
+
+    function init() {
+        fake.reset()
+        fake.setGuidance(false, false, true)
+        Ui.dashboard.active = true
+    }
+    function cleanup() { Ui.dashboard.active = false }
+
+    function page(d) { return findChild(d, "pageLoader").item }
+
+    function test_unknown_page_shows_about() {
+        fake.setPage("Nowhere")
+        var d = createTemporaryObject(dashboard, this)
+        compare(findChild(d, "pageTitle").text, "About")
+        compare(findChild(d, "pageSubtitle").text, "Make monitoring work for you.")
+        verify(findChild(page(d), "aboutPanel") !== null)
+        var selected = Ui.dashboard.view.pages.filter(function (p) { return p.selected })
+        compare(selected.length, 0)
+    }
+
+    function test_steps_follow_the_switch() {
+        var d = createTemporaryObject(dashboard, this)
+        verify(findChild(d, "steps").visible)
+        fake.setGuidance(false, false, false)
+        verify(!findChild(d, "steps").visible)
+    }
+
+    function test_history_durations_and_charts() {
+        fake.setPage("History")
+        var d = createTemporaryObject(dashboard, this)
+        var p = page(d)
+        verify(findChild(findChild(p, "historyChart"), "placeholder").visible)
+        verify(findChild(p, "noTemperatures").visible)
+        verify(findChild(p, "noEvents").visible)
+        fake.setDurations()
+        var rows = findChild(p, "durations")
+        compare(rows.count, 5)
+        compare(rows.itemAt(0).children[1].text, "1h 2m 5s")
+        compare(rows.itemAt(1).children[1].text, "0h 0m 59s")
+        compare(rows.itemAt(4).children[1].text, "0h 0m 0s")
+
+        fake.setHistory()
+        var chart = findChild(p, "historyChart")
+        verify(!findChild(chart, "placeholder").visible)
+        var view = findChild(chart, "chart")
+        verify(view.visible)
+        // Two segments, four state colours, one power marker.
+        compare(view.count, 2 + 4 + 1)
+        verify(!findChild(p, "noTemperatures").visible)
+        compare(findChild(p, "temperatureSummary").text, "Highest displayed CPU/GPU sample: 45.0 °C")
+        compare(findChild(p, "events").count, 1)
+    }
+
+    function test_activity_disabled_notice() {
+        fake.setReading(0, true)
+        fake.setActivityRecording(false)
+        fake.setPage("Activity")
+        var d = createTemporaryObject(dashboard, this)
+        var p = page(d)
+        verify(findChild(p, "activityDisabled").visible)
+        compare(findChild(p, "activityDisabled").text, "Process activity is disabled in Privacy settings.")
+        compare(findChild(p, "activityRows").count, 0)
+        verify(!findChild(p, "activityEmpty").visible)
+    }
+
+    function test_status_and_problem_alert() {
+        fake.setReading(0, false)
+        fake.setPaused(true)
+        var d = createTemporaryObject(dashboard, this)
+        compare(findChild(d, "statusText").text, "Paused · last readings are historical")
+        compare(findChild(d, "pauseButton").text, "Resume Monitoring")
+        verify(!findChild(d, "demoLabel").visible)
+        fake.setProblem("Export failed")
+        var alert = findChild(d, "problemAlert")
+        tryVerify(function () { return alert.opened })
+        alert.accept()
+        tryVerify(function () { return !Ui.dashboard.view.hasProblem })
+    }
+
+    function test_sidebar_history_reloads() {
+        var d = createTemporaryObject(dashboard, this)
+        Ui.dashboard.selectPage("History")
+        Ui.dashboard.selectPage("History")
+        compare(fake.loads, 2)
+        compare(findChild(d, "pageTitle").text, "History")
+    }
+}

@@ -1,0 +1,54 @@
+import QtQuick
+import QtTest
+import Tempyra.Ui
+
+TestCase {
+    name: "Popover"
+    when: windowShown
+    visible: true
+    width: 400
+    height: 600
+
+    Component { id: popover; PopoverContent {} }
+
+    function init() { fake.reset() }
+
+    function test_before_first_reading() {
+        var p = createTemporaryObject(popover, this)
+        compare(findChild(p, "stateTitle").text, "Monitoring paused or waiting")  // stale without a reading
+        compare(findChild(p, "explanation").text, "Collecting the first reading.")
+        compare(findChild(p, "lastEvent").text, "Last event: No events recorded")
+        verify(!findChild(p, "readingLines").visible)
+        compare(findChild(p, "openDetails").text, "Open Details")
+        compare(findChild(p, "pauseButton").text, "Pause")
+        compare(findChild(p, "snoozeButton").text, "Snooze Alerts · 1 hour")
+        compare(findChild(p, "quitButton").text, "Quit")
+        compare(p.width, 360)
+    }
+
+    function test_reading_with_and_without_activity() {
+        fake.setReading(2, true)
+        var p = createTemporaryObject(popover, this)
+        compare(findChild(p, "stateTitle").text, "Serious")
+        verify(findChild(p, "readingLines").visible)
+        compare(findChild(p, "cpuLine").text, "CPU load: 23.4 %")
+        compare(findChild(p, "sensorLines").count, 2)
+        compare(findChild(p, "activityLine").text, "Observed activity: renderer · 88.5% of one core")
+        verify(findChild(p, "activityLine").visible)
+        fake.setReading(0, false)
+        compare(findChild(p, "stateTitle").text, "Nominal")
+        verify(!findChild(p, "activityLine").visible)
+    }
+
+    function test_paused() {
+        fake.setReading(1, false)
+        var p = createTemporaryObject(popover, this)
+        mouseClick(findChild(p, "pauseButton"))
+        compare(findChild(p, "pauseButton").text, "Resume")
+        compare(findChild(p, "stateTitle").text, "Monitoring paused or waiting")
+        compare(findChild(p, "explanation").text,
+                "Thermal pressure is elevated. macOS may adjust performance to manage heat.")
+        compare(findChild(p, "stateDot").color, Ui.theme.tint(5))
+        compare(Ui.popover.view.trayIcon, "thermometer.slash")
+    }
+}

@@ -1,0 +1,66 @@
+import QtQuick
+import QtQuick.Controls
+import QtTest
+import Tempyra.Ui
+
+TestCase {
+    name: "Settings"
+    when: windowShown
+    visible: true
+    width: 900
+    height: 700
+
+    Component { id: settings; SettingsPage { width: 800 } }
+
+    function init() { fake.reset() }
+
+    function test_picker_values_are_stored_and_saved() {
+        var s = createTemporaryObject(settings, this)
+        var box = findChild(s, "sustainedBox")
+        compare(box.currentIndex, 1)  // 60 s
+        box.activated(2)
+        compare(fake.sustained, 120)
+        compare(fake.saves, 1)
+        compare(box.currentIndex, 2)
+    }
+
+    function test_quiet_hour_pickers_hidden_when_off() {
+        var s = createTemporaryObject(settings, this)
+        verify(!findChild(s, "quietHours").visible)
+        findChild(s, "quietEnabled").toggle()
+        findChild(s, "quietEnabled").toggled()
+        verify(findChild(s, "quietHours").visible)
+        var from = findChild(s, "quietStartBox")
+        compare(from.count, 24)
+        compare(from.textAt(22), "22:00")
+        from.activated(22)
+        compare(fake.quietStart, 22)
+    }
+
+    function test_alert_switch_needs_permission() {
+        var s = createTemporaryObject(settings, this)
+        verify(!findChild(s, "alertsEnabled").enabled)
+        verify(findChild(s, "allowNotifications").enabled)
+        fake.setPermission("Allowed")
+        verify(findChild(s, "alertsEnabled").enabled)
+    }
+
+    function test_snooze_row() {
+        var s = createTemporaryObject(settings, this)
+        verify(findChild(s, "snoozeHour").visible)
+        verify(!findChild(s, "cancelSnooze").visible)
+        mouseClick(findChild(s, "snoozeHour"))
+        verify(findChild(s, "cancelSnooze").visible)
+        verify(findChild(s, "snoozeText").text.startsWith("Until "))
+        mouseClick(findChild(s, "cancelSnooze"))
+        verify(findChild(s, "snoozeHour").visible)
+    }
+
+    function test_clear_history_only_asks() {
+        var s = createTemporaryObject(settings, this)
+        mouseClick(findChild(s, "clearHistory"))
+        verify(Ui.dashboard.confirmClear)
+        compare(fake.clears, 0)
+        Ui.dashboard.confirmClear = false
+    }
+}
