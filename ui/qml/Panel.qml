@@ -31,8 +31,11 @@ Rectangle {
             id: body
             width: column.width
             spacing: 8
-            // An item may cap its width with a `maxWidth` property (the pickers).
+            // Items that fill the width in a layout fill the card here; an item may cap its
+            // width with a `maxWidth` property (the pickers). Others keep their own width.
             function fit(item) {
+                if (!item.Layout.fillWidth)
+                    return
                 item.width = Qt.binding(function () {
                     return item.maxWidth ? Math.min(body.width, item.maxWidth) : body.width
                 })

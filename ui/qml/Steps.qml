@@ -11,7 +11,8 @@ Column {
     visible: shown
     Layout.fillWidth: true
     spacing: 6
-    StepRow { width: steps.width; number: 1; text: steps.steps[0] || "" }
-    StepRow { width: steps.width; number: 2; text: steps.steps[1] || "" }
-    StepRow { width: steps.width; number: 3; text: steps.steps[2] || "" }
+    Layout.preferredHeight: one.height + two.height + three.height + 2 * spacing
+    StepRow { id: one; width: steps.width; number: 1; text: steps.steps[0] || "" }
+    StepRow { id: two; width: steps.width; number: 2; text: steps.steps[1] || "" }
+    StepRow { id: three; width: steps.width; number: 3; text: steps.steps[2] || "" }
 }
