@@ -22,6 +22,12 @@ UiContext::UiContext(MonitorPort& port, LaunchSession& session, QObject* parent)
       onboarding_(port, session) {
   QFile apps(QStringLiteral(":/Tempyra/Ui/data/maker_apps.json"));
   if (apps.open(QIODevice::ReadOnly)) onboarding_.loadApps(apps.readAll());
+  connect(&ageCheck_, &QTimer::timeout, this, [this] {
+    popover_.refresh();
+    dashboard_.refresh();
+  });
+  ageCheck_.setTimerType(Qt::VeryCoarseTimer);
+  ageCheck_.start(15000);
 }
 
 UiContext::~UiContext() {

@@ -3,6 +3,7 @@
 // One instance per process, installed by the application (or a test) before QML loads.
 #include <QColor>
 #include <QObject>
+#include <QTimer>
 #include <QUrl>
 #include <QVariantMap>
 #include <QtQml/qqmlregistration.h>
@@ -59,6 +60,8 @@ class UiContext : public QObject {
   DashboardModel dashboard_;
   SettingsModel settings_;
   OnboardingModel onboarding_;
+  // A reading turns stale by age alone, with nothing published; look again now and then.
+  QTimer ageCheck_;
 };
 
 }  // namespace tempyra
