@@ -1,17 +1,17 @@
 #include "core/model_json.h"
 
+#include <array>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <optional>
 
-#include <nlohmann/json.hpp>
+#include <simdjson.h>
 
 #include "core/json_writer.h"
 #include "core/thermal_state.h"
 
 namespace tempyra {
-
-using nlohmann::json;
 
 // ---- writing -------------------------------------------------------------------------------
 
@@ -131,8 +131,22 @@ Expected<std::string> encodeJson(const Reading& r) {
 }
 
 // ---- reading -------------------------------------------------------------------------------
+//
+// Stored readings are decoded on every history load (about 1,500 of them for a month's chart),
+// so the reader parses with simdjson's validating DOM parser, one parser per thread, and maps
+// the document onto the records in one pass per object. Where the parser's rules differ from
+// what the format promises, the reader restores the promise:
+// - Of duplicate keys the last one counts (for "capabilities" too), which is how stored records
+//   have always read.
+// - Integer literals beyond 64 bits are valid JSON numbers that the parser refuses; they are
+//   read as the doubles they denote (see widenLongIntegers).
+// - A leading UTF-8 byte order mark is skipped.
+// What stays refused: invalid UTF-8 (also as escaped lone surrogates), numbers beyond the
+// double range, trailing content, and nesting deeper than 1024 levels.
 
 namespace {
+
+namespace dom = simdjson::dom;
 
 // Thrown only inside this file and always caught by decode(); carries the reason a record is
 // unreadable.
@@ -140,166 +154,324 @@ struct Unreadable {
   std::string message;
 };
 
-[[noreturn]] void fail(const std::string& where, const std::string& what) {
-  throw Unreadable{where + ": " + what};
-}
+// Where a value sits in the document ("reading.sensors[2]"), spelled out only when a record is
+// refused, so decoding a readable record builds no path text.
+struct Where {
+  const char* name;  // the record kind at the root, otherwise the member's key
+  const Where* parent = nullptr;
+  std::ptrdiff_t index = -1;  // position in the member's array, when it is an array element
 
-const json& required(const json& obj, const char* key, const std::string& where) {
-  const auto it = obj.find(key);
-  if (it == obj.end()) fail(where, std::string("missing key \"") + key + "\"");
-  return *it;
-}
-
-// nullptr when the key is missing or null.
-const json* optional(const json& obj, const char* key) {
-  const auto it = obj.find(key);
-  if (it == obj.end() || it->is_null()) return nullptr;
-  return &*it;
-}
-
-void requireObject(const json& j, const std::string& where) {
-  if (!j.is_object()) fail(where, "expected a JSON object");
-}
-
-std::string readString(const json& j, const char* key, const std::string& where) {
-  const json& v = required(j, key, where);
-  if (!v.is_string()) fail(where, std::string("\"") + key + "\" must be a string");
-  return v.get<std::string>();
-}
-
-// Any JSON number form. A number too large for a double (1e999) is refused, so whatever is read
-// can be written again.
-double asNumber(const json& v, const char* key, const std::string& where) {
-  if (!v.is_number()) fail(where, std::string("\"") + key + "\" must be a number");
-  const double d = v.get<double>();
-  if (!std::isfinite(d)) fail(where, std::string("\"") + key + "\" is out of range");
-  return d;
-}
-
-double readNumber(const json& j, const char* key, const std::string& where) {
-  return asNumber(required(j, key, where), key, where);
-}
-
-std::optional<double> readOptionalNumber(const json& j, const char* key,
-                                         const std::string& where) {
-  const json* v = optional(j, key);
-  if (!v) return std::nullopt;
-  return asNumber(*v, key, where);
-}
-
-// An integer in [lo, hi], written in any JSON number form whose value is exactly integral
-// (5, 5.0 and 5e0 alike).
-std::int64_t readIntegral(const json& j, const char* key, std::int64_t lo, std::int64_t hi,
-                          const std::string& where) {
-  const json& v = required(j, key, where);
-  const std::string range = " must be an integer from " + std::to_string(lo) + " to " +
-                            std::to_string(hi);
-  if (v.is_number_unsigned()) {
-    const auto u = v.get<std::uint64_t>();
-    if (u > static_cast<std::uint64_t>(hi)) fail(where, std::string("\"") + key + "\"" + range);
-    return static_cast<std::int64_t>(u);
-  }
-  if (v.is_number_integer()) {
-    const auto i = v.get<std::int64_t>();
-    if (i < lo || i > hi) fail(where, std::string("\"") + key + "\"" + range);
-    return i;
-  }
-  if (v.is_number_float()) {
-    const double d = v.get<double>();
-    // The bounds are small (32 bits), so they and every integer between are exact doubles.
-    if (!(d >= static_cast<double>(lo) && d <= static_cast<double>(hi)) || std::trunc(d) != d) {
-      fail(where, std::string("\"") + key + "\"" + range);
+  // Appended piece by piece: GCC 12 at -O3 misreports "[" + std::string as overlapping copies.
+  std::string text() const {
+    std::string out;
+    if (parent) {
+      out = parent->text();
+      out += '.';
     }
-    return static_cast<std::int64_t>(d);
+    out += name;
+    if (index >= 0) {
+      out += '[';
+      out += std::to_string(index);
+      out += ']';
+    }
+    return out;
   }
-  fail(where, std::string("\"") + key + "\" must be a number");
+};
+
+[[noreturn]] void fail(const Where& where, const std::string& what) {
+  throw Unreadable{where.text() + ": " + what};
 }
 
-const json& readArray(const json& j, const char* key, const std::string& where) {
-  const json& v = required(j, key, where);
-  if (!v.is_array()) fail(where, std::string("\"") + key + "\" must be an array");
-  return v;
+std::string quoted(std::string_view key) {
+  std::string out(1, '"');
+  out += key;
+  out += '"';
+  return out;
 }
 
-Metric metricFrom(const json& j, const std::string& where) {
-  requireObject(j, where);
-  std::string name = readString(j, "name", where);
-  std::optional<double> value = readOptionalNumber(j, "value", where);
-  std::string unit = readString(j, "unit", where);
-  std::string source = readString(j, "source", where);
-  const double at = readNumber(j, "timestamp", where);
-  std::string quality = readString(j, "quality", where);
+// Any JSON number form. A number too large for a double never gets here: the parser refuses
+// the document, so whatever is read can be written again.
+bool numberValue(dom::element v, double& out) {
+  switch (v.type()) {
+    case dom::element_type::INT64:
+      out = static_cast<double>(v.get_int64().value_unsafe());
+      return true;
+    case dom::element_type::UINT64:
+      out = static_cast<double>(v.get_uint64().value_unsafe());
+      return true;
+    case dom::element_type::DOUBLE:
+      out = v.get_double().value_unsafe();
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The members of one JSON object that a record knows (`keys`), gathered in one pass over the
+// object. Unknown keys are ignored; of duplicate keys the last one counts.
+template <std::size_t N>
+class Members {
+ public:
+  Members(dom::element value, const std::array<std::string_view, N>& keys, const Where& where)
+      : keys_(keys), where_(where) {
+    dom::object object;
+    if (value.get(object) != simdjson::SUCCESS) fail(where, "expected a JSON object");
+    // Stored members come in the writer's order, so the search starts after the last match.
+    std::size_t next = 0;
+    for (const dom::key_value_pair member : object) {
+      for (std::size_t tried = 0; tried < N; ++tried) {
+        const std::size_t i = (next + tried) % N;
+        if (member.key == keys_[i]) {
+          values_[i] = member.value;
+          present_[i] = true;
+          next = i + 1;
+          break;
+        }
+      }
+    }
+  }
+
+  const Where& where() const { return where_; }
+
+  dom::element required(std::size_t i) const {
+    if (!present_[i]) fail(where_, "missing key " + quoted(keys_[i]));
+    return values_[i];
+  }
+
+  // Nothing when the member is missing or null.
+  std::optional<dom::element> optional(std::size_t i) const {
+    if (!present_[i] || values_[i].is_null()) return std::nullopt;
+    return values_[i];
+  }
+
+  std::string string(std::size_t i) const {
+    std::string_view text;
+    if (required(i).get(text) != simdjson::SUCCESS) {
+      fail(where_, quoted(keys_[i]) + " must be a string");
+    }
+    return std::string(text);
+  }
+
+  double number(std::size_t i) const { return asNumber(required(i), i); }
+
+  std::optional<double> optionalNumber(std::size_t i) const {
+    const auto v = optional(i);
+    if (!v) return std::nullopt;
+    return asNumber(*v, i);
+  }
+
+  // An integer in [lo, hi], written in any JSON number form whose value is exactly integral
+  // (5, 5.0 and 5e0 alike).
+  std::int64_t integral(std::size_t i, std::int64_t lo, std::int64_t hi) const {
+    const dom::element v = required(i);
+    const auto outOfRange = [&] {
+      fail(where_, quoted(keys_[i]) + " must be an integer from " + std::to_string(lo) + " to " +
+                       std::to_string(hi));
+    };
+    switch (v.type()) {
+      case dom::element_type::INT64: {
+        const std::int64_t n = v.get_int64().value_unsafe();
+        if (n < lo || n > hi) outOfRange();
+        return n;
+      }
+      case dom::element_type::UINT64:  // only integers above the int64 range are stored so
+        outOfRange();
+        break;
+      case dom::element_type::DOUBLE: {
+        const double d = v.get_double().value_unsafe();
+        // The bounds are small (32 bits), so they and every integer between are exact doubles.
+        if (!(d >= static_cast<double>(lo) && d <= static_cast<double>(hi)) ||
+            std::trunc(d) != d) {
+          outOfRange();
+        }
+        return static_cast<std::int64_t>(d);
+      }
+      default:
+        break;
+    }
+    fail(where_, quoted(keys_[i]) + " must be a number");
+  }
+
+  dom::array array(std::size_t i) const {
+    dom::array items;
+    if (required(i).get(items) != simdjson::SUCCESS) {
+      fail(where_, quoted(keys_[i]) + " must be an array");
+    }
+    return items;
+  }
+
+ private:
+  double asNumber(dom::element v, std::size_t i) const {
+    double d = 0;
+    if (!numberValue(v, d)) fail(where_, quoted(keys_[i]) + " must be a number");
+    if (!std::isfinite(d)) fail(where_, quoted(keys_[i]) + " is out of range");
+    return d;
+  }
+
+  const std::array<std::string_view, N>& keys_;
+  const Where& where_;
+  std::array<dom::element, N> values_{};
+  std::array<bool, N> present_{};
+};
+
+constexpr std::array<std::string_view, 6> kMetricKeys = {"name",   "value",     "unit",
+                                                         "source", "timestamp", "quality"};
+constexpr std::array<std::string_view, 3> kPowerKeys = {"source", "battery", "charging"};
+constexpr std::array<std::string_view, 3> kActivityKeys = {"id", "name", "cpu"};
+constexpr std::array<std::string_view, 5> kProfileKeys = {"model", "architecture", "os", "fans",
+                                                          "capabilities"};
+constexpr std::array<std::string_view, 7> kReadingKeys = {
+    "timestamp", "state", "cpu", "sensors", "power", "activity", "segment"};
+
+Metric metricFrom(dom::element j, const Where& where) {
+  const Members m(j, kMetricKeys, where);
+  std::string name = m.string(0);
+  std::optional<double> value = m.optionalNumber(1);
+  std::string unit = m.string(2);
+  std::string source = m.string(3);
+  const double at = m.number(4);
+  std::string quality = m.string(5);
   return Metric(std::move(name), value, std::move(unit), std::move(source), at,
                 std::move(quality));
 }
 
-PowerContext powerFrom(const json& j, const std::string& where) {
-  requireObject(j, where);
+PowerContext powerFrom(dom::element j, const Where& where) {
+  const Members m(j, kPowerKeys, where);
   PowerContext p;
-  p.source = readString(j, "source", where);
-  p.battery = readOptionalNumber(j, "battery", where);
-  if (const json* v = optional(j, "charging")) {
-    if (!v->is_boolean()) fail(where, "\"charging\" must be true or false");
-    p.charging = v->get<bool>();
+  p.source = m.string(0);
+  p.battery = m.optionalNumber(1);
+  if (const auto v = m.optional(2)) {
+    bool charging = false;
+    if (v->get(charging) != simdjson::SUCCESS) fail(where, "\"charging\" must be true or false");
+    p.charging = charging;
   }
   return p;
 }
 
-ProcessActivity activityFrom(const json& j, const std::string& where) {
-  requireObject(j, where);
+ProcessActivity activityFrom(dom::element j, const Where& where) {
+  const Members m(j, kActivityKeys, where);
   ProcessActivity a;
-  a.id = static_cast<std::int32_t>(readIntegral(j, "id", std::numeric_limits<std::int32_t>::min(),
-                                                std::numeric_limits<std::int32_t>::max(), where));
-  a.name = readString(j, "name", where);
-  a.cpu = readNumber(j, "cpu", where);
+  a.id = static_cast<std::int32_t>(m.integral(0, std::numeric_limits<std::int32_t>::min(),
+                                              std::numeric_limits<std::int32_t>::max()));
+  a.name = m.string(1);
+  a.cpu = m.number(2);
   return a;
 }
 
-DeviceProfile profileFrom(const json& j, const std::string& where) {
-  requireObject(j, where);
+DeviceProfile profileFrom(dom::element j, const Where& where) {
+  const Members m(j, kProfileKeys, where);
   DeviceProfile d;
-  d.model = readString(j, "model", where);
-  d.architecture = readString(j, "architecture", where);
-  d.os = readString(j, "os", where);
-  d.fans = readString(j, "fans", where);
-  const json& caps = required(j, "capabilities", where);
-  if (!caps.is_object()) fail(where, "\"capabilities\" must be an object");
-  for (const auto& [name, status] : caps.items()) {
-    if (!status.is_string()) fail(where + ".capabilities", "\"" + name + "\" must be a string");
-    d.capabilities.emplace(name, status.get<std::string>());
+  d.model = m.string(0);
+  d.architecture = m.string(1);
+  d.os = m.string(2);
+  d.fans = m.string(3);
+  dom::object caps;
+  if (m.required(4).get(caps) != simdjson::SUCCESS) {
+    fail(where, "\"capabilities\" must be an object");
+  }
+  const Where inCaps{"capabilities", &where};
+  for (const dom::key_value_pair member : caps) {
+    std::string_view status;
+    if (member.value.get(status) != simdjson::SUCCESS) {
+      fail(inCaps, quoted(member.key) + " must be a string");
+    }
+    d.capabilities.insert_or_assign(std::string(member.key), std::string(status));
   }
   return d;
 }
 
-Reading readingFrom(const json& j, const std::string& where) {
-  requireObject(j, where);
+Reading readingFrom(dom::element j, const Where& where) {
+  const Members m(j, kReadingKeys, where);
   Reading r;
-  r.timestamp = readNumber(j, "timestamp", where);
-  r.state = *thermalStateFromRaw(readIntegral(j, "state", 0, 4, where));
-  r.cpu = metricFrom(required(j, "cpu", where), where + ".cpu");
-  const json& sensors = readArray(j, "sensors", where);
+  r.timestamp = m.number(0);
+  r.state = *thermalStateFromRaw(m.integral(1, 0, 4));
+  r.cpu = metricFrom(m.required(2), Where{"cpu", &where});
+  const dom::array sensors = m.array(3);
   r.sensors.reserve(sensors.size());
-  for (std::size_t i = 0; i < sensors.size(); ++i) {
-    r.sensors.push_back(metricFrom(sensors[i], where + ".sensors[" + std::to_string(i) + "]"));
+  std::ptrdiff_t i = 0;
+  for (const dom::element sensor : sensors) {
+    r.sensors.push_back(metricFrom(sensor, Where{"sensors", &where, i++}));
   }
-  r.power = powerFrom(required(j, "power", where), where + ".power");
-  const json& activity = readArray(j, "activity", where);
+  r.power = powerFrom(m.required(4), Where{"power", &where});
+  const dom::array activity = m.array(5);
   r.activity.reserve(activity.size());
-  for (std::size_t i = 0; i < activity.size(); ++i) {
-    r.activity.push_back(
-        activityFrom(activity[i], where + ".activity[" + std::to_string(i) + "]"));
+  i = 0;
+  for (const dom::element process : activity) {
+    r.activity.push_back(activityFrom(process, Where{"activity", &where, i++}));
   }
-  r.segment = readString(j, "segment", where);
+  r.segment = m.string(6);
   return r;
 }
 
+bool numberStart(char c) { return c == '-' || (c >= '0' && c <= '9'); }
+
+// The parser refuses integer literals outside [-2^63, 2^64), which JSON allows and which read as
+// doubles everywhere else. Gives `text` with ".0" after every integer literal of 19 or more
+// digits outside strings, so that the parser reads each as the double it denotes (smaller
+// integers are unchanged, and so is any value). Nothing when there is no such literal.
+std::optional<std::string> widenLongIntegers(std::string_view text) {
+  std::string out;
+  bool changed = false;
+  std::size_t copied = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    const char c = text[i];
+    if (c == '"') {
+      for (++i; i < text.size() && text[i] != '"'; ++i) {
+        if (text[i] == '\\') ++i;
+      }
+      ++i;
+      continue;
+    }
+    if (!numberStart(c)) {
+      ++i;
+      continue;
+    }
+    std::size_t end = i + (c == '-' ? 1 : 0);
+    std::size_t digits = 0;
+    for (; end < text.size() && text[end] >= '0' && text[end] <= '9'; ++end) ++digits;
+    const bool fraction =
+        end < text.size() && (text[end] == '.' || text[end] == 'e' || text[end] == 'E');
+    if (digits >= 19 && !fraction) {
+      out.append(text.substr(copied, end - copied));
+      out += ".0";
+      copied = end;
+      changed = true;
+    }
+    // Skip the rest of the literal (fraction and exponent) so none of it starts a new one.
+    while (end < text.size() && (numberStart(text[end]) || text[end] == '.' || text[end] == 'e' ||
+                                 text[end] == 'E' || text[end] == '+')) {
+      ++end;
+    }
+    i = end;
+  }
+  if (!changed) return std::nullopt;
+  out.append(text.substr(copied));
+  return out;
+}
+
 template <class T>
-Expected<T> decode(std::string_view text, T (*from)(const json&, const std::string&),
+Expected<T> decode(std::string_view text, T (*from)(dom::element, const Where&),
                    const char* what) {
+  // One parser per thread: it keeps its buffers between documents, so a history load allocates
+  // only for the decoded records.
+  thread_local dom::parser parser;
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+  dom::element root;
+  // parse() copies the text into the parser's own padded buffer.
+  auto error = parser.parse(text.empty() ? "" : text.data(), text.size()).get(root);
+  std::string widened;
+  if (error == simdjson::NUMBER_ERROR) {
+    if (auto w = widenLongIntegers(text)) {
+      widened = std::move(*w);
+      error = parser.parse(widened.data(), widened.size()).get(root);
+    }
+  }
+  if (error != simdjson::SUCCESS) {
+    return Error{std::string(what) + ": not valid JSON (" + simdjson::error_message(error) + ")"};
+  }
   try {
-    const json j = json::parse(text.begin(), text.end(), nullptr, /*allow_exceptions=*/false);
-    if (j.is_discarded()) return Error{std::string(what) + ": not valid JSON"};
-    return from(j, what);
+    return from(root, Where{what});
   } catch (const Unreadable& u) {
     return Error{u.message};
   } catch (const std::exception& e) {

@@ -146,5 +146,68 @@ TEST(ModelJson, ReadingRules) {
   EXPECT_EQ(m->quality, "Not available");
 }
 
+// Valid JSON that the parser underneath needs help with, and what must stay refused.
+TEST(ModelJson, ReadingEdgeCases) {
+  const std::pair<std::string, bool> cases[] = {
+      // Integers beyond 64 bits are numbers like any other; inside strings nothing changes.
+      {readingWith(R"("timestamp":100000000000000000000,"segment":"12345678901234567890123")",
+                   "timestamp"),
+       true},
+      {readingWith(R"("x":[-92233720368547758090,1e5])"), true},
+      {readingWith(R"("timestamp":)" + std::string(400, '9'), "timestamp"), false},
+      {readingWith(R"("timestamp":1E400)", "timestamp"), false},
+      {readingWith(R"("state":"x","state":4)", "state"), true},  // the last duplicate counts
+      {readingWith(R"("state":4,"state":"x")", "state"), false},
+      {readingWith(R"("segment":"a\xff")", "segment"), false},
+      {readingWith(R"("segment":"\ud800")", "segment"), false},
+      {readingWith(R"("segment":"\ud83d\ude00 \u0000")", "segment"), true},
+      {"\xEF\xBB\xBF" + readingWith(""), true},
+      {"", false},
+  };
+  for (const auto& [doc, readable] : cases) {
+    const auto r = decodeReading(doc);
+    EXPECT_EQ(r.hasValue(), readable) << doc.substr(0, 200) << (r ? "" : " -> " + r.error());
+  }
+  const auto big = decodeReading(readingWith(R"("timestamp":-100000000000000000000)", "timestamp"));
+  ASSERT_TRUE(big) << big.error();
+  EXPECT_EQ(big->timestamp, -1e20);
+  EXPECT_EQ(decodeReading(readingWith(R"("state":0,"state":3)", "state"))->state, ThermalState::critical);
+  const auto caps = decodeDeviceProfile(
+      R"({"model":"m","architecture":"a","os":"o","fans":"f","capabilities":{"k":"1","k":"2"}})");
+  ASSERT_TRUE(caps) << caps.error();
+  EXPECT_EQ(caps->capabilities.at("k"), "2");
+}
+
+template <class T>
+std::string refusal(const Expected<T>& decoded) {
+  return decoded ? "(readable)" : decoded.error();
+}
+
+TEST(ModelJson, RefusalsNameThePlace) {
+  const std::pair<std::string, std::string> cases[] = {
+      {refusal(decodeReading(readingWith(
+           R"("sensors":[{"name":"a","unit":"","source":"","timestamp":1,"quality":""},)"
+           R"({"name":"b","source":"","timestamp":1,"quality":""}])",
+           "sensors"))),
+       R"(reading.sensors[1]: missing key "unit")"},
+      {refusal(decodeReading(
+           readingWith(R"("activity":[{"id":2.5,"name":"n","cpu":1}])", "activity"))),
+       R"(reading.activity[0]: "id" must be an integer from -2147483648 to 2147483647)"},
+      {refusal(decodeReading(readingWith(R"("power":{"source":"x","charging":1})", "power"))),
+       R"(reading.power: "charging" must be true or false)"},
+      {refusal(decodeReading(readingWith(R"("cpu":[])", "cpu"))),
+       "reading.cpu: expected a JSON object"},
+      {refusal(decodeReading(readingWith(R"("sensors":{})", "sensors"))),
+       R"(reading: "sensors" must be an array)"},
+      {refusal(decodeDeviceProfile(
+           R"({"model":"m","architecture":"a","os":"o","fans":"f","capabilities":{"x":1}})")),
+       R"(device profile.capabilities: "x" must be a string)"},
+      {refusal(decodeMetric(R"({"name":"n","unit":"","source":"","timestamp":"1","quality":""})")),
+       R"(metric: "timestamp" must be a number)"},
+  };
+  for (const auto& [got, want] : cases) EXPECT_EQ(got, want);
+  EXPECT_EQ(refusal(decodeMetric("{")).rfind("metric: not valid JSON", 0), 0u);
+}
+
 }  // namespace
 }  // namespace tempyra
