@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <optional>
 #include <system_error>
-#include <thread>
 
 #include "core/json_writer.h"
 #include "core/model_json.h"
@@ -488,58 +487,17 @@ std::vector<Reading> HistoryStore::samples(double since, double until, long long
   double width = (until - since) / static_cast<double>(points);
   if (!(width >= 1.0)) width = 1.0;
 
-  const std::lock_guard guard(lock_);
-  const std::uint64_t load = ++loads_;
-  // Rows in result order: a reading decoded earlier, or the text still to decode.
-  struct Pending {
-    const Decoded* known = nullptr;
-    std::string text;
-  };
-  std::vector<Pending> rows;
-  std::size_t unknown = 0;
+  std::vector<Reading> readings;
+  // Each row is decoded straight from SQLite's copy of the text, while the statement holds it.
   forEachRow(
       "SELECT json FROM samples WHERE id IN (SELECT MAX(id) FROM samples WHERE time>=? AND "
       "time<=? GROUP BY CAST(time/? AS INTEGER),segment) ORDER BY time",
       {decimal(since), decimal(until), decimal(width)}, [&](sqlite3_stmt* row) {
         if (sqlite3_column_type(row, 0) == SQLITE_NULL) return;
-        const std::string_view text = columnText(row, 0);
-        if (const auto it = decoded_.find(text); it != decoded_.end()) {
-          it->second.load = load;
-          rows.push_back({&it->second, {}});
-        } else {
-          rows.push_back({nullptr, std::string(text)});
-          ++unknown;
+        if (auto reading = decodeReading(columnText(row, 0))) {  // unreadable rows are skipped
+          readings.push_back(std::move(*reading));
         }
       });
-
-  // Decoding dominates a cold load of a long range; spread it over the cores.
-  std::vector<std::optional<Reading>> fresh(rows.size());
-  const auto decodeShare = [&](std::size_t share, std::size_t shares) {
-    for (std::size_t i = share; i < rows.size(); i += shares) {
-      if (rows[i].known) continue;
-      if (auto reading = decodeReading(rows[i].text)) fresh[i] = std::move(*reading);
-    }
-  };
-  const std::size_t threads =
-      unknown < 256 ? 1 : std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
-  std::vector<std::thread> helpers;
-  for (std::size_t share = 1; share < threads; ++share) {
-    helpers.emplace_back(decodeShare, share, threads);
-  }
-  decodeShare(0, threads);
-  for (std::thread& helper : helpers) helper.join();
-
-  std::vector<Reading> readings;
-  readings.reserve(rows.size());
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (rows[i].known) {
-      readings.push_back(rows[i].known->reading);
-    } else if (fresh[i]) {  // unreadable rows are skipped
-      readings.push_back(*fresh[i]);
-      decoded_.insert_or_assign(std::move(rows[i].text), Decoded{std::move(*fresh[i]), load});
-    }
-  }
-  std::erase_if(decoded_, [load](const auto& entry) { return entry.second.load != load; });
   return readings;
 }
 

@@ -11,7 +11,6 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "core/device_profile.h"
@@ -96,24 +95,8 @@ class HistoryStore {
   void trim(std::string_view table, long long keep, std::string_view literal);
   [[noreturn]] void fail() const;
 
-  struct TextHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view text) const noexcept {
-      return std::hash<std::string_view>{}(text);
-    }
-  };
-  struct Decoded {
-    Reading reading;
-    std::uint64_t load = 0;  // the `samples` call that last returned it
-  };
-
   sqlite3* handle_ = nullptr;
   std::recursive_mutex lock_;
-  // The readings that the latest `samples` call returned, keyed by their stored text: reloading
-  // a range (the monitor does so every few readings) decodes only what is new since the last
-  // load. The same text always decodes to the same reading, so a hit is exact. Guarded by lock_.
-  std::unordered_map<std::string, Decoded, TextHash, std::equal_to<>> decoded_;
-  std::uint64_t loads_ = 0;
 };
 
 }  // namespace tempyra

@@ -46,7 +46,7 @@ TEST_F(HistoryTest, SamplesKeepTheLastOfEachBucketAndSegment) {
   db.exec("UPDATE samples SET json='[]' WHERE time=1004");  // unreadable: skipped
 
   EXPECT_THAT(times(store.samples(1000, 1100, 10)), ElementsAre(1002.0, 1005.0, 1100.0));
-  // A reload decodes a changed stored text again instead of reusing the earlier reading.
+  // A reload reads the stored text as it is now.
   db.exec("UPDATE samples SET json='" +
           *encodeJson(makeReading(1002, ThermalState::critical, "a")) + "' WHERE time=1002");
   EXPECT_EQ(store.samples(1000, 1100, 10).front().state, ThermalState::critical);
@@ -57,7 +57,7 @@ TEST_F(HistoryTest, SamplesKeepTheLastOfEachBucketAndSegment) {
   ASSERT_EQ(readings.size(), 1u);
   EXPECT_EQ(*encodeJson(readings[0]), *encodeJson(makeReading(1101, ThermalState::fair, "b")));
 
-  // A long cold load decodes on several threads; row order and skipping stay the same.
+  // A long load keeps the row order and skips an unreadable row in the middle.
   std::string values = "(2150,1,'c','{')";
   for (int t = 2000; t < 2300; ++t) {
     if (t != 2150)
