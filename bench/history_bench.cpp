@@ -266,7 +266,7 @@ void queries(HistoryStore& store, sqlite3* bare, const char* prefix, double span
   const auto load = [&] { store.samples(since, kNewest, 1500); };
   const auto floor = [&] { stepBare(bare, kSamplesSql, {text(since), text(kNewest), w}); };
   floor();
-  const double cold = seconds(load);  // decodes what the previous range did not return
+  const double cold = seconds(load);  // the first load of a range after another one
   const auto times = medians(runs, load, floor);
   char name[64];
   std::snprintf(name, sizeof name, "%s_samples_1500", prefix);
