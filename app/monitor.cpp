@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <mutex>
 
 #include "history/history_store.h"
 #include "providers/demo_provider.h"
@@ -53,12 +52,6 @@ struct Monitor::Engine {
   std::unique_ptr<HistoryStore> store;
 };
 
-struct Monitor::Life {
-  std::mutex mutex;
-  Monitor* self = nullptr;  // cleared when the monitor is destroyed
-  std::atomic<int> pending{0};  // posted calls not yet run (or discarded)
-};
-
 struct Monitor::SampleResult {
   Reading reading;
   DeviceProfile profile;
@@ -67,34 +60,11 @@ struct Monitor::SampleResult {
   bool allowed;         // whether the permission was "Allowed" when the sample started
 };
 
-void Monitor::post(const std::shared_ptr<Life>& life, std::function<void()> fn) {
-  std::lock_guard lock(life->mutex);
-  if (!life->self) return;
-  life->pending++;
-  // A call queued for a destroyed receiver is discarded by Qt; the counter then no longer
-  // matters because nobody can wait on it.
-  QMetaObject::invokeMethod(
-      life->self,
-      [life, fn = std::move(fn)] {
-        life->pending--;
-        fn();
-      },
-      Qt::QueuedConnection);
-}
-
-void Monitor::dispatch(std::function<std::function<void()>()> work) {
-  queue_.async([life = life_, work = std::move(work)] {
-    std::function<void()> done = work();
-    if (done) post(life, std::move(done));
-  });
-}
-
 Monitor::Monitor(MonitorServices services, QObject* parent)
     : QObject(parent),
       services_(std::move(services)),
       engine_(std::make_shared<Engine>()),
-      life_(std::make_shared<Life>()) {
-  life_->self = this;
+      relay_(Relay::create(this)) {
   timer_.setSingleShot(true);
   timer_.setTimerType(Qt::CoarseTimer);
   connect(&timer_, &QTimer::timeout, this, [this] {
@@ -174,10 +144,7 @@ Monitor::Monitor(MonitorServices services, QObject* parent)
 }
 
 Monitor::~Monitor() {
-  {
-    std::lock_guard lock(life_->mutex);
-    life_->self = nullptr;
-  }
+  relay_->close();
   timer_.stop();
   // The provider and the store are released on the worker, after the work already queued.
   queue_.async([engine = std::move(engine_)]() mutable { engine.reset(); });
@@ -190,9 +157,8 @@ void Monitor::sample() {
   if (paused_ || asleep_ || inFlight_) return;
   if (reading_ && now() - reading_->timestamp > kFreshness) newSegment("Sampling gap");
   inFlight_ = true;
-  dispatch([this, engine = engine_, clock = services_.clock, segment = segment_,
-            activity = preferences_.activity,
-            allowed = permission_ == kPermissionAllowed]() -> std::function<void()> {
+  auto work = [engine = engine_, clock = services_.clock, segment = segment_,
+               activity = preferences_.activity, allowed = permission_ == kPermissionAllowed] {
     SampleResult result;
     result.reading = engine->provider->sample(clock->now(), segment, activity);
     result.profile = engine->provider->profile();
@@ -205,8 +171,10 @@ void Monitor::sample() {
     }
     result.segment = segment;
     result.allowed = allowed;
-    return [this, result = std::move(result)]() mutable { complete(std::move(result)); };
-  });
+    return result;
+  };
+  queue_.asyncThen(std::move(work), relay_,
+                   [this](SampleResult result) { complete(std::move(result)); });
 }
 
 void Monitor::complete(SampleResult result) {
@@ -240,15 +208,18 @@ void Monitor::complete(SampleResult result) {
 
   ++count_;
   if (count_ % kRetentionEvery == 0) {
-    dispatch([this, engine = engine_, days = preferences_.retention,
-              t = now()]() -> std::function<void()> {
-      if (!engine->store) return {};
+    auto prune = [engine = engine_, days = preferences_.retention,
+                  t = now()]() -> std::optional<std::string> {
+      if (!engine->store) return std::nullopt;
       try {
         engine->store->prune(days, t);
-        return {};
+        return std::nullopt;
       } catch (const std::exception& e) {
-        return [this, message = std::string(e.what())] { setHistoryProblem(message); };
+        return e.what();
       }
+    };
+    queue_.asyncThen(std::move(prune), relay_, [this](std::optional<std::string> error) {
+      if (error) setHistoryProblem(*error);
     });
     requestPermissionRefresh();
   }
@@ -270,7 +241,7 @@ void Monitor::schedule() {
   plan_ = plan;
 }
 
-std::optional<Monitor::TimerPlan> Monitor::scheduled() const {
+std::optional<Monitor::TimerPlan> Monitor::TEST_scheduled() const {
   if (!timer_.isActive()) return std::nullopt;
   return plan_;
 }
@@ -281,7 +252,7 @@ void Monitor::newSegment(const std::string& reason) {
   stateSince_ = t;
   previousState_.reset();
   alertEngine_.resetContinuity();
-  dispatch([engine = engine_, reason, t]() -> std::function<void()> {
+  queue_.async([engine = engine_, reason, t] {
     engine->provider->reset();
     if (engine->store) {
       try {
@@ -290,7 +261,6 @@ void Monitor::newSegment(const std::string& reason) {
         // A lost segment marker must not disturb monitoring.
       }
     }
-    return {};
   });
 }
 
@@ -327,12 +297,12 @@ void Monitor::clockChanged() {
   sample();
 }
 
-void Monitor::settle() {
+void Monitor::TEST_settle() {
   for (;;) {
     queue_.drain();
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
-    if (queue_.idle() && life_->pending == 0) return;
-    if (life_->pending > 0 && queue_.idle()) {
+    if (queue_.idle() && relay_->pending() == 0) return;
+    if (relay_->pending() > 0 && queue_.idle()) {
       // Calls posted from elsewhere (a notification backend) may still be on their way.
       QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
@@ -393,46 +363,58 @@ std::string Monitor::menuTitle() const {
 
 // ---------------------------------------------------------------- history
 
+namespace {
+// One reload's answer: everything, or the first failure.
+struct HistoryLoad {
+  Readings history;
+  EventRows events;
+  Durations durations;
+  std::optional<std::string> error;
+};
+}  // namespace
+
 void Monitor::loadHistory() {
-  dispatch([this, engine = engine_, clock = services_.clock,
-            from = since()]() -> std::function<void()> {
-    if (!engine->store) {
-      return [this] {
-        history_.clear();
-        emit historyChanged();
-        events_.clear();
-        emit eventsChanged();
-        durations_.clear();
-        emit durationsChanged();
-      };
-    }
+  auto work = [engine = engine_, clock = services_.clock, from = since()] {
+    HistoryLoad load;
+    if (!engine->store) return load;  // no store: empty lists are published
     try {
-      auto history = engine->store->samples(from, clock->now(), kHistoryPoints);
-      auto events = engine->store->events(from, kHistoryEvents);
-      auto durations = engine->store->durations(from, clock->now());
-      return [this, history = std::move(history), events = std::move(events),
-              durations = std::move(durations)]() mutable {
-        history_ = std::move(history);
-        emit historyChanged();
-        events_ = std::move(events);
-        emit eventsChanged();
-        durations_ = std::move(durations);
-        emit durationsChanged();
-      };
+      load.history = engine->store->samples(from, clock->now(), kHistoryPoints);
+      load.events = engine->store->events(from, kHistoryEvents);
+      load.durations = engine->store->durations(from, clock->now());
     } catch (const std::exception& e) {
-      return [this, message = std::string(e.what())] { setHistoryProblem(message); };
+      load.error = e.what();
     }
+    return load;
+  };
+  queue_.asyncThen(std::move(work), relay_, [this](HistoryLoad load) {
+    if (load.error) {
+      setHistoryProblem(*load.error);
+      return;
+    }
+    history_ = std::move(load.history);
+    emit historyChanged();
+    events_ = std::move(load.events);
+    emit eventsChanged();
+    durations_ = std::move(load.durations);
+    emit durationsChanged();
   });
 }
 
 void Monitor::clearHistory() {
-  dispatch([this, engine = engine_]() -> std::function<void()> {
+  auto work = [engine = engine_]() -> std::optional<std::string> {
     try {
       if (engine->store) engine->store->clear();
     } catch (const std::exception& e) {
-      return [this, message = std::string(e.what())] { setProblem(message); };
+      return e.what();
     }
-    return [this] { loadHistory(); };
+    return std::nullopt;
+  };
+  queue_.asyncThen(std::move(work), relay_, [this](std::optional<std::string> error) {
+    if (error) {
+      setProblem(*error);
+    } else {
+      loadHistory();
+    }
   });
 }
 
@@ -447,15 +429,18 @@ void Monitor::exportHistory() {
       "Thermal history.json", "application/json",
       [self](std::optional<std::filesystem::path> file) {
         if (!self || !file || file->empty()) return;
-        self->dispatch([self = self.data(), engine = self->engine_,
-                        file = *file]() -> std::function<void()> {
+        auto work = [engine = self->engine_, file = *file]() -> std::optional<std::string> {
           try {
             engine->store->exportTo(file);
-            return {};
           } catch (const std::exception& e) {
-            return [self, message = std::string(e.what())] { self->setProblem(message); };
+            return e.what();
           }
-        });
+          return std::nullopt;
+        };
+        self->queue_.asyncThen(std::move(work), self->relay_,
+                               [m = self.data()](std::optional<std::string> error) {
+                                 if (error) m->setProblem(*error);
+                               });
       });
 }
 
@@ -524,22 +509,21 @@ void Monitor::refreshPermission(AuthorizationStatus status) {
 }
 
 void Monitor::requestPermissionRefresh() {
-  services_.notifications->authorizationStatus([life = life_](AuthorizationStatus status) {
-    post(life, [life, status] { life->self->refreshPermission(status); });
+  services_.notifications->authorizationStatus([this, relay = relay_](AuthorizationStatus status) {
+    relay->post([this, status] { refreshPermission(status); });
   });
 }
 
 void Monitor::requestAlerts() {
   services_.notifications->requestAuthorization(
-      [life = life_](bool granted, std::optional<std::string> error) {
-        post(life, [life, granted, error] {
-          Monitor& m = *life->self;
-          Preferences p = m.preferences_;
+      [this, relay = relay_](bool granted, std::optional<std::string> error) {
+        relay->post([this, granted, error] {
+          Preferences p = preferences_;
           p.alerts.enabled = granted;
-          m.setPreferences(p);
-          m.savePreferences();
-          m.requestPermissionRefresh();
-          if (error) m.setProblem(*error);
+          setPreferences(p);
+          savePreferences();
+          requestPermissionRefresh();
+          if (error) setProblem(*error);
         });
       });
 }
@@ -553,22 +537,20 @@ void Monitor::notify(const Reading& reading) {
                          "ventilation."};
   emit alertPosted(n.title);
   services_.notifications->post(
-      n, [life = life_, at = reading.timestamp, stateTitle](std::optional<std::string> error) {
-        post(life, [life, at, stateTitle, error] {
-          Monitor& m = *life->self;
+      n, [this, relay = relay_, at = reading.timestamp,
+          stateTitle](std::optional<std::string> error) {
+        relay->post([this, at, stateTitle, error] {
           const std::string detail =
               error ? "Delivery failed: " + *error : "Notification submitted: " + stateTitle;
-          m.dispatch([engine = m.engine_, at, detail]() -> std::function<void()> {
-            if (engine->store) {
-              try {
-                engine->store->event(at, "Alert", detail);
-              } catch (const std::exception&) {
-                // The alert was shown (or its failure reported); a lost log line is harmless.
-              }
+          queue_.async([engine = engine_, at, detail] {
+            if (!engine->store) return;
+            try {
+              engine->store->event(at, "Alert", detail);
+            } catch (const std::exception&) {
+              // The alert was shown (or its failure reported); a lost log line is harmless.
             }
-            return {};
           });
-          if (error) m.setProblem("Notification could not be delivered: " + *error);
+          if (error) setProblem("Notification could not be delivered: " + *error);
         });
       });
 }

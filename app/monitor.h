@@ -18,6 +18,7 @@
 
 #include "app/monitor_services.h"
 #include "app/preferences.h"
+#include "app/relay.h"
 #include "app/serial_queue.h"
 #include "core/advice.h"
 #include "core/alert_engine.h"
@@ -137,19 +138,19 @@ class Monitor : public QObject {
   // The user defaults, for the interface's own keys (appearance, guidance flags).
   UserDefaults& userDefaults() const { return *services_.defaults; }
 
-  // ---- for tests and diagnostics
+  // ---- for tests only
   struct TimerPlan {
     double interval;   // seconds
     double tolerance;  // seconds
   };
   // The pending one-shot timer, if any.
-  std::optional<TimerPlan> scheduled() const;
-  bool inFlight() const { return inFlight_; }
-  long long count() const { return count_; }
-  const std::string& segment() const { return segment_; }
-  double stateSince() const { return stateSince_; }
+  std::optional<TimerPlan> TEST_scheduled() const;
+  bool TEST_inFlight() const { return inFlight_; }
+  long long TEST_count() const { return count_; }
+  const std::string& TEST_segment() const { return segment_; }
+  double TEST_stateSince() const { return stateSince_; }
   // Runs until the sampling queue is empty and every result it handed back was delivered.
-  void settle();
+  void TEST_settle();
 
  signals:
   void readingChanged();
@@ -171,7 +172,6 @@ class Monitor : public QObject {
 
  private:
   struct Engine;  // provider and store: touched only on the sampling queue
-  struct Life;    // lets callbacks from other threads reach the monitor only while it lives
   struct SampleResult;
 
   void schedule();
@@ -182,17 +182,13 @@ class Monitor : public QObject {
   void willSleep();
   void didWake();
   void clockChanged();
-  // Runs work on the sampling queue; the function it returns (if any) then runs on the main
-  // thread, unless the monitor is gone by then.
-  void dispatch(std::function<std::function<void()>()> work);
-  // Any thread: runs fn on the main thread later, unless the monitor is gone by then.
-  static void post(const std::shared_ptr<Life>& life, std::function<void()> fn);
   void setHistoryProblem(const std::string& text);
   double now() const { return services_.clock->now(); }
 
   MonitorServices services_;
   std::shared_ptr<Engine> engine_;
-  std::shared_ptr<Life> life_;
+  // Results and service completions come back to the main thread through here.
+  std::shared_ptr<Relay> relay_;
   SerialQueue queue_{"com.quorvel.temperature.sampling"};
   bool hasStore_ = false;
 

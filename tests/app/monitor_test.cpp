@@ -20,7 +20,7 @@ using ::testing::StartsWith;
 // Details of the events of one kind in the current range, oldest first.
 std::vector<std::string> eventDetails(Monitor& m, const std::string& kind) {
   m.loadHistory();
-  m.settle();
+  m.TEST_settle();
   std::vector<std::string> out;
   for (const auto& row : m.events()) {
     if (row.at("kind") == kind) out.insert(out.begin(), row.at("detail"));
@@ -32,7 +32,7 @@ std::vector<std::string> eventDetails(Monitor& m, const std::string& kind) {
 void step(Rig& rig, Monitor& m, double seconds = 30) {
   rig.clock->advance(seconds);
   m.sample();
-  m.settle();
+  m.TEST_settle();
 }
 
 TEST(MonitorTest, ConstructsInOrderAndTakesTheFirstSample) {
@@ -41,9 +41,9 @@ TEST(MonitorTest, ConstructsInOrderAndTakesTheFirstSample) {
   EXPECT_THAT(*rig.log, ElementsAre("defaults preferences", "defaults lastThermalAlert",
                                     "info QuorvelDemoData", "provider live", "events start",
                                     "notifications status", "login status"));
-  EXPECT_TRUE(m->inFlight());
+  EXPECT_TRUE(m->TEST_inFlight());
   EXPECT_EQ(m->menuTitle(), "Paused");
-  m->settle();
+  m->TEST_settle();
   EXPECT_EQ(m->range(), "Hour");
   EXPECT_EQ(m->page(), "Overview");
   EXPECT_EQ(m->permission(), "Not requested");
@@ -51,10 +51,10 @@ TEST(MonitorTest, ConstructsInOrderAndTakesTheFirstSample) {
   EXPECT_EQ(m->profile().model, "Test machine");
   EXPECT_FALSE(m->historyProblem());
   ASSERT_TRUE(m->reading());
-  EXPECT_EQ(m->reading()->segment, m->segment());
-  EXPECT_EQ(m->segment(), QString::fromStdString(m->segment()).toUpper().toStdString());
+  EXPECT_EQ(m->reading()->segment, m->TEST_segment());
+  EXPECT_EQ(m->TEST_segment(), QString::fromStdString(m->TEST_segment()).toUpper().toStdString());
   EXPECT_EQ(m->history().size(), 1u);  // the first reading reloads the history
-  ASSERT_TRUE(m->scheduled());
+  ASSERT_TRUE(m->TEST_scheduled());
   EXPECT_TRUE(eventDetails(*m, "Monitoring").empty());  // construction writes no segment event
 }
 
@@ -69,13 +69,13 @@ TEST(MonitorTest, UnopenableStoreKeepsMonitoringAndExplains) {
               EndsWith(" Live monitoring continues; existing history is preserved."));
   ASSERT_TRUE(m->reading());
   EXPECT_TRUE(m->history().empty());
-  EXPECT_TRUE(m->scheduled());
+  EXPECT_TRUE(m->TEST_scheduled());
   m->exportHistory();
   EXPECT_EQ(m->problem(), m->historyProblem());
   EXPECT_TRUE(rig.chooser->asked.empty());  // no dialog without a store
   m->clearProblem();
   m->clearHistory();
-  m->settle();
+  m->TEST_settle();
   EXPECT_FALSE(m->problem());
 }
 
@@ -85,10 +85,10 @@ TEST(MonitorTest, RequestWhileInFlightIsRefusedAndArmsNothing) {
   rig.clock->advance(30);
   m->sample();
   rig.events->handlers.thermalStateChanged();
-  m->settle();
+  m->TEST_settle();
   EXPECT_EQ(rig.script->samples, 2);
-  EXPECT_EQ(m->count(), 2);
-  EXPECT_TRUE(m->scheduled());
+  EXPECT_EQ(m->TEST_count(), 2);
+  EXPECT_TRUE(m->TEST_scheduled());
 }
 
 TEST(MonitorTest, ResultCompletedAfterPauseIsDropped) {
@@ -98,21 +98,21 @@ TEST(MonitorTest, ResultCompletedAfterPauseIsDropped) {
   rig.clock->advance(30);
   m->sample();
   m->togglePause();
-  m->settle();
+  m->TEST_settle();
   EXPECT_EQ(m->reading()->timestamp, first);
-  EXPECT_EQ(m->count(), 1);
-  EXPECT_FALSE(m->scheduled());
+  EXPECT_EQ(m->TEST_count(), 1);
+  EXPECT_FALSE(m->TEST_scheduled());
   EXPECT_TRUE(m->stale());
   EXPECT_EQ(m->display(m->reading()->sensors[0]), "Not available");
   const double now = rig.clock->now();
-  EXPECT_EQ(m->advice(), Rules::evaluate(*m->reading(), now - m->stateSince(), now, -1));
+  EXPECT_EQ(m->advice(), Rules::evaluate(*m->reading(), now - m->TEST_stateSince(), now, -1));
   m->sample();  // refused while paused
-  m->settle();
+  m->TEST_settle();
   EXPECT_EQ(rig.script->samples, 2);
   rig.clock->advance(200);
   m->togglePause();
-  m->settle();
-  EXPECT_EQ(m->count(), 2);
+  m->TEST_settle();
+  EXPECT_EQ(m->TEST_count(), 2);
   EXPECT_THAT(eventDetails(*m, "Monitoring"),
               ElementsAre("Paused by user", "Resumed by user", "Sampling gap"));
 }
@@ -122,14 +122,14 @@ TEST(MonitorTest, WakeAfterSleepStartsWakeThenGapSegments) {
   auto m = rig.start();
   rig.events->handlers.willSleep();
   EXPECT_TRUE(m->asleep());
-  EXPECT_FALSE(m->scheduled());
+  EXPECT_FALSE(m->TEST_scheduled());
   rig.clock->advance(600);
   rig.events->handlers.didWake();
-  m->settle();
+  m->TEST_settle();
   EXPECT_FALSE(m->asleep());
   EXPECT_THAT(eventDetails(*m, "Monitoring"),
               ElementsAre("Sleep", "Wake \u00B7 readings resume", "Sampling gap"));
-  EXPECT_EQ(m->reading()->segment, m->segment());
+  EXPECT_EQ(m->reading()->segment, m->TEST_segment());
   EXPECT_EQ(m->reading()->timestamp, rig.clock->now());
   EXPECT_EQ(rig.script->resets, 3);  // each segment start reset the provider first
   std::lock_guard lock(rig.script->mutex);
@@ -142,9 +142,9 @@ TEST(MonitorTest, ClockSetBackwardsStartsNoGapSegment) {
   auto m = rig.start();
   rig.clock->advance(-3600);
   rig.events->handlers.clockChanged();
-  m->settle();
+  m->TEST_settle();
   EXPECT_THAT(eventDetails(*m, "Monitoring"), ElementsAre("Clock changed"));
-  EXPECT_EQ(m->count(), 2);
+  EXPECT_EQ(m->TEST_count(), 2);
 }
 
 // A wake, clock change or resume while a sample is in flight is refused, and the sample it
@@ -164,11 +164,11 @@ TEST(MonitorTest, LoopStaysArmedWhenASegmentChangeDropsTheSampleInFlight) {
     rig.clock->advance(30);
     m->sample();
     interrupt(rig, *m);
-    m->settle();
-    EXPECT_EQ(m->count(), 1);  // dropped
-    ASSERT_TRUE(m->scheduled());
+    m->TEST_settle();
+    EXPECT_EQ(m->TEST_count(), 1);  // dropped
+    ASSERT_TRUE(m->TEST_scheduled());
     step(rig, *m);
-    EXPECT_EQ(m->count(), 2);
+    EXPECT_EQ(m->TEST_count(), 2);
   }
 }
 
@@ -189,10 +189,10 @@ TEST(MonitorTest, IntervalFollowsStateDashboardAndLowPower) {
     rig.events->lowPower = c.lowPower;
     Monitor m(rig.services());
     m.setDetailVisible(c.detailVisible);
-    m.settle();
-    ASSERT_TRUE(m.scheduled());
-    EXPECT_EQ(m.scheduled()->interval, c.interval);
-    EXPECT_EQ(m.scheduled()->tolerance, c.tolerance);
+    m.TEST_settle();
+    ASSERT_TRUE(m.TEST_scheduled());
+    EXPECT_EQ(m.TEST_scheduled()->interval, c.interval);
+    EXPECT_EQ(m.TEST_scheduled()->tolerance, c.tolerance);
   }
 }
 
@@ -222,8 +222,8 @@ TEST(MonitorTest, HistoryReloadsOnReadingsOneFourSevenOrAlwaysOnTheHistoryPage) 
     Monitor m(rig.services());
     m.setPage(page);
     std::vector<long long> reloads;
-    QObject::connect(&m, &Monitor::historyChanged, [&] { reloads.push_back(m.count()); });
-    m.settle();
+    QObject::connect(&m, &Monitor::historyChanged, [&] { reloads.push_back(m.TEST_count()); });
+    m.TEST_settle();
     for (int i = 2; i <= 7; ++i) step(rig, m);
     // The first 1 is the construction's own load, delivered after the first reading.
     if (std::string(page) == "History") {
@@ -282,7 +282,7 @@ TEST(MonitorTest, RequestingAlertsStoresTheAnswer) {
     rig.notifications->requestError = c.error;
     auto m = rig.start();
     m->requestAlerts();
-    m->settle();
+    m->TEST_settle();
     EXPECT_EQ(m->permission(), c.permission);
     EXPECT_EQ(m->problem(), c.error);
     EXPECT_EQ(decodePreferences(*rig.defaults->bytes(kPreferencesKey))->alerts.enabled, c.grant);
@@ -318,7 +318,7 @@ TEST(MonitorTest, SaveFailureIsReportedAndTheReadingStillPublished) {
   EXPECT_THAT(*m->historyProblem(), EndsWith(". Live monitoring continues."));
   rig.script->cpu = 10;
   step(rig, *m);
-  EXPECT_EQ(m->count(), 2);
+  EXPECT_EQ(m->TEST_count(), 2);
   EXPECT_TRUE(m->historyProblem());  // a later success does not clear it
 }
 
@@ -326,23 +326,23 @@ TEST(MonitorTest, ExportAndClear) {
   Rig rig;
   auto m = rig.start();
   m->exportHistory();  // cancelled
-  m->settle();
+  m->TEST_settle();
   EXPECT_EQ(rig.chooser->asked, "Thermal history.json application/json");
   EXPECT_FALSE(m->problem());
   const std::filesystem::path out = rig.dir.filePath("export.json").toStdString();
   rig.chooser->answer = out;
   m->exportHistory();
-  m->settle();
+  m->TEST_settle();
   EXPECT_FALSE(m->problem());
   std::ifstream in(out);
   EXPECT_THAT(std::string(std::istreambuf_iterator<char>(in), {}), HasSubstr("\"samples\""));
   rig.chooser->answer = rig.dir.filePath("missing/export.json").toStdString();
   m->exportHistory();
-  m->settle();
+  m->TEST_settle();
   EXPECT_TRUE(m->problem());
 
   m->clearHistory();
-  m->settle();
+  m->TEST_settle();
   EXPECT_TRUE(m->history().empty() && m->events().empty() && m->durations().empty());
   EXPECT_TRUE(m->reading());
   m->setPage("History");
@@ -377,12 +377,12 @@ TEST(MonitorTest, DemoBuildSeedsOnceSamplesRecordsAndReloads) {
   const double t0 = services.clock->now();
   for (int run = 0; run < 2; ++run) {
     Monitor m(services);
-    m.settle();
+    m.TEST_settle();
     EXPECT_FALSE(m.historyProblem());
     ASSERT_TRUE(m.reading());
     EXPECT_FALSE(m.stale());
     EXPECT_FALSE(m.durations().empty());
-    EXPECT_TRUE(m.scheduled());
+    EXPECT_TRUE(m.TEST_scheduled());
   }
   HistoryStore store(rig.storePath);
   EXPECT_EQ(store.samples(t0 - 7200, t0 + 3600, 100000).size(), 122u);  // seed once, 2 readings
