@@ -1,0 +1,163 @@
+#include "ui/models/settings_model.h"
+
+#include <QStringList>
+
+#include "ui/models/monitor_port.h"
+#include "ui/logic/settings_options.h"
+#include "ui/logic/text_format.h"
+
+namespace tempyra {
+
+namespace {
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+template <class Options>
+QStringList labels(const Options& options) {
+  QStringList out;
+  for (const auto& o : options) out << q(o.label);
+  return out;
+}
+
+template <class Options>
+const auto* at(const Options& options, int index) {
+  return index >= 0 && index < static_cast<int>(options.size())
+             ? &options[static_cast<std::size_t>(index)]
+             : nullptr;
+}
+
+}  // namespace
+
+SettingsModel::SettingsModel(MonitorPort& port, QObject* parent) : QObject(parent), port_(port) {
+  connect(&port_, &MonitorPort::changed, this, &SettingsModel::onPreferencesPublished);
+  connect(&port_, &MonitorPort::defaultsChanged, this, &SettingsModel::refresh);
+}
+
+void SettingsModel::setShown(bool shown) {
+  if (shown == shown_) return;
+  shown_ = shown;
+  if (shown_) {
+    const auto json = encodeJson(port_.preferences());
+    savedJson_ = json ? *json : std::string();
+  }
+  emit shownChanged();
+  refresh();
+}
+
+void SettingsModel::onPreferencesPublished() {
+  if (!shown_) return;
+  // One save per change of the published value, whoever made it.
+  const auto json = encodeJson(port_.preferences());
+  if (json && *json != savedJson_) {
+    savedJson_ = *json;
+    port_.savePreferences();
+  }
+  refresh();
+}
+
+template <class Edit>
+void SettingsModel::edit(Edit&& change) {
+  Preferences p = port_.preferences();
+  change(p);
+  port_.setPreferences(p);
+}
+
+void SettingsModel::refresh() {
+  if (!shown_) return;
+  const Preferences& p = port_.preferences();
+  const AlertSettings& a = p.alerts;
+  QVariantMap v;
+  v["units"] = labels(unitOptions());
+  v["unitIndex"] = optionIndex(unitOptions(), p.unit);
+  v["menus"] = labels(menuOptions());
+  v["menuIndex"] = optionIndex(menuOptions(), p.menu);
+  v["advanced"] = p.advanced;
+  v["alertsEnabled"] = a.enabled;
+  v["alertsOperable"] = port_.permission() == "Allowed";
+  v["permissionLine"] = QStringLiteral("Notification permission: ") + q(port_.permission());
+  v["sustained"] = labels(sustainedOptions());
+  v["sustainedIndex"] = optionIndex(sustainedOptions(), a.sustained);
+  v["cooldowns"] = labels(cooldownOptions());
+  v["cooldownIndex"] = optionIndex(cooldownOptions(), a.cooldown);
+  v["quietEnabled"] = a.quietEnabled;
+  v["hours"] = labels(quietHourOptions());
+  v["quietStartIndex"] = optionIndex(quietHourOptions(), static_cast<double>(a.quietStart));
+  v["quietEndIndex"] = optionIndex(quietHourOptions(), static_cast<double>(a.quietEnd));
+  const bool snoozed = a.snoozeUntil > port_.now();
+  v["snoozed"] = snoozed;
+  v["snoozeText"] = snoozed ? QStringLiteral("Until ") + q(shortTimeOfDay(a.snoozeUntil)) : QString();
+  v["retentions"] = labels(retentionOptions());
+  v["retentionIndex"] = optionIndex(retentionOptions(), static_cast<double>(p.retention));
+  v["activity"] = p.activity;
+  v["loginStatus"] = q(port_.loginStatus());
+  v["loginButton"] =
+      port_.loginStatus() == "Enabled" ? QStringLiteral("Disable") : QStringLiteral("Enable");
+  UserDefaults& d = port_.defaults();
+  v["showSteps"] = d.boolean(kShowStepsKey).value_or(true);
+  v["showTour"] = d.boolean(kShowTourKey).value_or(true);
+  v["showWelcome"] = d.boolean(kShowWelcomeKey).value_or(true);
+  if (v != view_) {
+    view_ = v;
+    emit viewChanged();
+  }
+}
+
+void SettingsModel::setUnitIndex(int i) {
+  if (const auto* o = at(unitOptions(), i)) edit([&](Preferences& p) { p.unit = o->value; });
+}
+void SettingsModel::setMenuIndex(int i) {
+  if (const auto* o = at(menuOptions(), i)) edit([&](Preferences& p) { p.menu = o->value; });
+}
+void SettingsModel::setAdvanced(bool on) { edit([&](Preferences& p) { p.advanced = on; }); }
+void SettingsModel::setAlertsEnabled(bool on) {
+  if (port_.permission() != "Allowed") return;
+  edit([&](Preferences& p) { p.alerts.enabled = on; });
+}
+void SettingsModel::setSustainedIndex(int i) {
+  if (const auto* o = at(sustainedOptions(), i))
+    edit([&](Preferences& p) { p.alerts.sustained = o->value; });
+}
+void SettingsModel::setCooldownIndex(int i) {
+  if (const auto* o = at(cooldownOptions(), i))
+    edit([&](Preferences& p) { p.alerts.cooldown = o->value; });
+}
+void SettingsModel::setQuietEnabled(bool on) {
+  edit([&](Preferences& p) { p.alerts.quietEnabled = on; });
+}
+void SettingsModel::setQuietStartIndex(int i) {
+  if (const auto* o = at(quietHourOptions(), i))
+    edit([&](Preferences& p) { p.alerts.quietStart = static_cast<std::int64_t>(o->value); });
+}
+void SettingsModel::setQuietEndIndex(int i) {
+  if (const auto* o = at(quietHourOptions(), i))
+    edit([&](Preferences& p) { p.alerts.quietEnd = static_cast<std::int64_t>(o->value); });
+}
+void SettingsModel::setRetentionIndex(int i) {
+  if (const auto* o = at(retentionOptions(), i))
+    edit([&](Preferences& p) { p.retention = static_cast<std::int64_t>(o->value); });
+}
+void SettingsModel::setActivity(bool on) { edit([&](Preferences& p) { p.activity = on; }); }
+
+void SettingsModel::snooze() {
+  edit([&](Preferences& p) { p.alerts.snoozeUntil = port_.now() + 3600; });
+  port_.savePreferences();
+}
+
+void SettingsModel::cancelSnooze() {
+  edit([](Preferences& p) { p.alerts.snoozeUntil = kDistantPast; });
+}
+
+void SettingsModel::toggleLogin() { port_.setLogin(port_.loginStatus() != "Enabled"); }
+void SettingsModel::requestAlerts() { port_.requestAlerts(); }
+void SettingsModel::exportHistory() { port_.exportHistory(); }
+void SettingsModel::resetPreferences() { port_.resetPreferences(); }
+
+void SettingsModel::setGuidance(const char* key, bool on) {
+  port_.defaults().setBoolean(key, on);
+  emit port_.defaultsChanged();
+}
+void SettingsModel::setShowSteps(bool on) { setGuidance(kShowStepsKey, on); }
+void SettingsModel::setShowTour(bool on) { setGuidance(kShowTourKey, on); }
+void SettingsModel::setShowWelcome(bool on) { setGuidance(kShowWelcomeKey, on); }
+
+}  // namespace tempyra
