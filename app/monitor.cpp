@@ -5,10 +5,8 @@
 #include <QThread>
 #include <QUuid>
 
-#include <algorithm>
-#include <charconv>
-#include <cmath>
 
+#include "app/thermal_alert_notification.h"
 #include "history/history_store.h"
 #include "providers/demo_provider.h"
 
@@ -28,21 +26,6 @@ constexpr long long kHistoryEvents = 500;
 
 std::string freshSegment() {
   return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper().toStdString();
-}
-
-// printf's "%.Nf" without the C library's locale: the decimal separator is always ".".
-std::string fixed(double value, int decimals) {
-  char buffer[400];
-  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed,
-                                 decimals);
-  if (ec != std::errc()) return {};
-  return std::string(buffer, end);
-}
-
-std::string lowercase(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
 }
 
 }  // namespace
@@ -158,7 +141,7 @@ void Monitor::sample() {
   if (reading_ && now() - reading_->timestamp > kFreshness) newSegment("Sampling gap");
   inFlight_ = true;
   auto work = [engine = engine_, clock = services_.clock, segment = segment_,
-               activity = preferences_.activity, allowed = permission_ == kPermissionAllowed] {
+               activity = preferences_.activity, allowed = permission_ == AuthorizationStatus::authorized] {
     SampleResult result;
     result.reading = engine->provider->sample(clock->now(), segment, activity);
     result.profile = engine->provider->profile();
@@ -223,7 +206,7 @@ void Monitor::complete(SampleResult result) {
     });
     requestPermissionRefresh();
   }
-  if (page_ == kHistoryPage || count_ % 3 == 1) loadHistory();
+  if (historyPageSelected_ || count_ % 3 == 1) loadHistory();
   schedule();
 }
 
@@ -323,43 +306,7 @@ std::optional<Advice> Monitor::advice() const {
   return Rules::evaluate(*reading_, t - stateSince_, t, (paused_ || asleep_) ? -1 : kFreshness);
 }
 
-double Monitor::rangeSpan(const std::string& range) {
-  if (range == "Day") return 86400;
-  if (range == "Week") return 604800;
-  if (range == "Month") return 2592000;
-  return 3600;
-}
-
 double Monitor::since() const { return now() - rangeSpan(range_); }
-
-std::string Monitor::display(const Metric& metric) const {
-  if (!metric.value || !std::isfinite(*metric.value)) return kNotAvailable;
-  const double t = now();
-  if (metric.timestamp > t || t - metric.timestamp > kFreshness || stale()) return kNotAvailable;
-  if (metric.unit == "\u00B0C" && preferences_.unit == "Fahrenheit") {
-    return fixed(*metric.value * 9 / 5 + 32, 1) + " \u00B0F";
-  }
-  return fixed(*metric.value, 1) + " " + metric.unit;
-}
-
-std::string Monitor::menuTitle() const {
-  const std::string& menu = preferences_.menu;
-  if (menu == "Icon only") return "";
-  if (!reading_ || stale()) return "Paused";
-  const Reading& r = *reading_;
-  if (menu == "Thermal state") return title(r.state);
-  if (menu == "CPU temperature") {
-    for (const Metric& m : r.sensors) {
-      if (m.name == "CPU temperature") return "CPU " + display(m);
-    }
-    return "CPU \u2014";
-  }
-  if (menu == "Numerical") {
-    return r.cpu.value ? "CPU " + fixed(*r.cpu.value, 0) + "%" : "CPU \u2014";
-  }
-  return title(r.state) + " \u00B7 " +
-         (r.cpu.value ? fixed(*r.cpu.value, 0) + "% CPU" : std::string("CPU \u2014"));
-}
 
 // ---------------------------------------------------------------- history
 
@@ -467,16 +414,9 @@ void Monitor::resetPreferences() {
   savePreferences();
 }
 
-void Monitor::setRange(const std::string& range) {
-  if (range == range_) return;
+void Monitor::setHistoryView(bool historyPageSelected, HistoryRange range) {
+  historyPageSelected_ = historyPageSelected;
   range_ = range;
-  emit rangeChanged();
-}
-
-void Monitor::setPage(const std::string& page) {
-  if (page == page_) return;
-  page_ = page;
-  emit pageChanged();
 }
 
 void Monitor::setDetailVisible(bool visible) { detailVisible_ = visible; }
@@ -500,11 +440,8 @@ void Monitor::setHistoryProblem(const std::string& text) {
 // ---------------------------------------------------------------- notifications, login item
 
 void Monitor::refreshPermission(AuthorizationStatus status) {
-  std::string text = kPermissionNotRequested;
-  if (status == AuthorizationStatus::authorized) text = kPermissionAllowed;
-  if (status == AuthorizationStatus::denied) text = kPermissionDenied;
-  if (text == permission_) return;
-  permission_ = std::move(text);
+  if (status == permission_) return;
+  permission_ = status;
   emit permissionChanged();
 }
 
@@ -531,10 +468,7 @@ void Monitor::requestAlerts() {
 void Monitor::notify(const Reading& reading) {
   services_.defaults->setDate(kLastThermalAlertKey, reading.timestamp);
   const std::string& stateTitle = title(reading.state);
-  UserNotification n{freshSegment(), stateTitle + " thermal pressure",
-                     "macOS has reported sustained " + lowercase(stateTitle) +
-                         " thermal pressure. Consider pausing demanding work and checking "
-                         "ventilation."};
+  const UserNotification n = thermalAlertNotification(reading.state, freshSegment());
   emit alertPosted(n.title);
   services_.notifications->post(
       n, [this, relay = relay_, at = reading.timestamp,
@@ -556,15 +490,9 @@ void Monitor::notify(const Reading& reading) {
 }
 
 void Monitor::refreshLogin() {
-  std::string text;
-  switch (services_.loginItem->status()) {
-    case LoginItemStatus::enabled: text = "Enabled"; break;
-    case LoginItemStatus::requiresApproval: text = "Needs approval in System Settings"; break;
-    case LoginItemStatus::notRegistered: text = "Off"; break;
-    case LoginItemStatus::notFound: text = "Unavailable"; break;
-  }
-  if (text == loginStatus_) return;
-  loginStatus_ = std::move(text);
+  const LoginItemStatus status = services_.loginItem->status();
+  if (status == loginStatus_) return;
+  loginStatus_ = status;
   emit loginStatusChanged();
 }
 

@@ -42,12 +42,11 @@ TEST(MonitorTest, ConstructsInOrderAndTakesTheFirstSample) {
                                     "info QuorvelDemoData", "provider live", "events start",
                                     "notifications status", "login status"));
   EXPECT_TRUE(m->TEST_inFlight());
-  EXPECT_EQ(m->menuTitle(), "Paused");
+  EXPECT_FALSE(m->reading());
   m->TEST_settle();
-  EXPECT_EQ(m->range(), "Hour");
-  EXPECT_EQ(m->page(), "Overview");
-  EXPECT_EQ(m->permission(), "Not requested");
-  EXPECT_EQ(m->loginStatus(), "Off");
+  EXPECT_EQ(m->since(), rig.clock->now() - 3600);
+  EXPECT_EQ(m->permission(), AuthorizationStatus::notDetermined);
+  EXPECT_EQ(m->loginStatus(), LoginItemStatus::notRegistered);
   EXPECT_EQ(m->profile().model, "Test machine");
   EXPECT_FALSE(m->historyProblem());
   ASSERT_TRUE(m->reading());
@@ -103,7 +102,6 @@ TEST(MonitorTest, ResultCompletedAfterPauseIsDropped) {
   EXPECT_EQ(m->TEST_count(), 1);
   EXPECT_FALSE(m->TEST_scheduled());
   EXPECT_TRUE(m->stale());
-  EXPECT_EQ(m->display(m->reading()->sensors[0]), "Not available");
   const double now = rig.clock->now();
   EXPECT_EQ(m->advice(), Rules::evaluate(*m->reading(), now - m->TEST_stateSince(), now, -1));
   m->sample();  // refused while paused
@@ -205,28 +203,29 @@ TEST(MonitorTest, EveryTenthReadingPrunesAndRefreshesThePermission) {
   }
   rig.prefer([](Preferences& p) { p.retention = 7; });
   auto m = rig.start();
-  m->setRange("Month");
+  m->setHistoryView(false, HistoryRange::month);
+  EXPECT_EQ(m->since(), rig.clock->now() - 2592000);
   for (int i = 2; i <= 9; ++i) step(rig, *m);
   EXPECT_EQ(rig.notifications->statusRequests, 1);
   EXPECT_THAT(eventDetails(*m, "Test"), ElementsAre("old", "recent"));
   rig.notifications->status = AuthorizationStatus::authorized;
   step(rig, *m);
   EXPECT_EQ(rig.notifications->statusRequests, 2);
-  EXPECT_EQ(m->permission(), "Allowed");
+  EXPECT_EQ(m->permission(), AuthorizationStatus::authorized);
   EXPECT_THAT(eventDetails(*m, "Test"), ElementsAre("recent"));
 }
 
 TEST(MonitorTest, HistoryReloadsOnReadingsOneFourSevenOrAlwaysOnTheHistoryPage) {
-  for (const char* page : {"Overview", "History"}) {
+  for (bool historyPage : {false, true}) {
     Rig rig;
     Monitor m(rig.services());
-    m.setPage(page);
+    m.setHistoryView(historyPage, HistoryRange::hour);
     std::vector<long long> reloads;
     QObject::connect(&m, &Monitor::historyChanged, [&] { reloads.push_back(m.TEST_count()); });
     m.TEST_settle();
     for (int i = 2; i <= 7; ++i) step(rig, m);
     // The first 1 is the construction's own load, delivered after the first reading.
-    if (std::string(page) == "History") {
+    if (historyPage) {
       EXPECT_THAT(reloads, ElementsAre(1, 1, 2, 3, 4, 5, 6, 7));
     } else {
       EXPECT_THAT(reloads, ElementsAre(1, 1, 4, 7));
@@ -262,7 +261,9 @@ TEST(MonitorTest, AlertsOnlyWithPermissionAllowed) {
     if (c.events.empty()) continue;
     const UserNotification& n = rig.notifications->posted[0];
     EXPECT_EQ(n.title, "Critical thermal pressure");
-    EXPECT_THAT(n.body, HasSubstr("sustained critical thermal pressure."));
+    EXPECT_EQ(n.body,
+              "macOS has reported sustained critical thermal pressure. Consider pausing "
+              "demanding work and checking ventilation.");
     EXPECT_EQ(rig.defaults->date(kLastThermalAlertKey), std::stod(m->events()[0].at("time")));
     EXPECT_EQ(m->problem(), c.postError ? "Notification could not be delivered: gone"
                                         : std::optional<std::string>());
@@ -273,10 +274,11 @@ TEST(MonitorTest, RequestingAlertsStoresTheAnswer) {
   struct Case {
     bool grant;
     std::optional<std::string> error;
-    const char* permission;
+    AuthorizationStatus permission;
   };
-  for (const Case& c : {Case{true, std::nullopt, "Allowed"}, Case{false, std::nullopt, "Denied"},
-                        Case{false, "no server", "Denied"}}) {
+  for (const Case& c : {Case{true, std::nullopt, AuthorizationStatus::authorized},
+                        Case{false, std::nullopt, AuthorizationStatus::denied},
+                        Case{false, "no server", AuthorizationStatus::denied}}) {
     Rig rig;
     rig.notifications->grant = c.grant;
     rig.notifications->requestError = c.error;
@@ -291,7 +293,7 @@ TEST(MonitorTest, RequestingAlertsStoresTheAnswer) {
 
 TEST(MonitorTest, PreferencesLoadWithSilentFallbackAndReset) {
   Rig rig;
-  rig.prefer([](Preferences& p) { p.unit = "Fahrenheit", p.retention = 7, p.activity = false; });
+  rig.prefer([](Preferences& p) { p.retention = 7, p.activity = false; });
   EXPECT_EQ(rig.start()->preferences().retention, 7);
   const std::string partial = R"({"unit":"Fahrenheit","menu":"Numerical"})";
   rig.defaults->setBytes(kPreferencesKey, partial);
@@ -299,7 +301,7 @@ TEST(MonitorTest, PreferencesLoadWithSilentFallbackAndReset) {
   EXPECT_EQ(m->preferences(), Preferences{});
   EXPECT_EQ(rig.defaults->bytes(kPreferencesKey), partial);  // nothing written back at load
   Preferences custom;
-  custom.menu = "Icon only";
+  custom.menu = MenuMode::iconOnly;
   m->setPreferences(custom);
   rig.defaults->setString(kAppearanceKey, "Dark");
   m->resetPreferences();
@@ -345,7 +347,7 @@ TEST(MonitorTest, ExportAndClear) {
   m->TEST_settle();
   EXPECT_TRUE(m->history().empty() && m->events().empty() && m->durations().empty());
   EXPECT_TRUE(m->reading());
-  m->setPage("History");
+  m->setHistoryView(true, HistoryRange::hour);
   step(rig, *m);
   EXPECT_EQ(m->history().size(), 1u);
 }
@@ -355,14 +357,14 @@ TEST(MonitorTest, LoginItemCommandsPublishTheStatus) {
   rig.login->afterRegister = LoginItemStatus::requiresApproval;
   auto m = rig.start();
   m->setLogin(true);
-  EXPECT_EQ(m->loginStatus(), "Needs approval in System Settings");
+  EXPECT_EQ(m->loginStatus(), LoginItemStatus::requiresApproval);
   EXPECT_FALSE(m->problem());
   rig.login->failure = "read-only file system";
   m->setLogin(false);
   EXPECT_EQ(m->problem(), "Login item: read-only file system");
   rig.login->current = LoginItemStatus::notFound;
   m->refreshLogin();
-  EXPECT_EQ(m->loginStatus(), "Unavailable");
+  EXPECT_EQ(m->loginStatus(), LoginItemStatus::notFound);
 }
 
 // The demonstration build headless: the compiled-in dictionary (test_app carries the demo one),

@@ -4,11 +4,11 @@
 #include <QVariantList>
 
 #include "tests/ui/fake_monitor.h"
-#include "ui/dashboard_model.h"
-#include "ui/onboarding_model.h"
-#include "ui/popover_model.h"
-#include "ui/settings_model.h"
-#include "ui/text_format.h"
+#include "ui/models/dashboard_model.h"
+#include "ui/models/onboarding_model.h"
+#include "ui/models/popover_model.h"
+#include "ui/models/settings_model.h"
+#include "ui/logic/text_format.h"
 
 namespace tempyra {
 namespace {
@@ -19,6 +19,7 @@ Metric metric(const std::string& name, std::optional<double> value, const std::s
   m.value = value;
   m.unit = unit;
   m.source = "test source";
+  m.timestamp = 1'800'000'000 - 5;
   m.quality = value ? "Measured" : "Not available";
   return m;
 }
@@ -56,7 +57,6 @@ TEST(PopoverModel, LinesFollowTheReading) {
   m.reading_ = sampleReading(ThermalState::serious);
   m.events_ = {{{"kind", "Thermal"}, {"time", "1"}, {"detail", "Serious pressure"}},
                {{"kind", "Power"}, {"time", "0"}, {"detail", "older"}}};
-  m.menuTitle_ = "Serious · 12% CPU";
   PopoverModel p(m);
   const QVariantMap& v = p.view();
   EXPECT_EQ(str(v, "stateTitle"), "Serious");
@@ -113,33 +113,19 @@ TEST(DashboardModel, BuildsNothingWhileTheWindowIsClosed) {
   EXPECT_TRUE(d.view().isEmpty());
 }
 
-TEST(DashboardModel, UnknownPageShowsAboutAndSelectsNothing) {
-  FakeMonitor m;
-  m.page_ = "Diagnostics";
-  DashboardModel d(m);
-  d.setActive(true);
-  const QVariantMap& v = d.view();
-  EXPECT_EQ(str(v, "page"), "About");
-  EXPECT_EQ(str(v, "pageFile"), "AboutPage.qml");
-  EXPECT_EQ(str(v, "subtitle"), "Make monitoring work for you.");
-  for (const QVariant& page : v.value("pages").toList()) {
-    EXPECT_FALSE(page.toMap().value("selected").toBool());
-  }
-  EXPECT_EQ(v.value("steps").toStringList().value(0), "Read the supported monitoring features.");
-}
-
 TEST(DashboardModel, HistoryItemReloadsEvenWhenSelected) {
   FakeMonitor m;
   DashboardModel d(m);
   d.setActive(true);
-  d.selectPage("History");
-  d.selectPage("History");
-  d.selectPage("Sensors");
+  d.selectPage(static_cast<int>(DashboardPage::history));
+  d.selectPage(static_cast<int>(DashboardPage::history));
+  EXPECT_TRUE(m.historyPageSelected_);
+  d.selectPage(static_cast<int>(DashboardPage::sensors));
   EXPECT_EQ(m.loads, 2);
-  EXPECT_EQ(m.page_, "Sensors");
+  EXPECT_FALSE(m.historyPageSelected_);
   d.setRangeIndex(3);
   d.setRangeIndex(3);
-  EXPECT_EQ(m.range_, "Month");
+  EXPECT_EQ(m.range_, HistoryRange::month);
   EXPECT_EQ(m.loads, 3);
 }
 
@@ -190,11 +176,11 @@ TEST(DashboardModel, OverviewFallbacksAndPowerTexts) {
 
 TEST(DashboardModel, ActivityOffShowsOnlyTheNotice) {
   FakeMonitor m;
-  m.page_ = "Activity";
   m.reading_ = sampleReading(ThermalState::nominal);
   m.preferences_.activity = false;
   DashboardModel d(m);
   d.setActive(true);
+  d.selectPage(static_cast<int>(DashboardPage::activity));
   QVariantMap c = d.view().value("content").toMap();
   EXPECT_TRUE(c.value("showDisabled").toBool());
   EXPECT_FALSE(c.value("showEmpty").toBool());
@@ -212,13 +198,13 @@ TEST(DashboardModel, ActivityOffShowsOnlyTheNotice) {
 
 TEST(DashboardModel, HistoryDurationsEventsAndTemperatures) {
   FakeMonitor m;
-  m.page_ = "History";
   m.durations_ = {{ThermalState::nominal, 3725}, {ThermalState::unknown, 59.9}};
   m.events_ = {{{"time", "not a time"}, {"kind", "Power"}, {"detail", "Battery"}}};
   m.history_ = {sampleReading(ThermalState::nominal)};
-  m.preferences_.unit = "Fahrenheit";
+  m.preferences_.unit = TemperatureUnit::fahrenheit;
   DashboardModel d(m);
   d.setActive(true);
+  d.selectPage(static_cast<int>(DashboardPage::history));
   const QVariantMap c = d.view().value("content").toMap();
   const QVariantList durations = c.value("durations").toList();
   ASSERT_EQ(durations.size(), 5);
@@ -269,8 +255,8 @@ TEST(SettingsModel, SavesOnceForEachChangeWhileShown) {
   EXPECT_EQ(m.preferences_.alerts.quietStart, 22);
   EXPECT_EQ(m.preferences_.alerts.quietEnd, 22);
   EXPECT_EQ(m.preferences_.retention, 90);
-  EXPECT_EQ(m.preferences_.unit, "Fahrenheit");
-  EXPECT_EQ(m.preferences_.menu, "Icon only");
+  EXPECT_EQ(m.preferences_.unit, TemperatureUnit::fahrenheit);
+  EXPECT_EQ(m.preferences_.menu, MenuMode::iconOnly);
   s.setUnitIndex(7);  // out of range: nothing happens
   EXPECT_EQ(m.saves, 5);
 }
@@ -278,14 +264,11 @@ TEST(SettingsModel, SavesOnceForEachChangeWhileShown) {
 TEST(SettingsModel, StoredValuesOutsideTheOptionsAreKept) {
   FakeMonitor m;
   m.preferences_.alerts.sustained = 45;
-  m.preferences_.menu = "Bespoke";
   SettingsModel s(m);
   s.setShown(true);
   EXPECT_EQ(s.view().value("sustainedIndex").toInt(), -1);
-  EXPECT_EQ(s.view().value("menuIndex").toInt(), -1);
   s.setAdvanced(true);
   EXPECT_EQ(m.preferences_.alerts.sustained, 45);
-  EXPECT_EQ(m.preferences_.menu, "Bespoke");
 }
 
 TEST(SettingsModel, AlertSwitchNeedsPermission) {
@@ -296,7 +279,7 @@ TEST(SettingsModel, AlertSwitchNeedsPermission) {
   EXPECT_EQ(str(s.view(), "permissionLine"), "Notification permission: Not requested");
   s.setAlertsEnabled(true);
   EXPECT_FALSE(m.preferences_.alerts.enabled);
-  m.permission_ = "Allowed";
+  m.permission_ = AuthorizationStatus::authorized;
   m.publish();
   EXPECT_TRUE(s.view().value("alertsOperable").toBool());
   s.setAlertsEnabled(true);
@@ -320,7 +303,7 @@ TEST(SettingsModel, SnoozeRowAndLoginButton) {
 
   EXPECT_EQ(str(s.view(), "loginButton"), "Enable");
   s.toggleLogin();
-  m.loginStatus_ = "Enabled";
+  m.loginStatus_ = LoginItemStatus::enabled;
   m.publish();
   EXPECT_EQ(str(s.view(), "loginButton"), "Disable");
   s.toggleLogin();

@@ -46,7 +46,9 @@ ThermalChartData thermalChartData(const std::vector<Reading>& readings,
   return data;
 }
 
-TemperatureChartData temperatureChartData(const std::vector<Reading>& readings, bool fahrenheit) {
+TemperatureChartData temperatureChartData(const std::vector<Reading>& readings,
+                                          TemperatureUnit unit) {
+  const bool fahrenheit = unit == TemperatureUnit::fahrenheit;
   TemperatureChartData data;
   data.unit = fahrenheit ? "°F" : "°C";
   for (const Reading& r : readings) {
@@ -59,8 +61,7 @@ TemperatureChartData temperatureChartData(const std::vector<Reading>& readings, 
     }
   }
   if (data.highest) {
-    data.summary = formatNumber("Highest displayed CPU/GPU sample: %.1f", *data.highest) + " " +
-                   data.unit;
+    data.summary = "Highest displayed CPU/GPU sample: " + fixed(*data.highest, 1) + " " + data.unit;
   }
   return data;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/preferences.h"
 #include "core/reading.h"
 
 namespace tempyra {
@@ -50,6 +51,7 @@ struct TemperatureChartData {
 
 // Only the group means named exactly "CPU temperature" / "GPU temperature" with a finite value
 // are plotted; Fahrenheit converts as value × 9 ÷ 5 + 32.
-TemperatureChartData temperatureChartData(const std::vector<Reading>& readings, bool fahrenheit);
+TemperatureChartData temperatureChartData(const std::vector<Reading>& readings,
+                                          TemperatureUnit unit);
 
 }  // namespace tempyra

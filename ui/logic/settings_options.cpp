@@ -4,49 +4,50 @@
 
 namespace tempyra {
 
-const std::vector<TextOption>& unitOptions() {
-  static const std::vector<TextOption> k = {{"Celsius", "Celsius"}, {"Fahrenheit", "Fahrenheit"}};
+const std::vector<Option<TemperatureUnit>>& unitOptions() {
+  static const std::vector<Option<TemperatureUnit>> k = {
+      {"Celsius", TemperatureUnit::celsius}, {"Fahrenheit", TemperatureUnit::fahrenheit}};
   return k;
 }
 
-const std::vector<TextOption>& menuOptions() {
-  static const std::vector<TextOption> k = {{"Icon only", "Icon only"},
-                                            {"Thermal state", "Thermal state"},
-                                            {"CPU temperature", "CPU temperature"},
-                                            {"Numerical", "Numerical"},
-                                            {"Mixed", "Mixed"}};
+const std::vector<Option<MenuMode>>& menuOptions() {
+  static const std::vector<Option<MenuMode>> k = {{"Icon only", MenuMode::iconOnly},
+                                                  {"Thermal state", MenuMode::thermalState},
+                                                  {"CPU temperature", MenuMode::cpuTemperature},
+                                                  {"Numerical", MenuMode::numerical},
+                                                  {"Mixed", MenuMode::mixed}};
   return k;
 }
 
-const std::vector<TextOption>& appearanceOptions() {
-  static const std::vector<TextOption> k = {
+const std::vector<Option<std::string>>& appearanceOptions() {
+  static const std::vector<Option<std::string>> k = {
       {"Light", "Light"}, {"Dark", "Dark"}, {"System", "System"}};
   return k;
 }
 
-const std::vector<TextOption>& rangeOptions() {
-  static const std::vector<TextOption> k = {{"Last Hour", "Hour"},
-                                            {"Last Day", "Day"},
-                                            {"Last Week", "Week"},
-                                            {"Last Month", "Month"}};
+const std::vector<Option<HistoryRange>>& rangeOptions() {
+  static const std::vector<Option<HistoryRange>> k = {{"Last Hour", HistoryRange::hour},
+                                                      {"Last Day", HistoryRange::day},
+                                                      {"Last Week", HistoryRange::week},
+                                                      {"Last Month", HistoryRange::month}};
   return k;
 }
 
-const std::vector<NumberOption>& sustainedOptions() {
-  static const std::vector<NumberOption> k = {
+const std::vector<Option<double>>& sustainedOptions() {
+  static const std::vector<Option<double>> k = {
       {"30 seconds", 30}, {"1 minute", 60}, {"2 minutes", 120}};
   return k;
 }
 
-const std::vector<NumberOption>& cooldownOptions() {
-  static const std::vector<NumberOption> k = {
+const std::vector<Option<double>>& cooldownOptions() {
+  static const std::vector<Option<double>> k = {
       {"5 minutes", 300}, {"15 minutes", 900}, {"30 minutes", 1800}};
   return k;
 }
 
-const std::vector<NumberOption>& quietHourOptions() {
-  static const std::vector<NumberOption> k = [] {
-    std::vector<NumberOption> hours;
+const std::vector<Option<double>>& quietHourOptions() {
+  static const std::vector<Option<double>> k = [] {
+    std::vector<Option<double>> hours;
     for (int h = 0; h < 24; ++h) {
       char label[16];
       std::snprintf(label, sizeof label, "%02d:00", h);
@@ -57,23 +58,9 @@ const std::vector<NumberOption>& quietHourOptions() {
   return k;
 }
 
-const std::vector<NumberOption>& retentionOptions() {
-  static const std::vector<NumberOption> k = {{"7 days", 7}, {"30 days", 30}, {"90 days", 90}};
+const std::vector<Option<double>>& retentionOptions() {
+  static const std::vector<Option<double>> k = {{"7 days", 7}, {"30 days", 30}, {"90 days", 90}};
   return k;
-}
-
-int optionIndex(const std::vector<TextOption>& options, const std::string& value) {
-  for (std::size_t i = 0; i < options.size(); ++i) {
-    if (options[i].value == value) return static_cast<int>(i);
-  }
-  return -1;
-}
-
-int optionIndex(const std::vector<NumberOption>& options, double value) {
-  for (std::size_t i = 0; i < options.size(); ++i) {
-    if (options[i].value == value) return static_cast<int>(i);
-  }
-  return -1;
 }
 
 }  // namespace tempyra

@@ -1,8 +1,10 @@
 #include "ui/logic/text_format.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <ctime>
+
+#include "app/freshness.h"
 
 namespace tempyra {
 
@@ -34,11 +36,63 @@ std::string shortTimeOfDay(double s) { return localTime(s, "%H:%M"); }
 std::string abbreviatedDateTime(double s) { return localTime(s, "%-d %b %Y %X"); }
 std::string dateAndTime(double s) { return localTime(s, "%x %X"); }
 
-std::string formatNumber(const char* format, double value) {
-  char buffer[128];
-  const int n = std::snprintf(buffer, sizeof buffer, format, value);
-  if (n < 0) return {};
-  return std::string(buffer, static_cast<std::size_t>(std::min<int>(n, sizeof buffer - 1)));
+std::string fixed(double value, int decimals) {
+  char buffer[400];  // the longest double in fixed notation has 309 digits before the point
+  const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                       std::chars_format::fixed, decimals);
+  if (ec != std::errc()) return {};
+  return std::string(buffer, end);
+}
+
+std::string ValueDisplay::operator()(const Metric& metric) const {
+  if (!metric.value || !std::isfinite(*metric.value)) return kNotAvailable;
+  if (metric.timestamp > now || now - metric.timestamp > kFreshness || stale) {
+    return kNotAvailable;
+  }
+  if (metric.unit == "\u00B0C" && unit == TemperatureUnit::fahrenheit) {
+    return fixed(*metric.value * 9 / 5 + 32, 1) + " \u00B0F";
+  }
+  return fixed(*metric.value, 1) + " " + metric.unit;
+}
+
+std::string menuTitle(const std::optional<Reading>& reading, MenuMode mode,
+                      const ValueDisplay& display) {
+  if (mode == MenuMode::iconOnly) return "";
+  if (!reading || display.stale) return "Paused";
+  const std::string none = "CPU \u2014";
+  const std::optional<double>& cpu = reading->cpu.value;
+  switch (mode) {
+    case MenuMode::thermalState: return title(reading->state);
+    case MenuMode::cpuTemperature:
+      for (const Metric& m : reading->sensors) {
+        if (m.name == "CPU temperature") return "CPU " + display(m);
+      }
+      return none;
+    case MenuMode::numerical: return cpu ? "CPU " + fixed(*cpu, 0) + "%" : none;
+    case MenuMode::iconOnly:
+    case MenuMode::mixed: break;
+  }
+  return title(reading->state) + " \u00B7 " + (cpu ? fixed(*cpu, 0) + "% CPU" : none);
+}
+
+std::string permissionText(AuthorizationStatus status) {
+  switch (status) {
+    case AuthorizationStatus::authorized: return "Allowed";
+    case AuthorizationStatus::denied: return "Denied";
+    case AuthorizationStatus::notDetermined:
+    case AuthorizationStatus::provisional: break;
+  }
+  return "Not requested";
+}
+
+std::string loginStatusText(LoginItemStatus status) {
+  switch (status) {
+    case LoginItemStatus::enabled: return "Enabled";
+    case LoginItemStatus::requiresApproval: return "Needs approval in System Settings";
+    case LoginItemStatus::notRegistered: return "Off";
+    case LoginItemStatus::notFound: break;
+  }
+  return "Unavailable";
 }
 
 Tint stateTint(ThermalState state) {

@@ -35,7 +35,7 @@ QVariantList sensorRows(const MonitorPort& port, const Reading& reading) {
   QVariantList rows;
   for (const Metric& m : reading.sensors) {
     if (m.name.rfind("Sensor ", 0) == 0) continue;
-    rows << QVariantMap{{"name", q(m.name)}, {"value", q(port.display(m))}};
+    rows << QVariantMap{{"name", q(m.name)}, {"value", q(port.valueDisplay()(m))}};
   }
   return rows;
 }
@@ -50,9 +50,9 @@ QVariantMap overview(const MonitorPort& port) {
                      : (r ? q(title(r->state)) : QStringLiteral("Waiting"));
   const auto advice = port.advice();
   c["headline"] = advice ? q(advice->headline) : QStringLiteral("Monitoring will begin shortly.");
-  c["cpu"] = r ? q(port.display(r->cpu)) : QStringLiteral("Establishing baseline");
+  c["cpu"] = r ? q(port.valueDisplay()(r->cpu)) : QStringLiteral("Establishing baseline");
   c["powerSource"] = r ? q(r->power.source) : QStringLiteral("Not available");
-  c["battery"] = r && r->power.battery ? q(formatNumber("Battery %.0f%%", *r->power.battery))
+  c["battery"] = r && r->power.battery ? q("Battery " + fixed(*r->power.battery, 0) + "%")
                                        : QStringLiteral("Battery level not available");
   QString charging = QStringLiteral("Charging status unavailable");
   if (r && r->power.charging) {
@@ -83,12 +83,12 @@ QVariantMap intelligence(const MonitorPort& port) {
   return c;
 }
 
-QVariantMap historyPage(const MonitorPort& port) {
+QVariantMap historyPage(const MonitorPort& port, HistoryRange range) {
   QVariantMap c;
   QStringList ranges;
-  for (const TextOption& o : rangeOptions()) ranges << q(o.label);
+  for (const auto& o : rangeOptions()) ranges << q(o.label);
   c["ranges"] = ranges;
-  c["rangeIndex"] = optionIndex(rangeOptions(), port.range());
+  c["rangeIndex"] = optionIndex(rangeOptions(), range);
   QVariantList durations;
   for (ThermalState s : kAllThermalStates) {
     const auto it = port.durations().find(s);
@@ -105,7 +105,7 @@ QVariantMap historyPage(const MonitorPort& port) {
   c["hasEvents"] = !events.isEmpty();
   c["events"] = events;
   const TemperatureChartData t =
-      temperatureChartData(port.history(), port.preferences().unit == "Fahrenheit");
+      temperatureChartData(port.history(), port.preferences().unit);
   c["hasTemperatures"] = t.highest.has_value();
   c["temperatureSummary"] = q(t.summary);
   return c;
@@ -120,7 +120,7 @@ QVariantMap activity(const MonitorPort& port) {
     for (const ProcessActivity& a : port.reading()->activity) {
       rows << QVariantMap{{"id", a.id},
                           {"name", q(a.name)},
-                          {"share", q(formatNumber("%.1f", a.cpu)) + QStringLiteral("%")}};
+                          {"share", q(fixed(a.cpu, 1) + "%")}};
     }
   }
   c["showDisabled"] = !enabled;
@@ -153,7 +153,7 @@ QVariantMap sensors(const MonitorPort& port) {
                   q(dateAndTime(m->timestamp)) + QStringLiteral(" · unit ") + q(m->unit);
       }
       metrics << QVariantMap{{"name", q(m->name)},
-                             {"value", q(port.display(*m))},
+                             {"value", q(port.valueDisplay()(*m))},
                              {"source", q(m->source)},
                              {"quality", quality}};
     }
@@ -190,22 +190,22 @@ void DashboardModel::setConfirmClear(bool on) {
 
 void DashboardModel::refresh() {
   if (!active_) return;
-  const PageSelection sel = tempyra::selectPage(port_.page());
+  const PageInfo& shown = pageInfo(page_);
   QVariantMap v;
   QVariantList pages;
-  for (const DashboardPage& p : dashboardPages()) {
+  for (const PageInfo& p : dashboardPages()) {
     pages << QVariantMap{{"name", q(p.name)},
                          {"symbol", q(p.symbol)},
-                         {"selected", sel.known && p.name == sel.page.name}};
+                         {"page", static_cast<int>(p.page)},
+                         {"selected", p.page == page_}};
   }
   v["pages"] = pages;
-  v["page"] = q(sel.page.name);
-  v["title"] = q(sel.page.name);
-  // The page's view file: the name without blanks ("Thermal Intelligence" → ThermalIntelligencePage.qml).
-  v["pageFile"] = q(sel.page.name).remove(QLatin1Char(' ')) + QStringLiteral("Page.qml");
-  v["subtitle"] = q(sel.page.subtitle);
+  v["page"] = q(shown.name);
+  v["title"] = q(shown.name);
+  v["pageFile"] = q(shown.name).remove(QLatin1Char(' ')) + QStringLiteral("Page.qml");
+  v["subtitle"] = q(shown.subtitle);
   QStringList steps;
-  for (const auto& s : sel.page.steps) steps << q(s);
+  for (const auto& s : shown.steps) steps << q(s);
   v["steps"] = steps;
   v["showSteps"] = port_.defaults().boolean(kShowStepsKey).value_or(true);
   v["historyProblem"] = q(port_.historyProblem().value_or(""));
@@ -232,19 +232,13 @@ void DashboardModel::refresh() {
   v["appearanceIndex"] = optionIndex(
       appearanceOptions(), port_.defaults().string(kAppearanceKey).value_or("System"));
 
-  const std::string& name = sel.page.name;
-  if (name == "Overview") {
-    v["content"] = overview(port_);
-  } else if (name == "Thermal Intelligence") {
-    v["content"] = intelligence(port_);
-  } else if (name == "History") {
-    v["content"] = historyPage(port_);
-  } else if (name == "Activity") {
-    v["content"] = activity(port_);
-  } else if (name == "Sensors") {
-    v["content"] = sensors(port_);
-  } else {
-    v["content"] = QVariantMap();
+  switch (page_) {
+    case DashboardPage::overview: v["content"] = overview(port_); break;
+    case DashboardPage::thermalIntelligence: v["content"] = intelligence(port_); break;
+    case DashboardPage::history: v["content"] = historyPage(port_, range_); break;
+    case DashboardPage::activity: v["content"] = activity(port_); break;
+    case DashboardPage::sensors: v["content"] = sensors(port_); break;
+    default: v["content"] = QVariantMap(); break;
   }
   if (v != view_) {
     view_ = v;
@@ -252,21 +246,24 @@ void DashboardModel::refresh() {
   }
 }
 
-void DashboardModel::selectPage(const QString& name) {
-  port_.setPage(name.toStdString());
+void DashboardModel::selectPage(int page) {
+  if (page < 0 || page > static_cast<int>(DashboardPage::about)) return;
+  page_ = static_cast<DashboardPage>(page);
+  port_.setHistoryView(page_ == DashboardPage::history, range_);
   // Reloads even when History is already selected.
-  if (name == QLatin1String("History")) port_.loadHistory();
+  if (page_ == DashboardPage::history) port_.loadHistory();
   refresh();
 }
 
 void DashboardModel::togglePause() { port_.togglePause(); }
 
 void DashboardModel::setRangeIndex(int index) {
-  if (index < 0 || index >= static_cast<int>(rangeOptions().size())) return;
-  const std::string& value = rangeOptions()[static_cast<std::size_t>(index)].value;
-  if (value == port_.range()) return;
-  port_.setRange(value);
+  const auto* option = optionAt(rangeOptions(), index);
+  if (!option || option->value == range_) return;
+  range_ = option->value;
+  port_.setHistoryView(page_ == DashboardPage::history, range_);
   port_.loadHistory();
+  refresh();
 }
 
 void DashboardModel::refreshHistory() { port_.loadHistory(); }

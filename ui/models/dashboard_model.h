@@ -5,6 +5,9 @@
 #include <QVariantMap>
 #include <QtQml/qqmlregistration.h>
 
+#include "app/history_range.h"
+#include "ui/logic/dashboard_pages.h"
+
 namespace tempyra {
 
 class MonitorPort;
@@ -29,7 +32,8 @@ class DashboardModel : public QObject {
   bool confirmClear() const { return confirmClear_; }
   void setConfirmClear(bool on);
 
-  Q_INVOKABLE void selectPage(const QString& name);
+  // A DashboardPage value.
+  Q_INVOKABLE void selectPage(int page);
   Q_INVOKABLE void togglePause();
   Q_INVOKABLE void setRangeIndex(int index);
   Q_INVOKABLE void refreshHistory();
@@ -49,6 +53,9 @@ class DashboardModel : public QObject {
 
  private:
   MonitorPort& port_;
+  // Survive the window: a reopened dashboard shows the page and range it showed last.
+  DashboardPage page_ = DashboardPage::overview;
+  HistoryRange range_ = HistoryRange::hour;
   QVariantMap view_;
   bool active_ = false;
   bool confirmClear_ = false;

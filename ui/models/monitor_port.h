@@ -9,12 +9,16 @@
 #include <string>
 #include <vector>
 
+#include "app/history_range.h"
+#include "app/login_item.h"
+#include "app/notification_center.h"
 #include "app/preferences.h"
 #include "app/user_defaults.h"
 #include "core/advice.h"
 #include "core/device_profile.h"
 #include "core/reading.h"
 #include "ui/logic/chart_data.h"
+#include "ui/logic/text_format.h"
 
 namespace tempyra {
 
@@ -33,20 +37,18 @@ class MonitorPort : public QObject {
   virtual bool asleep() const = 0;
   virtual const std::optional<std::string>& problem() const = 0;
   virtual const std::optional<std::string>& historyProblem() const = 0;
-  virtual const std::string& permission() const = 0;
+  virtual AuthorizationStatus permission() const = 0;
   virtual const Preferences& preferences() const = 0;
-  virtual const std::string& range() const = 0;
-  virtual const std::string& page() const = 0;
-  virtual const std::string& loginStatus() const = 0;
+  virtual LoginItemStatus loginStatus() const = 0;
   virtual const DeviceProfile& profile() const = 0;
 
   // Derived values, computed afresh on each call.
   virtual bool stale() const = 0;
   virtual std::optional<Advice> advice() const = 0;
-  virtual std::string menuTitle() const = 0;
-  virtual std::string display(const Metric& metric) const = 0;
   // The monitor's clock, seconds since 1970.
   virtual double now() const = 0;
+  // How metric values are shown right now.
+  ValueDisplay valueDisplay() const { return {preferences().unit, stale(), now()}; }
   // The information dictionary's demonstration switch.
   virtual bool demo() const = 0;
   virtual UserDefaults& defaults() = 0;
@@ -61,8 +63,7 @@ class MonitorPort : public QObject {
   virtual void setLogin(bool enabled) = 0;
   virtual void requestAlerts() = 0;
   virtual void setPreferences(const Preferences& preferences) = 0;
-  virtual void setRange(const std::string& range) = 0;
-  virtual void setPage(const std::string& page) = 0;
+  virtual void setHistoryView(bool historyPageSelected, HistoryRange range) = 0;
   virtual void setDetailVisible(bool visible) = 0;
   virtual void clearProblem() = 0;
 

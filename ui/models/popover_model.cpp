@@ -36,18 +36,19 @@ void PopoverModel::refresh() {
   v["hasReading"] = reading.has_value();
   QStringList sensors;
   QString activity;
+  const ValueDisplay display = port_.valueDisplay();
   if (reading) {
-    v["cpuLine"] = QStringLiteral("CPU load: ") + q(port_.display(reading->cpu));
+    v["cpuLine"] = QStringLiteral("CPU load: ") + q(display(reading->cpu));
     for (const Metric& m : reading->sensors) {
       if (m.name.rfind("Sensor ", 0) == 0) continue;
-      sensors << q(m.name) + QStringLiteral(": ") + q(port_.display(m));
+      sensors << q(m.name) + QStringLiteral(": ") + q(display(m));
     }
     v["powerLine"] = q(reading->power.source) + QStringLiteral(" · ") +
                      q(timeOfDayWithSeconds(reading->timestamp));
     if (!reading->activity.empty()) {
       const ProcessActivity& a = reading->activity.front();
       activity = QStringLiteral("Observed activity: ") + q(a.name) + QStringLiteral(" · ") +
-                 q(formatNumber("%.1f", a.cpu)) + QStringLiteral("% of one core");
+                 q(fixed(a.cpu, 1)) + QStringLiteral("% of one core");
     }
   }
   v["sensorLines"] = sensors;
@@ -60,7 +61,7 @@ void PopoverModel::refresh() {
   v["lastEvent"] = QStringLiteral("Last event: ") + lastDetail;
   v["pauseLabel"] = port_.paused() ? QStringLiteral("Resume") : QStringLiteral("Pause");
   v["trayIcon"] = stale ? QStringLiteral("thermometer.slash") : QStringLiteral("thermometer.medium");
-  const QString title = q(port_.menuTitle());
+  const QString title = q(menuTitle(reading, port_.preferences().menu, display));
   v["menuTitle"] = title;
   // Trays show no text beside the icon: the title becomes the tooltip.
   v["tooltip"] = title.isEmpty() ? QStringLiteral("Tempyra") : title;

@@ -19,12 +19,6 @@ QStringList labels(const Options& options) {
   return out;
 }
 
-template <class Options>
-const auto* at(const Options& options, int index) {
-  return index >= 0 && index < static_cast<int>(options.size())
-             ? &options[static_cast<std::size_t>(index)]
-             : nullptr;
-}
 
 }  // namespace
 
@@ -73,8 +67,9 @@ void SettingsModel::refresh() {
   v["menuIndex"] = optionIndex(menuOptions(), p.menu);
   v["advanced"] = p.advanced;
   v["alertsEnabled"] = a.enabled;
-  v["alertsOperable"] = port_.permission() == "Allowed";
-  v["permissionLine"] = QStringLiteral("Notification permission: ") + q(port_.permission());
+  v["alertsOperable"] = port_.permission() == AuthorizationStatus::authorized;
+  v["permissionLine"] =
+      QStringLiteral("Notification permission: ") + q(permissionText(port_.permission()));
   v["sustained"] = labels(sustainedOptions());
   v["sustainedIndex"] = optionIndex(sustainedOptions(), a.sustained);
   v["cooldowns"] = labels(cooldownOptions());
@@ -89,9 +84,9 @@ void SettingsModel::refresh() {
   v["retentions"] = labels(retentionOptions());
   v["retentionIndex"] = optionIndex(retentionOptions(), static_cast<double>(p.retention));
   v["activity"] = p.activity;
-  v["loginStatus"] = q(port_.loginStatus());
-  v["loginButton"] =
-      port_.loginStatus() == "Enabled" ? QStringLiteral("Disable") : QStringLiteral("Enable");
+  v["loginStatus"] = q(loginStatusText(port_.loginStatus()));
+  v["loginButton"] = port_.loginStatus() == LoginItemStatus::enabled ? QStringLiteral("Disable")
+                                                                      : QStringLiteral("Enable");
   UserDefaults& d = port_.defaults();
   v["showSteps"] = d.boolean(kShowStepsKey).value_or(true);
   v["showTour"] = d.boolean(kShowTourKey).value_or(true);
@@ -103,37 +98,37 @@ void SettingsModel::refresh() {
 }
 
 void SettingsModel::setUnitIndex(int i) {
-  if (const auto* o = at(unitOptions(), i)) edit([&](Preferences& p) { p.unit = o->value; });
+  if (const auto* o = optionAt(unitOptions(), i)) edit([&](Preferences& p) { p.unit = o->value; });
 }
 void SettingsModel::setMenuIndex(int i) {
-  if (const auto* o = at(menuOptions(), i)) edit([&](Preferences& p) { p.menu = o->value; });
+  if (const auto* o = optionAt(menuOptions(), i)) edit([&](Preferences& p) { p.menu = o->value; });
 }
 void SettingsModel::setAdvanced(bool on) { edit([&](Preferences& p) { p.advanced = on; }); }
 void SettingsModel::setAlertsEnabled(bool on) {
-  if (port_.permission() != "Allowed") return;
+  if (port_.permission() != AuthorizationStatus::authorized) return;
   edit([&](Preferences& p) { p.alerts.enabled = on; });
 }
 void SettingsModel::setSustainedIndex(int i) {
-  if (const auto* o = at(sustainedOptions(), i))
+  if (const auto* o = optionAt(sustainedOptions(), i))
     edit([&](Preferences& p) { p.alerts.sustained = o->value; });
 }
 void SettingsModel::setCooldownIndex(int i) {
-  if (const auto* o = at(cooldownOptions(), i))
+  if (const auto* o = optionAt(cooldownOptions(), i))
     edit([&](Preferences& p) { p.alerts.cooldown = o->value; });
 }
 void SettingsModel::setQuietEnabled(bool on) {
   edit([&](Preferences& p) { p.alerts.quietEnabled = on; });
 }
 void SettingsModel::setQuietStartIndex(int i) {
-  if (const auto* o = at(quietHourOptions(), i))
+  if (const auto* o = optionAt(quietHourOptions(), i))
     edit([&](Preferences& p) { p.alerts.quietStart = static_cast<std::int64_t>(o->value); });
 }
 void SettingsModel::setQuietEndIndex(int i) {
-  if (const auto* o = at(quietHourOptions(), i))
+  if (const auto* o = optionAt(quietHourOptions(), i))
     edit([&](Preferences& p) { p.alerts.quietEnd = static_cast<std::int64_t>(o->value); });
 }
 void SettingsModel::setRetentionIndex(int i) {
-  if (const auto* o = at(retentionOptions(), i))
+  if (const auto* o = optionAt(retentionOptions(), i))
     edit([&](Preferences& p) { p.retention = static_cast<std::int64_t>(o->value); });
 }
 void SettingsModel::setActivity(bool on) { edit([&](Preferences& p) { p.activity = on; }); }
@@ -147,7 +142,9 @@ void SettingsModel::cancelSnooze() {
   edit([](Preferences& p) { p.alerts.snoozeUntil = kDistantPast; });
 }
 
-void SettingsModel::toggleLogin() { port_.setLogin(port_.loginStatus() != "Enabled"); }
+void SettingsModel::toggleLogin() {
+  port_.setLogin(port_.loginStatus() != LoginItemStatus::enabled);
+}
 void SettingsModel::requestAlerts() { port_.requestAlerts(); }
 void SettingsModel::exportHistory() { port_.exportHistory(); }
 void SettingsModel::resetPreferences() { port_.resetPreferences(); }

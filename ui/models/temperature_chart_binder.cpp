@@ -19,7 +19,7 @@ void TemperatureChartBinder::draw(UiContext& ui) {
   MonitorPort& port = ui.port();
   const Theme& theme = *ui.theme();
   const TemperatureChartData data =
-      temperatureChartData(port.history(), port.preferences().unit == "Fahrenheit");
+      temperatureChartData(port.history(), port.preferences().unit);
   clearSeries(chart_);
   styleAxis(axisX_, theme.secondary(), theme.separator());
   styleAxis(axisY_, theme.secondary(), theme.separator());

@@ -8,7 +8,6 @@ MonitorAdapter::MonitorAdapter(Monitor& monitor, std::shared_ptr<Clock> clock, b
   for (auto signal : {&Monitor::readingChanged, &Monitor::pausedChanged, &Monitor::asleepChanged,
                       &Monitor::problemChanged, &Monitor::historyProblemChanged,
                       &Monitor::permissionChanged, &Monitor::preferencesChanged,
-                      &Monitor::rangeChanged, &Monitor::pageChanged,
                       &Monitor::loginStatusChanged, &Monitor::profileChanged}) {
     connect(&m_, signal, this, &MonitorPort::changed);
   }

@@ -26,17 +26,13 @@ class MonitorAdapter final : public MonitorPort {
   const std::optional<std::string>& historyProblem() const override {
     return m_.historyProblem();
   }
-  const std::string& permission() const override { return m_.permission(); }
+  AuthorizationStatus permission() const override { return m_.permission(); }
   const Preferences& preferences() const override { return m_.preferences(); }
-  const std::string& range() const override { return m_.range(); }
-  const std::string& page() const override { return m_.page(); }
-  const std::string& loginStatus() const override { return m_.loginStatus(); }
+  LoginItemStatus loginStatus() const override { return m_.loginStatus(); }
   const DeviceProfile& profile() const override { return m_.profile(); }
 
   bool stale() const override { return m_.stale(); }
   std::optional<Advice> advice() const override { return m_.advice(); }
-  std::string menuTitle() const override { return m_.menuTitle(); }
-  std::string display(const Metric& metric) const override { return m_.display(metric); }
   double now() const override { return clock_->now(); }
   bool demo() const override { return demo_; }
   UserDefaults& defaults() override { return m_.userDefaults(); }
@@ -50,8 +46,9 @@ class MonitorAdapter final : public MonitorPort {
   void setLogin(bool enabled) override { m_.setLogin(enabled); }
   void requestAlerts() override { m_.requestAlerts(); }
   void setPreferences(const Preferences& p) override { m_.setPreferences(p); }
-  void setRange(const std::string& range) override { m_.setRange(range); }
-  void setPage(const std::string& page) override { m_.setPage(page); }
+  void setHistoryView(bool historyPageSelected, HistoryRange range) override {
+    m_.setHistoryView(historyPageSelected, range);
+  }
   void setDetailVisible(bool visible) override { m_.setDetailVisible(visible); }
   void clearProblem() override { m_.clearProblem(); }
 

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 
+#include "ui/logic/dashboard_pages.h"
 #include "ui/models/ui_context.h"
 #include "ui/shell/app_shell.h"
 
@@ -72,10 +73,10 @@ void ScreenshotTour::plan() {
                           ui.onboarding()->closeTour();
                         }});
     }
-    for (const char* page : {"Overview", "Thermal Intelligence", "History", "Activity",
-                             "Sensors", "Settings", "About"}) {
-      const QString name = QString::fromLatin1(page);
-      steps_.push_back({900, [&ui, name] { ui.dashboard()->selectPage(name); }});
+    for (const PageInfo& page : dashboardPages()) {
+      const QString name = QString::fromStdString(page.name);
+      const int value = static_cast<int>(page.page);
+      steps_.push_back({900, [&ui, value] { ui.dashboard()->selectPage(value); }});
       steps_.push_back({1500, [this, name, scheme] { grabPage(name, scheme); }});
     }
   }

@@ -42,7 +42,7 @@ Rectangle {
                         name: modelData.name
                         symbol: modelData.symbol
                         selected: modelData.selected
-                        onClicked: Ui.dashboard.selectPage(modelData.name)
+                        onClicked: Ui.dashboard.selectPage(modelData.page)
                     }
                 }
                 Caption { text: Ui.texts.tagline }
