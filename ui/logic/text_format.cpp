@@ -55,6 +55,8 @@ std::string ValueDisplay::operator()(const Metric& metric) const {
   return fixed(*metric.value, 1) + " " + metric.unit;
 }
 
+bool listedInSummary(const Metric& metric) { return metric.name.rfind("Sensor ", 0) != 0; }
+
 std::string menuTitle(const std::optional<Reading>& reading, MenuMode mode,
                       const ValueDisplay& display) {
   if (mode == MenuMode::iconOnly) return "";

@@ -28,6 +28,10 @@ struct ValueDisplay {
   std::string operator()(const Metric& metric) const;
 };
 
+// Whether the popover and the Overview list a sensor metric: group means and other derived
+// values are listed, the individual controller sensors ("Sensor <key>") are not.
+bool listedInSummary(const Metric& metric);
+
 // The text beside the tray icon: empty for icon only; "Paused" without a current reading;
 // otherwise the state title, "CPU " and the CPU temperature (or "CPU —"), the CPU load
 // ("CPU 37%"), or both ("Nominal · 12% CPU").

@@ -1,13 +1,10 @@
 #include "ui/models/onboarding_model.h"
 
 #include "ui/logic/maker_links.h"
+#include "ui/models/model_support.h"
 #include "ui/models/monitor_port.h"
 
 namespace tempyra {
-
-namespace {
-QString q(const std::string& s) { return QString::fromStdString(s); }
-}  // namespace
 
 OnboardingModel::OnboardingModel(MonitorPort& port, LaunchSession& session, QObject* parent)
     : QObject(parent),
@@ -21,11 +18,9 @@ OnboardingModel::OnboardingModel(MonitorPort& port, LaunchSession& session, QObj
 void OnboardingModel::loadApps(const QByteArray& json) {
   apps_.clear();
   for (const MakerApp& app : parseMakerApps(std::string_view(json.constData(), json.size()))) {
-    apps_ << QVariantMap{{"name", q(app.name)},
-                         {"icon", q(app.icon)},
-                         {"link", q(makerAppLink(app))}};
+    apps_.push_back({qs(app.name), qs(app.icon), qs(makerAppLink(app))});
   }
-  refresh();
+  emit changed();
 }
 
 void OnboardingModel::begin() {
@@ -79,23 +74,19 @@ void OnboardingModel::post(const QString& name) {
 }
 
 void OnboardingModel::refresh() {
-  QVariantMap v;
-  v["showWelcome"] = flow_.showWelcome();
-  v["showTour"] = flow_.showTour();
+  View v;
+  v.showWelcome = flow_.showWelcome();
+  v.showTour = flow_.showTour();
   const GuideStep& step = tempyraGuideSteps()[static_cast<std::size_t>(tour_.index())];
-  v["counter"] = q(tour_.counterText());
-  v["stepTitle"] = q(tourTitle(step.title));
-  v["stepDetail"] = q(step.detail);
-  v["hasBack"] = tour_.hasBack();
-  v["mainButton"] = q(tour_.mainButton());
+  v.counter = qs(tour_.counterText());
+  v.stepTitle = qs(tourTitle(step.title));
+  v.stepDetail = qs(step.detail);
+  v.hasBack = tour_.hasBack();
+  v.mainButton = qs(tour_.mainButton());
   UserDefaults& d = port_.defaults();
-  v["tourAtStartup"] = d.boolean(kShowTourKey).value_or(true);
-  v["welcomeAtStartup"] = d.boolean(kShowWelcomeKey).value_or(true);
-  v["apps"] = apps_;
-  if (v != view_) {
-    view_ = v;
-    emit viewChanged();
-  }
+  v.tourAtStartup = d.boolean(kShowTourKey).value_or(true);
+  v.welcomeAtStartup = d.boolean(kShowWelcomeKey).value_or(true);
+  if (replaceView(v_, std::move(v))) emit changed();
 }
 
 }  // namespace tempyra

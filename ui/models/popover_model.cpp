@@ -1,17 +1,10 @@
 #include "ui/models/popover_model.h"
 
-#include <QStringList>
-
-#include "ui/models/monitor_port.h"
 #include "ui/logic/text_format.h"
+#include "ui/models/monitor_port.h"
+#include "ui/models/model_support.h"
 
 namespace tempyra {
-
-namespace {
-
-QString q(const std::string& s) { return QString::fromStdString(s); }
-
-}  // namespace
 
 PopoverModel::PopoverModel(MonitorPort& port, QObject* parent) : QObject(parent), port_(port) {
   connect(&port_, &MonitorPort::changed, this, &PopoverModel::refresh);
@@ -20,55 +13,45 @@ PopoverModel::PopoverModel(MonitorPort& port, QObject* parent) : QObject(parent)
 
 void PopoverModel::refresh() {
   const auto& reading = port_.reading();
-  const bool stale = port_.stale();
-  QVariantMap v;
-  v["tint"] = static_cast<int>(
-      statusTint(stale, reading ? std::optional(reading->state) : std::nullopt));
-  if (stale) {
-    v["stateTitle"] = QStringLiteral("Monitoring paused or waiting");
-  } else if (!reading) {
-    v["stateTitle"] = QStringLiteral("Waiting");
-  } else {
-    v["stateTitle"] = q(title(reading->state));
-  }
-  v["explanation"] =
-      reading ? q(explanation(reading->state)) : QStringLiteral("Collecting the first reading.");
-  v["hasReading"] = reading.has_value();
-  QStringList sensors;
-  QString activity;
   const ValueDisplay display = port_.valueDisplay();
+  View v;
+  v.tint = static_cast<int>(
+      statusTint(display.stale, reading ? std::optional(reading->state) : std::nullopt));
+  if (display.stale) {
+    v.stateTitle = QStringLiteral("Monitoring paused or waiting");
+  } else if (!reading) {
+    v.stateTitle = QStringLiteral("Waiting");
+  } else {
+    v.stateTitle = qs(title(reading->state));
+  }
+  v.explanation =
+      reading ? qs(tempyra::explanation(reading->state)) : QStringLiteral("Collecting the first reading.");
+  v.hasReading = reading.has_value();
   if (reading) {
-    v["cpuLine"] = QStringLiteral("CPU load: ") + q(display(reading->cpu));
+    v.cpuLine = QStringLiteral("CPU load: ") + qs(display(reading->cpu));
     for (const Metric& m : reading->sensors) {
-      if (m.name.rfind("Sensor ", 0) == 0) continue;
-      sensors << q(m.name) + QStringLiteral(": ") + q(display(m));
+      if (!listedInSummary(m)) continue;
+      v.sensorLines << qs(m.name + ": " + display(m));
     }
-    v["powerLine"] = q(reading->power.source) + QStringLiteral(" · ") +
-                     q(timeOfDayWithSeconds(reading->timestamp));
+    v.powerLine = qs(reading->power.source + " · " + timeOfDayWithSeconds(reading->timestamp));
     if (!reading->activity.empty()) {
       const ProcessActivity& a = reading->activity.front();
-      activity = QStringLiteral("Observed activity: ") + q(a.name) + QStringLiteral(" · ") +
-                 q(fixed(a.cpu, 1)) + QStringLiteral("% of one core");
+      v.activityLine =
+          qs("Observed activity: " + a.name + " · " + fixed(a.cpu, 1) + "% of one core");
     }
   }
-  v["sensorLines"] = sensors;
-  v["activityLine"] = activity;
-  QString lastDetail = QStringLiteral("No events recorded");
+  std::string lastDetail = "No events recorded";
   if (!port_.events().empty()) {
-    const auto& first = port_.events().front();
-    if (const auto it = first.find("detail"); it != first.end()) lastDetail = q(it->second);
+    const auto& newest = port_.events().front();
+    if (const auto it = newest.find("detail"); it != newest.end()) lastDetail = it->second;
   }
-  v["lastEvent"] = QStringLiteral("Last event: ") + lastDetail;
-  v["pauseLabel"] = port_.paused() ? QStringLiteral("Resume") : QStringLiteral("Pause");
-  v["trayIcon"] = stale ? QStringLiteral("thermometer.slash") : QStringLiteral("thermometer.medium");
-  const QString title = q(menuTitle(reading, port_.preferences().menu, display));
-  v["menuTitle"] = title;
-  // Trays show no text beside the icon: the title becomes the tooltip.
-  v["tooltip"] = title.isEmpty() ? QStringLiteral("Tempyra") : title;
-  if (v != view_) {
-    view_ = v;
-    emit viewChanged();
-  }
+  v.lastEvent = qs("Last event: " + lastDetail);
+  v.pauseLabel = port_.paused() ? QStringLiteral("Resume") : QStringLiteral("Pause");
+  v.trayIcon =
+      display.stale ? QStringLiteral("thermometer.slash") : QStringLiteral("thermometer.medium");
+  const QString title = qs(menuTitle(reading, port_.preferences().menu, display));
+  v.tooltip = title.isEmpty() ? QStringLiteral("Tempyra") : title;
+  if (replaceView(v_, std::move(v))) emit changed();
 }
 
 void PopoverModel::togglePause() { port_.togglePause(); }

@@ -1,29 +1,14 @@
 #include "ui/models/settings_model.h"
 
-#include <QStringList>
-
-#include "ui/models/monitor_port.h"
 #include "ui/logic/settings_options.h"
 #include "ui/logic/text_format.h"
+#include "ui/models/model_support.h"
+#include "ui/models/monitor_port.h"
 
 namespace tempyra {
 
-namespace {
-
-QString q(const std::string& s) { return QString::fromStdString(s); }
-
-template <class Options>
-QStringList labels(const Options& options) {
-  QStringList out;
-  for (const auto& o : options) out << q(o.label);
-  return out;
-}
-
-
-}  // namespace
-
 SettingsModel::SettingsModel(MonitorPort& port, QObject* parent) : QObject(parent), port_(port) {
-  connect(&port_, &MonitorPort::changed, this, &SettingsModel::onPreferencesPublished);
+  connect(&port_, &MonitorPort::changed, this, &SettingsModel::onPublished);
   connect(&port_, &MonitorPort::defaultsChanged, this, &SettingsModel::refresh);
 }
 
@@ -38,7 +23,14 @@ void SettingsModel::setShown(bool shown) {
   refresh();
 }
 
-void SettingsModel::onPreferencesPublished() {
+QStringList SettingsModel::units() const { return qstrings(unitOptions()); }
+QStringList SettingsModel::menus() const { return qstrings(menuOptions()); }
+QStringList SettingsModel::sustainedTimes() const { return qstrings(sustainedOptions()); }
+QStringList SettingsModel::cooldowns() const { return qstrings(cooldownOptions()); }
+QStringList SettingsModel::hours() const { return qstrings(quietHourOptions()); }
+QStringList SettingsModel::retentions() const { return qstrings(retentionOptions()); }
+
+void SettingsModel::onPublished() {
   if (!shown_) return;
   // One save per change of the published value, whoever made it.
   const auto json = encodeJson(port_.preferences());
@@ -60,41 +52,30 @@ void SettingsModel::refresh() {
   if (!shown_) return;
   const Preferences& p = port_.preferences();
   const AlertSettings& a = p.alerts;
-  QVariantMap v;
-  v["units"] = labels(unitOptions());
-  v["unitIndex"] = optionIndex(unitOptions(), p.unit);
-  v["menus"] = labels(menuOptions());
-  v["menuIndex"] = optionIndex(menuOptions(), p.menu);
-  v["advanced"] = p.advanced;
-  v["alertsEnabled"] = a.enabled;
-  v["alertsOperable"] = port_.permission() == AuthorizationStatus::authorized;
-  v["permissionLine"] =
-      QStringLiteral("Notification permission: ") + q(permissionText(port_.permission()));
-  v["sustained"] = labels(sustainedOptions());
-  v["sustainedIndex"] = optionIndex(sustainedOptions(), a.sustained);
-  v["cooldowns"] = labels(cooldownOptions());
-  v["cooldownIndex"] = optionIndex(cooldownOptions(), a.cooldown);
-  v["quietEnabled"] = a.quietEnabled;
-  v["hours"] = labels(quietHourOptions());
-  v["quietStartIndex"] = optionIndex(quietHourOptions(), static_cast<double>(a.quietStart));
-  v["quietEndIndex"] = optionIndex(quietHourOptions(), static_cast<double>(a.quietEnd));
-  const bool snoozed = a.snoozeUntil > port_.now();
-  v["snoozed"] = snoozed;
-  v["snoozeText"] = snoozed ? QStringLiteral("Until ") + q(shortTimeOfDay(a.snoozeUntil)) : QString();
-  v["retentions"] = labels(retentionOptions());
-  v["retentionIndex"] = optionIndex(retentionOptions(), static_cast<double>(p.retention));
-  v["activity"] = p.activity;
-  v["loginStatus"] = q(loginStatusText(port_.loginStatus()));
-  v["loginButton"] = port_.loginStatus() == LoginItemStatus::enabled ? QStringLiteral("Disable")
-                                                                      : QStringLiteral("Enable");
+  View v;
+  v.unitIndex = optionIndex(unitOptions(), p.unit);
+  v.menuIndex = optionIndex(menuOptions(), p.menu);
+  v.sustainedIndex = optionIndex(sustainedOptions(), a.sustained);
+  v.cooldownIndex = optionIndex(cooldownOptions(), a.cooldown);
+  v.quietStartIndex = optionIndex(quietHourOptions(), static_cast<double>(a.quietStart));
+  v.quietEndIndex = optionIndex(quietHourOptions(), static_cast<double>(a.quietEnd));
+  v.retentionIndex = optionIndex(retentionOptions(), static_cast<double>(p.retention));
+  v.advanced = p.advanced;
+  v.alertsEnabled = a.enabled;
+  v.alertsOperable = port_.permission() == AuthorizationStatus::authorized;
+  v.permissionLine = qs("Notification permission: " + permissionText(port_.permission()));
+  v.quietEnabled = a.quietEnabled;
+  v.snoozed = a.snoozeUntil > port_.now();
+  if (v.snoozed) v.snoozeText = qs("Until " + shortTimeOfDay(a.snoozeUntil));
+  v.activity = p.activity;
+  v.loginStatus = qs(loginStatusText(port_.loginStatus()));
+  v.loginButton = port_.loginStatus() == LoginItemStatus::enabled ? QStringLiteral("Disable")
+                                                                   : QStringLiteral("Enable");
   UserDefaults& d = port_.defaults();
-  v["showSteps"] = d.boolean(kShowStepsKey).value_or(true);
-  v["showTour"] = d.boolean(kShowTourKey).value_or(true);
-  v["showWelcome"] = d.boolean(kShowWelcomeKey).value_or(true);
-  if (v != view_) {
-    view_ = v;
-    emit viewChanged();
-  }
+  v.showSteps = d.boolean(kShowStepsKey).value_or(true);
+  v.showTour = d.boolean(kShowTourKey).value_or(true);
+  v.showWelcome = d.boolean(kShowWelcomeKey).value_or(true);
+  if (replaceView(v_, std::move(v))) emit changed();
 }
 
 void SettingsModel::setUnitIndex(int i) {

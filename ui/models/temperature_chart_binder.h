@@ -6,7 +6,7 @@
 
 namespace tempyra {
 
-class TemperatureChartBinder : public ChartBinder {
+class TemperatureChartBinder : public tempyra::ChartBinder {
   Q_OBJECT
   QML_ELEMENT
 

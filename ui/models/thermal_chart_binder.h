@@ -8,7 +8,7 @@
 
 namespace tempyra {
 
-class ThermalChartBinder : public ChartBinder {
+class ThermalChartBinder : public tempyra::ChartBinder {
   Q_OBJECT
   QML_ELEMENT
   Q_PROPERTY(bool powerMarkers MEMBER powerMarkers_ NOTIFY chartChanged)

@@ -5,13 +5,13 @@
 #include <QObject>
 #include <QTimer>
 #include <QUrl>
-#include <QVariantMap>
 #include <QtQml/qqmlregistration.h>
 
 #include "ui/models/dashboard_model.h"
 #include "ui/models/onboarding_model.h"
 #include "ui/models/popover_model.h"
 #include "ui/models/settings_model.h"
+#include "ui/models/texts.h"
 #include "ui/models/theme.h"
 
 class QQmlEngine;
@@ -25,13 +25,12 @@ class UiContext : public QObject {
   Q_OBJECT
   QML_NAMED_ELEMENT(Ui)
   QML_SINGLETON
-  Q_PROPERTY(Theme* theme READ theme CONSTANT)
-  Q_PROPERTY(PopoverModel* popover READ popover CONSTANT)
-  Q_PROPERTY(DashboardModel* dashboard READ dashboard CONSTANT)
-  Q_PROPERTY(SettingsModel* settings READ settings CONSTANT)
-  Q_PROPERTY(OnboardingModel* onboarding READ onboarding CONSTANT)
-  // Every fixed text of the windows, by key (ui/ui_texts.cpp).
-  Q_PROPERTY(QVariantMap texts READ texts CONSTANT)
+  Q_PROPERTY(tempyra::Theme* theme READ theme CONSTANT)
+  Q_PROPERTY(tempyra::Texts* texts READ texts CONSTANT)
+  Q_PROPERTY(tempyra::PopoverModel* popover READ popover CONSTANT)
+  Q_PROPERTY(tempyra::DashboardModel* dashboard READ dashboard CONSTANT)
+  Q_PROPERTY(tempyra::SettingsModel* settings READ settings CONSTANT)
+  Q_PROPERTY(tempyra::OnboardingModel* onboarding READ onboarding CONSTANT)
 
  public:
   UiContext(MonitorPort& port, LaunchSession& session, QObject* parent = nullptr);
@@ -43,11 +42,11 @@ class UiContext : public QObject {
 
   MonitorPort& port() { return port_; }
   Theme* theme() { return &theme_; }
+  Texts* texts() { return &texts_; }
   PopoverModel* popover() { return &popover_; }
   DashboardModel* dashboard() { return &dashboard_; }
   SettingsModel* settings() { return &settings_; }
   OnboardingModel* onboarding() { return &onboarding_; }
-  QVariantMap texts() const;
 
   // The picture of a named symbol ("thermometer.medium") in a colour (ui/symbol_images.h).
   Q_INVOKABLE QUrl symbol(const QString& name, const QColor& colour) const;
@@ -56,6 +55,7 @@ class UiContext : public QObject {
  private:
   MonitorPort& port_;
   Theme theme_;
+  Texts texts_;
   PopoverModel popover_;
   DashboardModel dashboard_;
   SettingsModel settings_;

@@ -75,7 +75,7 @@ void ScreenshotTour::plan() {
     }
     for (const PageInfo& page : dashboardPages()) {
       const QString name = QString::fromStdString(page.name);
-      const int value = static_cast<int>(page.page);
+      const DashboardPage value = page.page;
       steps_.push_back({900, [&ui, value] { ui.dashboard()->selectPage(value); }});
       steps_.push_back({1500, [this, name, scheme] { grabPage(name, scheme); }});
     }

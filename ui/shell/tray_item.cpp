@@ -17,7 +17,7 @@ constexpr int kHostPollMs = 5000;
 
 TrayItem::TrayItem(PopoverModel& popover, Theme& theme, QObject* parent)
     : QObject(parent), popover_(popover), theme_(theme) {
-  connect(&popover_, &PopoverModel::viewChanged, this, &TrayItem::update);
+  connect(&popover_, &PopoverModel::changed, this, &TrayItem::update);
   connect(&theme_, &Theme::changed, this, &TrayItem::update);
   connect(&icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
     if (r == QSystemTrayIcon::Trigger || r == QSystemTrayIcon::DoubleClick ||
@@ -48,8 +48,7 @@ std::optional<QRect> TrayItem::geometry() const {
 }
 
 void TrayItem::update() {
-  const QVariantMap& v = popover_.view();
-  const QString name = v.value("trayIcon").toString();
+  const QString name = popover_.trayIcon();
   // Panels are mostly dark; follow the chosen scheme for the glyph's colour.
   const bool dark = theme_.dark();
   if (name != iconName_ || dark != dark_) {
@@ -62,7 +61,7 @@ void TrayItem::update() {
     }
     icon_.setIcon(icon);
   }
-  icon_.setToolTip(v.value("tooltip").toString());
+  icon_.setToolTip(popover_.tooltip());
 }
 
 }  // namespace tempyra

@@ -14,7 +14,7 @@ TestCase {
     function init() {
         fake.reset()
         fake.setGuidance(false, false, true)
-        Ui.dashboard.selectPage(0)
+        Ui.dashboard.selectPage(DashboardModel.Overview)
         Ui.dashboard.active = true
     }
     function cleanup() { Ui.dashboard.active = false }
@@ -29,7 +29,7 @@ TestCase {
     }
 
     function test_history_durations_and_charts() {
-        Ui.dashboard.selectPage(2)
+        Ui.dashboard.selectPage(DashboardModel.History)
         var d = createTemporaryObject(dashboard, this)
         var p = page(d)
         verify(findChild(findChild(p, "historyChart"), "placeholder").visible)
@@ -57,7 +57,7 @@ TestCase {
     function test_activity_disabled_notice() {
         fake.setReading(0, true)
         fake.setActivityRecording(false)
-        Ui.dashboard.selectPage(3)
+        Ui.dashboard.selectPage(DashboardModel.Activity)
         var d = createTemporaryObject(dashboard, this)
         var p = page(d)
         verify(findChild(p, "activityDisabled").visible)
@@ -77,13 +77,13 @@ TestCase {
         var alert = findChild(d, "problemAlert")
         tryVerify(function () { return alert.opened })
         alert.accept()
-        tryVerify(function () { return !Ui.dashboard.view.hasProblem })
+        tryVerify(function () { return !Ui.dashboard.hasProblem })
     }
 
     function test_sidebar_history_reloads() {
         var d = createTemporaryObject(dashboard, this)
-        Ui.dashboard.selectPage(2)
-        Ui.dashboard.selectPage(2)
+        Ui.dashboard.selectPage(DashboardModel.History)
+        Ui.dashboard.selectPage(DashboardModel.History)
         compare(fake.loads, 2)
         compare(findChild(d, "pageTitle").text, "History")
     }

@@ -4,29 +4,30 @@ import Tempyra.Ui
 
 ColumnLayout {
     id: page
-    readonly property var c: Ui.dashboard.view.content || ({})
+    readonly property ActivityModel c: Ui.dashboard.activity
     spacing: 18
 
     Panel {
         title: Ui.texts.activityTitle
         Body {
             objectName: "activityDisabled"
-            visible: page.c.showDisabled === true
+            visible: page.c.showDisabled
             text: Ui.texts.activityDisabled
         }
         Caption {
             objectName: "activityEmpty"
-            visible: page.c.showEmpty === true
+            visible: page.c.showEmpty
             text: Ui.texts.activityEmpty
         }
         Repeater {
             objectName: "activityRows"
-            model: page.c.rows || []
+            model: page.c.rows
             RowLayout {
-                required property var modelData
+                id: processItem
+                required property processRow modelData
                 Layout.fillWidth: true
                 TextEdit {
-                    text: modelData.name
+                    text: processItem.modelData.name
                     readOnly: true
                     selectByMouse: true
                     color: Ui.theme.text
@@ -34,7 +35,7 @@ ColumnLayout {
                     Layout.fillWidth: true
                 }
                 Text {
-                    text: modelData.share
+                    text: processItem.modelData.share
                     color: Ui.theme.text
                     font.pixelSize: 13
                     font.family: "DejaVu Sans Mono"

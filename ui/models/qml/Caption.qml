@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Layouts
 import Tempyra.Ui
 
 // Caption-sized text, secondary colour unless told otherwise.

@@ -6,7 +6,7 @@ import Tempyra.Ui
 // Sidebar, header row, steps, the selected page, status strip, alerts and onboarding sheets.
 Rectangle {
     id: root
-    readonly property var v: Ui.dashboard.view
+    readonly property DashboardModel d: Ui.dashboard
     color: Ui.theme.window
 
     Component.onCompleted: {
@@ -35,9 +35,9 @@ Rectangle {
                     Layout.fillHeight: true
                     clip: true
                     spacing: 2
-                    model: root.v.pages
+                    model: root.d.pages
                     delegate: NavigationLabel {
-                        required property var modelData
+                        required property pageRow modelData
                         width: ListView.view.width
                         name: modelData.name
                         symbol: modelData.symbol
@@ -51,7 +51,7 @@ Rectangle {
                     Layout.fillWidth: true
                     Accessible.name: Ui.texts.appearance
                     model: Ui.texts.appearanceOptions
-                    currentIndex: root.v.appearanceIndex
+                    currentIndex: root.d.appearanceIndex
                     onActivated: (index) => Ui.theme.setAppearance(Ui.texts.appearanceOptions[index])
                 }
             }
@@ -72,14 +72,14 @@ Rectangle {
                     spacing: 2
                     Text {
                         objectName: "pageTitle"
-                        text: root.v.title
+                        text: root.d.title
                         color: Ui.theme.text
                         font.pixelSize: 28
                         font.bold: true
                     }
                     Text {
                         objectName: "pageSubtitle"
-                        text: root.v.subtitle
+                        text: root.d.subtitle
                         color: Ui.theme.secondary
                         font.pixelSize: 13
                         Layout.fillWidth: true
@@ -88,29 +88,29 @@ Rectangle {
                 }
                 RowLayout {
                     objectName: "historyProblem"
-                    visible: root.v.historyProblem.length > 0
+                    visible: root.d.historyProblem.length > 0
                     Layout.maximumWidth: 320
                     spacing: 4
                     Symbol { name: "exclamationmark.triangle"; tint: Ui.theme.warning; size: 14 }
                     Caption {
-                        text: root.v.historyProblem
+                        text: root.d.historyProblem
                         color: Ui.theme.warning
                         Layout.fillWidth: true
                     }
                 }
                 Button {
                     objectName: "pauseButton"
-                    text: root.v.pauseLabel
-                    icon.source: Ui.symbol(root.v.pauseSymbol, Ui.theme.text)
+                    text: root.d.pauseLabel
+                    icon.source: Ui.symbol(root.d.pauseSymbol, Ui.theme.text)
                     icon.color: "transparent"
-                    onClicked: Ui.dashboard.togglePause()
+                    onClicked: root.d.togglePause()
                 }
             }
 
             Steps {
                 objectName: "steps"
-                steps: root.v.steps
-                shown: root.v.showSteps
+                steps: root.d.steps
+                shown: root.d.showSteps
             }
 
             ScrollView {
@@ -126,7 +126,17 @@ Rectangle {
                 Loader {
                     objectName: "pageLoader"
                     width: scroll.availableWidth
-                    source: root.v.pageFile
+                    sourceComponent: {
+                        switch (root.d.page) {
+                        case DashboardModel.Overview: return overviewPage
+                        case DashboardModel.ThermalIntelligence: return intelligencePage
+                        case DashboardModel.History: return historyPage
+                        case DashboardModel.Activity: return activityPage
+                        case DashboardModel.Sensors: return sensorsPage
+                        case DashboardModel.Settings: return settingsPage
+                        }
+                        return aboutPage
+                    }
                 }
             }
 
@@ -135,16 +145,16 @@ Rectangle {
                 objectName: "statusStrip"
                 Layout.fillWidth: true
                 spacing: 8
-                Dot { tint: root.v.statusTint; size: 8 }
+                Dot { tint: root.d.statusTint; size: 8 }
                 Caption {
                     objectName: "statusText"
-                    text: root.v.statusText
+                    text: root.d.statusText
                     color: Ui.theme.text
                     Layout.fillWidth: false
                 }
                 Caption {
                     objectName: "demoLabel"
-                    visible: root.v.demo
+                    visible: root.d.demo
                     text: Ui.texts.demoData
                     Layout.fillWidth: false
                 }
@@ -160,35 +170,43 @@ Rectangle {
         anchors.centerIn: parent
         width: 420
         modal: true
-        visible: root.v.hasProblem
+        visible: root.d.hasProblem
         standardButtons: Dialog.Ok
-        Body { width: parent.width; text: root.v.problem }
-        onClosed: Ui.dashboard.dismissProblem()
+        Body { width: parent.width; text: root.d.problem }
+        onClosed: root.d.dismissProblem()
     }
 
     Dialog {
+        id: clearConfirmation
         objectName: "clearConfirmation"
         title: Ui.texts.clearTitle
         anchors.centerIn: parent
         width: 460
         modal: true
-        visible: Ui.dashboard.confirmClear
+        visible: root.d.confirmClear
         footer: DialogButtonBox {
             Button {
                 objectName: "confirmClearButton"
                 text: Ui.texts.clearButton
                 palette.buttonText: Ui.theme.tint(3)
-                DialogButtonBox.buttonRole: DialogButtonBox.DestructiveRole
-                onClicked: Ui.dashboard.clearHistoryConfirmed()
+                onClicked: root.d.clearHistoryConfirmed()
             }
             Button {
                 text: Ui.texts.cancel
-                DialogButtonBox.buttonRole: DialogButtonBox.RejectRole
+                onClicked: clearConfirmation.reject()
             }
         }
-        onRejected: Ui.dashboard.confirmClear = false
-        onClosed: Ui.dashboard.confirmClear = false
+        onRejected: root.d.confirmClear = false
+        onClosed: root.d.confirmClear = false
     }
+
+    Component { id: overviewPage; OverviewPage {} }
+    Component { id: intelligencePage; ThermalIntelligencePage {} }
+    Component { id: historyPage; HistoryPage {} }
+    Component { id: activityPage; ActivityPage {} }
+    Component { id: sensorsPage; SensorsPage {} }
+    Component { id: settingsPage; SettingsPage {} }
+    Component { id: aboutPage; AboutPage {} }
 
     WelcomeSheet { objectName: "welcome" }
     TourSheet { objectName: "tour" }

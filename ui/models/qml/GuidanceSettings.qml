@@ -6,26 +6,26 @@ import Tempyra.Ui
 // The three guidance switches, the walkthrough button and the maker's pages.
 ColumnLayout {
     id: guidance
-    readonly property var s: Ui.settings.view
+    readonly property SettingsModel s: Ui.settings
     Layout.fillWidth: true
     spacing: 6
     Switch {
         objectName: "showSteps"
         text: Ui.texts.guideSteps
-        checked: guidance.s.showSteps === true
-        onToggled: Ui.settings.setShowSteps(checked)
+        checked: guidance.s.showSteps
+        onToggled: guidance.s.setShowSteps(checked)
     }
     Switch {
         objectName: "showTour"
         text: Ui.texts.guideTour
-        checked: guidance.s.showTour === true
-        onToggled: Ui.settings.setShowTour(checked)
+        checked: guidance.s.showTour
+        onToggled: guidance.s.setShowTour(checked)
     }
     Switch {
         objectName: "showWelcome"
         text: Ui.texts.guideWelcome
-        checked: guidance.s.showWelcome === true
-        onToggled: Ui.settings.setShowWelcome(checked)
+        checked: guidance.s.showWelcome
+        onToggled: guidance.s.setShowWelcome(checked)
     }
     Button {
         objectName: "openTour"

@@ -5,7 +5,7 @@ import Tempyra.Ui
 
 ColumnLayout {
     id: page
-    readonly property var c: Ui.dashboard.view.content || ({})
+    readonly property HistoryModel c: Ui.dashboard.history
     spacing: 18
 
     RowLayout {
@@ -13,8 +13,8 @@ ColumnLayout {
         ComboBox {
             objectName: "rangePicker"
             Layout.preferredWidth: 180
-            model: page.c.ranges || []
-            currentIndex: page.c.rangeIndex === undefined ? -1 : page.c.rangeIndex
+            model: page.c.ranges
+            currentIndex: page.c.rangeIndex
             onActivated: (index) => Ui.dashboard.setRangeIndex(index)
         }
         Button { text: Ui.texts.refresh; onClicked: Ui.dashboard.refreshHistory() }
@@ -35,15 +35,15 @@ ColumnLayout {
         title: Ui.texts.temperatureHistory
         Body {
             objectName: "noTemperatures"
-            visible: page.c.hasTemperatures === false
+            visible: !page.c.hasTemperatures
             text: Ui.texts.noTemperatures
         }
         ColumnLayout {
-            visible: page.c.hasTemperatures === true
+            visible: page.c.hasTemperatures
             Layout.fillWidth: true
             spacing: 8
             TemperatureHistory { objectName: "temperatureChart" }
-            Body { objectName: "temperatureSummary"; text: page.c.temperatureSummary || "" }
+            Body { objectName: "temperatureSummary"; text: page.c.temperatureSummary }
             Caption { text: Ui.texts.temperatureCaption }
         }
     }
@@ -52,13 +52,14 @@ ColumnLayout {
         title: Ui.texts.durationTitle
         Repeater {
             objectName: "durations"
-            model: page.c.durations || []
+            model: page.c.durations
             RowLayout {
-                required property var modelData
+                id: durationItem
+                required property durationRow modelData
                 Layout.fillWidth: true
-                Body { text: modelData.title; Layout.fillWidth: true; wrapMode: Text.NoWrap }
+                Body { text: durationItem.modelData.title; Layout.fillWidth: true; wrapMode: Text.NoWrap }
                 Text {
-                    text: modelData.text
+                    text: durationItem.modelData.text
                     color: Ui.theme.text
                     font.pixelSize: 13
                     font.family: "DejaVu Sans Mono"
@@ -72,22 +73,23 @@ ColumnLayout {
         title: Ui.texts.eventsTitle
         Body {
             objectName: "noEvents"
-            visible: page.c.hasEvents === false
+            visible: page.c.events.length === 0
             text: Ui.texts.noEvents
         }
         Repeater {
             objectName: "events"
-            model: page.c.events || []
+            model: page.c.events
             ColumnLayout {
-                required property var modelData
+                id: eventRow
+                required property eventLine modelData
                 required property int index
                 Layout.fillWidth: true
-                Divider { visible: index > 0 }
+                Divider { visible: eventRow.index > 0 }
                 RowLayout {
                     Layout.fillWidth: true
                     spacing: 10
                     Caption {
-                        text: modelData.time
+                        text: eventRow.modelData.time
                         color: Ui.theme.text
                         Layout.preferredWidth: 160
                         Layout.fillWidth: false
@@ -96,8 +98,8 @@ ColumnLayout {
                     ColumnLayout {
                         Layout.fillWidth: true
                         spacing: 2
-                        Caption { text: modelData.kind; font.bold: true; color: Ui.theme.text }
-                        Body { text: modelData.detail }
+                        Caption { text: eventRow.modelData.kind; font.bold: true; color: Ui.theme.text }
+                        Body { text: eventRow.modelData.detail }
                     }
                 }
             }

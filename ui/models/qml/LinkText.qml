@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Layouts
 import Tempyra.Ui
 
 // A plain link; opening it is always the user's choice.

@@ -4,7 +4,7 @@ import Tempyra.Ui
 
 ColumnLayout {
     id: page
-    readonly property var c: Ui.dashboard.view.content || ({})
+    readonly property OverviewModel c: Ui.dashboard.overview
     spacing: 18
 
     Panel {
@@ -13,8 +13,8 @@ ColumnLayout {
             spacing: 16
             Symbol {
                 objectName: "stateSymbol"
-                name: page.c.symbol || "thermometer.medium"
-                tint: Ui.theme.tint(page.c.tint === undefined ? 4 : page.c.tint)
+                name: page.c.symbol
+                tint: Ui.theme.tint(page.c.tint)
                 size: 44
             }
             ColumnLayout {
@@ -22,14 +22,14 @@ ColumnLayout {
                 spacing: 4
                 Text {
                     objectName: "overviewTitle"
-                    text: page.c.title || ""
+                    text: page.c.title
                     color: Ui.theme.text
                     font.pixelSize: 24
                     font.bold: true
                     Layout.fillWidth: true
                     wrapMode: Text.WordWrap
                 }
-                Body { objectName: "headline"; text: page.c.headline || "" }
+                Body { objectName: "headline"; text: page.c.headline }
                 Caption { text: Ui.texts.overviewCaption }
             }
         }
@@ -44,7 +44,7 @@ ColumnLayout {
             Layout.alignment: Qt.AlignTop
             Text {
                 objectName: "cpuValue"
-                text: page.c.cpu || ""
+                text: page.c.cpu
                 color: Ui.theme.text
                 font.pixelSize: 20
                 font.bold: true
@@ -57,13 +57,13 @@ ColumnLayout {
             Layout.alignment: Qt.AlignTop
             Text {
                 objectName: "powerSource"
-                text: page.c.powerSource || ""
+                text: page.c.powerSource
                 color: Ui.theme.text
                 font.pixelSize: 20
                 font.bold: true
             }
-            Caption { objectName: "battery"; text: page.c.battery || "" }
-            Caption { objectName: "charging"; text: page.c.charging || "" }
+            Caption { objectName: "battery"; text: page.c.battery }
+            Caption { objectName: "charging"; text: page.c.charging }
         }
     }
 
@@ -71,13 +71,19 @@ ColumnLayout {
         title: Ui.texts.temperatureFans
         Repeater {
             objectName: "sensorRows"
-            model: page.c.sensors || []
+            model: page.c.sensors
             RowLayout {
-                required property var modelData
+                id: sensorRow
+                required property valueRow modelData
                 Layout.fillWidth: true
-                Body { text: modelData.name; Layout.fillWidth: true; wrapMode: Text.NoWrap; elide: Text.ElideRight }
+                Body {
+                    text: sensorRow.modelData.name
+                    Layout.fillWidth: true
+                    wrapMode: Text.NoWrap
+                    elide: Text.ElideRight
+                }
                 Text {
-                    text: modelData.value
+                    text: sensorRow.modelData.value
                     color: Ui.theme.text
                     font.pixelSize: 15
                     font.weight: Font.DemiBold

@@ -6,7 +6,7 @@ import Tempyra.Ui
 // The popover's content: 360 points wide, 20-point margin, 14 points between items.
 Rectangle {
     id: root
-    readonly property var v: Ui.popover.view
+    readonly property PopoverModel v: Ui.popover
     width: 360
     implicitHeight: column.implicitHeight + 40
     color: Ui.theme.window
@@ -42,13 +42,16 @@ Rectangle {
             visible: root.v.hasReading
             Layout.fillWidth: true
             spacing: 6
-            Body { objectName: "cpuLine"; text: root.v.cpuLine || "" }
+            Body { objectName: "cpuLine"; text: root.v.cpuLine }
             Repeater {
                 objectName: "sensorLines"
                 model: root.v.sensorLines
-                Body { required property string modelData; text: modelData }
+                Body {
+                    required property string modelData
+                    text: modelData
+                }
             }
-            Caption { objectName: "powerLine"; text: root.v.powerLine || "" }
+            Caption { objectName: "powerLine"; text: root.v.powerLine }
             Caption {
                 objectName: "activityLine"
                 visible: text.length > 0
@@ -63,12 +66,12 @@ Rectangle {
             Button {
                 objectName: "openDetails"
                 text: Ui.texts.openDetails
-                onClicked: Ui.popover.openDetails()
+                onClicked: root.v.openDetails()
             }
             Button {
                 objectName: "pauseButton"
                 text: root.v.pauseLabel
-                onClicked: Ui.popover.togglePause()
+                onClicked: root.v.togglePause()
             }
         }
         RowLayout {
@@ -78,7 +81,7 @@ Rectangle {
                 text: Ui.texts.snoozeAlerts
                 flat: true
                 font.pixelSize: 11
-                onClicked: Ui.popover.snooze()
+                onClicked: root.v.snooze()
             }
             Item { Layout.fillWidth: true }
             Button {
@@ -86,7 +89,7 @@ Rectangle {
                 text: Ui.texts.quit
                 flat: true
                 font.pixelSize: 11
-                onClicked: Ui.popover.quit()
+                onClicked: root.v.quit()
             }
         }
     }

@@ -15,7 +15,8 @@ Item {
         id: icon
         anchors.fill: parent
         source: "qrc:/Tempyra/Ui/app_icon.svg"
-        sourceSize: Qt.size(art.size * 2, art.size * 2)
+        sourceSize.width: art.size * 2
+        sourceSize.height: art.size * 2
         smooth: true
     }
     Symbol {

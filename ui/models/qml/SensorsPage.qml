@@ -4,37 +4,38 @@ import Tempyra.Ui
 
 ColumnLayout {
     id: page
-    readonly property var c: Ui.dashboard.view.content || ({})
+    readonly property SensorsModel c: Ui.dashboard.sensors
     spacing: 18
 
     Panel {
         title: Ui.texts.thisMac
         Text {
             objectName: "model"
-            text: page.c.model || ""
+            text: page.c.model
             color: Ui.theme.text
             font.pixelSize: 20
             font.bold: true
             wrapMode: Text.WordWrap
             Layout.fillWidth: true
         }
-        Body { text: page.c.architecture || "" }
-        Body { text: page.c.os || "" }
-        Body { text: page.c.fans || ""; color: Ui.theme.secondary }
+        Body { text: page.c.architecture }
+        Body { text: page.c.os }
+        Body { text: page.c.fans; color: Ui.theme.secondary }
     }
     Panel {
         title: Ui.texts.capabilityMatrix
         Repeater {
             objectName: "capabilities"
-            model: page.c.capabilities || []
+            model: page.c.capabilities
             ColumnLayout {
-                required property var modelData
+                id: capabilityRow
+                required property valueRow modelData
                 required property int index
                 Layout.fillWidth: true
                 spacing: 2
-                Divider { visible: index > 0 }
-                Body { text: modelData.key; font.bold: true }
-                Body { text: modelData.value; color: Ui.theme.secondary }
+                Divider { visible: capabilityRow.index > 0 }
+                Body { text: capabilityRow.modelData.name; font.bold: true }
+                Body { text: capabilityRow.modelData.value; color: Ui.theme.secondary }
             }
         }
     }
@@ -42,20 +43,26 @@ ColumnLayout {
         title: Ui.texts.readingsProvenance
         Repeater {
             objectName: "metrics"
-            model: page.c.metrics || []
+            model: page.c.metrics
             ColumnLayout {
-                required property var modelData
+                id: metricItem
+                required property metricRow modelData
                 required property int index
                 Layout.fillWidth: true
                 spacing: 2
-                Divider { visible: index > 0 }
+                Divider { visible: metricItem.index > 0 }
                 RowLayout {
                     Layout.fillWidth: true
-                    Body { text: modelData.name; Layout.fillWidth: true; wrapMode: Text.NoWrap; elide: Text.ElideRight }
-                    Body { text: modelData.value; Layout.fillWidth: false; wrapMode: Text.NoWrap }
+                    Body {
+                        text: metricItem.modelData.name
+                        Layout.fillWidth: true
+                        wrapMode: Text.NoWrap
+                        elide: Text.ElideRight
+                    }
+                    Body { text: metricItem.modelData.value; Layout.fillWidth: false; wrapMode: Text.NoWrap }
                 }
-                Caption { text: modelData.source }
-                Caption { visible: modelData.quality.length > 0; text: modelData.quality }
+                Caption { text: metricItem.modelData.source }
+                Caption { visible: metricItem.modelData.quality.length > 0; text: metricItem.modelData.quality }
             }
         }
     }

@@ -5,25 +5,26 @@ import Tempyra.Ui
 
 ColumnLayout {
     id: page
-    readonly property var s: Ui.settings.view
+    readonly property SettingsModel s: Ui.settings
     spacing: 18
-    Component.onCompleted: Ui.settings.shown = true
-    Component.onDestruction: Ui.settings.shown = false
+    Component.onCompleted: page.s.shown = true
+    Component.onDestruction: page.s.shown = false
 
     component LabeledPicker: RowLayout {
+        id: picker
         property alias label: caption.text
         property alias model: box.model
         property alias currentIndex: box.currentIndex
         property int maxWidth: 400
         signal picked(int index)
         Layout.fillWidth: true
-        Layout.maximumWidth: maxWidth
+        Layout.maximumWidth: picker.maxWidth
         Body { id: caption; Layout.fillWidth: false; Layout.preferredWidth: 150 }
         ComboBox {
             id: box
-            objectName: parent.objectName + "Box"
+            objectName: picker.objectName + "Box"
             Layout.fillWidth: true
-            onActivated: (index) => parent.picked(index)
+            onActivated: (index) => picker.picked(index)
         }
     }
 
@@ -38,11 +39,11 @@ ColumnLayout {
             Layout.fillWidth: true
             Body { text: Ui.texts.launchAtLogin; Layout.fillWidth: false }
             Item { Layout.fillWidth: true }
-            Body { objectName: "loginStatus"; text: page.s.loginStatus || ""; Layout.fillWidth: false }
+            Body { objectName: "loginStatus"; text: page.s.loginStatus; Layout.fillWidth: false }
             Button {
                 objectName: "loginButton"
-                text: page.s.loginButton || ""
-                onClicked: Ui.settings.toggleLogin()
+                text: page.s.loginButton
+                onClicked: page.s.toggleLogin()
             }
         }
         Caption { text: Ui.texts.loginCaption }
@@ -50,9 +51,9 @@ ColumnLayout {
             objectName: "unit"
             label: Ui.texts.temperatureUnits
             maxWidth: 380
-            model: page.s.units || []
-            currentIndex: page.s.unitIndex === undefined ? -1 : page.s.unitIndex
-            onPicked: (index) => Ui.settings.setUnitIndex(index)
+            model: page.s.units
+            currentIndex: page.s.unitIndex
+            onPicked: (index) => page.s.setUnitIndex(index)
         }
     }
 
@@ -62,9 +63,9 @@ ColumnLayout {
             objectName: "menu"
             label: Ui.texts.display
             maxWidth: 400
-            model: page.s.menus || []
-            currentIndex: page.s.menuIndex === undefined ? -1 : page.s.menuIndex
-            onPicked: (index) => Ui.settings.setMenuIndex(index)
+            model: page.s.menus
+            currentIndex: page.s.menuIndex
+            onPicked: (index) => page.s.setMenuIndex(index)
         }
         Caption { text: Ui.texts.menuCaption }
     }
@@ -74,8 +75,8 @@ ColumnLayout {
         Switch {
             objectName: "advanced"
             text: Ui.texts.advanced
-            checked: page.s.advanced === true
-            onToggled: Ui.settings.setAdvanced(checked)
+            checked: page.s.advanced
+            onToggled: page.s.setAdvanced(checked)
         }
         Caption { text: Ui.texts.samplingCaption }
     }
@@ -84,44 +85,44 @@ ColumnLayout {
         title: Ui.texts.alerts
         RowLayout {
             Layout.fillWidth: true
-            Body { objectName: "permissionLine"; text: page.s.permissionLine || ""; Layout.fillWidth: false }
+            Body { objectName: "permissionLine"; text: page.s.permissionLine; Layout.fillWidth: false }
             Item { Layout.fillWidth: true }
             Button {
                 objectName: "allowNotifications"
                 text: Ui.texts.allowNotifications
-                onClicked: Ui.settings.requestAlerts()
+                onClicked: page.s.requestAlerts()
             }
         }
         Switch {
             objectName: "alertsEnabled"
             text: Ui.texts.notifySustained
-            enabled: page.s.alertsOperable === true
-            checked: page.s.alertsEnabled === true
-            onToggled: Ui.settings.setAlertsEnabled(checked)
+            enabled: page.s.alertsOperable
+            checked: page.s.alertsEnabled
+            onToggled: page.s.setAlertsEnabled(checked)
         }
         LabeledPicker {
             objectName: "sustained"
             label: Ui.texts.sustainedFor
-            model: page.s.sustained || []
-            currentIndex: page.s.sustainedIndex === undefined ? -1 : page.s.sustainedIndex
-            onPicked: (index) => Ui.settings.setSustainedIndex(index)
+            model: page.s.sustainedTimes
+            currentIndex: page.s.sustainedIndex
+            onPicked: (index) => page.s.setSustainedIndex(index)
         }
         LabeledPicker {
             objectName: "cooldown"
             label: Ui.texts.cooldown
-            model: page.s.cooldowns || []
-            currentIndex: page.s.cooldownIndex === undefined ? -1 : page.s.cooldownIndex
-            onPicked: (index) => Ui.settings.setCooldownIndex(index)
+            model: page.s.cooldowns
+            currentIndex: page.s.cooldownIndex
+            onPicked: (index) => page.s.setCooldownIndex(index)
         }
         Switch {
             objectName: "quietEnabled"
             text: Ui.texts.quietHours
-            checked: page.s.quietEnabled === true
-            onToggled: Ui.settings.setQuietEnabled(checked)
+            checked: page.s.quietEnabled
+            onToggled: page.s.setQuietEnabled(checked)
         }
         ColumnLayout {
             objectName: "quietHours"
-            visible: page.s.quietEnabled === true
+            visible: page.s.quietEnabled
             Layout.fillWidth: true
             RowLayout {
                 spacing: 18
@@ -129,17 +130,17 @@ ColumnLayout {
                     objectName: "quietStart"
                     label: Ui.texts.from
                     maxWidth: 300
-                    model: page.s.hours || []
-                    currentIndex: page.s.quietStartIndex === undefined ? -1 : page.s.quietStartIndex
-                    onPicked: (index) => Ui.settings.setQuietStartIndex(index)
+                    model: page.s.hours
+                    currentIndex: page.s.quietStartIndex
+                    onPicked: (index) => page.s.setQuietStartIndex(index)
                 }
                 LabeledPicker {
                     objectName: "quietEnd"
                     label: Ui.texts.until
                     maxWidth: 300
-                    model: page.s.hours || []
-                    currentIndex: page.s.quietEndIndex === undefined ? -1 : page.s.quietEndIndex
-                    onPicked: (index) => Ui.settings.setQuietEndIndex(index)
+                    model: page.s.hours
+                    currentIndex: page.s.quietEndIndex
+                    onPicked: (index) => page.s.setQuietEndIndex(index)
                 }
             }
             Caption { text: Ui.texts.quietCaption }
@@ -148,21 +149,21 @@ ColumnLayout {
             objectName: "snoozeRow"
             Body {
                 objectName: "snoozeText"
-                visible: page.s.snoozed === true
-                text: page.s.snoozeText || ""
+                visible: page.s.snoozed
+                text: page.s.snoozeText
                 Layout.fillWidth: false
             }
             Button {
                 objectName: "cancelSnooze"
-                visible: page.s.snoozed === true
+                visible: page.s.snoozed
                 text: Ui.texts.cancelSnooze
-                onClicked: Ui.settings.cancelSnooze()
+                onClicked: page.s.cancelSnooze()
             }
             Button {
                 objectName: "snoozeHour"
-                visible: page.s.snoozed === false
+                visible: !page.s.snoozed
                 text: Ui.texts.snoozeHour
-                onClicked: Ui.settings.snooze()
+                onClicked: page.s.snooze()
             }
         }
         Caption { text: Ui.texts.alertsCaption }
@@ -174,16 +175,16 @@ ColumnLayout {
             objectName: "retention"
             label: Ui.texts.keepReadings
             maxWidth: 350
-            model: page.s.retentions || []
-            currentIndex: page.s.retentionIndex === undefined ? -1 : page.s.retentionIndex
-            onPicked: (index) => Ui.settings.setRetentionIndex(index)
+            model: page.s.retentions
+            currentIndex: page.s.retentionIndex
+            onPicked: (index) => page.s.setRetentionIndex(index)
         }
         Caption { text: Ui.texts.historyCaption }
         RowLayout {
             Button {
                 objectName: "exportHistory"
                 text: Ui.texts.exportHistory
-                onClicked: Ui.settings.exportHistory()
+                onClicked: page.s.exportHistory()
             }
             Button {
                 objectName: "clearHistory"
@@ -199,14 +200,14 @@ ColumnLayout {
         Switch {
             objectName: "activity"
             text: Ui.texts.recordActivity
-            checked: page.s.activity === true
-            onToggled: Ui.settings.setActivity(checked)
+            checked: page.s.activity
+            onToggled: page.s.setActivity(checked)
         }
         Caption { text: Ui.texts.privacyCaption }
         Button {
             objectName: "resetPreferences"
             text: Ui.texts.resetPreferences
-            onClicked: Ui.settings.resetPreferences()
+            onClicked: page.s.resetPreferences()
         }
         Caption { text: Ui.texts.resetCaption }
     }

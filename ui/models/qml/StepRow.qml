@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Layouts
 import Tempyra.Ui
 
 // One numbered instruction: the number in a tinted circle, then the wrapping text.

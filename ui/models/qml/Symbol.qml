@@ -3,13 +3,15 @@ import Tempyra.Ui
 
 // One of our named symbols in a colour.
 Image {
+    id: symbol
     property string name: ""
     property color tint: Ui.theme.text
     property int size: 16
-    width: size
-    height: size
-    sourceSize: Qt.size(size * 2, size * 2)
-    source: Ui.symbol(name, tint)
+    width: symbol.size
+    height: symbol.size
+    sourceSize.width: symbol.size * 2
+    sourceSize.height: symbol.size * 2
+    source: Ui.symbol(symbol.name, symbol.tint)
     fillMode: Image.PreserveAspectFit
     smooth: true
 }

@@ -23,6 +23,8 @@ Item {
         margins { top: 4; bottom: 4; left: 4; right: 4 }
         Accessible.description: Ui.texts.temperatureChartDescription
         DateTimeAxis { id: xAxis; titleText: "Time"; titleFont.pixelSize: 10; labelsFont.pixelSize: 10 }
-        ValueAxis { id: yAxis; titleFont.pixelSize: 10; labelsFont.pixelSize: 10 }
+        // ValuesAxis: the value axis under its older name, the one the charts module's type
+        // description resolves.
+        ValuesAxis { id: yAxis; titleFont.pixelSize: 10; labelsFont.pixelSize: 10 }
     }
 }

@@ -4,33 +4,34 @@ import Tempyra.Ui
 
 ColumnLayout {
     id: page
-    readonly property var c: Ui.dashboard.view.content || ({})
+    readonly property IntelligenceModel c: Ui.dashboard.intelligence
     spacing: 18
 
     Panel {
         title: Ui.texts.whatMacosReports
         Text {
             objectName: "adviceHeadline"
-            text: page.c.headline || ""
+            text: page.c.headline
             color: Ui.theme.text
             font.pixelSize: 20
             font.bold: true
             wrapMode: Text.WordWrap
             Layout.fillWidth: true
         }
-        Body { objectName: "adviceDetail"; text: page.c.detail || "" }
+        Body { objectName: "adviceDetail"; text: page.c.detail }
     }
     Panel {
         title: Ui.texts.evidenceTitle
         Repeater {
             objectName: "evidence"
-            model: page.c.evidence || []
+            model: page.c.evidence
             ColumnLayout {
+                id: evidenceRow
                 required property string modelData
                 required property int index
                 Layout.fillWidth: true
-                Divider { visible: index > 0 }
-                Body { text: modelData }
+                Divider { visible: evidenceRow.index > 0 }
+                Body { text: evidenceRow.modelData }
             }
         }
         Caption { text: Ui.texts.evidenceCaption }
@@ -38,17 +39,27 @@ ColumnLayout {
     Panel {
         title: Ui.texts.understandingStates
         Repeater {
-            model: page.c.states || []
+            model: page.c.states
             RowLayout {
-                required property var modelData
+                id: stateItem
+                required property stateRow modelData
                 Layout.fillWidth: true
                 spacing: 10
-                Dot { tint: modelData.tint; size: 10; Layout.alignment: Qt.AlignTop; Layout.topMargin: 4 }
+                Dot {
+                    tint: stateItem.modelData.tint
+                    size: 10
+                    Layout.alignment: Qt.AlignTop
+                    Layout.topMargin: 4
+                }
                 ColumnLayout {
                     Layout.fillWidth: true
                     spacing: 2
-                    Body { text: modelData.title; font.bold: true }
-                    Caption { text: modelData.explanation; color: Ui.theme.text; font.pixelSize: 12 }
+                    Body { text: stateItem.modelData.title; font.bold: true }
+                    Caption {
+                        text: stateItem.modelData.explanation
+                        color: Ui.theme.text
+                        font.pixelSize: 12
+                    }
                 }
             }
         }

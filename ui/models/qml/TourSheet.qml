@@ -6,7 +6,7 @@ import Tempyra.Ui
 // The walkthrough sheet.
 Popup {
     id: sheet
-    readonly property var v: Ui.onboarding.view
+    readonly property OnboardingModel v: Ui.onboarding
     anchors.centerIn: parent
     width: 480
     modal: true
@@ -14,7 +14,7 @@ Popup {
     closePolicy: Popup.CloseOnEscape
     padding: 24
     background: Rectangle { color: Ui.theme.panel; radius: 12; border.color: Ui.theme.separator }
-    onClosed: Ui.onboarding.closeTour()
+    onClosed: sheet.v.closeTour()
 
     contentItem: ColumnLayout {
         spacing: 10
@@ -45,33 +45,33 @@ Popup {
             objectName: "tourAtStartup"
             text: Ui.texts.showTourAtStartup
             checked: sheet.v.tourAtStartup
-            onToggled: Ui.onboarding.setTourAtStartup(checked)
+            onToggled: sheet.v.setTourAtStartup(checked)
         }
         RowLayout {
             Layout.fillWidth: true
             Button {
                 objectName: "skipButton"
                 text: Ui.texts.skipTour
-                onClicked: Ui.onboarding.closeTour()
+                onClicked: sheet.v.closeTour()
             }
             Item { Layout.fillWidth: true }
             Button {
                 objectName: "backButton"
                 text: Ui.texts.back
                 visible: sheet.v.hasBack
-                onClicked: Ui.onboarding.tourBack()
+                onClicked: sheet.v.tourBack()
             }
             Button {
                 objectName: "nextButton"
                 text: sheet.v.mainButton
                 highlighted: true
-                onClicked: Ui.onboarding.tourNext()
+                onClicked: sheet.v.tourNext()
             }
         }
     }
     Shortcut {
         sequences: ["Return", "Enter"]
         enabled: sheet.visible
-        onActivated: Ui.onboarding.tourNext()
+        onActivated: sheet.v.tourNext()
     }
 }

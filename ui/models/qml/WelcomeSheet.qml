@@ -6,25 +6,25 @@ import Tempyra.Ui
 // The welcome sheet. Continue, a click on its background or Escape finishes it.
 Popup {
     id: sheet
-    readonly property var v: Ui.onboarding.view
+    readonly property OnboardingModel v: Ui.onboarding
     anchors.centerIn: parent
     width: 440
     modal: true
     visible: v.showWelcome
     closePolicy: Popup.CloseOnEscape
     padding: 24
-    onClosed: Ui.onboarding.finishWelcome()
+    onClosed: sheet.v.finishWelcome()
 
     background: Rectangle {
         color: Ui.theme.panel
         radius: 12
         border.color: Ui.theme.separator
         // A click on the sheet's background, outside its controls, continues too.
-        MouseArea { anchors.fill: parent; onClicked: Ui.onboarding.finishWelcome() }
+        MouseArea { anchors.fill: parent; onClicked: sheet.v.finishWelcome() }
     }
     contentItem: ColumnLayout {
         spacing: 10
-        ProductArtwork { id: art; size: 64; Layout.alignment: Qt.AlignHCenter; visible: loaded }
+        ProductArtwork { size: 64; Layout.alignment: Qt.AlignHCenter; visible: loaded }
         Text {
             text: Ui.texts.product
             color: Ui.theme.text
@@ -50,31 +50,27 @@ Popup {
             spacing: 16
             Repeater {
                 model: sheet.v.apps
-                ColumnLayout {
-                    required property var modelData
-                    Image { source: modelData.icon; sourceSize: Qt.size(40, 40) }
-                    LinkText { text: modelData.name; url: modelData.link }
-                }
+                MakerAppTile {}
             }
         }
         CheckBox {
             objectName: "welcomeAtStartup"
             text: Ui.texts.showWelcomeAtStartup
             checked: sheet.v.welcomeAtStartup
-            onToggled: Ui.onboarding.setWelcomeAtStartup(checked)
+            onToggled: sheet.v.setWelcomeAtStartup(checked)
         }
         Button {
             objectName: "continueButton"
-            text: Ui.texts["continue"]
+            text: Ui.texts.continueLabel
             highlighted: true
             Layout.alignment: Qt.AlignHCenter
-            onClicked: Ui.onboarding.finishWelcome()
+            onClicked: sheet.v.finishWelcome()
         }
         Caption { text: Ui.texts.welcomeHint; horizontalAlignment: Text.AlignHCenter }
     }
     Shortcut {
         sequences: ["Return", "Enter"]
         enabled: sheet.visible
-        onActivated: Ui.onboarding.finishWelcome()
+        onActivated: sheet.v.finishWelcome()
     }
 }
