@@ -2,9 +2,7 @@
 
 #include <QCoreApplication>
 #include <QPointer>
-#include <QThread>
 #include <QUuid>
-
 
 #include "app/thermal_alert_notification.h"
 #include "history/history_store.h"
@@ -24,7 +22,8 @@ constexpr double kDemoSeedWindow = 7200;
 constexpr long long kHistoryPoints = 1500;
 constexpr long long kHistoryEvents = 500;
 
-std::string freshSegment() {
+// A fresh random UUID in its canonical upper-case text form.
+std::string freshUuid() {
   return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper().toStdString();
 }
 
@@ -40,7 +39,7 @@ struct Monitor::SampleResult {
   DeviceProfile profile;
   std::optional<std::string> saveError;
   std::string segment;  // the segment the sample was taken for
-  bool allowed;         // whether the permission was "Allowed" when the sample started
+  bool allowed;         // whether notifications were authorised when the sample started
 };
 
 Monitor::Monitor(MonitorServices services, QObject* parent)
@@ -56,7 +55,7 @@ Monitor::Monitor(MonitorServices services, QObject* parent)
   });
 
   // 1. Initial fields.
-  segment_ = freshSegment();
+  segment_ = freshUuid();
   stateSince_ = now();
 
   // 2. Preferences; anything unreadable silently gives the defaults.
@@ -141,7 +140,8 @@ void Monitor::sample() {
   if (reading_ && now() - reading_->timestamp > kFreshness) newSegment("Sampling gap");
   inFlight_ = true;
   auto work = [engine = engine_, clock = services_.clock, segment = segment_,
-               activity = preferences_.activity, allowed = permission_ == AuthorizationStatus::authorized] {
+               activity = preferences_.activity,
+               allowed = permission_ == AuthorizationStatus::authorized] {
     SampleResult result;
     result.reading = engine->provider->sample(clock->now(), segment, activity);
     result.profile = engine->provider->profile();
@@ -230,7 +230,7 @@ std::optional<Monitor::TimerPlan> Monitor::TEST_scheduled() const {
 }
 
 void Monitor::newSegment(const std::string& reason) {
-  segment_ = freshSegment();
+  segment_ = freshUuid();
   const double t = now();
   stateSince_ = t;
   previousState_.reset();
@@ -468,7 +468,7 @@ void Monitor::requestAlerts() {
 void Monitor::notify(const Reading& reading) {
   services_.defaults->setDate(kLastThermalAlertKey, reading.timestamp);
   const std::string& stateTitle = title(reading.state);
-  const UserNotification n = thermalAlertNotification(reading.state, freshSegment());
+  const UserNotification n = thermalAlertNotification(reading.state, freshUuid());
   emit alertPosted(n.title);
   services_.notifications->post(
       n, [this, relay = relay_, at = reading.timestamp,
@@ -497,7 +497,8 @@ void Monitor::refreshLogin() {
 }
 
 void Monitor::setLogin(bool enabled) {
-  auto error = enabled ? services_.loginItem->registerItem() : services_.loginItem->unregisterItem();
+  auto error =
+      enabled ? services_.loginItem->registerItem() : services_.loginItem->unregisterItem();
   if (error) setProblem("Login item: " + *error);
   refreshLogin();
 }

@@ -54,7 +54,8 @@ class Monitor : public QObject {
   Q_PROPERTY(OptionalText problem READ problem NOTIFY problemChanged)
   Q_PROPERTY(OptionalText historyProblem READ historyProblem NOTIFY historyProblemChanged)
   Q_PROPERTY(AuthorizationStatus permission READ permission NOTIFY permissionChanged)
-  Q_PROPERTY(Preferences preferences READ preferences WRITE setPreferences NOTIFY preferencesChanged)
+  Q_PROPERTY(
+      Preferences preferences READ preferences WRITE setPreferences NOTIFY preferencesChanged)
   Q_PROPERTY(LoginItemStatus loginStatus READ loginStatus NOTIFY loginStatusChanged)
   Q_PROPERTY(DeviceProfile profile READ profile NOTIFY profileChanged)
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
 #include <limits>
 
@@ -83,6 +84,15 @@ TEST(ValueDisplay, ConvertsOrHides) {
   EXPECT_EQ((ValueDisplay{TemperatureUnit::celsius, true, kNow})(cases[0].first), "Not available");
 }
 
+TEST(ValueDisplay, WritesADecimalPointWhateverTheLocale) {
+  // The application runs in the user's locale, where printf would write "43,3".
+  if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8")) GTEST_SKIP() << "no German locale installed";
+  const std::string shown = (ValueDisplay{TemperatureUnit::celsius, false, kNow})(
+      metricAged(43.26, "°C", 0));
+  std::setlocale(LC_NUMERIC, "C");
+  EXPECT_EQ(shown, "43.3 °C");
+}
+
 TEST(MenuTitle, EveryModeAndTheStaleRule) {
   struct Case {
     MenuMode mode;
@@ -114,8 +124,8 @@ TEST(MenuTitle, EveryModeAndTheStaleRule) {
   }
   EXPECT_EQ(menuTitle(std::nullopt, MenuMode::mixed, {TemperatureUnit::celsius, false, kNow}),
             "Paused");
-  EXPECT_EQ(menuTitle(Reading{}, MenuMode::cpuTemperature, {TemperatureUnit::celsius, false, kNow}),
-            "CPU —");
+  const ValueDisplay celsius{TemperatureUnit::celsius, false, kNow};
+  EXPECT_EQ(menuTitle(Reading{}, MenuMode::cpuTemperature, celsius), "CPU —");
 }
 
 TEST(StatusTexts, PermissionAndLoginItem) {

@@ -55,7 +55,8 @@ TEST(PopoverModel, LinesFollowTheReading) {
   PopoverModel p(m);
   EXPECT_EQ(p.stateTitle(), "Serious");
   EXPECT_EQ(p.cpuLine(), "CPU load: 12.4 %");
-  EXPECT_EQ(p.sensorLines(), (QStringList{"CPU temperature: 43.2 °C", "GPU temperature: 40.0 °C"}));
+  EXPECT_EQ(p.sensorLines(),
+            (QStringList{"CPU temperature: 43.2 °C", "GPU temperature: 40.0 °C"}));
   EXPECT_TRUE(p.powerLine().startsWith("AC power · "));
   EXPECT_EQ(p.activityLine(), "Observed activity: compiler · 153.2% of one core");
   EXPECT_EQ(p.lastEvent(), "Last event: Serious pressure");

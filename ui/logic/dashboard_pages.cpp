@@ -4,7 +4,8 @@ namespace tempyra {
 
 const std::vector<PageInfo>& dashboardPages() {
   static const std::vector<PageInfo> kPages = {
-      {DashboardPage::overview, "Overview", "square.grid.2x2", "Your Mac’s thermal pressure, explained.",
+      {DashboardPage::overview, "Overview", "square.grid.2x2",
+       "Your Mac’s thermal pressure, explained.",
        {"Monitoring starts automatically; allow a moment for the CPU baseline.",
         "Read macOS thermal pressure and available hardware context.",
         "Use Pause Monitoring or the menu-bar icon when needed."}},
@@ -23,7 +24,8 @@ const std::vector<PageInfo>& dashboardPages() {
        {"Enable local process activity in Settings if desired.",
         "Allow two observations to establish interval CPU use.",
         "Review activity as context; it does not prove what caused heat."}},
-      {DashboardPage::sensors, "Sensors", "thermometer.medium", "Available readings, sources and hardware capabilities.",
+      {DashboardPage::sensors, "Sensors", "thermometer.medium",
+       "Available readings, sources and hardware capabilities.",
        {"Check which readings your Mac provides.",
         "Read units, source and freshness before comparing values.",
         "Unsupported readings remain unavailable; no measurements are invented."}},

@@ -27,7 +27,9 @@ static_assert(samePages(), "DashboardModel::Page mirrors DashboardPage");
 QString statusLine(const MonitorPort& port) {
   if (port.paused()) return QStringLiteral("Paused · last readings are historical");
   if (port.asleep()) return QStringLiteral("Sleeping");
-  if (const auto& r = port.reading()) return qs("Local monitoring · " + timeOfDayWithSeconds(r->timestamp));
+  if (const auto& r = port.reading()) {
+    return qs("Local monitoring · " + timeOfDayWithSeconds(r->timestamp));
+  }
   return QStringLiteral("Waiting for first sample");
 }
 
@@ -77,8 +79,8 @@ void DashboardModel::refresh() {
       port_.paused() ? QStringLiteral("Resume Monitoring") : QStringLiteral("Pause Monitoring");
   v.pauseSymbol = port_.paused() ? QStringLiteral("play.fill") : QStringLiteral("pause.fill");
   const auto& r = port_.reading();
-  v.statusTint =
-      static_cast<int>(tempyra::statusTint(port_.stale(), r ? std::optional(r->state) : std::nullopt));
+  v.statusTint = static_cast<int>(
+      tempyra::statusTint(port_.stale(), r ? std::optional(r->state) : std::nullopt));
   v.statusText = statusLine(port_);
   v.demo = port_.demo();
   v.hasProblem = port_.problem().has_value();

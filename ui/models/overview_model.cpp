@@ -1,8 +1,8 @@
 #include "ui/models/overview_model.h"
 
 #include "ui/logic/text_format.h"
-#include "ui/models/monitor_port.h"
 #include "ui/models/model_support.h"
+#include "ui/models/monitor_port.h"
 
 namespace tempyra {
 

@@ -1,8 +1,8 @@
 #include "ui/models/popover_model.h"
 
 #include "ui/logic/text_format.h"
-#include "ui/models/monitor_port.h"
 #include "ui/models/model_support.h"
+#include "ui/models/monitor_port.h"
 
 namespace tempyra {
 
@@ -24,8 +24,8 @@ void PopoverModel::refresh() {
   } else {
     v.stateTitle = qs(title(reading->state));
   }
-  v.explanation =
-      reading ? qs(tempyra::explanation(reading->state)) : QStringLiteral("Collecting the first reading.");
+  v.explanation = reading ? qs(tempyra::explanation(reading->state))
+                          : QStringLiteral("Collecting the first reading.");
   v.hasReading = reading.has_value();
   if (reading) {
     v.cpuLine = QStringLiteral("CPU load: ") + qs(display(reading->cpu));

@@ -4,8 +4,8 @@
 #include <QGuiApplication>
 #include <QPalette>
 
-#include "ui/models/monitor_port.h"
 #include "ui/logic/text_format.h"
+#include "ui/models/monitor_port.h"
 
 namespace tempyra {
 

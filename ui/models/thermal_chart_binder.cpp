@@ -9,9 +9,9 @@
 #include <array>
 
 #include "ui/logic/chart_data.h"
+#include "ui/logic/text_format.h"
 #include "ui/models/chart_series.h"
 #include "ui/models/monitor_port.h"
-#include "ui/logic/text_format.h"
 #include "ui/models/ui_context.h"
 
 namespace tempyra {

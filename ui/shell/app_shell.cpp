@@ -11,13 +11,13 @@
 #include <cstdio>
 
 #include "app/monitor_services.h"
-#include "ui/shell/monitor_adapter.h"
 #include "ui/logic/onboarding_flow.h"
 #include "ui/logic/popover_placement.h"
-#include "ui/shell/qml_file_chooser.h"
 #include "ui/models/symbol_images.h"
-#include "ui/shell/tray_item.h"
 #include "ui/models/ui_context.h"
+#include "ui/shell/monitor_adapter.h"
+#include "ui/shell/qml_file_chooser.h"
+#include "ui/shell/tray_item.h"
 
 namespace tempyra {
 

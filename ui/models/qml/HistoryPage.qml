@@ -57,7 +57,11 @@ ColumnLayout {
                 id: durationItem
                 required property durationRow modelData
                 Layout.fillWidth: true
-                Body { text: durationItem.modelData.title; Layout.fillWidth: true; wrapMode: Text.NoWrap }
+                Body {
+                    text: durationItem.modelData.title
+                    Layout.fillWidth: true
+                    wrapMode: Text.NoWrap
+                }
                 Text {
                     text: durationItem.modelData.text
                     color: Ui.theme.text
@@ -98,7 +102,11 @@ ColumnLayout {
                     ColumnLayout {
                         Layout.fillWidth: true
                         spacing: 2
-                        Caption { text: eventRow.modelData.kind; font.bold: true; color: Ui.theme.text }
+                        Caption {
+                            text: eventRow.modelData.kind
+                            font.bold: true
+                            color: Ui.theme.text
+                        }
                         Body { text: eventRow.modelData.detail }
                     }
                 }

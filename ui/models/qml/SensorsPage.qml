@@ -59,10 +59,17 @@ ColumnLayout {
                         wrapMode: Text.NoWrap
                         elide: Text.ElideRight
                     }
-                    Body { text: metricItem.modelData.value; Layout.fillWidth: false; wrapMode: Text.NoWrap }
+                    Body {
+                        text: metricItem.modelData.value
+                        Layout.fillWidth: false
+                        wrapMode: Text.NoWrap
+                    }
                 }
                 Caption { text: metricItem.modelData.source }
-                Caption { visible: metricItem.modelData.quality.length > 0; text: metricItem.modelData.quality }
+                Caption {
+                    visible: metricItem.modelData.quality.length > 0
+                    text: metricItem.modelData.quality
+                }
             }
         }
     }
