@@ -205,7 +205,7 @@ TEST(DashboardModel, HistoryDurationsEventsAndTemperatures) {
   EXPECT_EQ(h.durations()[4].text, "0h 0m 59s");
   EXPECT_EQ(h.events()[0].time, "not a time");
   EXPECT_EQ(h.temperatureSummary(), "Highest displayed CPU/GPU sample: 109.8 °F");
-  EXPECT_EQ(h.rangeIndex(), 0);
+  EXPECT_EQ(d.rangeIndex(), 0);
 }
 
 TEST(DashboardModel, ProblemAndClearConfirmation) {

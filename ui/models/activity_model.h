@@ -1,12 +1,11 @@
 #pragma once
 // The Activity page: the busiest processes of the reading, or why there are none.
 #include <QList>
-#include <QObject>
 #include <QtQml/qqmlregistration.h>
 
-namespace tempyra {
+#include "ui/models/page_model.h"
 
-class MonitorPort;
+namespace tempyra {
 
 // One process and its CPU share ("153.2%").
 struct ProcessRow {
@@ -21,7 +20,7 @@ struct ProcessRow {
   friend bool operator==(const ProcessRow&, const ProcessRow&) = default;
 };
 
-class ActivityModel : public QObject {
+class ActivityModel : public tempyra::PageModel {
   Q_OBJECT
   QML_ELEMENT
   QML_UNCREATABLE("Owned by the dashboard")
@@ -32,17 +31,14 @@ class ActivityModel : public QObject {
   Q_PROPERTY(QList<tempyra::ProcessRow> rows READ rows NOTIFY changed)
 
  public:
-  using QObject::QObject;
+  using PageModel::PageModel;
 
   bool showDisabled() const { return v_.showDisabled; }
   bool showEmpty() const { return v_.showEmpty; }
   QList<ProcessRow> rows() const { return v_.rows; }
 
-  void refresh(const MonitorPort& port);
-  void clear();
-
- signals:
-  void changed();
+  void refresh(const MonitorPort& port) override;
+  void clear() override;
 
  private:
   struct View {

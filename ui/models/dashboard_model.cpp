@@ -47,11 +47,7 @@ void DashboardModel::setActive(bool active) {
   active_ = active;
   if (!active_) {
     // Release what the closed window showed.
-    overview_.clear();
-    intelligence_.clear();
-    history_.clear();
-    activity_.clear();
-    sensors_.clear();
+    for (const auto& entry : pageModels()) entry.second->clear();
     setConfirmClear(false);
   }
   emit activeChanged();
@@ -87,16 +83,27 @@ void DashboardModel::refresh() {
   v.problem = qs(port_.problem().value_or(""));
   v.appearanceIndex = optionIndex(appearanceOptions(),
                                   port_.defaults().string(kAppearanceKey).value_or("System"));
+  v.rangeIndex = optionIndex(rangeOptions(), range_);
   if (replaceView(v_, std::move(v))) emit changed();
   if (!active_) return;
 
-  // Only the shown page is built; the others hold nothing.
-  page_ == DashboardPage::overview ? overview_.refresh(port_) : overview_.clear();
-  page_ == DashboardPage::thermalIntelligence ? intelligence_.refresh(port_)
-                                              : intelligence_.clear();
-  page_ == DashboardPage::history ? history_.refresh(port_, range_) : history_.clear();
-  page_ == DashboardPage::activity ? activity_.refresh(port_) : activity_.clear();
-  page_ == DashboardPage::sensors ? sensors_.refresh(port_) : sensors_.clear();
+  for (const auto& [page, model] : pageModels()) {
+    if (page == page_) {
+      model->refresh(port_);
+    } else {
+      model->clear();
+    }
+  }
+}
+
+QStringList DashboardModel::ranges() const { return qstrings(rangeOptions()); }
+
+std::array<std::pair<DashboardPage, PageModel*>, 5> DashboardModel::pageModels() {
+  return {{{DashboardPage::overview, &overview_},
+           {DashboardPage::thermalIntelligence, &intelligence_},
+           {DashboardPage::history, &history_},
+           {DashboardPage::activity, &activity_},
+           {DashboardPage::sensors, &sensors_}}};
 }
 
 void DashboardModel::selectPage(DashboardPage page) {

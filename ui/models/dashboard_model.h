@@ -8,6 +8,9 @@
 #include <QStringList>
 #include <QtQml/qqmlregistration.h>
 
+#include <array>
+#include <utility>
+
 #include "app/history_range.h"
 #include "ui/logic/dashboard_pages.h"
 #include "ui/models/activity_model.h"
@@ -58,6 +61,8 @@ class DashboardModel : public QObject {
   Q_PROPERTY(bool hasProblem READ hasProblem NOTIFY changed)
   Q_PROPERTY(QString problem READ problem NOTIFY changed)
   Q_PROPERTY(int appearanceIndex READ appearanceIndex NOTIFY changed)
+  Q_PROPERTY(QStringList ranges READ ranges CONSTANT)  // "Last Hour" … "Last Month"
+  Q_PROPERTY(int rangeIndex READ rangeIndex NOTIFY changed)
   Q_PROPERTY(tempyra::OverviewModel* overview READ overview CONSTANT)
   Q_PROPERTY(tempyra::IntelligenceModel* intelligence READ intelligence CONSTANT)
   Q_PROPERTY(tempyra::HistoryModel* history READ history CONSTANT)
@@ -91,6 +96,8 @@ class DashboardModel : public QObject {
   bool hasProblem() const { return v_.hasProblem; }
   QString problem() const { return v_.problem; }
   int appearanceIndex() const { return v_.appearanceIndex; }
+  QStringList ranges() const;
+  int rangeIndex() const { return v_.rangeIndex; }
   OverviewModel* overview() { return &overview_; }
   IntelligenceModel* intelligence() { return &intelligence_; }
   HistoryModel* history() { return &history_; }
@@ -133,8 +140,12 @@ class DashboardModel : public QObject {
     bool hasProblem = false;
     QString problem;
     int appearanceIndex = -1;
+    int rangeIndex = 0;
     friend bool operator==(const View&, const View&) = default;
   };
+
+  // The pages that have a model of their own (Settings and About have none here).
+  std::array<std::pair<DashboardPage, PageModel*>, 5> pageModels();
 
   MonitorPort& port_;
   DashboardPage page_ = DashboardPage::overview;

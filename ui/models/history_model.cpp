@@ -5,7 +5,6 @@
 #include <cstdlib>
 
 #include "ui/logic/chart_data.h"
-#include "ui/logic/settings_options.h"
 #include "ui/logic/text_format.h"
 #include "ui/models/model_support.h"
 #include "ui/models/monitor_port.h"
@@ -31,11 +30,8 @@ QString eventTime(const std::string& text) {
 
 }  // namespace
 
-QStringList HistoryModel::ranges() const { return qstrings(rangeOptions()); }
-
-void HistoryModel::refresh(const MonitorPort& port, HistoryRange range) {
+void HistoryModel::refresh(const MonitorPort& port) {
   View v;
-  v.rangeIndex = optionIndex(rangeOptions(), range);
   for (ThermalState s : kAllThermalStates) {
     const auto it = port.durations().find(s);
     v.durations.push_back(

@@ -1,16 +1,13 @@
 #pragma once
-// The History page: range picker, time per state, recent events and the temperature summary.
-// The charts draw themselves (ThermalChartBinder, TemperatureChartBinder).
+// The History page: time per state, recent events and the temperature summary. The range
+// picker belongs to the dashboard; the charts draw themselves (ThermalChartBinder,
+// TemperatureChartBinder).
 #include <QList>
-#include <QObject>
-#include <QStringList>
 #include <QtQml/qqmlregistration.h>
 
-#include "app/history_range.h"
+#include "ui/models/page_model.h"
 
 namespace tempyra {
-
-class MonitorPort;
 
 // Time spent in one thermal state ("1h 2m 5s").
 struct DurationRow {
@@ -40,36 +37,28 @@ struct EventLine {
   friend bool operator==(const EventLine&, const EventLine&) = default;
 };
 
-class HistoryModel : public QObject {
+class HistoryModel : public tempyra::PageModel {
   Q_OBJECT
   QML_ELEMENT
   QML_UNCREATABLE("Owned by the dashboard")
-  Q_PROPERTY(QStringList ranges READ ranges CONSTANT)  // "Last Hour" … "Last Month"
-  Q_PROPERTY(int rangeIndex READ rangeIndex NOTIFY changed)
   Q_PROPERTY(QList<tempyra::DurationRow> durations READ durations NOTIFY changed)
   Q_PROPERTY(QList<tempyra::EventLine> events READ events NOTIFY changed)  // newest first
   Q_PROPERTY(bool hasTemperatures READ hasTemperatures NOTIFY changed)
   Q_PROPERTY(QString temperatureSummary READ temperatureSummary NOTIFY changed)
 
  public:
-  using QObject::QObject;
+  using PageModel::PageModel;
 
-  QStringList ranges() const;
-  int rangeIndex() const { return v_.rangeIndex; }
   QList<DurationRow> durations() const { return v_.durations; }
   QList<EventLine> events() const { return v_.events; }
   bool hasTemperatures() const { return v_.hasTemperatures; }
   QString temperatureSummary() const { return v_.temperatureSummary; }
 
-  void refresh(const MonitorPort& port, HistoryRange range);
-  void clear();
-
- signals:
-  void changed();
+  void refresh(const MonitorPort& port) override;
+  void clear() override;
 
  private:
   struct View {
-    int rangeIndex = 0;
     QList<DurationRow> durations;
     QList<EventLine> events;
     bool hasTemperatures = false;

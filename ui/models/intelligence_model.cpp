@@ -6,7 +6,7 @@
 
 namespace tempyra {
 
-IntelligenceModel::IntelligenceModel(QObject* parent) : QObject(parent) {
+IntelligenceModel::IntelligenceModel(QObject* parent) : PageModel(parent) {
   for (ThermalState s : kAllThermalStates) {
     states_.push_back({static_cast<int>(stateTint(s)), qs(title(s)), qs(explanation(s))});
   }

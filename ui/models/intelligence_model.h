@@ -1,13 +1,12 @@
 #pragma once
 // The Thermal Intelligence page: the advice, its evidence and what each state means.
 #include <QList>
-#include <QObject>
 #include <QStringList>
 #include <QtQml/qqmlregistration.h>
 
-namespace tempyra {
+#include "ui/models/page_model.h"
 
-class MonitorPort;
+namespace tempyra {
 
 // One thermal state with its colour, title and explanation.
 struct StateRow {
@@ -24,7 +23,7 @@ struct StateRow {
   friend bool operator==(const StateRow&, const StateRow&) = default;
 };
 
-class IntelligenceModel : public QObject {
+class IntelligenceModel : public tempyra::PageModel {
   Q_OBJECT
   QML_ELEMENT
   QML_UNCREATABLE("Owned by the dashboard")
@@ -42,11 +41,8 @@ class IntelligenceModel : public QObject {
   QStringList evidence() const { return v_.evidence; }
   QList<StateRow> states() const { return states_; }
 
-  void refresh(const MonitorPort& port);
-  void clear();
-
- signals:
-  void changed();
+  void refresh(const MonitorPort& port) override;
+  void clear() override;
 
  private:
   struct View {

@@ -1,16 +1,14 @@
 #pragma once
 // The Overview page: state, advice headline, CPU load, power and the group-mean sensor rows.
 #include <QList>
-#include <QObject>
 #include <QtQml/qqmlregistration.h>
 
+#include "ui/models/page_model.h"
 #include "ui/models/value_row.h"
 
 namespace tempyra {
 
-class MonitorPort;
-
-class OverviewModel : public QObject {
+class OverviewModel : public tempyra::PageModel {
   Q_OBJECT
   QML_ELEMENT
   QML_UNCREATABLE("Owned by the dashboard")
@@ -25,7 +23,7 @@ class OverviewModel : public QObject {
   Q_PROPERTY(QList<tempyra::ValueRow> sensors READ sensors NOTIFY changed)
 
  public:
-  using QObject::QObject;
+  using PageModel::PageModel;
 
   QString symbol() const { return v_.symbol; }
   int tint() const { return v_.tint; }
@@ -38,7 +36,6 @@ class OverviewModel : public QObject {
   QList<ValueRow> sensors() const { return v_.sensors; }
 
   void refresh(const MonitorPort& port);
-  // Forgets what the closed window showed.
   void clear();
 
  signals:

@@ -2,14 +2,12 @@
 // The Sensors page: the device profile, its capability matrix and every metric of the reading
 // with its provenance.
 #include <QList>
-#include <QObject>
 #include <QtQml/qqmlregistration.h>
 
+#include "ui/models/page_model.h"
 #include "ui/models/value_row.h"
 
 namespace tempyra {
-
-class MonitorPort;
 
 // One metric: name, shown value, source and, with advanced provenance on, its quality line.
 struct MetricRow {
@@ -28,7 +26,7 @@ struct MetricRow {
   friend bool operator==(const MetricRow&, const MetricRow&) = default;
 };
 
-class SensorsModel : public QObject {
+class SensorsModel : public tempyra::PageModel {
   Q_OBJECT
   QML_ELEMENT
   QML_UNCREATABLE("Owned by the dashboard")
@@ -40,7 +38,7 @@ class SensorsModel : public QObject {
   Q_PROPERTY(QList<tempyra::MetricRow> metrics READ metrics NOTIFY changed)
 
  public:
-  using QObject::QObject;
+  using PageModel::PageModel;
 
   QString model() const { return v_.model; }
   QString architecture() const { return v_.architecture; }
@@ -49,11 +47,8 @@ class SensorsModel : public QObject {
   QList<ValueRow> capabilities() const { return v_.capabilities; }
   QList<MetricRow> metrics() const { return v_.metrics; }
 
-  void refresh(const MonitorPort& port);
-  void clear();
-
- signals:
-  void changed();
+  void refresh(const MonitorPort& port) override;
+  void clear() override;
 
  private:
   struct View {

@@ -13,8 +13,8 @@ ColumnLayout {
         ComboBox {
             objectName: "rangePicker"
             Layout.preferredWidth: 180
-            model: page.c.ranges
-            currentIndex: page.c.rangeIndex
+            model: Ui.dashboard.ranges
+            currentIndex: Ui.dashboard.rangeIndex
             onActivated: (index) => Ui.dashboard.setRangeIndex(index)
         }
         Button { text: Ui.texts.refresh; onClicked: Ui.dashboard.refreshHistory() }
