@@ -39,7 +39,7 @@ DashboardModel::DashboardModel(MonitorPort& port, QObject* parent)
     : QObject(parent), port_(port) {
   connect(&port_, &MonitorPort::changed, this, &DashboardModel::refresh);
   connect(&port_, &MonitorPort::defaultsChanged, this, &DashboardModel::refresh);
-  refresh();
+  refreshChrome();
 }
 
 void DashboardModel::setActive(bool active) {
@@ -61,6 +61,19 @@ void DashboardModel::setConfirmClear(bool on) {
 }
 
 void DashboardModel::refresh() {
+  // A closed window costs nothing: what it showed last stays until it opens again.
+  if (!active_) return;
+  refreshChrome();
+  for (const auto& [page, model] : pageModels()) {
+    if (page == page_) {
+      model->refresh(port_);
+    } else {
+      model->clear();
+    }
+  }
+}
+
+void DashboardModel::refreshChrome() {
   const PageInfo& shown = pageInfo(page_);
   View v;
   for (const PageInfo& p : dashboardPages()) {
@@ -85,15 +98,6 @@ void DashboardModel::refresh() {
                                   port_.defaults().string(kAppearanceKey).value_or("System"));
   v.rangeIndex = optionIndex(rangeOptions(), range_);
   if (replaceView(v_, std::move(v))) emit changed();
-  if (!active_) return;
-
-  for (const auto& [page, model] : pageModels()) {
-    if (page == page_) {
-      model->refresh(port_);
-    } else {
-      model->clear();
-    }
-  }
 }
 
 QStringList DashboardModel::ranges() const { return qstrings(rangeOptions()); }

@@ -1,8 +1,8 @@
 #pragma once
 // The dashboard window: sidebar, header row, steps, status strip, alerts, the selected page and
-// the history range. The page models are built only while the window exists (`active`), and
-// only the shown one; the page and the range outlive the window, so a reopened dashboard shows
-// what it showed last.
+// the history range. Everything is rebuilt only while the window exists (`active`), the page
+// models only for the shown page; the page and the range outlive the window, so a reopened
+// dashboard shows what it showed last.
 #include <QList>
 #include <QObject>
 #include <QStringList>
@@ -144,6 +144,8 @@ class DashboardModel : public QObject {
     friend bool operator==(const View&, const View&) = default;
   };
 
+  // The sidebar, header, steps and status strip.
+  void refreshChrome();
   // The pages that have a model of their own (Settings and About have none here).
   std::array<std::pair<DashboardPage, PageModel*>, 5> pageModels();
 
