@@ -469,7 +469,6 @@ void Monitor::notify(const Reading& reading) {
   services_.defaults->setDate(kLastThermalAlertKey, reading.timestamp);
   const std::string& stateTitle = title(reading.state);
   const UserNotification n = thermalAlertNotification(reading.state, freshUuid());
-  emit alertPosted(n.title);
   services_.notifications->post(
       n, [this, relay = relay_, at = reading.timestamp,
           stateTitle](std::optional<std::string> error) {

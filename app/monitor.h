@@ -151,8 +151,6 @@ class Monitor : public QObject {
   void preferencesChanged();
   void loginStatusChanged();
   void profileChanged();
-  // An alert notification was handed to the notification centre (for the interface and tests).
-  void alertPosted(const std::string& title);
 
  private:
   struct Engine;  // provider and store: touched only on the sampling queue
