@@ -3,12 +3,12 @@
 #include <chrono>
 #include <map>
 
-#include "providers/applesmc_exchange.h"
-#include "providers/hwmon_sensors.h"
-#include "providers/linux_platform.h"
+#include "providers/linux/applesmc_exchange.h"
+#include "providers/linux/hwmon_sensors.h"
+#include "providers/linux/linux_platform.h"
 #include "providers/smc_sensors.h"
 #include "providers/system_provider.h"
-#include "providers/thermal_zones.h"
+#include "providers/linux/thermal_zones.h"
 
 namespace tempyra {
 

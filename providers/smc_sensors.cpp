@@ -3,9 +3,9 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <string>
 #include <utility>
 
-#include "providers/sys_files.h"
 
 namespace tempyra {
 namespace {
@@ -175,10 +175,10 @@ std::vector<Metric> SMCSensors::sample(double at) {
   }
   const int count = static_cast<int>(*fans);
   for (int i = 0; i < count; ++i) {
-    const std::string key = numbered("F", i, "Ac");
+    const std::string key = "F" + std::to_string(i) + "Ac";
     auto speed = readNumber(key);
     if (speed && (*speed < 0 || *speed > 20000)) speed.reset();
-    metrics.emplace_back(numbered("Fan ", i + 1), speed, "RPM",
+    metrics.emplace_back("Fan " + std::to_string(i + 1), speed, "RPM",
                          iface + " / " + key + " · actual speed", at, "Measured");
   }
   if (count == 0)

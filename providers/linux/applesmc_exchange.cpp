@@ -1,10 +1,10 @@
-#include "providers/applesmc_exchange.h"
+#include "providers/linux/applesmc_exchange.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "providers/smc_sensors.h"
-#include "providers/sys_files.h"
+#include "providers/linux/sys_files.h"
 
 namespace tempyra {
 namespace {

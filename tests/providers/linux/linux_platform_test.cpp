@@ -1,10 +1,10 @@
-#include "providers/linux_platform.h"
+#include "providers/linux/linux_platform.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-#include "providers/proc_stat.h"
+#include "providers/linux/proc_stat.h"
 #include "temp_tree.h"
 
 namespace tempyra {

@@ -1,4 +1,4 @@
-#include "providers/thermal_zones.h"
+#include "providers/linux/thermal_zones.h"
 
 #include <unistd.h>
 
@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "providers/sys_files.h"
+#include "providers/linux/sys_files.h"
 
 namespace tempyra {
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "providers/platform.h"
-#include "providers/thermal_zones.h"
+#include "providers/linux/thermal_zones.h"
 
 namespace tempyra {
 

@@ -1,4 +1,4 @@
-#include "providers/thermal_zones.h"
+#include "providers/linux/thermal_zones.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "providers/sys_files.h"
+#include "providers/linux/sys_files.h"
 
 #include <dirent.h>
 #include <fcntl.h>

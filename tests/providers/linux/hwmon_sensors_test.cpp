@@ -1,4 +1,4 @@
-#include "providers/hwmon_sensors.h"
+#include "providers/linux/hwmon_sensors.h"
 
 #include <gtest/gtest.h>
 

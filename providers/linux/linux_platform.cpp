@@ -1,4 +1,4 @@
-#include "providers/linux_platform.h"
+#include "providers/linux/linux_platform.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -15,8 +15,8 @@
 #include <utility>
 
 #include "core/metric.h"
-#include "providers/proc_stat.h"
-#include "providers/sys_files.h"
+#include "providers/linux/proc_stat.h"
+#include "providers/linux/sys_files.h"
 
 namespace tempyra {
 namespace {

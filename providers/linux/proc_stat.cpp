@@ -1,4 +1,4 @@
-#include "providers/proc_stat.h"
+#include "providers/linux/proc_stat.h"
 
 #include <charconv>
 

@@ -1,4 +1,4 @@
-#include "providers/hwmon_sensors.h"
+#include "providers/linux/hwmon_sensors.h"
 
 #include <unistd.h>
 
@@ -7,7 +7,7 @@
 #include <map>
 #include <optional>
 
-#include "providers/sys_files.h"
+#include "providers/linux/sys_files.h"
 
 namespace tempyra {
 namespace {
