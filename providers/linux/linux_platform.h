@@ -1,24 +1,33 @@
 #pragma once
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "providers/platform.h"
+#include "providers/linux/sys_root.h"
 #include "providers/linux/thermal_zones.h"
+#include "providers/platform.h"
 
 namespace tempyra {
 
 // The Platform of a Linux machine, reading only files below `root` ("/" in production, a
 // captured tree in tests): /proc/stat, /proc/[pid]/stat, /sys/class/power_supply, cpufreq and
 // idle-injection cooling devices, DMI or the device tree, os-release, the kernel release, and
-// the thermal zones. Anything unreadable is an absent answer.
+// the thermal zones (`thermal`, shared with the sensor reader that shows the zones; one of its
+// own when null). Anything unreadable or implausible is an absent answer.
+//
+// The words follow what the latest thermalLevel() and cpuPowerStatus() saw: which zone and trip
+// decided the level, and a CPU held at its minimum frequency.
 // REQUIRES: one caller at a time.
 class LinuxPlatform final : public Platform {
  public:
-  explicit LinuxPlatform(std::filesystem::path root = "/");
+  explicit LinuxPlatform(const std::filesystem::path& root = "/",
+                         std::shared_ptr<ThermalZones> thermal = nullptr,
+                         SysRoot::Resolution resolution = SysRoot::Resolution::automatic);
 
   const PlatformWords& words() const override { return words_; }
   int thermalLevel() override;
@@ -32,15 +41,32 @@ class LinuxPlatform final : public Platform {
   std::optional<PowerSnapshot> powerSources() override;
   std::optional<std::map<std::string, double>> cpuPowerStatus() override;
 
- private:
-  std::string path(std::string_view relative) const;
+  // A CPU below this share of busy time over the last interval may rest at its minimum
+  // frequency; only a busier one (or one whose load is unknown) is "held" there.
+  static constexpr double kIdleShare = 0.2;
 
-  std::filesystem::path root_;
-  std::string rootText_;  // root with a trailing '/', for building paths without allocation churn
+ private:
+  // Speed limit in percent and whether every active policy runs at its minimum frequency.
+  struct SpeedLimit {
+    std::optional<double> percent;
+    bool atMinimum = false;
+    std::int64_t minimumKHz = 0;
+    std::int64_t allowedKHz = 0;
+    bool anyPolicy = false;
+  };
+  SpeedLimit speedLimit() const;
+
+  SysRoot root_;
+  bool hostRoot_ = false;  // the machine itself: uname() may fill what the tree lacks
   PlatformWords words_;
-  ThermalZones thermal_;
+  std::shared_ptr<ThermalZones> thermal_;
   std::uint64_t nsPerTickNum_ = 10'000'000;  // 1e9 / USER_HZ, as a fraction num / den
   std::uint64_t nsPerTickDen_ = 1;
+  // Busy share between the last two tick readings (absent until two readings differ), and how
+  // many policy readings in a row found the CPU at its minimum frequency.
+  std::optional<std::array<std::uint64_t, 4>> lastTicks_;
+  std::optional<double> busyShare_;
+  int atMinimumSamples_ = 0;
   // The name read with the latest processTimes call: a name is asked for right after the
   // times of the same process, so the stat file is not read twice.
   std::int32_t lastPid_ = 0;

@@ -2,63 +2,136 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "providers/linux/thermal_zones.h"
 #include "temp_tree.h"
 
 namespace tempyra {
 namespace {
 
-TEST(HwmonSensors, LaptopFixture) {
-  HwmonSensors sensors(std::string(TEMPYRA_FIXTURES) + "/laptop");
-  EXPECT_EQ(sensors.status(), "hwmon · read-only · kernel driver sensors");
-  const auto metrics = sensors.sample(42);
-  const std::vector<std::tuple<std::string, std::optional<double>, std::string>> expected = {
-      {"Battery temperature", 31.5, "hwmon · BAT0 temp1"},
-      {"GPU temperature", std::nullopt,
-       "hwmon · read-only · kernel driver sensors · no readable GPU sensor among the known drivers"},
-      {"CPU temperature", 55, "hwmon · coretemp Package id 0"},
-      {"Sensor acpitz temp1", 48, "hwmon / acpitz temp1_input · driver-reported"},
-      {"Sensor coretemp Package id 0", 55, "hwmon / coretemp temp1_input · driver-reported"},
-      {"Sensor coretemp Core 0", 53, "hwmon / coretemp temp2_input · driver-reported"},
-      {"Sensor coretemp Core 4", 54.5, "hwmon / coretemp temp6_input · driver-reported"},
-      {"Sensor BAT0 temp1", 31.5, "hwmon / BAT0 temp1_input · driver-reported"},
-      // nct6798: 127 °C is an unconnected input, temp2 reports a fault
-      {"Sensor nct6798 SYSTIN", 38, "hwmon / nct6798 temp3_input · driver-reported"},
-      {"Fan 1", 2900, "hwmon / thinkpad fan1_input · actual speed"},
-      {"Fan 2", 0, "hwmon / thinkpad fan2_input · actual speed"},
-      {"Fan 3", std::nullopt, "hwmon / thinkpad fan3_input · actual speed"},  // read fails
+using testing::TempTree;
+const std::string kFixtures = TEMPYRA_FIXTURES;
+
+// The reader as the live provider builds it: zones evaluated before each sample.
+std::vector<Metric> sampleOf(const std::filesystem::path& root) {
+  auto zones = std::make_shared<ThermalZones>(root);
+  zones->evaluate(0);
+  return HwmonSensors(root, zones).sample(7);
+}
+
+const Metric* find(const std::vector<Metric>& metrics, const std::string& name) {
+  const auto it = std::find_if(metrics.begin(), metrics.end(), [&](const Metric& m) { return m.name == name; });
+  return it == metrics.end() ? nullptr : &*it;
+}
+
+TEST(HwmonSensors, EveryControllerKeyButItsPlaceholdersAndEveryZone) {
+  const auto metrics = sampleOf(kFixtures + "/macbook");
+  const auto keys = std::count_if(metrics.begin(), metrics.end(),
+                                  [](const Metric& m) { return m.name.rfind("Sensor applesmc ", 0) == 0; });
+  EXPECT_EQ(keys, 26);  // 31 channels, three at -127 °C and two at -25 °C
+  EXPECT_FALSE(find(metrics, "Sensor applesmc TH0F"));
+  EXPECT_EQ(find(metrics, "Zone x86_pkg_temp")->source, "thermal_zone0 · no valid trip point");
+  const auto t60p = sampleOf(kFixtures + "/thinkpad_t60p");
+  EXPECT_EQ(find(t60p, "Zone acpitz LNXTHERM:00")->value, 50.0);
+  EXPECT_FALSE(find(t60p, "Sensor acpitz temp1"));  // the zones' hwmon mirror is not shown twice
+}
+
+// Values that mean "nothing connected" are a driver's own; elsewhere they are readings.
+TEST(HwmonSensors, PlaceholdersAreDroppedPerDriver) {
+  struct Case {
+    const char* driver;
+    const char* milli;
+    bool shown;
+  } cases[] = {
+      {"nct6798", "0", false},      {"nct6798", "127000", false},  {"nct6798", "-128000", false},
+      {"it8688", "-128000", false}, {"applesmc", "-127000", false}, {"applesmc", "-25000", false},
+      {"applesmc", "0", true},      {"lm75", "-30000", true},       {"drivetemp", "0", true},
+      {"nct6798", "26000", true},
   };
-  ASSERT_EQ(metrics.size(), expected.size());
-  for (std::size_t i = 0; i < expected.size(); ++i) {
-    const auto& [name, value, source] = expected[i];
-    EXPECT_EQ(metrics[i].name, name);
-    EXPECT_EQ(metrics[i].value, value) << name;
-    EXPECT_EQ(metrics[i].source, source);
-    EXPECT_EQ(metrics[i].quality, value ? "Measured" : "Not available") << name;
+  for (const auto& c : cases) {
+    TempTree tree;
+    tree.write("sys/class/hwmon/hwmon0/name", std::string(c.driver) + "\n");
+    tree.write("sys/class/hwmon/hwmon0/temp1_input", std::string(c.milli) + "\n");
+    const auto metrics = HwmonSensors(tree.root()).sample(1);
+    EXPECT_EQ(metrics.size() == 5, c.shown) << c.driver << " " << c.milli;  // 3 groups, sensor, fan
   }
 }
 
-TEST(HwmonSensors, CpuGroupPrefersTheDieSensorAndAveragesPackages) {
+TEST(HwmonSensors, DamagedChannelsAreNotAvailableWithAReason) {
   struct Case {
-    std::vector<std::pair<std::string, std::string>> files;
-    double cpu;
-    std::string source;
+    const char* what;
+    std::function<void(const TempTree&, const std::string&)> make;
+    std::string reason;
   } cases[] = {
-      {{{"hwmon0/name", "k10temp\n"}, {"hwmon0/temp1_label", "Tctl\n"}, {"hwmon0/temp1_input", "70000\n"},
-        {"hwmon0/temp2_label", "Tdie\n"}, {"hwmon0/temp2_input", "60000\n"}},
-       60, "hwmon · k10temp Tdie"},
-      {{{"hwmon0/name", "coretemp\n"}, {"hwmon0/temp1_label", "Package id 0\n"}, {"hwmon0/temp1_input", "50000\n"},
-        {"hwmon1/name", "coretemp\n"}, {"hwmon1/temp1_label", "Package id 1\n"}, {"hwmon1/temp1_input", "60000\n"}},
-       55, "hwmon · mean of coretemp Package id 0, coretemp (hwmon1) Package id 1"},
-      // attributes of a legacy driver live in the device directory
-      {{{"hwmon3/device/name", "cpu_thermal\n"}, {"hwmon3/device/temp1_input", "45000\n"}}, 45, "hwmon · cpu_thermal temp1"},
+      {"empty", [](auto& t, auto& f) { t.write(f, ""); }, "not a number"},
+      {"text", [](auto& t, auto& f) { t.write(f, "N/A\n"); }, "not a number"},
+      {"huge", [](auto& t, auto& f) { t.write(f, "9223372036854775807\n"); }, "reads 9223372036854776 °C, out of range"},
+      {"negative", [](auto& t, auto& f) { t.write(f, "-55000\n"); }, "reads −55 °C, out of range"},
+      {"directory", [](auto& t, auto& f) { t.mkdir(f); }, "not a regular file"},
+      {"fifo", [](auto& t, auto& f) { t.fifo(f); }, "not a regular file"},
+      {"loop", [](auto& t, auto& f) { t.link(f, "temp1_input"); }, "unreadable"},
+      {"faulty", [](auto& t, auto& f) { t.write(f, "40000\n"), t.write(f.substr(0, f.size() - 6) + "_fault", "1\n"); },
+       "the driver flags a fault"},
   };
   for (const auto& c : cases) {
-    testing::TempTree tree;
-    for (const auto& [path, text] : c.files) tree.write("sys/class/hwmon/" + path, text);
+    TempTree tree;
+    tree.write("sys/class/hwmon/hwmon0/name", "k10temp\n");
+    c.make(tree, "sys/class/hwmon/hwmon0/temp1_input");
     const auto metrics = HwmonSensors(tree.root()).sample(1);
-    EXPECT_EQ(metrics.at(2).value, c.cpu) << c.source;
-    EXPECT_EQ(metrics[2].source, c.source);
+    const Metric* m = find(metrics, "Sensor k10temp temp1");
+    ASSERT_TRUE(m) << c.what;
+    EXPECT_FALSE(m->value) << c.what;
+    EXPECT_EQ(m->source, "hwmon / k10temp temp1_input · " + c.reason) << c.what;
+    EXPECT_FALSE(metrics[2].value) << c.what;  // nor a CPU temperature
   }
+}
+
+// Names are stored: they must not follow the hwmonN numbers handed out at boot.
+TEST(HwmonSensors, NamesFollowDevicesNotBootOrder) {
+  auto build = [](const TempTree& tree, const char* first, const char* second) {
+    for (const auto& [n, pci] : {std::pair{0, first}, std::pair{1, second}}) {
+      const std::string dev = std::string("sys/devices/pci0000:00/") + pci;
+      const std::string hw = dev + "/nvme/nvme" + std::to_string(n) + "/hwmon" + std::to_string(n);
+      tree.write(hw + "/name", "nvme\n");
+      tree.write(hw + "/temp1_label", "Composite\n");
+      tree.write(hw + "/temp1_input", "40000\n");
+      tree.write(hw + "/temp2_label", "Sensor\n");  // a label twice on one chip
+      tree.write(hw + "/temp2_input", "41000\n");
+      tree.write(hw + "/temp3_label", "Sensor\n");
+      tree.write(hw + "/temp3_input", "42000\n");
+      tree.link(hw + "/device", "../../nvme" + std::to_string(n));
+      tree.link(dev + "/nvme/nvme" + std::to_string(n) + "/device", "../../../" + std::string(pci));
+      tree.link("sys/class/hwmon/hwmon" + std::to_string(n), "../../devices/pci0000:00/" + std::string(pci) +
+                                                                 "/nvme/nvme" + std::to_string(n) + "/hwmon" + std::to_string(n));
+    }
+  };
+  TempTree a, b;
+  build(a, "0000:01:00.0", "0000:02:00.0");
+  build(b, "0000:02:00.0", "0000:01:00.0");
+  auto names = [](const std::vector<Metric>& metrics) {
+    std::vector<std::string> out;
+    for (const auto& m : metrics) out.push_back(m.name);
+    return out;
+  };
+  const auto first = names(HwmonSensors(a.root()).sample(1));
+  EXPECT_EQ(first, names(HwmonSensors(b.root()).sample(1)));
+  EXPECT_NE(std::find(first.begin(), first.end(), "Sensor nvme 0000:02:00.0 Sensor (temp3)"), first.end());
+}
+
+TEST(HwmonSensors, TenThousandChipsGiveABoundedReading) {
+  TempTree tree;
+  tree.write("sys/devices/bogus/name", "bogus\n");  // every entry but the last links to one chip
+  tree.write("sys/devices/bogus/temp1_input", "40000\n");
+  for (int n = 0; n < 9999; ++n) tree.link("sys/class/hwmon/hwmon" + std::to_string(n), "../../devices/bogus");
+  tree.write("sys/class/hwmon/hwmon9999/name", "coretemp\n");
+  tree.write("sys/class/hwmon/hwmon9999/temp1_label", "Package id 0\n");
+  tree.write("sys/class/hwmon/hwmon9999/temp1_input", "40000\n");
+  HwmonSensors sensors(tree.root());
+  const auto metrics = sensors.sample(1);
+  EXPECT_EQ(metrics.size(), 3 + HwmonSensors::kMaxSensorMetrics + 1);  // groups, sensors, "Fan speed"
+  EXPECT_EQ(metrics[2].source, "hwmon · coretemp Package id 0");        // the CPU is still found
+  EXPECT_EQ(sensors.status(), "hwmon · read-only · kernel driver sensors · 9744 more sensors not shown (at most 256 per reading)");
 }
 
 }  // namespace

@@ -47,7 +47,6 @@ TEST(HostTicks, FoldedIntoFourCountersWithoutCountingGuestTwice) {
 TEST(LinuxPlatform, LaptopFixture) {
   LinuxPlatform p(kFixtures + "/laptop");
   EXPECT_EQ(p.osText(), "Ubuntu 24.04.1 LTS \"Noble\" (kernel 6.8.0-45-generic)");
-  EXPECT_EQ(p.modelText(), "LENOVO 20XW0055GE");
   EXPECT_EQ(p.architectureText(), "Intel");
   EXPECT_EQ(p.cpuTicks(), (std::vector<std::uint32_t>{1000, 315, 5100, 20}));
 
@@ -61,31 +60,19 @@ TEST(LinuxPlatform, LaptopFixture) {
   EXPECT_FALSE(p.processTimes(100));  // exited between listing and reading
   EXPECT_EQ(p.processName(77), "web content xtra");  // cut name completed from the command line
 
-  const auto power = p.powerSources().value();
-  EXPECT_EQ(power.providingType, "AC Power");
-  ASSERT_EQ(power.sources->size(), 1u);  // the mouse battery is not the machine's
-  EXPECT_EQ((*power.sources)[0].currentCapacity, 75.0);
-  EXPECT_EQ((*power.sources)[0].isCharging, true);
-
-  // The inactive policy's low cap does not count; an idle powerclamp forces no idle time.
-  EXPECT_EQ(p.cpuPowerStatus(),
-            (std::map<std::string, double>{{kCpuSpeedLimitKey, 75.0}, {kCpuSchedulerLimitKey, 100.0}}));
-  EXPECT_EQ(p.thermalLevel(), 0);
 }
 
 TEST(LinuxPlatform, SensorlessBoardSaysWhy) {
   LinuxPlatform p(kFixtures + "/sensorless_arm");
   EXPECT_EQ(p.osText(), "Debian GNU/Linux 12 (bookworm)");
-  EXPECT_EQ(p.modelText(), "Raspberry Pi 4 Model B Rev 1.4");
   EXPECT_EQ(p.architectureText(), "ARM64");
   EXPECT_FALSE(p.powerSources());
   EXPECT_FALSE(p.cpuPowerStatus());
-  EXPECT_EQ(p.thermalLevel(), kUnknownThermalLevel);
-  EXPECT_EQ(p.words().thermalCapability, "Not available · the kernel exposes no /sys/class/thermal");
   EXPECT_EQ(p.words().cpuLimitsCapability, "Not available · no cpufreq policy or idle-injection device in /sys");
 }
 
 TEST(LinuxPlatform, PowerSupplyVariants) {
+  const std::string bat = "POWER_SUPPLY_TYPE=Battery\nPOWER_SUPPLY_STATUS=";
   struct Case {
     const char* what;
     std::vector<std::pair<std::string, std::string>> supplies;  // name -> uevent
@@ -98,17 +85,26 @@ TEST(LinuxPlatform, PowerSupplyVariants) {
       {"nothing listed", {}, std::nullopt, {}, {}, {}, false},
       {"two batteries discharging, energy summed",
        {{"AC", "POWER_SUPPLY_TYPE=Mains\nPOWER_SUPPLY_ONLINE=0\n"},
-        {"BAT0", "POWER_SUPPLY_TYPE=Battery\nPOWER_SUPPLY_STATUS=Discharging\nPOWER_SUPPLY_ENERGY_NOW=10\nPOWER_SUPPLY_ENERGY_FULL=40\n"},
-        {"BAT1", "POWER_SUPPLY_TYPE=Battery\nPOWER_SUPPLY_STATUS=Unknown\nPOWER_SUPPLY_ENERGY_NOW=30\nPOWER_SUPPLY_ENERGY_FULL=40\n"}},
+        {"BAT0", bat + "Discharging\nPOWER_SUPPLY_ENERGY_NOW=10\nPOWER_SUPPLY_ENERGY_FULL=40\n"},
+        {"BAT1", bat + "Unknown\nPOWER_SUPPLY_ENERGY_NOW=30\nPOWER_SUPPLY_ENERGY_FULL=40\n"}},
        "Battery Power", 40.0, 80.0, false, true},
       {"not charging on USB-C",
        {{"ucsi-source-psy-1", "POWER_SUPPLY_TYPE=USB\nPOWER_SUPPLY_ONLINE=1\n"},
-        {"BAT0", "POWER_SUPPLY_TYPE=Battery\nPOWER_SUPPLY_STATUS=Not charging\nPOWER_SUPPLY_CHARGE_NOW=2000\nPOWER_SUPPLY_CHARGE_FULL=4000\n"}},
+        {"BAT0", bat + "Not charging\nPOWER_SUPPLY_CHARGE_NOW=2000\nPOWER_SUPPLY_CHARGE_FULL=4000\n"}},
        "AC Power", 2000.0, 4000.0, false, true},
       {"battery not present, malformed capacity",
        {{"BAT0", "POWER_SUPPLY_TYPE=Battery\nPOWER_SUPPLY_PRESENT=0\nPOWER_SUPPLY_CAPACITY=80\n"},
-        {"BAT1", "POWER_SUPPLY_TYPE=Battery\nPOWER_SUPPLY_STATUS=Unknown\nPOWER_SUPPLY_CAPACITY=oops\n"}},
+        {"BAT1", bat + "Unknown\nPOWER_SUPPLY_CAPACITY=oops\n"}},
        std::nullopt, {}, {}, {}, true},
+      {"capacity -1 falls back to energy",
+       {{"BAT0", bat + "Charging\nPOWER_SUPPLY_CAPACITY=-1\nPOWER_SUPPLY_ENERGY_NOW=30\nPOWER_SUPPLY_ENERGY_FULL=60\n"}},
+       "AC Power", 30.0, 60.0, true, true},
+      {"capacity 150, implausible energy, unknown status",
+       {{"BAT0", bat + "Sleeping\nPOWER_SUPPLY_CAPACITY=150\nPOWER_SUPPLY_ENERGY_NOW=90\nPOWER_SUPPLY_ENERGY_FULL=60\n"}},
+       std::nullopt, {}, {}, {}, true},
+      {"only a mouse",
+       {{"hidpp_battery_0", "POWER_SUPPLY_TYPE=Battery\nPOWER_SUPPLY_SCOPE=Device\nPOWER_SUPPLY_CAPACITY=85\n"}},
+       std::nullopt, {}, {}, {}, false},
   };
   for (const auto& c : cases) {
     testing::TempTree tree;
@@ -125,19 +121,107 @@ TEST(LinuxPlatform, PowerSupplyVariants) {
   }
 }
 
-TEST(LinuxPlatform, SpeedLimitIgnoresDisabledTurbo) {
+TEST(LinuxPlatform, SpeedLimitOnEveryCpufreqLayout) {
+  const std::string cpu = "sys/devices/system/cpu/";
+  using Files = std::vector<std::pair<std::string, std::string>>;
+  auto policy = [&](const std::string& dir, const char* cpus, const char* max, const char* limit) {
+    return Files{{dir + "related_cpus", cpus}, {dir + "cpuinfo_max_freq", max}, {dir + "scaling_max_freq", limit}};
+  };
+  auto join = [](Files a, const Files& b) { return a.insert(a.end(), b.begin(), b.end()), a; };
+  struct Case {
+    const char* what;
+    Files files;
+    std::optional<double> limit;
+  } cases[] = {
+      {"cpuN/cpufreq only (older kernels)",
+       join(policy(cpu + "cpu0/cpufreq/", "0 1", "2333000", "1000000"), policy(cpu + "cpu1/cpufreq/", "0 1", "2333000", "2333000")),
+       100.0 * 1000000 / 2333000},
+      {"hybrid: the lower of two policies",
+       join(policy(cpu + "cpufreq/policy0/", "0-3", "4800000", "4800000"), policy(cpu + "cpufreq/policy4/", "4-7", "3600000", "2700000")),
+       75.0},
+      {"both layouts, one policy read once",
+       join(policy(cpu + "cpufreq/policy0/", "0", "2400000", "1200000"), policy(cpu + "cpu0/cpufreq/", "0", "2400000", "2400000")),
+       50.0},
+      {"an inactive policy does not count",
+       join(policy(cpu + "cpufreq/policy0/", "0", "2000000", "1000000"), Files{{cpu + "cpufreq/policy0/affected_cpus", ""}}),
+       std::nullopt},
+      {"a limit beyond the hardware is garbage", policy(cpu + "cpufreq/policy0/", "0", "2000000", "2500000"), std::nullopt},
+      {"disabled turbo is not a cap",
+       join(policy(cpu + "cpufreq/policy0/", "0", "4000000", "3000000"),
+            Files{{cpu + "cpufreq/policy0/base_frequency", "3000000"}, {cpu + "intel_pstate/no_turbo", "1"},
+                  {cpu + "intel_pstate/max_perf_pct", "90"}}),
+       90.0},
+  };
+  for (const auto& c : cases) {
+    testing::TempTree tree;
+    for (const auto& [file, text] : c.files) tree.write(file, text + "\n");
+    const auto status = LinuxPlatform(tree.root()).cpuPowerStatus();
+    std::optional<double> limit;
+    if (status && status->count(kCpuSpeedLimitKey)) limit = status->at(kCpuSpeedLimitKey);
+    EXPECT_EQ(limit, c.limit) << c.what;
+  }
+}
+
+TEST(LinuxPlatform, IdleInjectionGarbageIsNoSchedulerLimit) {
+  const std::pair<const char*, std::optional<double>> cases[] = {
+      {"30", 70.0}, {"-1", 100.0}, {"60", std::nullopt}, {"x", std::nullopt}};
+  for (const auto& [state, limit] : cases) {
+    testing::TempTree tree;
+    tree.write("sys/class/thermal/cooling_device3/type", "intel_powerclamp\n");
+    tree.write("sys/class/thermal/cooling_device3/max_state", "50\n");
+    tree.write("sys/class/thermal/cooling_device3/cur_state", std::string(state) + "\n");
+    const auto status = LinuxPlatform(tree.root()).cpuPowerStatus();
+    EXPECT_EQ(status ? std::optional(status->at(kCpuSchedulerLimitKey)) : std::nullopt, limit) << state;
+  }
+}
+
+// At its minimum frequency sample after sample while the policy allows far more, and not idle.
+TEST(LinuxPlatform, CpuHeldAtMinimumFrequencyIsSaid) {
   testing::TempTree tree;
-  const std::string policy = "sys/devices/system/cpu/cpufreq/policy0/";
-  tree.write(policy + "affected_cpus", "0 1\n");
-  tree.write(policy + "cpuinfo_max_freq", "4000000\n");
-  tree.write(policy + "scaling_max_freq", "3000000\n");
-  tree.write(policy + "base_frequency", "3000000\n");
-  tree.write("sys/devices/system/cpu/intel_pstate/no_turbo", "1\n");
-  tree.write("sys/devices/system/cpu/intel_pstate/max_perf_pct", "90\n");
-  tree.write("sys/class/thermal/cooling_device3/type", "idle-cpu0\n");
-  tree.write("sys/class/thermal/cooling_device3/cur_state", "30\n");
-  EXPECT_EQ(LinuxPlatform(tree.root()).cpuPowerStatus(),
-            (std::map<std::string, double>{{kCpuSpeedLimitKey, 90.0}, {kCpuSchedulerLimitKey, 70.0}}));
+  tree.copy(kFixtures + "/panasonic_held_min");
+  LinuxPlatform p(tree.root());
+  const std::string held = "held at minimum frequency (400 MHz)";
+  p.cpuPowerStatus();
+  EXPECT_EQ(p.words().cpuSpeedNote, "");  // once could be a coincidence
+  p.cpuPowerStatus();
+  EXPECT_EQ(p.words().cpuSpeedNote, held);
+  EXPECT_EQ(p.words().cpuLimitsCapability, "cpufreq policies · " + held + " although the policy allows 4100 MHz");
+  const std::pair<const char*, const char*> loads[] = {
+      {"cpu  101 0 101 998\n", ""},     // 1 % busy: an idle CPU rests at its minimum
+      {"cpu  601 0 101 1098\n", "held"},  // busy and still at the minimum
+  };
+  tree.write("proc/stat", "cpu  100 0 100 800\n");
+  p.cpuTicks();
+  for (const auto& [stat, expected] : loads) {
+    tree.write("proc/stat", stat);
+    p.cpuTicks();
+    p.cpuPowerStatus();
+    EXPECT_EQ(p.words().cpuSpeedNote.substr(0, 4), expected) << stat;
+  }
+}
+
+TEST(LinuxPlatform, ModelText) {
+  struct Case {
+    std::vector<std::pair<std::string, std::string>> dmi;
+    std::optional<std::string> model;
+  } cases[] = {
+      {{{"sys_vendor", "LENOVO"}, {"product_name", "8741C4G"}, {"product_version", "ThinkPad T60p"}}, "LENOVO ThinkPad T60p"},
+      {{{"sys_vendor", "Micro-Star International Co., Ltd."}, {"product_name", "MS-7C37"}, {"product_version", "1.0"}},
+       "Micro-Star International Co., Ltd. MS-7C37"},
+      {{{"sys_vendor", "TOSHIBA"}, {"product_name", "Satellite Pro A50-C"}, {"product_version", "PS579E-0ML05TEN"}},
+       "TOSHIBA Satellite Pro A50-C"},
+      {{{"sys_vendor", "Dell Inc."}, {"product_name", "PowerEdge R6515"}, {"product_version", "\xEF\xBF\xBD\x1C[\xEF\xBF\xBD"}},
+       "Dell Inc. PowerEdge R6515"},
+      {{{"product_name", "To Be Filled By O.E.M."}, {"board_vendor", "ASUSTeK COMPUTER INC."}, {"board_name", "PRIME B550M-A"}},
+       "ASUSTeK COMPUTER INC. PRIME B550M-A"},
+      {{{"sys_vendor", "Acme\x07"}, {"product_name", "Road\x1b[31mRunner\x7f 3000"}}, "Acme Road[31mRunner 3000"},
+      {{{"sys_vendor", "   "}, {"product_name", " "}}, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    testing::TempTree tree;
+    for (const auto& [field, text] : c.dmi) tree.write("sys/class/dmi/id/" + field, text + "\n");
+    EXPECT_EQ(LinuxPlatform(tree.root()).modelText(), c.model) << c.dmi[0].second;
+  }
 }
 
 TEST(LinuxPlatform, UnreadableAndMalformedFilesAreAbsent) {
