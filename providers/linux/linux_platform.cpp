@@ -28,6 +28,9 @@ bool knownBatteryStatus(const std::string& status) {
          status == "Not charging" || status == "Full";
 }
 
+// More than 10 kWh (or 10,000 Ah) is no battery of a computer but garbage.
+constexpr std::int64_t kMaxBatteryCounter = 10'000'000'000;
+
 struct Supply {
   const SysRoot* root;
   std::string dir;
@@ -47,7 +50,8 @@ struct Supply {
   // slightly more than full after a calibration; far more is garbage.
   std::optional<std::pair<double, double>> counters(const char* now, const char* full) const {
     const auto n = number(now), f = number(full);
-    if (!n || !f || *n < 0 || *f <= 0 || static_cast<double>(*n) > 1.1 * static_cast<double>(*f))
+    if (!n || !f || *n < 0 || *f <= 0 || *f > kMaxBatteryCounter ||
+        static_cast<double>(*n) > 1.1 * static_cast<double>(*f))
       return std::nullopt;
     return std::pair{static_cast<double>(*n), static_cast<double>(*f)};
   }
@@ -108,7 +112,7 @@ LinuxPlatform::LinuxPlatform(const std::filesystem::path& root, std::shared_ptr<
     words_.powerCapability = "/sys/class/power_supply · subject to hardware availability";
   }
   words_.cpuLimits = "cpufreq policy";
-  words_.cpuLimitsCapability = cpuPowerStatus() ? "cpufreq policies · subject to availability" : kNoLimits;
+  cpuPowerStatus();  // settles the limits' capability text
   atMinimumSamples_ = 0;
   words_.processCapability = "Best effort · /proc/[pid]/stat; hidden processes omitted";
 }
@@ -396,6 +400,8 @@ LinuxPlatform::SpeedLimit LinuxPlatform::speedLimit() const {
     }
     const double percent = std::min(100.0, 100.0 * static_cast<double>(*maxFreq) / static_cast<double>(reference));
     result.percent = result.percent ? std::min(*result.percent, percent) : percent;
+    if (const auto firmware = frequency(root_.integer(dir + "/bios_limit")); firmware && *firmware < *hardwareMax)
+      result.firmwareKHz = result.firmwareKHz ? std::min(result.firmwareKHz, *firmware) : *firmware;
 
     const auto minimum = frequency(root_.integer(dir + "/cpuinfo_min_freq"));
     const auto current = frequency(root_.integer(dir + "/scaling_cur_freq"));
@@ -448,6 +454,10 @@ std::optional<std::map<std::string, double>> LinuxPlatform::cpuPowerStatus() {
     words_.cpuSpeedNote = held;
     words_.cpuLimitsCapability = "cpufreq policies · " + held + " although the policy allows " +
                                  megahertz(speed.allowedKHz);
+  } else if (speed.firmwareKHz > 0) {
+    // The platform firmware's own cap (ACPI _PPC), which the policy limit follows.
+    words_.cpuSpeedNote = "firmware limit " + megahertz(speed.firmwareKHz) + " (bios_limit)";
+    words_.cpuLimitsCapability = "cpufreq policies · " + words_.cpuSpeedNote;
   } else {
     words_.cpuLimitsCapability = "cpufreq policies · subject to availability";
   }

@@ -52,6 +52,7 @@ class LinuxPlatform final : public Platform {
     bool atMinimum = false;
     std::int64_t minimumKHz = 0;
     std::int64_t allowedKHz = 0;
+    std::int64_t firmwareKHz = 0;  // the lowest bios_limit below the hardware maximum; 0 if none
     bool anyPolicy = false;
   };
   SpeedLimit speedLimit() const;

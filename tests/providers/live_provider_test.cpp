@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/model_json.h"
+#include "linux/temp_tree.h"
 
 namespace tempyra {
 namespace {
@@ -93,6 +94,32 @@ TEST(LiveProvider, LinuxReadingsNameLinuxSources) {
   for (const char* macName : {"host_statistics", "IOPMCopyCPUPowerStatus", "IOPowerSources", "ProcessInfo",
                               "proc_pid_rusage", "AppleSMC", "needs root"})
     EXPECT_EQ(texts.find(macName), std::string::npos) << macName;
+}
+
+// Every file of a machine replaced by a FIFO, by nothing, or by a number no sensor reads: the
+// sample ends, and nothing in it is a value.
+TEST(LiveProvider, ADamagedTreeNeitherHangsNorInventsValues) {
+  const std::function<void(const testing::TempTree&, const std::string&)> damages[] = {
+      [](auto& tree, auto& file) { std::filesystem::remove(tree.root() / file), tree.fifo(file); },
+      [](auto& tree, auto& file) { tree.write(file, ""); },
+      [](auto& tree, auto& file) { tree.write(file, "9223372036854775807\n"); },
+  };
+  for (const auto& damage : damages) {
+    testing::TempTree tree;
+    tree.copy(kFixtures + "/laptop");
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(tree.root()))
+      if (entry.is_regular_file() && !entry.is_symlink()) files.push_back(entry.path().lexically_relative(tree.root()));
+    for (const auto& file : files) damage(tree, file);
+    auto provider = makeLiveProvider(tree.root());
+    provider->sample(1, "s", true);
+    const Reading r = provider->sample(3, "s", true);
+    EXPECT_EQ(r.state, ThermalState::unknown);
+    EXPECT_FALSE(r.cpu.value);
+    EXPECT_EQ(r.power, (PowerContext{"Not available", std::nullopt, std::nullopt}));
+    for (const auto& m : r.sensors) EXPECT_FALSE(m.value) << m.name << " " << m.source;
+    EXPECT_TRUE(r.activity.empty());
+  }
 }
 
 TEST(LiveProvider, ThisMachineSamplesWithoutFailing) {

@@ -160,6 +160,8 @@ TEST(LinuxPlatform, SpeedLimitOnEveryCpufreqLayout) {
     if (status && status->count(kCpuSpeedLimitKey)) limit = status->at(kCpuSpeedLimitKey);
     EXPECT_EQ(limit, c.limit) << c.what;
   }
+  EXPECT_EQ(LinuxPlatform(kFixtures + "/thinkpad_t60p").words().cpuLimitsCapability,
+            "cpufreq policies · firmware limit 1000 MHz (bios_limit)");
 }
 
 TEST(LinuxPlatform, IdleInjectionGarbageIsNoSchedulerLimit) {
