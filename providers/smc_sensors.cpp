@@ -22,6 +22,14 @@ bool startsWith(std::string_view s, std::string_view prefix) {
   return s.substr(0, prefix.size()) == prefix;
 }
 
+// prefix + decimal n + suffix ("F" 0 "Ac" -> "F0Ac").
+std::string numbered(const char* prefix, int n, const char* suffix = "") {
+  std::string text(prefix);
+  text += std::to_string(n);
+  text += suffix;
+  return text;
+}
+
 bool keptKey(std::string_view key) {
   return startsWith(key, "Tp") || startsWith(key, "Te") || startsWith(key, "Tg") ||
          key == "TC0P" || key == "TC0D" || key == "TG0P" || key == "TB0T";
@@ -175,10 +183,10 @@ std::vector<Metric> SMCSensors::sample(double at) {
   }
   const int count = static_cast<int>(*fans);
   for (int i = 0; i < count; ++i) {
-    const std::string key = "F" + std::to_string(i) + "Ac";
+    const std::string key = numbered("F", i, "Ac");
     auto speed = readNumber(key);
     if (speed && (*speed < 0 || *speed > 20000)) speed.reset();
-    metrics.emplace_back("Fan " + std::to_string(i + 1), speed, "RPM",
+    metrics.emplace_back(numbered("Fan ", i + 1), speed, "RPM",
                          iface + " / " + key + " · actual speed", at, "Measured");
   }
   if (count == 0)

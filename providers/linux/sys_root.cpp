@@ -242,9 +242,12 @@ std::optional<std::int64_t> SysRoot::integer(std::string_view relative) const {
 ssize_t SysRoot::readOnce(std::string_view relative, char* buffer, std::size_t size) const {
   const int fd = open(relative, O_RDONLY | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return -1;
+  // Below "/" these are the kernel's own files, and this is the per-process path, read once per
+  // process and sample: no check costs a system call there. In a captured tree anything may
+  // stand in a file's place.
   struct stat info {};
   ssize_t n = -1;
-  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) n = ::read(fd, buffer, size);
+  if (plainRoot_ || (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode))) n = ::read(fd, buffer, size);
   ::close(fd);
   return n;
 }

@@ -59,8 +59,9 @@ class SysRoot {
   std::optional<std::string> trimmed(std::string_view relative) const;
   std::optional<std::int64_t> integer(std::string_view relative) const;
 
-  // One read() of at most `size` bytes into `buffer` (procfs builds a stat line per read).
-  // Returns the byte count, or -1.
+  // One non-blocking read() of at most `size` bytes into `buffer` (procfs builds a stat line per
+  // read). Returns the byte count, or -1. Below "/" the file type is not checked: one bounded
+  // read of a non-blocking descriptor can neither hang nor flood.
   ssize_t readOnce(std::string_view relative, char* buffer, std::size_t size) const;
 
   // Entry names (none starting with '.'), numbers in names compared by value (hwmon2 before hwmon10);
