@@ -94,6 +94,12 @@ std::optional<TripKind> tripKind(const std::string& type) {
   return std::nullopt;
 }
 
+// A cumulative counter since boot; a negative or astronomically large one is garbage.
+std::optional<std::int64_t> counter(std::optional<std::int64_t> value) {
+  if (!value || *value < 0 || *value > (std::int64_t{1} << 50)) return std::nullopt;
+  return value;
+}
+
 bool throttlingDevice(const std::string& type) {
   return type == "Processor" || type == "intel_powerclamp" || type.rfind("cpufreq-", 0) == 0 ||
          type.rfind("thermal-cpufreq-", 0) == 0 || type.rfind("idle-", 0) == 0;
@@ -286,12 +292,12 @@ const ThermalSnapshot& ThermalZones::evaluate(double now) {
   for (const auto& cpu : root_.list(cpus)) {
     if (!channelNumber(cpu, "cpu")) continue;
     const std::string dir = cpus + "/" + cpu + "/thermal_throttle/";
-    const auto coreCount = root_.integer(dir + "core_throttle_count");
-    const auto packageCount = root_.integer(dir + "package_throttle_count");
+    const auto coreCount = counter(root_.integer(dir + "core_throttle_count"));
+    const auto packageCount = counter(root_.integer(dir + "package_throttle_count"));
     if (!coreCount && !packageCount) continue;
     const Throttle current{coreCount.value_or(0) + packageCount.value_or(0),
-                       std::max(root_.integer(dir + "core_throttle_total_time_ms").value_or(0),
-                                root_.integer(dir + "package_throttle_total_time_ms").value_or(0))};
+                           std::max(counter(root_.integer(dir + "core_throttle_total_time_ms")).value_or(0),
+                                    counter(root_.integer(dir + "package_throttle_total_time_ms")).value_or(0))};
     counters[cpu] = current;
     const auto it = throttle_.find(cpu);
     if (it == throttle_.end()) continue;  // new or replugged CPU: no delta yet
