@@ -94,9 +94,9 @@ TEST_F(ProbeTest, CapturedTreePrintsItsProfileAndReadings) {
   auto profile = decodeDeviceProfile(out[0]);
   ASSERT_TRUE(profile) << profile.error();
   EXPECT_EQ(profile->model, "LENOVO 20XW0055GE");
-  EXPECT_EQ(profile->fans, "2 controller-reported fan(s)");
+  EXPECT_EQ(profile->fans, "2 fan(s) reported by hwmon");
   EXPECT_EQ(profile->capabilities.at("CPU/GPU temperature"),
-            "hwmon · read-only · kernel driver sensors");
+            "hwmon and thermal zones · read-only · kernel driver sensors");
   for (int i = 1; i <= 2; ++i) {
     auto reading = decodeReading(out[i]);
     ASSERT_TRUE(reading) << reading.error();
