@@ -349,6 +349,10 @@ TEST(MonitorTest, ExportAndClear) {
   m->exportHistory();
   m->settle();
   EXPECT_TRUE(m->problem());
+  rig.chooser->answer = rig.storePath;  // the save dialog pointed at the history itself
+  m->exportHistory();
+  m->settle();
+  EXPECT_THAT(m->problem().value_or(""), HasSubstr("the history's own files"));
 
   m->clearHistory();
   m->settle();
