@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cmath>
 #include <mutex>
+#include <string_view>
 
 #include "history/history_store.h"
 #include "providers/demo_provider.h"
@@ -38,6 +39,17 @@ std::string fixed(double value, int decimals) {
                                  decimals);
   if (ec != std::errc()) return {};
   return std::string(buffer, end);
+}
+
+// The text as a sentence of its own: a full stop is added unless it already ends one (the
+// store's own messages do, SQLite's do not).
+std::string sentence(std::string text) {
+  const std::string_view view = text;
+  if (!view.ends_with('.') && !view.ends_with('!') && !view.ends_with('?') &&
+      !view.ends_with("…")) {
+    text += '.';
+  }
+  return text;
 }
 
 std::string lowercase(std::string text) {
@@ -121,12 +133,14 @@ Monitor::Monitor(MonitorServices services, QObject* parent)
     DeviceProfile profile;
     std::optional<std::string> storeError;
     std::optional<std::string> seedError;
+    std::optional<std::string> storeNotice;
   } opened;
   queue_.sync([&, engine = engine_.get()] {
     engine->provider = services_.makeProvider(demo_);
     opened.profile = engine->provider->profile();
     try {
       engine->store = std::make_unique<HistoryStore>(services_.storePath);
+      opened.storeNotice = engine->store->notice();
     } catch (const std::exception& e) {
       opened.storeError = e.what();
     }
@@ -144,10 +158,12 @@ Monitor::Monitor(MonitorServices services, QObject* parent)
   profile_ = std::move(opened.profile);
   hasStore_ = !opened.storeError;
   if (opened.storeError) {
-    historyProblem_ = "History is unavailable: " + *opened.storeError +
+    historyProblem_ = "History is unavailable: " + sentence(*opened.storeError) +
                       " Live monitoring continues; existing history is preserved.";
   } else if (opened.seedError) {
     historyProblem_ = "Demo history: " + *opened.seedError;
+  } else if (opened.storeNotice) {
+    historyProblem_ = opened.storeNotice;
   }
 
   // 8. System observers; each holds the monitor weakly.
@@ -227,8 +243,8 @@ void Monitor::complete(SampleResult result) {
   reading_ = r;
   emit readingChanged();
   if (result.saveError) {
-    setHistoryProblem("Could not save history: " + *result.saveError +
-                      ". Live monitoring continues.");
+    setHistoryProblem("Could not save history: " + sentence(*result.saveError) +
+                      " Live monitoring continues.");
   }
 
   AlertSettings settings = preferences_.alerts;
@@ -450,8 +466,12 @@ void Monitor::exportHistory() {
         self->dispatch([self = self.data(), engine = self->engine_,
                         file = *file]() -> std::function<void()> {
           try {
-            engine->store->exportTo(file);
-            return {};
+            const ExportSummary summary = engine->store->exportTo(file);
+            if (summary.skipped == 0) return {};
+            return [self, skipped = summary.skipped] {
+              self->setProblem("The export left out " + std::to_string(skipped) +
+                               (skipped == 1 ? " unreadable record." : " unreadable records."));
+            };
           } catch (const std::exception& e) {
             return [self, message = std::string(e.what())] { self->setProblem(message); };
           }
