@@ -4,6 +4,8 @@
 #include <QPointer>
 #include <QUuid>
 
+#include <string_view>
+
 #include "app/thermal_alert_notification.h"
 #include "history/history_store.h"
 #include "providers/demo_provider.h"
@@ -25,6 +27,17 @@ constexpr long long kHistoryEvents = 500;
 // A fresh random UUID in its canonical upper-case text form.
 std::string freshUuid() {
   return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper().toStdString();
+}
+
+// The text as a sentence of its own: a full stop is added unless it already ends one (the
+// store's own messages do, SQLite's do not).
+std::string sentence(std::string text) {
+  const std::string_view view = text;
+  if (!view.ends_with('.') && !view.ends_with('!') && !view.ends_with('?') &&
+      !view.ends_with("…")) {
+    text += '.';
+  }
+  return text;
 }
 
 }  // namespace
@@ -73,12 +86,14 @@ Monitor::Monitor(MonitorServices services, QObject* parent)
     DeviceProfile profile;
     std::optional<std::string> storeError;
     std::optional<std::string> seedError;
+    std::optional<std::string> storeNotice;
   } opened;
   queue_.sync([&, engine = engine_.get()] {
     engine->provider = services_.makeProvider(demo_);
     opened.profile = engine->provider->profile();
     try {
       engine->store = std::make_unique<HistoryStore>(services_.storePath);
+      opened.storeNotice = engine->store->notice();
     } catch (const std::exception& e) {
       opened.storeError = e.what();
     }
@@ -96,10 +111,12 @@ Monitor::Monitor(MonitorServices services, QObject* parent)
   profile_ = std::move(opened.profile);
   hasStore_ = !opened.storeError;
   if (opened.storeError) {
-    historyProblem_ = "History is unavailable: " + *opened.storeError +
+    historyProblem_ = "History is unavailable: " + sentence(*opened.storeError) +
                       " Live monitoring continues; existing history is preserved.";
   } else if (opened.seedError) {
     historyProblem_ = "Demo history: " + *opened.seedError;
+  } else if (opened.storeNotice) {
+    historyProblem_ = opened.storeNotice;
   }
 
   // 8. System observers; each holds the monitor weakly.
@@ -178,8 +195,8 @@ void Monitor::complete(SampleResult result) {
   reading_ = r;
   emit readingChanged();
   if (result.saveError) {
-    setHistoryProblem("Could not save history: " + *result.saveError +
-                      ". Live monitoring continues.");
+    setHistoryProblem("Could not save history: " + sentence(*result.saveError) +
+                      " Live monitoring continues.");
   }
 
   AlertSettings settings = preferences_.alerts;
@@ -376,9 +393,13 @@ void Monitor::exportHistory() {
       "Thermal history.json", "application/json",
       [self](std::optional<std::filesystem::path> file) {
         if (!self || !file || file->empty()) return;
+        // Answers the problem to show: a failure, or records the export had to leave out.
         auto work = [engine = self->engine_, file = *file]() -> std::optional<std::string> {
           try {
-            engine->store->exportTo(file);
+            const ExportSummary summary = engine->store->exportTo(file);
+            if (summary.skipped == 0) return std::nullopt;
+            return "The export left out " + std::to_string(summary.skipped) +
+                   (summary.skipped == 1 ? " unreadable record." : " unreadable records.");
           } catch (const std::exception& e) {
             return e.what();
           }

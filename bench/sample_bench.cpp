@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <string>
 
-#include "providers/linux_platform.h"
+#include "providers/linux/linux_platform.h"
 #include "providers/live_provider.h"
 
 namespace {

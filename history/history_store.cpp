@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,10 +12,13 @@
 #include <cstdio>
 #include <optional>
 #include <system_error>
+#include <utility>
 
 #include "core/json_writer.h"
 #include "core/model_json.h"
 #include "core/thermal_state.h"
+#include "history/export_file.h"
+#include "history/export_writer.h"
 
 namespace tempyra {
 
@@ -26,17 +30,24 @@ constexpr const char* kOpenFailed =
     "History database could not be opened. Existing files were preserved.";
 constexpr const char* kNewer = "This history was created by a newer app. It was preserved.";
 constexpr const char* kDamaged = "History integrity check failed. Existing history was preserved.";
-constexpr const char* kExportNotCreated = "Could not create export.";
+constexpr const char* kReadOnly = "The history file is read-only. It was preserved.";
+constexpr const char* kForeign = "This file holds another program's data. It was preserved.";
 constexpr const char* kEventTimeInvalid = "An event needs a valid time. Nothing was written.";
 constexpr const char* kPruneTimeInvalid =
     "History retention needs a valid current time. Nothing was deleted.";
 
 constexpr int kBusyTimeoutMs = 3000;
 
-// Readings are about 2 KB of JSON, so a 4 KiB page holds one of them and wastes nearly half of
-// itself; 16 KiB pages hold seven. The size can only be chosen while the file is still empty
+// Every recording rewrites whole pages in the log: the leaf that takes the new reading, the leaf
+// of the time index and, as retention frees pages that later readings reuse, the free-list and
+// header pages. Readings are about 2.5 KB of JSON: 8 KiB pages hold three of them with little
+// waste, and cost half the bytes per reading of 16 KiB pages (history_bench:
+// bytes_written_per_reading); 4 KiB pages save a little more but hold a single reading each and
+// make the file half as large again. The size can only be chosen while the file is still empty
 // (before the first page, which write-ahead logging writes, exists); older files keep theirs.
-constexpr const char* kNewDatabasePageSize = "PRAGMA page_size=16384";
+constexpr const char* kNewDatabasePageSize = "PRAGMA page_size=8192";
+
+constexpr long long kLogBytes = 4 << 20;
 
 constexpr const char* kSchema[] = {
     "CREATE TABLE IF NOT EXISTS samples(id INTEGER PRIMARY KEY,time REAL NOT NULL,"
@@ -49,9 +60,6 @@ constexpr const char* kSchema[] = {
 };
 
 constexpr const char* kInsertEvent = "INSERT INTO events(time,kind,detail) VALUES(?,?,?)";
-
-constexpr std::string_view kExportHeader =
-    R"({"schema":1,"units":"Per metric; timestamps are seconds since 1970 UTC","device":)";
 
 // Shortest decimal text that reads back to the same double; SQLite turns it into a REAL.
 std::string decimal(double value) {
@@ -144,8 +152,21 @@ std::map<std::string, std::string> rowMap(sqlite3_stmt* row, Columns& columns) {
   return values;
 }
 
-// The version and integrity checks of opening. `firstValue(sql, column)` runs a pragma and gives
-// the named column of its first row, or nothing.
+// Tables of any other name or shape mean the file belongs to another program (internal sqlite_
+// tables aside); an empty database, or one holding part of the schema, is the store's to adopt.
+constexpr const char* kForeignObjects =
+    "SELECT COUNT(*) others FROM sqlite_master m WHERE name NOT LIKE 'sqlite!_%' ESCAPE '!' AND "
+    "(type='view' OR type='table' AND (SELECT group_concat(name,',') FROM (SELECT name FROM "
+    "pragma_table_info(m.name) ORDER BY cid)) IS NOT CASE name "
+    "WHEN 'samples' THEN 'id,time,state,segment,json' WHEN 'events' THEN 'id,time,kind,detail' "
+    "WHEN 'device' THEN 'id,json' END)";
+constexpr const char* kSchemaObjects =
+    "SELECT COUNT(*) objects FROM sqlite_master WHERE name IN "
+    "('samples','sample_time','events','event_time','device')";
+
+// The checks of opening, all of them reads, so that a history that is refused is not written.
+// `firstValue(sql, column)` runs a statement and gives the named column of its first row, or
+// nothing.
 template <class FirstValue>
 void checkHistory(FirstValue&& firstValue) {
   const std::string version = firstValue("PRAGMA user_version", "user_version").value_or("0");
@@ -154,6 +175,9 @@ void checkHistory(FirstValue&& firstValue) {
   if (firstValue("PRAGMA quick_check", "quick_check") != std::optional<std::string>("ok")) {
     throw HistoryError(kDamaged);
   }
+  if (firstValue(kForeignObjects, "others") != std::optional<std::string>("0")) {
+    throw HistoryError(kForeign);
+  }
 }
 
 fs::path companion(const fs::path& file, const char* suffix) {
@@ -161,6 +185,26 @@ fs::path companion(const fs::path& file, const char* suffix) {
 }
 
 struct ProbeBusy {};
+
+// `firstValue` for a connection of its own, outside the store.
+std::optional<std::string> firstValueOf(sqlite3* db, const char* sql, const char* column) {
+  sqlite3_stmt* raw = nullptr;
+  sqlite3_prepare_v2(db, sql, -1, &raw, nullptr);
+  const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, sqlite3_finalize);
+  const int rc = raw == nullptr ? sqlite3_errcode(db) : sqlite3_step(raw);
+  if ((rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED) throw ProbeBusy{};
+  if (rc == SQLITE_DONE) return std::nullopt;
+  if (rc != SQLITE_ROW) throw HistoryError(sqlite3_errmsg(db));
+  if (sqlite3_column_count(raw) < 1 || sqlite3_column_type(raw, 0) == SQLITE_NULL ||
+      std::string_view(sqlite3_column_name(raw, 0)) != column) {
+    return std::nullopt;
+  }
+  return std::string(columnText(raw, 0));
+}
+
+void checkConnection(sqlite3* db) {
+  checkHistory([db](const char* sql, const char* column) { return firstValueOf(db, sql, column); });
+}
 
 // Runs the opening checks without disturbing a history that was left with its write-ahead log
 // (after a crash, or written by another program). A regular connection would rebuild the -shm
@@ -187,24 +231,82 @@ void probeExistingLog(const fs::path& file) {
   if (sqlite3_exec(db, "PRAGMA locking_mode=EXCLUSIVE", nullptr, nullptr, nullptr) != SQLITE_OK) {
     return;
   }
-  auto firstValue = [db](const char* sql, const char* column) -> std::optional<std::string> {
-    sqlite3_stmt* raw = nullptr;
-    sqlite3_prepare_v2(db, sql, -1, &raw, nullptr);
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, sqlite3_finalize);
-    const int rc = raw == nullptr ? sqlite3_errcode(db) : sqlite3_step(raw);
-    if ((rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED) throw ProbeBusy{};
-    if (rc == SQLITE_DONE) return std::nullopt;
-    if (rc != SQLITE_ROW) throw HistoryError(sqlite3_errmsg(db));
-    if (sqlite3_column_count(raw) < 1 || sqlite3_column_type(raw, 0) == SQLITE_NULL ||
-        std::string_view(sqlite3_column_name(raw, 0)) != column) {
-      return std::nullopt;
-    }
-    return std::string(columnText(raw, 0));
-  };
   try {
-    checkHistory(firstValue);
+    checkConnection(db);
   } catch (const ProbeBusy&) {
   }
+}
+
+// A rollback journal left beside the history (a crash while the file was still in rollback
+// mode, or another program's transaction) is played back by the first connection that reads the
+// file: the database is rewritten and the journal deleted, before any check could refuse the
+// file. So the checks first run on a private copy of both, in a temporary folder, where the
+// play-back does no harm; only a history that passes them meets the regular connection, which
+// then completes the recovery. A copy that cannot be made leaves the files alone too.
+void probeHotJournal(const fs::path& file) {
+  std::error_code ec;
+  const fs::path journal = companion(file, "-journal");
+  const auto size = fs::file_size(journal, ec);
+  if (ec || size == 0 || !fs::exists(file, ec)) return;
+
+  std::string pattern = (fs::temp_directory_path(ec) / "tempyra-history-XXXXXX").string();
+  if (ec || ::mkdtemp(pattern.data()) == nullptr) throw HistoryError(kOpenFailed);
+  const fs::path folder = pattern;
+  const std::unique_ptr<const fs::path, void (*)(const fs::path*)> cleanup(
+      &folder, [](const fs::path* dir) {
+        std::error_code ignored;
+        fs::remove_all(*dir, ignored);
+      });
+  const fs::path copy = folder / "history.sqlite";
+  for (const char* suffix : {"", "-journal"}) {
+    fs::copy_file(companion(file, suffix), companion(copy, suffix), ec);
+    if (ec) throw HistoryError(kOpenFailed);
+  }
+  sqlite3* db = nullptr;
+  const int opened =
+      sqlite3_open_v2(copy.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
+  const std::unique_ptr<sqlite3, int (*)(sqlite3*)> closer(db, sqlite3_close_v2);
+  if (opened != SQLITE_OK) throw HistoryError(kOpenFailed);
+  checkConnection(db);
+}
+
+// Missing folders are created one by one, private to the user (0700): the history holds the
+// names of the processes that were busy. Folders that exist keep their permissions.
+void createPrivateDirectories(const fs::path& dir) {
+  std::error_code ec;
+  if (dir.empty() || fs::is_directory(dir, ec)) return;
+  if (dir.has_parent_path() && dir.parent_path() != dir)
+    createPrivateDirectories(dir.parent_path());
+  if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
+    throw fs::filesystem_error("Could not create the history folder", dir,
+                               std::error_code(errno, std::generic_category()));
+  }
+  if (!fs::is_directory(dir, ec)) {
+    throw fs::filesystem_error("Could not create the history folder", dir,
+                               std::make_error_code(std::errc::not_a_directory));
+  }
+}
+
+// A new history starts as an empty file of the user's own (0600); SQLite would create it
+// readable by everyone, and gives its companion files the database's permissions.
+void createPrivateFile(const fs::path& file) {
+  const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd >= 0) ::close(fd);  // any failure is the regular opening's to report
+}
+
+sqlite3* openConnection(const fs::path& file) {
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(file.c_str(), &db,
+                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
+                      nullptr) != SQLITE_OK) {
+    sqlite3_close_v2(db);
+    throw HistoryError(kOpenFailed);
+  }
+  return db;
+}
+
+bool unwritable(const fs::path& file) {
+  return ::access(file.c_str(), F_OK) == 0 && ::access(file.c_str(), W_OK) != 0;
 }
 
 std::string powerDetail(const PowerContext& power) {
@@ -221,70 +323,6 @@ std::string powerDetail(const PowerContext& power) {
   return detail;
 }
 
-// The export file: created empty (replacing any file there), then written sequentially through
-// a buffer so that large documents cost few system calls. Closed on every path; what was
-// written before a failure stays in the file.
-class ExportFile {
- public:
-  explicit ExportFile(const fs::path& path) : path_(path) {
-    // Creating and opening for writing are one call here, so an opening failure is reported
-    // as a failure to create.
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd_ < 0) throw HistoryError(kExportNotCreated);
-    buffer_.reserve(kCapacity);
-  }
-  ~ExportFile() {
-    if (!failed_) drain(buffer_, std::nothrow);
-    ::close(fd_);  // an error while closing is ignored
-  }
-  ExportFile(const ExportFile&) = delete;
-  ExportFile& operator=(const ExportFile&) = delete;
-
-  void write(std::string_view bytes) {
-    if (buffer_.size() + bytes.size() > kCapacity) {
-      flush();
-      if (bytes.size() >= kCapacity) {
-        drain(bytes);
-        return;
-      }
-    }
-    buffer_.append(bytes);
-  }
-
-  void flush() {
-    drain(buffer_);
-    buffer_.clear();
-  }
-
- private:
-  static constexpr std::size_t kCapacity = 1 << 20;
-
-  void drain(std::string_view bytes) {
-    if (!drain(bytes, std::nothrow)) {
-      throw fs::filesystem_error("Could not write the export", path_,
-                                 std::error_code(errno, std::generic_category()));
-    }
-  }
-
-  bool drain(std::string_view bytes, std::nothrow_t) noexcept {
-    while (!bytes.empty()) {
-      const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
-      if (written < 0) {
-        if (errno == EINTR) continue;
-        failed_ = true;
-        return false;
-      }
-      bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-  }
-
-  fs::path path_;
-  int fd_ = -1;
-  std::string buffer_;
-  bool failed_ = false;
-};
-
 }  // namespace
 
 void HistoryStore::Finalizer::operator()(sqlite3_stmt* statement) const noexcept {
@@ -292,38 +330,96 @@ void HistoryStore::Finalizer::operator()(sqlite3_stmt* statement) const noexcept
 }
 
 HistoryStore::HistoryStore(const fs::path& file) {
-  if (file.has_parent_path()) fs::create_directories(file.parent_path());
-  probeExistingLog(file);
-
-  sqlite3* db = nullptr;
-  if (sqlite3_open_v2(file.c_str(), &db,
-                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
-                      nullptr) != SQLITE_OK) {
-    sqlite3_close_v2(db);
-    throw HistoryError(kOpenFailed);
-  }
-  handle_ = db;
+  if (file.has_parent_path()) createPrivateDirectories(file.parent_path());
+  createPrivateFile(file);
+  handle_ = openConnection(file);
   try {
-    sqlite3_busy_timeout(handle_, kBusyTimeoutMs);
-    auto firstValue = [this](const char* sql, const char* column) -> std::optional<std::string> {
-      const std::vector<Row> rows = query(sql);
-      if (rows.empty()) return std::nullopt;
-      const auto it = rows.front().find(column);
-      if (it == rows.front().end()) return std::nullopt;
-      return it->second;
-    };
-    checkHistory(firstValue);
-    if (firstValue("PRAGMA page_count", "page_count") == std::optional<std::string>("0")) {
-      execute(kNewDatabasePageSize);
+    // SQLite falls back to reading a file it may not write, and would then create the log and
+    // index files with the database's read-only permissions: the history would stay broken after
+    // the user fixed the permission. Nothing has been read (nor created) yet at this point.
+    if (sqlite3_db_readonly(handle_, "main") == 1 || unwritable(companion(file, "-wal")) ||
+        unwritable(companion(file, "-shm"))) {
+      throw HistoryError(kReadOnly);
     }
-    execute("PRAGMA journal_mode=WAL");
-    for (const char* sql : kSchema) execute(sql);
-    execute("PRAGMA user_version=1");
+    probeExistingLog(file);
+    probeHotJournal(file);
+    check(file);
+    adopt();
+    struct stat st {};
+    if (::stat(file.c_str(), &st) == 0 && (st.st_mode & S_IROTH) != 0) {
+      notice_ = "Other users of this computer can read the history file " +
+                databaseFile().string() +
+                ", which names the processes you ran; chmod 600 on it keeps it private.";
+    }
   } catch (...) {
     sqlite3_close_v2(handle_);
     handle_ = nullptr;
     throw;
   }
+}
+
+fs::path HistoryStore::databaseFile() const {
+  // SQLite's own absolute name, the one its companion files are named after.
+  const char* name = sqlite3_db_filename(handle_, "main");
+  return name != nullptr ? fs::path(name) : fs::path();
+}
+
+std::optional<std::string> HistoryStore::firstValue(const char* sql, const char* column) {
+  const std::vector<Row> rows = query(sql);
+  if (rows.empty()) return std::nullopt;
+  const auto it = rows.front().find(column);
+  if (it == rows.front().end()) return std::nullopt;
+  return it->second;
+}
+
+void HistoryStore::check(const fs::path& file) {
+  const auto firstValueHere = [this](const char* sql, const char* column) {
+    return firstValue(sql, column);
+  };
+  sqlite3_busy_timeout(handle_, kBusyTimeoutMs);
+  try {
+    checkHistory(firstValueHere);
+  } catch (const HistoryError&) {
+    // On a full disk the shared-memory index cannot grow to its first size, so a history that
+    // was closed cleanly could not even be read. Kept in this process's memory instead (which
+    // shuts other programs out of the file until the store closes), it can still be viewed. The
+    // choice holds only for a connection that has not opened the log yet.
+    const int code = sqlite3_extended_errcode(handle_);
+    if (code != SQLITE_IOERR_SHMSIZE && code != SQLITE_IOERR_SHMOPEN && code != SQLITE_FULL) {
+      throw;
+    }
+    sqlite3_close_v2(std::exchange(handle_, nullptr));
+    handle_ = openConnection(file);
+    sqlite3_busy_timeout(handle_, kBusyTimeoutMs);
+    execute("PRAGMA locking_mode=EXCLUSIVE");
+    checkHistory(firstValueHere);
+  }
+}
+
+void HistoryStore::adopt() {
+  const auto is = [this](const char* sql, const char* column, const char* value) {
+    return firstValue(sql, column) == std::optional<std::string>(value);
+  };
+  // Only what is missing is written: opening a current history writes nothing, so it opens on
+  // a full disk, and a file refused by the checks was never touched.
+  if (is("PRAGMA page_count", "page_count", "0")) execute(kNewDatabasePageSize);
+  if (!is("PRAGMA journal_mode", "journal_mode", "wal")) execute("PRAGMA journal_mode=WAL");
+  if (!is(kSchemaObjects, "objects", "5")) {
+    for (const char* sql : kSchema) execute(sql);
+  }
+  if (!is("PRAGMA user_version", "user_version", "1")) execute("PRAGMA user_version=1");
+
+  // Every commit syncs the log: with synchronous=NORMAL a power cut could take back the readings
+  // committed since the last checkpoint, which the user had already been shown.
+  execute("PRAGMA synchronous=FULL");
+  // The log is copied into the database whenever it holds about 4 MiB, and cut back to that
+  // size after a transaction that made it larger (a clear, a long retention). Left alone it
+  // grows to 1,000 pages, 16 MB with 16 KiB pages, and keeps that size. Checkpointing more
+  // often adds little: a page that changes many times is copied once per checkpoint.
+  const long long pageSize =
+      parseInteger(firstValue("PRAGMA page_size", "page_size").value_or("")).value_or(4096);
+  execute("PRAGMA wal_autocheckpoint=" + decimal(kLogBytes / std::max(512LL, pageSize)));
+  execute("PRAGMA journal_size_limit=" + decimal(kLogBytes));
 }
 
 HistoryStore::~HistoryStore() {
@@ -395,7 +491,12 @@ void HistoryStore::record(const Reading& reading, const DeviceProfile& profile) 
         {time, decimal(static_cast<long long>(rawValue(reading.state))), reading.segment, *json});
     const Expected<std::string> device = encodeJson(profile);
     if (!device) throw HistoryError(device.error());
-    execute("INSERT OR REPLACE INTO device VALUES(1,?)", {*device});
+    // The profile rarely changes between readings; rewriting its unchanged row would add a page
+    // to every recording's log.
+    execute(
+        "INSERT INTO device VALUES(1,?1) ON CONFLICT(id) DO UPDATE SET json=?1 WHERE json IS NOT "
+        "?1",
+        {*device});
 
     const bool segmentStarted = !previous || previous->segment != reading.segment;
     if (segmentStarted || previous->state != reading.state) {
@@ -521,53 +622,30 @@ std::map<ThermalState, double> HistoryStore::durations(double since, double unti
   return seconds;
 }
 
-void HistoryStore::exportTo(const fs::path& file) {
+ExportSummary HistoryStore::exportTo(const fs::path& file) {
   const std::lock_guard guard(lock_);
-  ExportFile out(file);
-  out.write(kExportHeader);
+  const fs::path database = databaseFile();
+  ExportFile out(file, {database, companion(database, "-wal"), companion(database, "-shm"),
+                        companion(database, "-journal")});
+  ExportWriter writer([&out](std::string_view bytes) { out.write(bytes); });
 
   const std::vector<Row> device = query("SELECT json FROM device");
   const auto profile = device.empty() ? nullptr : &device.front();
   const auto json = profile ? profile->find("json") : Row::const_iterator();
-  out.write(profile && json != profile->end() ? std::string_view(json->second) : "null");
-
-  out.write(",\"samples\":[");
-  {
-    // Each stored text is copied as soon as it is read: memory does not grow with the history.
-    const Statement samples = statement("SELECT json FROM samples ORDER BY time,id");
-    for (bool first = true;; first = false) {
-      const int rc = sqlite3_step(samples.get());
-      if (rc == SQLITE_DONE) break;
-      if (rc != SQLITE_ROW) fail();
-      if (!first) out.write(",");
-      out.write(sqlite3_column_type(samples.get(), 0) == SQLITE_NULL
-                    ? "null"
-                    : columnText(samples.get(), 0));
-    }
-  }
-
-  out.write("],\"events\":[");
-  // Event objects: every column as a JSON string, members in key order (the row map's order).
-  std::string encoded;
-  Columns columns;
-  bool first = true;
-  forEachRow("SELECT * FROM events ORDER BY time,id", {}, [&](sqlite3_stmt* row) {
-    const Row values = rowMap(row, columns);
-    encoded.assign(first ? "{" : ",{");
-    first = false;
-    bool firstMember = true;
-    for (const auto& [key, value] : values) {
-      if (!firstMember) encoded.push_back(',');
-      firstMember = false;
-      JsonWriter::appendString(encoded, key);
-      encoded.push_back(':');
-      JsonWriter::appendString(encoded, value);
-    }
-    encoded.push_back('}');
-    out.write(encoded);
+  writer.device(profile && json != profile->end() ? std::optional<std::string_view>(json->second)
+                                                  : std::nullopt);
+  // Each stored text is copied as soon as it is read: memory does not grow with the history.
+  forEachRow("SELECT json FROM samples ORDER BY time,id", {}, [&](sqlite3_stmt* row) {
+    writer.sample(sqlite3_column_type(row, 0) == SQLITE_NULL
+                      ? std::nullopt
+                      : std::optional<std::string_view>(columnText(row, 0)));
   });
-  out.write("]}");
-  out.flush();
+  Columns columns;
+  forEachRow("SELECT * FROM events ORDER BY time,id", {},
+             [&](sqlite3_stmt* row) { writer.event(rowMap(row, columns)); });
+  writer.finish();
+  out.commit();
+  return {writer.samples(), writer.skipped()};
 }
 
 }  // namespace tempyra

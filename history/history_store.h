@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -29,6 +30,13 @@ class HistoryError : public std::runtime_error {
   const char* errorDescription() const noexcept { return what(); }
 };
 
+// What an export wrote: the readings, and the stored texts it left out because they were not
+// JSON (a damaged or foreign row would have made the whole document unreadable).
+struct ExportSummary {
+  std::int64_t samples = 0;
+  std::int64_t skipped = 0;
+};
+
 // Every failure is thrown as an exception derived from std::exception whose what() is a
 // one-line description for the user: HistoryError, or a std::filesystem::filesystem_error /
 // std::system_error for the file system's own errors. No operation returns a partial result.
@@ -40,9 +48,10 @@ class HistoryStore {
  public:
   using Row = std::map<std::string, std::string>;
 
-  // Opens or creates the database at `file` (creating missing directories). A newer, damaged
-  // or non-database file is left exactly as found, together with its -wal and -shm files, and
-  // reported.
+  // Opens or creates the database at `file`, creating missing directories private to the user
+  // (0700) and a new file readable by the user alone (0600). A newer, damaged, read-only,
+  // foreign or non-database file is left exactly as found, together with its -wal, -shm and
+  // -journal files, and reported. Opening a current history writes nothing.
   explicit HistoryStore(const std::filesystem::path& file);
   // Closes the connection once, after any running operation has finished.
   ~HistoryStore();
@@ -68,9 +77,15 @@ class HistoryStore {
   std::vector<Reading> samples(double since, double until, long long points);
   // Seconds observed in each state in [since, until]; states without samples are absent.
   std::map<ThermalState, double> durations(double since, double until);
-  // Streams the whole history as one JSON document to `file` (replacing it). Holds the lock
-  // throughout, so the document shows one moment of the history.
-  void exportTo(const std::filesystem::path& file);
+  // Something the user should hear about once although the store opened, e.g. a history file
+  // that other users can read; nothing otherwise.
+  const std::optional<std::string>& notice() const { return notice_; }
+
+  // Streams the whole history as one JSON document to `file`, which is replaced only by the
+  // complete document (see ExportFile: never the history's own files, only a regular file).
+  // Stored texts that are not JSON are left out and counted. Holds the lock throughout, so the
+  // document shows one moment of the history.
+  ExportSummary exportTo(const std::filesystem::path& file);
 
  private:
   struct Finalizer {
@@ -91,10 +106,18 @@ class HistoryStore {
   // Steps to the end, handing each row to `visit` while the lock is held; the row's values
   // are valid only during the call.
   void forEachRow(std::string_view sql, Arguments arguments, const RowVisitor& visit);
+  std::filesystem::path databaseFile() const;
+  // The first row's named column of a statement, or nothing.
+  std::optional<std::string> firstValue(const char* sql, const char* column);
+  // The checks of opening (version, integrity, shape), all of them reads.
+  void check(const std::filesystem::path& file);
+  // Writes what a new or older history lacks, and sets the connection up for recording.
+  void adopt();
   // Deletes from `table` all but the newest `keep` rows by id.
   void trim(std::string_view table, long long keep, std::string_view literal);
   [[noreturn]] void fail() const;
 
+  std::optional<std::string> notice_;
   sqlite3* handle_ = nullptr;
   std::recursive_mutex lock_;
 };

@@ -48,6 +48,7 @@ int runProbe(const ProbeOptions& options, std::ostream& out, std::ostream& err,
       err << "tempyra-probe: " << e.what() << '\n';
       return 1;
     }
+    if (store->notice()) err << "tempyra-probe: " << *store->notice() << '\n';
   }
 
   std::unique_ptr<SensorProvider> provider;
@@ -83,11 +84,19 @@ int runProbe(const ProbeOptions& options, std::ostream& out, std::ostream& err,
       }
     }
   }
-  out.flush();
+  // Lines that never arrived (a full disk, a closed pipe) are a failed run, not an empty one.
+  if (!out.flush()) {
+    err << "tempyra-probe: could not write the output\n";
+    status = 1;
+  }
 
   if (store && options.exportFile) {
     try {
-      store->exportTo(*options.exportFile);
+      const ExportSummary summary = store->exportTo(*options.exportFile);
+      if (summary.skipped > 0) {
+        err << "tempyra-probe: the export left out " << summary.skipped
+            << " stored record(s) that were not JSON\n";
+      }
     } catch (const std::exception& e) {
       err << "tempyra-probe: " << e.what() << '\n';
       return 1;

@@ -7,8 +7,8 @@
 namespace tempyra {
 
 // Prints the device profile, then one reading per line, each as the engine's compact JSON
-// (the stored form). Returns the process exit status: 0, or 1 when the history cannot be
-// opened, written or exported (the store's own message goes to `err`).
+// (the stored form). Returns the process exit status: 0, or 1 when `out` fails or the history
+// cannot be opened, written or exported (the store's own message goes to `err`).
 // `sleepSeconds` waits between samples (injected so tests do not wait).
 int runProbe(const ProbeOptions& options, std::ostream& out, std::ostream& err,
              const std::function<void(double)>& sleepSeconds);

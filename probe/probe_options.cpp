@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <system_error>
 
 namespace tempyra {
 namespace {
@@ -57,6 +58,11 @@ Expected<ProbeOptions> parseProbeOptions(const std::vector<std::string>& args) {
   }
   if (options.exportFile && !options.history)
     return Error{"--export writes the history of --history; give both"};
+  // A tree that is not there would read as a machine without any sensor.
+  std::error_code ec;
+  if (!std::filesystem::is_directory(options.root, ec))
+    return Error{"--root needs a directory: " + options.root.string() +
+                 (std::filesystem::exists(options.root, ec) ? " is not one" : " does not exist")};
   return options;
 }
 

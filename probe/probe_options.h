@@ -23,7 +23,8 @@ inline constexpr const char* kProbeUsage =
     "usage: tempyra-probe [--root DIR] [--samples N] [--interval SECONDS] [--no-processes] "
     "[--demo] [--history FILE [--export FILE]]";
 
-// Arguments without the program name. An error value carries a one-line reason.
+// Arguments without the program name; --root must name an existing directory. An error value
+// carries a one-line reason.
 Expected<ProbeOptions> parseProbeOptions(const std::vector<std::string>& args);
 
 }  // namespace tempyra

@@ -3,22 +3,21 @@
 #include <chrono>
 #include <map>
 
-#include "providers/applesmc_exchange.h"
-#include "providers/hwmon_sensors.h"
-#include "providers/linux_platform.h"
-#include "providers/smc_sensors.h"
+#include "providers/linux/hwmon_sensors.h"
+#include "providers/linux/linux_platform.h"
+#include "providers/linux/thermal_zones.h"
 #include "providers/system_provider.h"
-#include "providers/thermal_zones.h"
 
 namespace tempyra {
 
 std::unique_ptr<SensorProvider> makeLiveProvider(const std::filesystem::path& root) {
-  auto makeHardware = [root]() -> std::unique_ptr<HardwareSensors> {
-    if (ApplesmcExchange::deviceDirectory(root))
-      return std::make_unique<SMCSensors>(std::make_unique<ApplesmcExchange>(root));
-    return std::make_unique<HwmonSensors>(root);
+  // One evaluation of the thermal zones per sample: the platform evaluates it for the level,
+  // the sensor reader shows the zones it saw.
+  auto zones = std::make_shared<ThermalZones>(root);
+  auto makeHardware = [root, zones]() -> std::unique_ptr<HardwareSensors> {
+    return std::make_unique<HwmonSensors>(root, zones);
   };
-  return std::make_unique<SystemProvider>(std::make_unique<LinuxPlatform>(root), makeHardware);
+  return std::make_unique<SystemProvider>(std::make_unique<LinuxPlatform>(root, zones), makeHardware);
 }
 
 int liveThermalLevel(const std::filesystem::path& root) {

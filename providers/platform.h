@@ -10,7 +10,9 @@
 namespace tempyra {
 
 // The words that name a backend's sources in capability and provenance texts. A backend names
-// its own interfaces: a Linux reading never claims a macOS interface, and vice versa.
+// its own interfaces: a Linux reading never claims a macOS interface, and vice versa. A backend
+// may refine the thermal and CPU-limit words with what its latest thermalLevel() and
+// cpuPowerStatus() saw; the provider reads them again after those calls.
 struct PlatformWords {
   std::string thermalCapability;    // e.g. "Available · ProcessInfo.thermalState"
   std::string cpuTicks;             // source of the tick counters, e.g. "host_statistics"
@@ -19,6 +21,7 @@ struct PlatformWords {
   std::string cpuLimits;            // source of the power limits, e.g. "IOPMCopyCPUPowerStatus"
   std::string cpuLimitsCapability;  // e.g. "IOPMCopyCPUPowerStatus · subject to availability"
   std::string processCapability;    // e.g. "Best effort · proc_pid_rusage; restricted processes omitted"
+  std::string cpuSpeedNote;         // what the speed limit does not say (a CPU held down); often empty
 };
 
 // One process's cumulative CPU time and the stamp that tells it apart from a later process

@@ -3,9 +3,9 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <string>
 #include <utility>
 
-#include "providers/sys_files.h"
 
 namespace tempyra {
 namespace {
@@ -20,6 +20,14 @@ struct Group {
 
 bool startsWith(std::string_view s, std::string_view prefix) {
   return s.substr(0, prefix.size()) == prefix;
+}
+
+// prefix + decimal n + suffix ("F" 0 "Ac" -> "F0Ac").
+std::string numbered(const char* prefix, int n, const char* suffix = "") {
+  std::string text(prefix);
+  text += std::to_string(n);
+  text += suffix;
+  return text;
 }
 
 bool keptKey(std::string_view key) {

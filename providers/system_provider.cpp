@@ -5,6 +5,8 @@
 #include <cstring>
 #include <utility>
 
+#include "providers/utf8_text.h"
+
 namespace tempyra {
 namespace {
 
@@ -12,46 +14,6 @@ constexpr const char* kChecking = "Checking hardware capabilities on first sampl
 constexpr const char* kFansNotVerified = "Fan arrangement not verified";
 // More ids than this is not a process list but garbage.
 constexpr std::size_t kMaxProcessIds = 99999 + 64;
-
-// Text up to the first NUL, with every invalid UTF-8 sequence replaced by U+FFFD.
-std::string validUtf8(const std::string& raw) {
-  const std::string_view in(raw.data(), strnlen(raw.data(), raw.size()));
-  std::string out;
-  out.reserve(in.size());
-  std::size_t i = 0;
-  while (i < in.size()) {
-    const auto c = static_cast<unsigned char>(in[i]);
-    std::size_t len = 0;
-    std::uint32_t min = 0;
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-      ++i;
-      continue;
-    } else if ((c & 0xE0) == 0xC0) {
-      len = 2, min = 0x80;
-    } else if ((c & 0xF0) == 0xE0) {
-      len = 3, min = 0x800;
-    } else if ((c & 0xF8) == 0xF0) {
-      len = 4, min = 0x10000;
-    }
-    bool ok = len > 0 && i + len <= in.size();
-    std::uint32_t cp = len ? (c & (0x7F >> len)) : 0;
-    for (std::size_t k = 1; ok && k < len; ++k) {
-      const auto cc = static_cast<unsigned char>(in[i + k]);
-      if ((cc & 0xC0) != 0x80) ok = false;
-      cp = (cp << 6) | (cc & 0x3F);
-    }
-    if (ok && (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
-    if (ok) {
-      out.append(in.substr(i, len));
-      i += len;
-    } else {
-      out.append("\xEF\xBF\xBD");
-      ++i;
-    }
-  }
-  return out;
-}
 
 }  // namespace
 
@@ -82,6 +44,7 @@ void SystemProvider::reset() {
 
 Reading SystemProvider::sample(double at, const std::string& segment, bool includeProcesses) {
   const int level = platform_->thermalLevel();
+  profile_.capabilities["Thermal pressure"] = platform_->words().thermalCapability;
 
   if (!hardware_) {
     if (makeHardware_) hardware_ = makeHardware_();
@@ -91,6 +54,7 @@ Reading SystemProvider::sample(double at, const std::string& segment, bool inclu
     sensors = hardware_->sample(at);
     profile_.capabilities["CPU/GPU temperature"] = hardware_->status();
     profile_.capabilities["Fan RPM"] = hardware_->status();
+    profile_.capabilities["Battery temperature"] = hardware_->batteryStatus();
   }
 
   int fansWithValue = 0;
@@ -100,8 +64,8 @@ Reading SystemProvider::sample(double at, const std::string& segment, bool inclu
     if (!firstFan) firstFan = &m;
     if (m.value) ++fansWithValue;
   }
-  if (fansWithValue > 0)
-    profile_.fans = std::to_string(fansWithValue) + " controller-reported fan(s)";
+  if (fansWithValue > 0 && hardware_)
+    profile_.fans = hardware_->fanSummary(fansWithValue);
   else if (firstFan)
     profile_.fans = firstFan->source;
   else
@@ -109,7 +73,9 @@ Reading SystemProvider::sample(double at, const std::string& segment, bool inclu
 
   if (!includeProcesses) processTimes_.clear();
 
-  if (const auto status = platform_->cpuPowerStatus()) {
+  const auto status = platform_->cpuPowerStatus();
+  profile_.capabilities["Intel CPU limits"] = platform_->words().cpuLimitsCapability;
+  if (status) {
     static const std::pair<const char*, const char*> limits[] = {
         {"CPU speed limit", kCpuSpeedLimitKey},
         {"CPU scheduler limit", kCpuSchedulerLimitKey},
@@ -119,9 +85,10 @@ Reading SystemProvider::sample(double at, const std::string& segment, bool inclu
       if (const auto it = status->find(key); it != status->end()) {
         if (it->second >= 0 && it->second <= 100) value = it->second;  // false for NaN
       }
-      sensors.emplace_back(name, value, "%",
-                           platform_->words().cpuLimits + " · OS limit, not measured throttling", at,
-                           "Measured");
+      std::string source = platform_->words().cpuLimits + " · OS limit, not measured throttling";
+      if (key == kCpuSpeedLimitKey && !platform_->words().cpuSpeedNote.empty())
+        source += " · " + platform_->words().cpuSpeedNote;
+      sensors.emplace_back(name, value, "%", std::move(source), at, "Measured");
     }
   }
 
@@ -186,7 +153,7 @@ std::vector<ProcessActivity> SystemProvider::processes(double at) {
     if (!(share > kProcessThreshold)) continue;
     const auto name = platform_->processName(pid);
     if (!name || name->empty() || (*name)[0] == '\0') continue;
-    busy.push_back(ProcessActivity{pid, validUtf8(*name), share});
+    busy.push_back(ProcessActivity{pid, validUtf8(std::string_view(name->data(), strnlen(name->data(), name->size()))), share});
   }
   processTimes_ = std::move(current);
   std::stable_sort(busy.begin(), busy.end(),

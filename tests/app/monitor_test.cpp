@@ -63,9 +63,9 @@ TEST(MonitorTest, UnopenableStoreKeepsMonitoringAndExplains) {
   std::ofstream(rig.storePath) << "not a database, and it has to stay exactly as it is";
   auto m = rig.start();
   ASSERT_TRUE(m->historyProblem());
-  EXPECT_THAT(*m->historyProblem(), StartsWith("History is unavailable: "));
-  EXPECT_THAT(*m->historyProblem(),
-              EndsWith(" Live monitoring continues; existing history is preserved."));
+  EXPECT_EQ(*m->historyProblem(),
+            "History is unavailable: file is not a database. Live monitoring continues; existing "
+            "history is preserved.");
   ASSERT_TRUE(m->reading());
   EXPECT_TRUE(m->history().empty());
   EXPECT_TRUE(m->TEST_scheduled());
@@ -76,6 +76,15 @@ TEST(MonitorTest, UnopenableStoreKeepsMonitoringAndExplains) {
   m->clearHistory();
   m->TEST_settle();
   EXPECT_FALSE(m->problem());
+}
+
+TEST(MonitorTest, HistoryThatOthersCanReadIsMentioned) {
+  Rig rig;
+  std::filesystem::create_directories(rig.storePath.parent_path());
+  std::ofstream(rig.storePath).close();
+  std::filesystem::permissions(rig.storePath, std::filesystem::perms(0644));
+  auto m = rig.start();
+  EXPECT_THAT(m->historyProblem().value_or(""), HasSubstr("Other users of this computer"));
 }
 
 TEST(MonitorTest, RequestWhileInFlightIsRefusedAndArmsNothing) {
@@ -342,6 +351,10 @@ TEST(MonitorTest, ExportAndClear) {
   m->exportHistory();
   m->TEST_settle();
   EXPECT_TRUE(m->problem());
+  rig.chooser->answer = rig.storePath;  // the save dialog pointed at the history itself
+  m->exportHistory();
+  m->TEST_settle();
+  EXPECT_THAT(m->problem().value_or(""), HasSubstr("the history's own files"));
 
   m->clearHistory();
   m->TEST_settle();

@@ -1,7 +1,10 @@
 #include <gmock/gmock.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <atomic>
+#include <csignal>
 #include <nlohmann/json.hpp>
 #include <thread>
 
@@ -12,6 +15,7 @@
 namespace tempyra::testing {
 namespace {
 
+namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 using ::testing::Pair;
 
@@ -46,29 +50,12 @@ TEST_F(HistoryTest, SamplesKeepTheLastOfEachBucketAndSegment) {
   db.exec("UPDATE samples SET json='[]' WHERE time=1004");  // unreadable: skipped
 
   EXPECT_THAT(times(store.samples(1000, 1100, 10)), ElementsAre(1002.0, 1005.0, 1100.0));
-  // A reload reads the stored text as it is now.
-  db.exec("UPDATE samples SET json='" +
-          *encodeJson(makeReading(1002, ThermalState::critical, "a")) + "' WHERE time=1002");
-  EXPECT_EQ(store.samples(1000, 1100, 10).front().state, ThermalState::critical);
   // Narrow ranges use 1 s buckets and return every reading; inverted ranges nothing.
   EXPECT_THAT(times(store.samples(1000, 1004, 1500)), ElementsAre(1000, 1001, 1002, 1003));
   EXPECT_TRUE(store.samples(1100, 1000, 10).empty());
   const auto readings = store.samples(1101, 1101, 1);
   ASSERT_EQ(readings.size(), 1u);
   EXPECT_EQ(*encodeJson(readings[0]), *encodeJson(makeReading(1101, ThermalState::fair, "b")));
-
-  // A long load keeps the row order and skips an unreadable row in the middle.
-  std::string values = "(2150,1,'c','{')";
-  for (int t = 2000; t < 2300; ++t) {
-    if (t != 2150)
-      values += ",(" + std::to_string(t) + ",1,'c','" +
-                *encodeJson(makeReading(t, ThermalState::fair, "c")) + "')";
-  }
-  db.exec("INSERT INTO samples(time,state,segment,json) VALUES" + values);
-  const auto many = times(store.samples(2000, 2299, 1500));
-  EXPECT_EQ(many.size(), 299u);
-  EXPECT_TRUE(std::is_sorted(many.begin(), many.end()));
-  EXPECT_EQ(std::count(many.begin(), many.end(), 2150.0), 0);
 }
 
 TEST_F(HistoryTest, DurationsCountGapsUpTo90SecondsWithinASegment) {
@@ -96,13 +83,16 @@ TEST_F(HistoryTest, ExportCopiesStoredTextsInTimeThenIdOrder) {
   HistoryStore store(path());
   RawDb db(path());
   store.record(makeReading(20, ThermalState::fair, "s"), {"M/1", "A", "O", "F", {{"k", "v"}}});
-  // Stored texts are copied byte for byte, whatever their key order or number form.
+  // Stored texts are copied byte for byte, whatever their key order or number form; texts that
+  // are not JSON (cut short, not UTF-8) would break the document and are left out.
   db.exec(R"(INSERT INTO samples(time,state,segment,json) VALUES(10,0,'s','{"b" : 1.50}'),)"
-          R"((20,0,'s','{"c":2}'))");
+          R"((20,0,'s','{"c":2}'),(15,0,'s','{"cut'),(15,0,'s',CAST(X'22FF22' AS TEXT)))");
   db.exec("DELETE FROM events");
   store.event(5, "Note", "a/b · \"q\"\n");
   store.event(5, "Note", "second");
-  store.exportTo(path("out.json"));
+  const ExportSummary summary = store.exportTo(path("out.json"));
+  EXPECT_EQ(summary.samples, 3);
+  EXPECT_EQ(summary.skipped, 2);
   const std::string expected =
       R"({"schema":1,"units":"Per metric; timestamps are seconds since 1970 UTC",)"
       R"("device":)" +
@@ -113,19 +103,77 @@ TEST_F(HistoryTest, ExportCopiesStoredTextsInTimeThenIdOrder) {
   EXPECT_EQ(slurp(path("out.json")), expected);
 }
 
-TEST_F(HistoryTest, ExportOfAnEmptyStoreAndExportFailures) {
+// The file a link names is replaced whole and keeps its permissions; a new export is private.
+TEST_F(HistoryTest, ExportOfAnEmptyStoreReplacesTheLinkedFile) {
   HistoryStore store(path());
-  std::ofstream(path("out.json")) << std::string(500, 'x');  // replaced whole
-  store.exportTo(path("out.json"));
-  EXPECT_EQ(slurp(path("out.json")),
+  std::ofstream(path("old.json")) << std::string(500, 'x');
+  fs::permissions(path("old.json"), fs::perms(0640));
+  fs::create_symlink("old.json", path("link.json"));
+  store.exportTo(path("link.json"));
+  EXPECT_TRUE(fs::is_symlink(path("link.json")));
+  EXPECT_EQ(slurp(path("old.json")),
             R"({"schema":1,"units":"Per metric; timestamps are seconds since 1970 UTC",)"
             R"("device":null,"samples":[],"events":[]})");
-  EXPECT_THAT([&] { store.exportTo(path("missing") / "out.json"); },
-              ::testing::ThrowsMessage<HistoryError>(::testing::StrEq("Could not create export.")));
-  EXPECT_FALSE(std::filesystem::exists(path("missing")));
-  if (std::filesystem::exists("/dev/full")) {
-    EXPECT_THROW(store.exportTo("/dev/full"), std::filesystem::filesystem_error);
+  EXPECT_EQ(fs::status(path("old.json")).permissions(), fs::perms(0640));
+  store.exportTo(path("new.json"));
+  EXPECT_EQ(fs::status(path("new.json")).permissions(), fs::perms(0600));
+}
+
+// Targets that would destroy the history, block or swallow the document are refused before
+// anything is written.
+TEST_F(HistoryTest, ExportRefusesTheHistorysOwnFilesAndTargetsThatAreNotFiles) {
+  constexpr const char* kOwn =
+      "The export cannot replace the history's own files. Choose another file.";
+  constexpr const char* kNotFile =
+      "The export can only replace a regular file. Choose another file.";
+  HistoryStore store(path());
+  store.record(makeReading(1, ThermalState::fair, "s"), {});
+  fs::create_hard_link(path(), path("hard.sqlite"));
+  fs::create_symlink(path(), path("soft.sqlite"));
+  fs::create_directory(path("folder"));
+  ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
+  const std::vector<std::pair<fs::path, std::string>> cases = {
+      {path(), kOwn},
+      {dir_ / "." / "history.sqlite-wal", kOwn},
+      {path("history.sqlite-shm"), kOwn},
+      {path("history.sqlite-journal"), kOwn},  // absent now, a hot journal once written
+      {path("hard.sqlite"), kOwn},
+      {path("soft.sqlite"), kOwn},
+      {path("fifo"), kNotFile},
+      {path("folder"), kNotFile},
+      {"/dev/null", kNotFile},
+      {path("missing") / "out.json", "Could not create export."},
+  };
+  const auto before = folder();
+  for (const auto& [target, message] : cases) {
+    EXPECT_THAT([&] { store.exportTo(target); },
+                ::testing::ThrowsMessage<HistoryError>(::testing::StrEq(message)))
+        << target;
   }
+  EXPECT_EQ(folder(), before);
+}
+
+// A write that the file system refuses (here beyond the child's file size limit) keeps the
+// earlier export and leaves no temporary file.
+TEST_F(HistoryTest, FailedExportKeepsTheEarlierFile) {
+  HistoryStore store(path());
+  for (int i = 0; i < 30; ++i) store.record(makeReading(i, ThermalState::fair, "s"), {});
+  store.exportTo(path("out.json"));
+  store.record(makeReading(30, ThermalState::fair, "s"), {});
+  const auto before = folder();
+  const int status = inChild([&] {
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{4096, 4096};
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return kUnavailable;
+    try {
+      store.exportTo(path("out.json"));
+    } catch (const fs::filesystem_error&) {
+      return 0;
+    }
+    return 1;
+  });
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(folder(), before);  // no temporary file left either
 }
 
 // One thread records while another exports and queries: every document is one moment of the

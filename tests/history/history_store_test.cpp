@@ -1,9 +1,14 @@
 #include "history/history_store.h"
 
 #include <gmock/gmock.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
 
 #include <cmath>
+#include <csignal>
 #include <limits>
+#include <random>
+#include <set>
 
 #include "core/model_json.h"
 #include "history_test_support.h"
@@ -11,64 +16,89 @@
 namespace tempyra::testing {
 namespace {
 
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+
 constexpr const char* kNewer = "This history was created by a newer app. It was preserved.";
 constexpr const char* kDamaged = "History integrity check failed. Existing history was preserved.";
+constexpr const char* kForeign = "This file holds another program's data. It was preserved.";
+constexpr const char* kReadOnly = "The history file is read-only. It was preserved.";
 
-std::string openError(const std::filesystem::path& file) try {
+std::string openError(const fs::path& file) try {
   HistoryStore store(file);
   return "opened";
 } catch (const std::exception& e) {
   return e.what();
 }
 
-TEST_F(HistoryTest, CreatesSchemaOnceAndAdoptsPlainDatabases) {
+fs::perms mode(const fs::path& file) { return fs::status(file).permissions() & fs::perms::mask; }
+
+TEST_F(HistoryTest, CreatesAPrivateSchemaOnceAndReopensWithoutWriting) {
   const auto file = dir_ / "a" / "b" / "history.sqlite";
+  fs::permissions(dir_, fs::perms(0755));
   { HistoryStore store(file); }
-  { HistoryStore again(file); }
+  const auto before = checksum(file);
+  EXPECT_FALSE(HistoryStore(file).notice());
+  EXPECT_EQ(checksum(file), before);
+  EXPECT_EQ(mode(dir_), fs::perms(0755));  // an existing folder keeps its permissions
+  EXPECT_EQ(mode(dir_ / "a"), fs::perms(0700));
+  EXPECT_EQ(mode(dir_ / "a" / "b"), fs::perms(0700));
+  EXPECT_EQ(mode(file), fs::perms(0600));
   RawDb db(file);
   EXPECT_EQ(db.scalar("PRAGMA user_version"), "1");
   EXPECT_EQ(db.scalar("PRAGMA journal_mode"), "wal");
-  EXPECT_EQ(db.scalar("PRAGMA page_size"), "16384");
+  EXPECT_EQ(db.scalar("PRAGMA page_size"), "8192");
   EXPECT_EQ(db.scalar("SELECT group_concat(name,' ') FROM (SELECT name FROM sqlite_master "
                       "ORDER BY name)"),
             "device event_time events sample_time samples");
 
-  RawDb(path("plain.sqlite")).exec("CREATE TABLE notes(x); PRAGMA user_version=-3");
+  // A history that others can read stays so, and is mentioned.
+  fs::permissions(file, fs::perms::others_read, fs::perm_options::add);
+  EXPECT_THAT(HistoryStore(file).notice().value_or(""), HasSubstr(file.string()));
+  EXPECT_EQ(mode(file), fs::perms(0604));
+
+  // An empty database is adopted, whatever its version number.
+  RawDb(path("plain.sqlite")).exec("PRAGMA user_version=-3");
   { HistoryStore plain(path("plain.sqlite")); }
   RawDb plain(path("plain.sqlite"));
   EXPECT_EQ(plain.scalar("PRAGMA user_version"), "1");
   EXPECT_EQ(plain.scalar("PRAGMA page_size"), "4096");  // fixed once a file has pages
 
-  EXPECT_THROW(HistoryStore(path("plain.sqlite") / "history.sqlite"),
-               std::filesystem::filesystem_error);
+  EXPECT_THROW(HistoryStore(path("plain.sqlite") / "history.sqlite"), fs::filesystem_error);
 }
 
 // A history that cannot be adopted is left exactly as found, companions included; one that can
-// keeps what its log holds.
+// keeps what its log holds, or what its rollback journal restores.
 TEST_F(HistoryTest, FailedOpenLeavesDatabaseAndCompanionsUntouched) {
+  enum Leftover { none, log, journal };
   struct Case {
     std::string name;
-    bool leaveLog;  // copy the files while a writer still holds the log open, as after a crash
-    bool newer;
-    std::function<void(const std::filesystem::path&)> corrupt;
+    Leftover leftover;  // copy the files while a writer's transaction holds them, as after a crash
+    std::string setup;  // run by the writer, committed, before that transaction
+    std::function<void(const fs::path&)> corrupt;
     std::string error;
   };
+  const auto damage = [](const fs::path& f) {
+    std::fstream(f, std::ios::in | std::ios::out | std::ios::binary).seekp(2 * 16384)
+        << std::string(100, '\x5a');  // over the header of a b-tree page
+  };
   const std::vector<Case> cases = {
-      {"newer, log left behind", true, true, nullptr, kNewer},
-      {"current, log left behind", true, false, nullptr, "opened"},
-      {"newer, closed cleanly", false, true, nullptr, kNewer},
-      {"damaged pages", false, false,
-       [](const std::filesystem::path& f) {
-         std::fstream(f, std::ios::in | std::ios::out | std::ios::binary).seekp(2 * 16384)
-             << std::string(100, '\x5a');  // over the header of a b-tree page
-       },
-       kDamaged},
-      {"not a database, stray log", false, false,
-       [](const std::filesystem::path& f) {
+      {"newer, log left behind", log, "PRAGMA user_version=2", nullptr, kNewer},
+      {"current, log left behind", log, "", nullptr, "opened"},
+      {"newer, closed cleanly", none, "PRAGMA user_version=2", nullptr, kNewer},
+      {"damaged pages", none, "", damage, kDamaged},
+      {"not a database, stray log", none, "",
+       [](const fs::path& f) {
          std::ofstream(f, std::ios::trunc) << "plain text";
          std::ofstream(f.native() + "-wal") << std::string(5000, 'w');
        },
        "file is not a database"},
+      {"newer, hot journal", journal, "PRAGMA user_version=2", nullptr, kNewer},
+      {"damaged, hot journal", journal, "", damage, kDamaged},
+      {"current, hot journal", journal, "", nullptr, "opened"},
+      {"foreign table", none, "CREATE TABLE notes(x)", nullptr, kForeign},
+      {"foreign columns", none, "DROP TABLE device; CREATE TABLE device(id, json, extra)", nullptr,
+       kForeign},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -76,33 +106,125 @@ TEST_F(HistoryTest, FailedOpenLeavesDatabaseAndCompanionsUntouched) {
     {
       { HistoryStore store(source); }
       RawDb writer(source);
-      writer.exec("PRAGMA wal_autocheckpoint=0");
-      for (int i = 0; i < 40; ++i) {
-        writer.exec("INSERT INTO samples(time,state,segment,json) VALUES(" + std::to_string(i) +
-                    ",0,'s','" + std::string(1500, 'j') + "')");
-      }
-      if (c.newer) writer.exec("PRAGMA user_version=2");
-      if (c.leaveLog) {
-        for (const char* suffix : {"", "-wal", "-shm"}) {
-          std::filesystem::copy_file(source.native() + suffix, file.native() + suffix);
-        }
+      if (c.leftover != log) writer.exec("PRAGMA journal_mode=DELETE");
+      writer.exec("PRAGMA wal_autocheckpoint=0; PRAGMA cache_size=2");
+      writer.exec(
+          "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i+1 FROM n WHERE i<39) "
+          "INSERT INTO samples(time,state,segment,json) SELECT i,0,'s',hex(zeroblob(750)) "
+          "FROM n");
+      if (!c.setup.empty()) writer.exec(c.setup);
+      if (c.leftover == journal) writer.exec("BEGIN; DELETE FROM samples WHERE time>=20");
+      const std::vector<std::string> suffixes = c.leftover == log
+                                                    ? std::vector<std::string>{"", "-wal", "-shm"}
+                                                    : std::vector<std::string>{"", "-journal"};
+      if (c.leftover != none) {
+        for (const auto& suffix : suffixes)
+          fs::copy_file(source.native() + suffix, file.native() + suffix);
       }
     }
-    if (!c.leaveLog) std::filesystem::copy_file(source, file);
+    if (c.leftover == none) fs::copy_file(source, file);
     if (c.corrupt) c.corrupt(file);
     std::map<std::string, std::optional<std::size_t>> before;
-    for (const char* suffix : {"", "-wal", "-shm"})
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
       before[suffix] = checksum(file.native() + suffix);
-    EXPECT_EQ(c.leaveLog, before["-shm"].has_value());
+    EXPECT_EQ(c.leftover == log, before["-shm"].has_value());
+    EXPECT_EQ(c.leftover == journal, before["-journal"].has_value());
 
     EXPECT_EQ(openError(file), c.error);
-    if (c.error == "opened") {  // adopted with the log's content
+    if (c.error == "opened") {  // adopted with what the log holds, or the journal restores
       EXPECT_EQ(RawDb(file).count("samples"), 40);
       continue;
     }
-    for (const char* suffix : {"", "-wal", "-shm"}) {
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
       EXPECT_EQ(checksum(file.native() + suffix), before[suffix]) << "file" << suffix << " changed";
     }
+  }
+}
+
+// Run as a user that may not write the file (root may write anything).
+TEST_F(HistoryTest, ReadOnlyHistoryIsReportedWithoutCreatingCompanions) {
+  { HistoryStore store(path()); }
+  fs::permissions(path(), fs::perms(0444));
+  fs::permissions(dir_, fs::perms(0777));
+  const auto before = checksum(path());
+  const int status = inChild([&] {
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return kUnavailable;
+    return openError(path()) == kReadOnly ? 0 : 1;
+  });
+  if (status == kUnavailable) GTEST_SKIP() << "cannot drop privileges";
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(checksum(path()), before);
+  EXPECT_FALSE(fs::exists(path("history.sqlite-wal")) || fs::exists(path("history.sqlite-shm")));
+}
+
+// On a full file system a current history still opens and reads, and a failed export keeps the
+// earlier one. The file system is a small tmpfs in a mount namespace of the child's own.
+TEST_F(HistoryTest, FullDiskStillOpensAndKeepsTheEarlierExport) {
+  const int status = inChild([&] {
+    if (::unshare(CLONE_NEWNS) != 0 ||
+        ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        ::mount("tmpfs", dir_.c_str(), "tmpfs", 0, "size=4m") != 0) {
+      return kUnavailable;
+    }
+    {
+      HistoryStore store(path());
+      for (int i = 0; i < 20; ++i) store.record(makeReading(i, ThermalState::fair, "s"), {});
+      store.exportTo(path("out.json"));
+    }
+    std::ofstream filler(path("filler"), std::ios::binary);
+    while (filler << std::string(4096, 'f')) {
+    }
+    const auto exported = checksum(path("out.json"));
+    HistoryStore store(path());
+    const bool refused = [&] {
+      try {
+        store.exportTo(path("out.json"));
+      } catch (const fs::filesystem_error&) {
+        return true;
+      }
+      return false;
+    }();
+    return store.samples(0, 100, 100).size() == 20 && refused &&
+                   checksum(path("out.json")) == exported
+               ? 0
+               : 1;
+  });
+  if (status == kUnavailable) GTEST_SKIP() << "cannot mount a small file system";
+  EXPECT_EQ(status, 0);
+}
+
+// A child records in a loop and reports each reading once record() returned; it is killed at a
+// random moment. Every reported reading is there afterwards, in a history that passes its check.
+TEST_F(HistoryTest, KillDuringRecordingLosesNoCommittedReading) {
+  std::mt19937 random(::testing::UnitTest::GetInstance()->random_seed());
+  for (int round = 0; round < 20; ++round) {
+    int pipe[2];
+    ASSERT_EQ(::pipe(pipe), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+      ::close(pipe[0]);
+      HistoryStore store(path());
+      for (int i = 0;; ++i) {
+        const double at = round * 1e6 + i;
+        store.record(makeReading(at, ThermalState::fair, "s"), {});
+        if (::write(pipe[1], &at, sizeof at) != sizeof at) ::_exit(1);
+      }
+    }
+    ::close(pipe[1]);
+    ::usleep(std::uniform_int_distribution<useconds_t>(2000, 60000)(random));
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    std::vector<double> reported;
+    for (double at = 0; ::read(pipe[0], &at, sizeof at) == sizeof at;) reported.push_back(at);
+    ::close(pipe[0]);
+
+    HistoryStore store(path());
+    EXPECT_EQ(RawDb(path()).scalar("PRAGMA quick_check"), "ok");
+    std::set<double> stored;
+    for (const Reading& r : store.samples(round * 1e6, round * 1e6 + 1e5, 1e6))
+      stored.insert(r.timestamp);
+    for (double at : reported)
+      EXPECT_EQ(stored.count(at), 1u) << "round " << round << ": lost " << at;
   }
 }
 

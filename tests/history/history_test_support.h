@@ -3,10 +3,14 @@
 // SQLite connection to set up and inspect database files behind the store's back.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <map>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -75,6 +79,27 @@ inline std::optional<std::size_t> checksum(const std::filesystem::path& file) {
   return bytes ? std::optional(std::hash<std::string>{}(*bytes)) : std::nullopt;
 }
 
+// Exit status of a forked child that runs `body` (-1 when it was killed). The child never returns
+// into the test framework.
+inline int inChild(const std::function<int()>& body) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    int status = 100;
+    try {
+      status = body();
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "child: %s\n", e.what());
+    }
+    ::_exit(status);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Status a child returns when the machine lacks what the test needs (privileges, a mount).
+constexpr int kUnavailable = 77;
+
 class HistoryTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -87,6 +112,16 @@ class HistoryTest : public ::testing::Test {
   void TearDown() override { std::filesystem::remove_all(dir_); }
   std::filesystem::path path(const std::string& name = "history.sqlite") const {
     return dir_ / name;
+  }
+  // The scratch folder's entries with the checksums of its regular files, except for the
+  // shared-memory index, which every read of an open history changes.
+  std::map<std::filesystem::path, std::optional<std::size_t>> folder() const {
+    std::map<std::filesystem::path, std::optional<std::size_t>> sums;
+    for (const auto& entry : std::filesystem::directory_iterator(dir_)) {
+      if (entry.path().native().ends_with("-shm")) continue;
+      sums[entry.path()] = entry.is_regular_file() ? checksum(entry.path()) : std::nullopt;
+    }
+    return sums;
   }
 
   std::filesystem::path dir_;

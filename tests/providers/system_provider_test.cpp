@@ -23,7 +23,7 @@ struct MacPlatform : Platform {
   PlatformWords w{"Available · ProcessInfo.thermalState", "host_statistics", "Available · host_statistics",
                   "IOPowerSources · subject to hardware availability", "IOPMCopyCPUPowerStatus",
                   "IOPMCopyCPUPowerStatus · subject to availability",
-                  "Best effort · proc_pid_rusage; restricted processes omitted"};
+                  "Best effort · proc_pid_rusage; restricted processes omitted", ""};
   int thermal = 0, nameCalls = 0;
   std::optional<std::vector<std::uint32_t>> ticks;
   std::optional<std::vector<Process>> processes = std::vector<Process>{};
@@ -94,7 +94,7 @@ TEST(SystemProvider, ProfileTextsBeforeAndAfterTheFirstSample) {
   EXPECT_EQ(after.fans, unavailable);
   EXPECT_EQ(after.capabilities.at("CPU/GPU temperature"), unavailable);
   EXPECT_EQ(after.capabilities.at("Fan RPM"), unavailable);
-  EXPECT_EQ(after.capabilities.at("Battery temperature"), checking);
+  EXPECT_EQ(after.capabilities.at("Battery temperature"), unavailable);  // settled like the others
 
   Rig twoFans(controllerWith({{"TC0P", sp78(50)}, {"FNum", ui8(2)}, {"F0Ac", fpe2(1200)}, {"F1Ac", fpe2(1300)}}));
   twoFans.sample(1);
@@ -226,6 +226,12 @@ TEST(SystemProvider, CpuLimitsFollowTheControllerMetrics) {
   EXPECT_EQ(r.sensors[5].quality, "Not available");
   rig.platform->limits = std::map<std::string, double>{{"CPU_Speed_Limit", std::nan("")}};
   EXPECT_FALSE(rig.sample(3).sensors[4].value);
+  // A backend that learns more from a sample refines its words; the profile and source follow.
+  rig.platform->w.cpuSpeedNote = "held at minimum frequency";
+  rig.platform->w.thermalCapability = "Available · decided by a zone";
+  EXPECT_EQ(rig.sample(4).sensors[4].source,
+            "IOPMCopyCPUPowerStatus · OS limit, not measured throttling · held at minimum frequency");
+  EXPECT_EQ(rig.provider->profile().capabilities.at("Thermal pressure"), "Available · decided by a zone");
 }
 
 }  // namespace
