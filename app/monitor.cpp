@@ -2,15 +2,11 @@
 
 #include <QCoreApplication>
 #include <QPointer>
-#include <QThread>
 #include <QUuid>
 
-#include <algorithm>
-#include <charconv>
-#include <cmath>
-#include <mutex>
 #include <string_view>
 
+#include "app/thermal_alert_notification.h"
 #include "history/history_store.h"
 #include "providers/demo_provider.h"
 
@@ -28,17 +24,9 @@ constexpr double kDemoSeedWindow = 7200;
 constexpr long long kHistoryPoints = 1500;
 constexpr long long kHistoryEvents = 500;
 
-std::string freshSegment() {
+// A fresh random UUID in its canonical upper-case text form.
+std::string freshUuid() {
   return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper().toStdString();
-}
-
-// printf's "%.Nf" without the C library's locale: the decimal separator is always ".".
-std::string fixed(double value, int decimals) {
-  char buffer[400];
-  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed,
-                                 decimals);
-  if (ec != std::errc()) return {};
-  return std::string(buffer, end);
 }
 
 // The text as a sentence of its own: a full stop is added unless it already ends one (the
@@ -52,12 +40,6 @@ std::string sentence(std::string text) {
   return text;
 }
 
-std::string lowercase(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
 }  // namespace
 
 struct Monitor::Engine {
@@ -65,48 +47,19 @@ struct Monitor::Engine {
   std::unique_ptr<HistoryStore> store;
 };
 
-struct Monitor::Life {
-  std::mutex mutex;
-  Monitor* self = nullptr;  // cleared when the monitor is destroyed
-  std::atomic<int> pending{0};  // posted calls not yet run (or discarded)
-};
-
 struct Monitor::SampleResult {
   Reading reading;
   DeviceProfile profile;
   std::optional<std::string> saveError;
   std::string segment;  // the segment the sample was taken for
-  bool allowed;         // whether the permission was "Allowed" when the sample started
+  bool allowed;         // whether notifications were authorised when the sample started
 };
-
-void Monitor::post(const std::shared_ptr<Life>& life, std::function<void()> fn) {
-  std::lock_guard lock(life->mutex);
-  if (!life->self) return;
-  life->pending++;
-  // A call queued for a destroyed receiver is discarded by Qt; the counter then no longer
-  // matters because nobody can wait on it.
-  QMetaObject::invokeMethod(
-      life->self,
-      [life, fn = std::move(fn)] {
-        life->pending--;
-        fn();
-      },
-      Qt::QueuedConnection);
-}
-
-void Monitor::dispatch(std::function<std::function<void()>()> work) {
-  queue_.async([life = life_, work = std::move(work)] {
-    std::function<void()> done = work();
-    if (done) post(life, std::move(done));
-  });
-}
 
 Monitor::Monitor(MonitorServices services, QObject* parent)
     : QObject(parent),
       services_(std::move(services)),
       engine_(std::make_shared<Engine>()),
-      life_(std::make_shared<Life>()) {
-  life_->self = this;
+      relay_(Relay::create(this)) {
   timer_.setSingleShot(true);
   timer_.setTimerType(Qt::CoarseTimer);
   connect(&timer_, &QTimer::timeout, this, [this] {
@@ -115,7 +68,7 @@ Monitor::Monitor(MonitorServices services, QObject* parent)
   });
 
   // 1. Initial fields.
-  segment_ = freshSegment();
+  segment_ = freshUuid();
   stateSince_ = now();
 
   // 2. Preferences; anything unreadable silently gives the defaults.
@@ -190,10 +143,7 @@ Monitor::Monitor(MonitorServices services, QObject* parent)
 }
 
 Monitor::~Monitor() {
-  {
-    std::lock_guard lock(life_->mutex);
-    life_->self = nullptr;
-  }
+  relay_->close();
   timer_.stop();
   // The provider and the store are released on the worker, after the work already queued.
   queue_.async([engine = std::move(engine_)]() mutable { engine.reset(); });
@@ -206,9 +156,9 @@ void Monitor::sample() {
   if (paused_ || asleep_ || inFlight_) return;
   if (reading_ && now() - reading_->timestamp > kFreshness) newSegment("Sampling gap");
   inFlight_ = true;
-  dispatch([this, engine = engine_, clock = services_.clock, segment = segment_,
-            activity = preferences_.activity,
-            allowed = permission_ == kPermissionAllowed]() -> std::function<void()> {
+  auto work = [engine = engine_, clock = services_.clock, segment = segment_,
+               activity = preferences_.activity,
+               allowed = permission_ == AuthorizationStatus::authorized] {
     SampleResult result;
     result.reading = engine->provider->sample(clock->now(), segment, activity);
     result.profile = engine->provider->profile();
@@ -221,8 +171,10 @@ void Monitor::sample() {
     }
     result.segment = segment;
     result.allowed = allowed;
-    return [this, result = std::move(result)]() mutable { complete(std::move(result)); };
-  });
+    return result;
+  };
+  queue_.asyncThen(std::move(work), relay_,
+                   [this](SampleResult result) { complete(std::move(result)); });
 }
 
 void Monitor::complete(SampleResult result) {
@@ -256,19 +208,22 @@ void Monitor::complete(SampleResult result) {
 
   ++count_;
   if (count_ % kRetentionEvery == 0) {
-    dispatch([this, engine = engine_, days = preferences_.retention,
-              t = now()]() -> std::function<void()> {
-      if (!engine->store) return {};
+    auto prune = [engine = engine_, days = preferences_.retention,
+                  t = now()]() -> std::optional<std::string> {
+      if (!engine->store) return std::nullopt;
       try {
         engine->store->prune(days, t);
-        return {};
+        return std::nullopt;
       } catch (const std::exception& e) {
-        return [this, message = std::string(e.what())] { setHistoryProblem(message); };
+        return e.what();
       }
+    };
+    queue_.asyncThen(std::move(prune), relay_, [this](std::optional<std::string> error) {
+      if (error) setHistoryProblem(*error);
     });
     requestPermissionRefresh();
   }
-  if (page_ == kHistoryPage || count_ % 3 == 1) loadHistory();
+  if (historyPageSelected_ || count_ % 3 == 1) loadHistory();
   schedule();
 }
 
@@ -286,18 +241,18 @@ void Monitor::schedule() {
   plan_ = plan;
 }
 
-std::optional<Monitor::TimerPlan> Monitor::scheduled() const {
+std::optional<Monitor::TimerPlan> Monitor::TEST_scheduled() const {
   if (!timer_.isActive()) return std::nullopt;
   return plan_;
 }
 
 void Monitor::newSegment(const std::string& reason) {
-  segment_ = freshSegment();
+  segment_ = freshUuid();
   const double t = now();
   stateSince_ = t;
   previousState_.reset();
   alertEngine_.resetContinuity();
-  dispatch([engine = engine_, reason, t]() -> std::function<void()> {
+  queue_.async([engine = engine_, reason, t] {
     engine->provider->reset();
     if (engine->store) {
       try {
@@ -306,7 +261,6 @@ void Monitor::newSegment(const std::string& reason) {
         // A lost segment marker must not disturb monitoring.
       }
     }
-    return {};
   });
 }
 
@@ -343,12 +297,12 @@ void Monitor::clockChanged() {
   sample();
 }
 
-void Monitor::settle() {
+void Monitor::TEST_settle() {
   for (;;) {
     queue_.drain();
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
-    if (queue_.idle() && life_->pending == 0) return;
-    if (life_->pending > 0 && queue_.idle()) {
+    if (queue_.idle() && relay_->pending() == 0) return;
+    if (relay_->pending() > 0 && queue_.idle()) {
       // Calls posted from elsewhere (a notification backend) may still be on their way.
       QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
@@ -369,86 +323,62 @@ std::optional<Advice> Monitor::advice() const {
   return Rules::evaluate(*reading_, t - stateSince_, t, (paused_ || asleep_) ? -1 : kFreshness);
 }
 
-double Monitor::rangeSpan(const std::string& range) {
-  if (range == "Day") return 86400;
-  if (range == "Week") return 604800;
-  if (range == "Month") return 2592000;
-  return 3600;
-}
-
 double Monitor::since() const { return now() - rangeSpan(range_); }
-
-std::string Monitor::display(const Metric& metric) const {
-  if (!metric.value || !std::isfinite(*metric.value)) return kNotAvailable;
-  const double t = now();
-  if (metric.timestamp > t || t - metric.timestamp > kFreshness || stale()) return kNotAvailable;
-  if (metric.unit == "\u00B0C" && preferences_.unit == "Fahrenheit") {
-    return fixed(*metric.value * 9 / 5 + 32, 1) + " \u00B0F";
-  }
-  return fixed(*metric.value, 1) + " " + metric.unit;
-}
-
-std::string Monitor::menuTitle() const {
-  const std::string& menu = preferences_.menu;
-  if (menu == "Icon only") return "";
-  if (!reading_ || stale()) return "Paused";
-  const Reading& r = *reading_;
-  if (menu == "Thermal state") return title(r.state);
-  if (menu == "CPU temperature") {
-    for (const Metric& m : r.sensors) {
-      if (m.name == "CPU temperature") return "CPU " + display(m);
-    }
-    return "CPU \u2014";
-  }
-  if (menu == "Numerical") {
-    return r.cpu.value ? "CPU " + fixed(*r.cpu.value, 0) + "%" : "CPU \u2014";
-  }
-  return title(r.state) + " \u00B7 " +
-         (r.cpu.value ? fixed(*r.cpu.value, 0) + "% CPU" : std::string("CPU \u2014"));
-}
 
 // ---------------------------------------------------------------- history
 
+namespace {
+// One reload's answer: everything, or the first failure.
+struct HistoryLoad {
+  Readings history;
+  EventRows events;
+  Durations durations;
+  std::optional<std::string> error;
+};
+}  // namespace
+
 void Monitor::loadHistory() {
-  dispatch([this, engine = engine_, clock = services_.clock,
-            from = since()]() -> std::function<void()> {
-    if (!engine->store) {
-      return [this] {
-        history_.clear();
-        emit historyChanged();
-        events_.clear();
-        emit eventsChanged();
-        durations_.clear();
-        emit durationsChanged();
-      };
-    }
+  auto work = [engine = engine_, clock = services_.clock, from = since()] {
+    HistoryLoad load;
+    if (!engine->store) return load;  // no store: empty lists are published
     try {
-      auto history = engine->store->samples(from, clock->now(), kHistoryPoints);
-      auto events = engine->store->events(from, kHistoryEvents);
-      auto durations = engine->store->durations(from, clock->now());
-      return [this, history = std::move(history), events = std::move(events),
-              durations = std::move(durations)]() mutable {
-        history_ = std::move(history);
-        emit historyChanged();
-        events_ = std::move(events);
-        emit eventsChanged();
-        durations_ = std::move(durations);
-        emit durationsChanged();
-      };
+      load.history = engine->store->samples(from, clock->now(), kHistoryPoints);
+      load.events = engine->store->events(from, kHistoryEvents);
+      load.durations = engine->store->durations(from, clock->now());
     } catch (const std::exception& e) {
-      return [this, message = std::string(e.what())] { setHistoryProblem(message); };
+      load.error = e.what();
     }
+    return load;
+  };
+  queue_.asyncThen(std::move(work), relay_, [this](HistoryLoad load) {
+    if (load.error) {
+      setHistoryProblem(*load.error);
+      return;
+    }
+    history_ = std::move(load.history);
+    emit historyChanged();
+    events_ = std::move(load.events);
+    emit eventsChanged();
+    durations_ = std::move(load.durations);
+    emit durationsChanged();
   });
 }
 
 void Monitor::clearHistory() {
-  dispatch([this, engine = engine_]() -> std::function<void()> {
+  auto work = [engine = engine_]() -> std::optional<std::string> {
     try {
       if (engine->store) engine->store->clear();
     } catch (const std::exception& e) {
-      return [this, message = std::string(e.what())] { setProblem(message); };
+      return e.what();
     }
-    return [this] { loadHistory(); };
+    return std::nullopt;
+  };
+  queue_.asyncThen(std::move(work), relay_, [this](std::optional<std::string> error) {
+    if (error) {
+      setProblem(*error);
+    } else {
+      loadHistory();
+    }
   });
 }
 
@@ -463,19 +393,22 @@ void Monitor::exportHistory() {
       "Thermal history.json", "application/json",
       [self](std::optional<std::filesystem::path> file) {
         if (!self || !file || file->empty()) return;
-        self->dispatch([self = self.data(), engine = self->engine_,
-                        file = *file]() -> std::function<void()> {
+        // Answers the problem to show: a failure, or records the export had to leave out.
+        auto work = [engine = self->engine_, file = *file]() -> std::optional<std::string> {
           try {
             const ExportSummary summary = engine->store->exportTo(file);
-            if (summary.skipped == 0) return {};
-            return [self, skipped = summary.skipped] {
-              self->setProblem("The export left out " + std::to_string(skipped) +
-                               (skipped == 1 ? " unreadable record." : " unreadable records."));
-            };
+            if (summary.skipped == 0) return std::nullopt;
+            return "The export left out " + std::to_string(summary.skipped) +
+                   (summary.skipped == 1 ? " unreadable record." : " unreadable records.");
           } catch (const std::exception& e) {
-            return [self, message = std::string(e.what())] { self->setProblem(message); };
+            return e.what();
           }
-        });
+          return std::nullopt;
+        };
+        self->queue_.asyncThen(std::move(work), self->relay_,
+                               [m = self.data()](std::optional<std::string> error) {
+                                 if (error) m->setProblem(*error);
+                               });
       });
 }
 
@@ -502,16 +435,9 @@ void Monitor::resetPreferences() {
   savePreferences();
 }
 
-void Monitor::setRange(const std::string& range) {
-  if (range == range_) return;
+void Monitor::setHistoryView(bool historyPageSelected, HistoryRange range) {
+  historyPageSelected_ = historyPageSelected;
   range_ = range;
-  emit rangeChanged();
-}
-
-void Monitor::setPage(const std::string& page) {
-  if (page == page_) return;
-  page_ = page;
-  emit pageChanged();
 }
 
 void Monitor::setDetailVisible(bool visible) { detailVisible_ = visible; }
@@ -535,31 +461,27 @@ void Monitor::setHistoryProblem(const std::string& text) {
 // ---------------------------------------------------------------- notifications, login item
 
 void Monitor::refreshPermission(AuthorizationStatus status) {
-  std::string text = kPermissionNotRequested;
-  if (status == AuthorizationStatus::authorized) text = kPermissionAllowed;
-  if (status == AuthorizationStatus::denied) text = kPermissionDenied;
-  if (text == permission_) return;
-  permission_ = std::move(text);
+  if (status == permission_) return;
+  permission_ = status;
   emit permissionChanged();
 }
 
 void Monitor::requestPermissionRefresh() {
-  services_.notifications->authorizationStatus([life = life_](AuthorizationStatus status) {
-    post(life, [life, status] { life->self->refreshPermission(status); });
+  services_.notifications->authorizationStatus([this, relay = relay_](AuthorizationStatus status) {
+    relay->post([this, status] { refreshPermission(status); });
   });
 }
 
 void Monitor::requestAlerts() {
   services_.notifications->requestAuthorization(
-      [life = life_](bool granted, std::optional<std::string> error) {
-        post(life, [life, granted, error] {
-          Monitor& m = *life->self;
-          Preferences p = m.preferences_;
+      [this, relay = relay_](bool granted, std::optional<std::string> error) {
+        relay->post([this, granted, error] {
+          Preferences p = preferences_;
           p.alerts.enabled = granted;
-          m.setPreferences(p);
-          m.savePreferences();
-          m.requestPermissionRefresh();
-          if (error) m.setProblem(*error);
+          setPreferences(p);
+          savePreferences();
+          requestPermissionRefresh();
+          if (error) setProblem(*error);
         });
       });
 }
@@ -567,47 +489,36 @@ void Monitor::requestAlerts() {
 void Monitor::notify(const Reading& reading) {
   services_.defaults->setDate(kLastThermalAlertKey, reading.timestamp);
   const std::string& stateTitle = title(reading.state);
-  UserNotification n{freshSegment(), stateTitle + " thermal pressure",
-                     "macOS has reported sustained " + lowercase(stateTitle) +
-                         " thermal pressure. Consider pausing demanding work and checking "
-                         "ventilation."};
-  emit alertPosted(n.title);
+  const UserNotification n = thermalAlertNotification(reading.state, freshUuid());
   services_.notifications->post(
-      n, [life = life_, at = reading.timestamp, stateTitle](std::optional<std::string> error) {
-        post(life, [life, at, stateTitle, error] {
-          Monitor& m = *life->self;
+      n, [this, relay = relay_, at = reading.timestamp,
+          stateTitle](std::optional<std::string> error) {
+        relay->post([this, at, stateTitle, error] {
           const std::string detail =
               error ? "Delivery failed: " + *error : "Notification submitted: " + stateTitle;
-          m.dispatch([engine = m.engine_, at, detail]() -> std::function<void()> {
-            if (engine->store) {
-              try {
-                engine->store->event(at, "Alert", detail);
-              } catch (const std::exception&) {
-                // The alert was shown (or its failure reported); a lost log line is harmless.
-              }
+          queue_.async([engine = engine_, at, detail] {
+            if (!engine->store) return;
+            try {
+              engine->store->event(at, "Alert", detail);
+            } catch (const std::exception&) {
+              // The alert was shown (or its failure reported); a lost log line is harmless.
             }
-            return {};
           });
-          if (error) m.setProblem("Notification could not be delivered: " + *error);
+          if (error) setProblem("Notification could not be delivered: " + *error);
         });
       });
 }
 
 void Monitor::refreshLogin() {
-  std::string text;
-  switch (services_.loginItem->status()) {
-    case LoginItemStatus::enabled: text = "Enabled"; break;
-    case LoginItemStatus::requiresApproval: text = "Needs approval in System Settings"; break;
-    case LoginItemStatus::notRegistered: text = "Off"; break;
-    case LoginItemStatus::notFound: text = "Unavailable"; break;
-  }
-  if (text == loginStatus_) return;
-  loginStatus_ = std::move(text);
+  const LoginItemStatus status = services_.loginItem->status();
+  if (status == loginStatus_) return;
+  loginStatus_ = status;
   emit loginStatusChanged();
 }
 
 void Monitor::setLogin(bool enabled) {
-  auto error = enabled ? services_.loginItem->registerItem() : services_.loginItem->unregisterItem();
+  auto error =
+      enabled ? services_.loginItem->registerItem() : services_.loginItem->unregisterItem();
   if (error) setProblem("Login item: " + *error);
   refreshLogin();
 }

@@ -16,13 +16,15 @@
 #include <string>
 #include <vector>
 
+#include "app/freshness.h"
+#include "app/history_range.h"
 #include "app/monitor_services.h"
 #include "app/preferences.h"
+#include "app/relay.h"
 #include "app/serial_queue.h"
 #include "core/advice.h"
 #include "core/alert_engine.h"
 #include "core/device_profile.h"
-#include "core/metric.h"
 #include "core/reading.h"
 #include "core/thermal_state.h"
 
@@ -37,17 +39,9 @@ using Readings = std::vector<Reading>;
 using OptionalReading = std::optional<Reading>;
 using OptionalText = std::optional<std::string>;
 
-// Published texts.
-inline constexpr const char* kPermissionAllowed = "Allowed";
-inline constexpr const char* kPermissionDenied = "Denied";
-inline constexpr const char* kPermissionNotRequested = "Not requested";
+// The problem published when history is exported without a store and nothing more specific is
+// known.
 inline constexpr const char* kHistoryUnavailable = "History is unavailable.";
-// Pages and ranges the monitor knows by name.
-inline constexpr const char* kHistoryPage = "History";
-inline constexpr const char* kRanges[] = {"Hour", "Day", "Week", "Month"};
-
-// Greatest age in seconds at which a reading still describes the machine.
-inline constexpr double kFreshness = 95;
 
 class Monitor : public QObject {
   Q_OBJECT
@@ -59,11 +53,10 @@ class Monitor : public QObject {
   Q_PROPERTY(bool asleep READ asleep NOTIFY asleepChanged)
   Q_PROPERTY(OptionalText problem READ problem NOTIFY problemChanged)
   Q_PROPERTY(OptionalText historyProblem READ historyProblem NOTIFY historyProblemChanged)
-  Q_PROPERTY(std::string permission READ permission NOTIFY permissionChanged)
-  Q_PROPERTY(Preferences preferences READ preferences WRITE setPreferences NOTIFY preferencesChanged)
-  Q_PROPERTY(std::string range READ range WRITE setRange NOTIFY rangeChanged)
-  Q_PROPERTY(std::string page READ page WRITE setPage NOTIFY pageChanged)
-  Q_PROPERTY(std::string loginStatus READ loginStatus NOTIFY loginStatusChanged)
+  Q_PROPERTY(AuthorizationStatus permission READ permission NOTIFY permissionChanged)
+  Q_PROPERTY(
+      Preferences preferences READ preferences WRITE setPreferences NOTIFY preferencesChanged)
+  Q_PROPERTY(LoginItemStatus loginStatus READ loginStatus NOTIFY loginStatusChanged)
   Q_PROPERTY(DeviceProfile profile READ profile NOTIFY profileChanged)
 
  public:
@@ -83,11 +76,10 @@ class Monitor : public QObject {
   bool asleep() const { return asleep_; }
   const std::optional<std::string>& problem() const { return problem_; }
   const std::optional<std::string>& historyProblem() const { return historyProblem_; }
-  const std::string& permission() const { return permission_; }
+  // Notifications are posted only while this is `authorized`.
+  AuthorizationStatus permission() const { return permission_; }
   const Preferences& preferences() const { return preferences_; }
-  const std::string& range() const { return range_; }
-  const std::string& page() const { return page_; }
-  const std::string& loginStatus() const { return loginStatus_; }
+  LoginItemStatus loginStatus() const { return loginStatus_; }
   const DeviceProfile& profile() const { return profile_; }
 
   // ---- derived, computed afresh on every call
@@ -95,15 +87,8 @@ class Monitor : public QObject {
   bool stale() const;
   // Nothing without a reading; freshness -1 while paused or asleep, else 95.
   std::optional<Advice> advice() const;
-  // Now minus the span of the current range (seconds since 1970).
+  // Now minus the span of the range the interface shows (seconds since 1970).
   double since() const;
-  // The text beside the tray icon.
-  std::string menuTitle() const;
-  // One metric's value for display: unit preference applied, "Not available" when missing,
-  // not finite, in the future, older than 95 s, or while stale.
-  std::string display(const Metric& metric) const;
-  // Span in seconds of a range name; any unknown name counts as "Hour".
-  static double rangeSpan(const std::string& range);
 
   // ---- commands
   // Takes one sample now, unless paused, asleep or a sample is in flight.
@@ -126,8 +111,10 @@ class Monitor : public QObject {
 
   // ---- setters the interface layer uses (each publishes only a real change; none saves)
   void setPreferences(const Preferences& preferences);
-  void setRange(const std::string& range);
-  void setPage(const std::string& page);
+  // What the dashboard's history shows: whether the History page is the selected page (then
+  // the history reloads after every reading, else after the 1st, 4th, 7th …) and its range.
+  // Takes effect at the next load; starts as (false, hour).
+  void setHistoryView(bool historyPageSelected, HistoryRange range);
   // True while the dashboard window is shown; affects only the next interval.
   void setDetailVisible(bool visible);
   void setProblem(const std::string& text);
@@ -137,19 +124,19 @@ class Monitor : public QObject {
   // The user defaults, for the interface's own keys (appearance, guidance flags).
   UserDefaults& userDefaults() const { return *services_.defaults; }
 
-  // ---- for tests and diagnostics
+  // ---- for tests only
   struct TimerPlan {
     double interval;   // seconds
     double tolerance;  // seconds
   };
   // The pending one-shot timer, if any.
-  std::optional<TimerPlan> scheduled() const;
-  bool inFlight() const { return inFlight_; }
-  long long count() const { return count_; }
-  const std::string& segment() const { return segment_; }
-  double stateSince() const { return stateSince_; }
+  std::optional<TimerPlan> TEST_scheduled() const;
+  bool TEST_inFlight() const { return inFlight_; }
+  long long TEST_count() const { return count_; }
+  const std::string& TEST_segment() const { return segment_; }
+  double TEST_stateSince() const { return stateSince_; }
   // Runs until the sampling queue is empty and every result it handed back was delivered.
-  void settle();
+  void TEST_settle();
 
  signals:
   void readingChanged();
@@ -162,16 +149,11 @@ class Monitor : public QObject {
   void historyProblemChanged();
   void permissionChanged();
   void preferencesChanged();
-  void rangeChanged();
-  void pageChanged();
   void loginStatusChanged();
   void profileChanged();
-  // An alert notification was handed to the notification centre (for the interface and tests).
-  void alertPosted(const std::string& title);
 
  private:
   struct Engine;  // provider and store: touched only on the sampling queue
-  struct Life;    // lets callbacks from other threads reach the monitor only while it lives
   struct SampleResult;
 
   void schedule();
@@ -182,17 +164,13 @@ class Monitor : public QObject {
   void willSleep();
   void didWake();
   void clockChanged();
-  // Runs work on the sampling queue; the function it returns (if any) then runs on the main
-  // thread, unless the monitor is gone by then.
-  void dispatch(std::function<std::function<void()>()> work);
-  // Any thread: runs fn on the main thread later, unless the monitor is gone by then.
-  static void post(const std::shared_ptr<Life>& life, std::function<void()> fn);
   void setHistoryProblem(const std::string& text);
   double now() const { return services_.clock->now(); }
 
   MonitorServices services_;
   std::shared_ptr<Engine> engine_;
-  std::shared_ptr<Life> life_;
+  // Results and service completions come back to the main thread through here.
+  std::shared_ptr<Relay> relay_;
   SerialQueue queue_{"com.quorvel.temperature.sampling"};
   bool hasStore_ = false;
 
@@ -204,12 +182,13 @@ class Monitor : public QObject {
   bool asleep_ = false;
   std::optional<std::string> problem_;
   std::optional<std::string> historyProblem_;
-  std::string permission_ = kPermissionNotRequested;
+  AuthorizationStatus permission_ = AuthorizationStatus::notDetermined;
   Preferences preferences_;
-  std::string range_ = "Hour";
-  std::string page_ = "Overview";
-  std::string loginStatus_;
+  LoginItemStatus loginStatus_ = LoginItemStatus::notFound;  // read during construction
   DeviceProfile profile_;
+
+  bool historyPageSelected_ = false;
+  HistoryRange range_ = HistoryRange::hour;
 
   QTimer timer_;
   std::optional<TimerPlan> plan_;

@@ -6,14 +6,34 @@
 
 namespace tempyra {
 
+namespace {
+
+// The stored names, in enum order.
+constexpr const char* kUnitNames[] = {"Celsius", "Fahrenheit"};
+constexpr const char* kMenuNames[] = {"Icon only", "Thermal state", "CPU temperature",
+                                      "Numerical", "Mixed"};
+
+template <class Enum, std::size_t N>
+Enum fromName(const char* const (&names)[N], const std::string& text, Enum fallback) {
+  for (std::size_t i = 0; i < N; ++i) {
+    if (text == names[i]) return static_cast<Enum>(i);
+  }
+  return fallback;
+}
+
+}  // namespace
+
 Expected<std::string> encodeJson(const Preferences& p) {
   // A non-finite time would be written as null and the document would no longer read back.
   for (double v : {p.alerts.sustained, p.alerts.cooldown, p.alerts.snoozeUntil}) {
     if (!std::isfinite(v)) return Error{"Preferences hold a number that is not finite."};
   }
-  nlohmann::json j = {{"unit", p.unit},         {"menu", p.menu},
-                      {"retention", p.retention}, {"activity", p.activity},
-                      {"advanced", p.advanced},   {"alerts", toJson(p.alerts)}};
+  nlohmann::json j = {{"unit", kUnitNames[static_cast<int>(p.unit)]},
+                      {"menu", kMenuNames[static_cast<int>(p.menu)]},
+                      {"retention", p.retention},
+                      {"activity", p.activity},
+                      {"advanced", p.advanced},
+                      {"alerts", toJson(p.alerts)}};
   try {
     return j.dump(-1, ' ', false, nlohmann::json::error_handler_t::strict);
   } catch (const nlohmann::json::exception& e) {
@@ -57,8 +77,8 @@ Expected<Preferences> decodePreferences(std::string_view json) {
   auto settings = alertSettingsFromJson(*alerts);
   if (!settings) return Error{settings.error()};
   Preferences p;
-  p.unit = unit->get<std::string>();
-  p.menu = menu->get<std::string>();
+  p.unit = fromName(kUnitNames, unit->get<std::string>(), TemperatureUnit::celsius);
+  p.menu = fromName(kMenuNames, menu->get<std::string>(), MenuMode::mixed);
   p.retention = days;
   p.activity = activity->get<bool>();
   p.advanced = advanced->get<bool>();

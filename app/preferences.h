@@ -9,13 +9,14 @@
 
 namespace tempyra {
 
-// Texts offered to the user, in the order offered.
-inline constexpr const char* kMenuModes[] = {"Icon only", "Thermal state", "CPU temperature",
-                                             "Numerical", "Mixed"};
+// The unit temperatures are shown in.
+enum class TemperatureUnit { celsius, fahrenheit };
+// What the tray title shows, in the order offered to the user.
+enum class MenuMode { iconOnly, thermalState, cpuTemperature, numerical, mixed };
 
 struct Preferences {
-  std::string unit = "Celsius";  // "Celsius" or "Fahrenheit"; any other text means Celsius
-  std::string menu = "Mixed";    // one of kMenuModes; any other text behaves like "Mixed"
+  TemperatureUnit unit = TemperatureUnit::celsius;
+  MenuMode menu = MenuMode::mixed;
   std::int64_t retention = 30;   // days of history kept
   bool activity = true;          // collect process activity
   bool advanced = false;         // show advanced provenance
@@ -25,10 +26,12 @@ struct Preferences {
 };
 
 // Compact JSON object with the six keys "unit", "menu", "retention", "activity", "advanced",
-// "alerts"; the snooze time inside "alerts" counts seconds from 2001.
+// "alerts"; the snooze time inside "alerts" counts seconds from 2001. The unit is stored as
+// "Celsius" or "Fahrenheit", the menu mode as "Icon only", "Thermal state", "CPU temperature",
+// "Numerical" or "Mixed".
 Expected<std::string> encodeJson(const Preferences& p);
-// Requires all six keys with the right types (no key falls back to its default); any text is
-// accepted for unit and menu.
+// Requires all six keys with the right types (no key falls back to its default). Any text is
+// accepted for unit and menu: an unknown unit reads as Celsius, an unknown menu mode as Mixed.
 Expected<Preferences> decodePreferences(std::string_view json);
 
 }  // namespace tempyra

@@ -8,6 +8,8 @@
 #include <string>
 #include <thread>
 
+#include "app/relay.h"
+
 namespace tempyra {
 
 class SerialQueue {
@@ -21,6 +23,14 @@ class SerialQueue {
   const std::string& label() const { return label_; }
   // Any thread. Jobs must not throw.
   void async(std::function<void()> job);
+  // Any thread. Runs `work` on the worker, then hands its result to `done` on the relay's
+  // receiver thread; nothing arrives once the receiver is gone. Neither may throw.
+  template <class Work, class Done>
+  void asyncThen(Work work, std::shared_ptr<Relay> relay, Done done) {
+    async([work = std::move(work), relay = std::move(relay), done = std::move(done)]() mutable {
+      relay->post([result = work(), done = std::move(done)]() mutable { done(std::move(result)); });
+    });
+  }
   // Runs job on the worker and waits for it. REQUIRES: not called from the worker.
   void sync(const std::function<void()>& job);
   // Waits until every job submitted so far has run. REQUIRES: not called from the worker.
@@ -32,6 +42,7 @@ class SerialQueue {
   void run();
 
   const std::string label_;
+  // Guards the job list and the two flags; the worker never holds it while a job runs.
   mutable std::mutex mutex_;
   std::condition_variable wake_;
   std::condition_variable done_;

@@ -198,7 +198,7 @@ struct Rig {
   }
   std::unique_ptr<Monitor> start() {
     auto m = std::make_unique<Monitor>(services());
-    m->settle();
+    m->TEST_settle();
     return m;
   }
 };

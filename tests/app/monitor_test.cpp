@@ -20,7 +20,7 @@ using ::testing::StartsWith;
 // Details of the events of one kind in the current range, oldest first.
 std::vector<std::string> eventDetails(Monitor& m, const std::string& kind) {
   m.loadHistory();
-  m.settle();
+  m.TEST_settle();
   std::vector<std::string> out;
   for (const auto& row : m.events()) {
     if (row.at("kind") == kind) out.insert(out.begin(), row.at("detail"));
@@ -32,7 +32,7 @@ std::vector<std::string> eventDetails(Monitor& m, const std::string& kind) {
 void step(Rig& rig, Monitor& m, double seconds = 30) {
   rig.clock->advance(seconds);
   m.sample();
-  m.settle();
+  m.TEST_settle();
 }
 
 TEST(MonitorTest, ConstructsInOrderAndTakesTheFirstSample) {
@@ -41,20 +41,19 @@ TEST(MonitorTest, ConstructsInOrderAndTakesTheFirstSample) {
   EXPECT_THAT(*rig.log, ElementsAre("defaults preferences", "defaults lastThermalAlert",
                                     "info QuorvelDemoData", "provider live", "events start",
                                     "notifications status", "login status"));
-  EXPECT_TRUE(m->inFlight());
-  EXPECT_EQ(m->menuTitle(), "Paused");
-  m->settle();
-  EXPECT_EQ(m->range(), "Hour");
-  EXPECT_EQ(m->page(), "Overview");
-  EXPECT_EQ(m->permission(), "Not requested");
-  EXPECT_EQ(m->loginStatus(), "Off");
+  EXPECT_TRUE(m->TEST_inFlight());
+  EXPECT_FALSE(m->reading());
+  m->TEST_settle();
+  EXPECT_EQ(m->since(), rig.clock->now() - 3600);
+  EXPECT_EQ(m->permission(), AuthorizationStatus::notDetermined);
+  EXPECT_EQ(m->loginStatus(), LoginItemStatus::notRegistered);
   EXPECT_EQ(m->profile().model, "Test machine");
   EXPECT_FALSE(m->historyProblem());
   ASSERT_TRUE(m->reading());
-  EXPECT_EQ(m->reading()->segment, m->segment());
-  EXPECT_EQ(m->segment(), QString::fromStdString(m->segment()).toUpper().toStdString());
+  EXPECT_EQ(m->reading()->segment, m->TEST_segment());
+  EXPECT_EQ(m->TEST_segment(), QString::fromStdString(m->TEST_segment()).toUpper().toStdString());
   EXPECT_EQ(m->history().size(), 1u);  // the first reading reloads the history
-  ASSERT_TRUE(m->scheduled());
+  ASSERT_TRUE(m->TEST_scheduled());
   EXPECT_TRUE(eventDetails(*m, "Monitoring").empty());  // construction writes no segment event
 }
 
@@ -69,13 +68,13 @@ TEST(MonitorTest, UnopenableStoreKeepsMonitoringAndExplains) {
             "history is preserved.");
   ASSERT_TRUE(m->reading());
   EXPECT_TRUE(m->history().empty());
-  EXPECT_TRUE(m->scheduled());
+  EXPECT_TRUE(m->TEST_scheduled());
   m->exportHistory();
   EXPECT_EQ(m->problem(), m->historyProblem());
   EXPECT_TRUE(rig.chooser->asked.empty());  // no dialog without a store
   m->clearProblem();
   m->clearHistory();
-  m->settle();
+  m->TEST_settle();
   EXPECT_FALSE(m->problem());
 }
 
@@ -94,10 +93,10 @@ TEST(MonitorTest, RequestWhileInFlightIsRefusedAndArmsNothing) {
   rig.clock->advance(30);
   m->sample();
   rig.events->handlers.thermalStateChanged();
-  m->settle();
+  m->TEST_settle();
   EXPECT_EQ(rig.script->samples, 2);
-  EXPECT_EQ(m->count(), 2);
-  EXPECT_TRUE(m->scheduled());
+  EXPECT_EQ(m->TEST_count(), 2);
+  EXPECT_TRUE(m->TEST_scheduled());
 }
 
 TEST(MonitorTest, ResultCompletedAfterPauseIsDropped) {
@@ -107,21 +106,20 @@ TEST(MonitorTest, ResultCompletedAfterPauseIsDropped) {
   rig.clock->advance(30);
   m->sample();
   m->togglePause();
-  m->settle();
+  m->TEST_settle();
   EXPECT_EQ(m->reading()->timestamp, first);
-  EXPECT_EQ(m->count(), 1);
-  EXPECT_FALSE(m->scheduled());
+  EXPECT_EQ(m->TEST_count(), 1);
+  EXPECT_FALSE(m->TEST_scheduled());
   EXPECT_TRUE(m->stale());
-  EXPECT_EQ(m->display(m->reading()->sensors[0]), "Not available");
   const double now = rig.clock->now();
-  EXPECT_EQ(m->advice(), Rules::evaluate(*m->reading(), now - m->stateSince(), now, -1));
+  EXPECT_EQ(m->advice(), Rules::evaluate(*m->reading(), now - m->TEST_stateSince(), now, -1));
   m->sample();  // refused while paused
-  m->settle();
+  m->TEST_settle();
   EXPECT_EQ(rig.script->samples, 2);
   rig.clock->advance(200);
   m->togglePause();
-  m->settle();
-  EXPECT_EQ(m->count(), 2);
+  m->TEST_settle();
+  EXPECT_EQ(m->TEST_count(), 2);
   EXPECT_THAT(eventDetails(*m, "Monitoring"),
               ElementsAre("Paused by user", "Resumed by user", "Sampling gap"));
 }
@@ -131,14 +129,14 @@ TEST(MonitorTest, WakeAfterSleepStartsWakeThenGapSegments) {
   auto m = rig.start();
   rig.events->handlers.willSleep();
   EXPECT_TRUE(m->asleep());
-  EXPECT_FALSE(m->scheduled());
+  EXPECT_FALSE(m->TEST_scheduled());
   rig.clock->advance(600);
   rig.events->handlers.didWake();
-  m->settle();
+  m->TEST_settle();
   EXPECT_FALSE(m->asleep());
   EXPECT_THAT(eventDetails(*m, "Monitoring"),
               ElementsAre("Sleep", "Wake \u00B7 readings resume", "Sampling gap"));
-  EXPECT_EQ(m->reading()->segment, m->segment());
+  EXPECT_EQ(m->reading()->segment, m->TEST_segment());
   EXPECT_EQ(m->reading()->timestamp, rig.clock->now());
   EXPECT_EQ(rig.script->resets, 3);  // each segment start reset the provider first
   std::lock_guard lock(rig.script->mutex);
@@ -151,9 +149,9 @@ TEST(MonitorTest, ClockSetBackwardsStartsNoGapSegment) {
   auto m = rig.start();
   rig.clock->advance(-3600);
   rig.events->handlers.clockChanged();
-  m->settle();
+  m->TEST_settle();
   EXPECT_THAT(eventDetails(*m, "Monitoring"), ElementsAre("Clock changed"));
-  EXPECT_EQ(m->count(), 2);
+  EXPECT_EQ(m->TEST_count(), 2);
 }
 
 // A wake, clock change or resume while a sample is in flight is refused, and the sample it
@@ -173,11 +171,11 @@ TEST(MonitorTest, LoopStaysArmedWhenASegmentChangeDropsTheSampleInFlight) {
     rig.clock->advance(30);
     m->sample();
     interrupt(rig, *m);
-    m->settle();
-    EXPECT_EQ(m->count(), 1);  // dropped
-    ASSERT_TRUE(m->scheduled());
+    m->TEST_settle();
+    EXPECT_EQ(m->TEST_count(), 1);  // dropped
+    ASSERT_TRUE(m->TEST_scheduled());
     step(rig, *m);
-    EXPECT_EQ(m->count(), 2);
+    EXPECT_EQ(m->TEST_count(), 2);
   }
 }
 
@@ -198,10 +196,10 @@ TEST(MonitorTest, IntervalFollowsStateDashboardAndLowPower) {
     rig.events->lowPower = c.lowPower;
     Monitor m(rig.services());
     m.setDetailVisible(c.detailVisible);
-    m.settle();
-    ASSERT_TRUE(m.scheduled());
-    EXPECT_EQ(m.scheduled()->interval, c.interval);
-    EXPECT_EQ(m.scheduled()->tolerance, c.tolerance);
+    m.TEST_settle();
+    ASSERT_TRUE(m.TEST_scheduled());
+    EXPECT_EQ(m.TEST_scheduled()->interval, c.interval);
+    EXPECT_EQ(m.TEST_scheduled()->tolerance, c.tolerance);
   }
 }
 
@@ -214,28 +212,29 @@ TEST(MonitorTest, EveryTenthReadingPrunesAndRefreshesThePermission) {
   }
   rig.prefer([](Preferences& p) { p.retention = 7; });
   auto m = rig.start();
-  m->setRange("Month");
+  m->setHistoryView(false, HistoryRange::month);
+  EXPECT_EQ(m->since(), rig.clock->now() - 2592000);
   for (int i = 2; i <= 9; ++i) step(rig, *m);
   EXPECT_EQ(rig.notifications->statusRequests, 1);
   EXPECT_THAT(eventDetails(*m, "Test"), ElementsAre("old", "recent"));
   rig.notifications->status = AuthorizationStatus::authorized;
   step(rig, *m);
   EXPECT_EQ(rig.notifications->statusRequests, 2);
-  EXPECT_EQ(m->permission(), "Allowed");
+  EXPECT_EQ(m->permission(), AuthorizationStatus::authorized);
   EXPECT_THAT(eventDetails(*m, "Test"), ElementsAre("recent"));
 }
 
 TEST(MonitorTest, HistoryReloadsOnReadingsOneFourSevenOrAlwaysOnTheHistoryPage) {
-  for (const char* page : {"Overview", "History"}) {
+  for (bool historyPage : {false, true}) {
     Rig rig;
     Monitor m(rig.services());
-    m.setPage(page);
+    m.setHistoryView(historyPage, HistoryRange::hour);
     std::vector<long long> reloads;
-    QObject::connect(&m, &Monitor::historyChanged, [&] { reloads.push_back(m.count()); });
-    m.settle();
+    QObject::connect(&m, &Monitor::historyChanged, [&] { reloads.push_back(m.TEST_count()); });
+    m.TEST_settle();
     for (int i = 2; i <= 7; ++i) step(rig, m);
     // The first 1 is the construction's own load, delivered after the first reading.
-    if (std::string(page) == "History") {
+    if (historyPage) {
       EXPECT_THAT(reloads, ElementsAre(1, 1, 2, 3, 4, 5, 6, 7));
     } else {
       EXPECT_THAT(reloads, ElementsAre(1, 1, 4, 7));
@@ -271,7 +270,9 @@ TEST(MonitorTest, AlertsOnlyWithPermissionAllowed) {
     if (c.events.empty()) continue;
     const UserNotification& n = rig.notifications->posted[0];
     EXPECT_EQ(n.title, "Critical thermal pressure");
-    EXPECT_THAT(n.body, HasSubstr("sustained critical thermal pressure."));
+    EXPECT_EQ(n.body,
+              "macOS has reported sustained critical thermal pressure. Consider pausing "
+              "demanding work and checking ventilation.");
     EXPECT_EQ(rig.defaults->date(kLastThermalAlertKey), std::stod(m->events()[0].at("time")));
     EXPECT_EQ(m->problem(), c.postError ? "Notification could not be delivered: gone"
                                         : std::optional<std::string>());
@@ -282,16 +283,17 @@ TEST(MonitorTest, RequestingAlertsStoresTheAnswer) {
   struct Case {
     bool grant;
     std::optional<std::string> error;
-    const char* permission;
+    AuthorizationStatus permission;
   };
-  for (const Case& c : {Case{true, std::nullopt, "Allowed"}, Case{false, std::nullopt, "Denied"},
-                        Case{false, "no server", "Denied"}}) {
+  for (const Case& c : {Case{true, std::nullopt, AuthorizationStatus::authorized},
+                        Case{false, std::nullopt, AuthorizationStatus::denied},
+                        Case{false, "no server", AuthorizationStatus::denied}}) {
     Rig rig;
     rig.notifications->grant = c.grant;
     rig.notifications->requestError = c.error;
     auto m = rig.start();
     m->requestAlerts();
-    m->settle();
+    m->TEST_settle();
     EXPECT_EQ(m->permission(), c.permission);
     EXPECT_EQ(m->problem(), c.error);
     EXPECT_EQ(decodePreferences(*rig.defaults->bytes(kPreferencesKey))->alerts.enabled, c.grant);
@@ -300,7 +302,7 @@ TEST(MonitorTest, RequestingAlertsStoresTheAnswer) {
 
 TEST(MonitorTest, PreferencesLoadWithSilentFallbackAndReset) {
   Rig rig;
-  rig.prefer([](Preferences& p) { p.unit = "Fahrenheit", p.retention = 7, p.activity = false; });
+  rig.prefer([](Preferences& p) { p.retention = 7, p.activity = false; });
   EXPECT_EQ(rig.start()->preferences().retention, 7);
   const std::string partial = R"({"unit":"Fahrenheit","menu":"Numerical"})";
   rig.defaults->setBytes(kPreferencesKey, partial);
@@ -308,7 +310,7 @@ TEST(MonitorTest, PreferencesLoadWithSilentFallbackAndReset) {
   EXPECT_EQ(m->preferences(), Preferences{});
   EXPECT_EQ(rig.defaults->bytes(kPreferencesKey), partial);  // nothing written back at load
   Preferences custom;
-  custom.menu = "Icon only";
+  custom.menu = MenuMode::iconOnly;
   m->setPreferences(custom);
   rig.defaults->setString(kAppearanceKey, "Dark");
   m->resetPreferences();
@@ -327,7 +329,7 @@ TEST(MonitorTest, SaveFailureIsReportedAndTheReadingStillPublished) {
   EXPECT_THAT(*m->historyProblem(), EndsWith(". Live monitoring continues."));
   rig.script->cpu = 10;
   step(rig, *m);
-  EXPECT_EQ(m->count(), 2);
+  EXPECT_EQ(m->TEST_count(), 2);
   EXPECT_TRUE(m->historyProblem());  // a later success does not clear it
 }
 
@@ -335,30 +337,30 @@ TEST(MonitorTest, ExportAndClear) {
   Rig rig;
   auto m = rig.start();
   m->exportHistory();  // cancelled
-  m->settle();
+  m->TEST_settle();
   EXPECT_EQ(rig.chooser->asked, "Thermal history.json application/json");
   EXPECT_FALSE(m->problem());
   const std::filesystem::path out = rig.dir.filePath("export.json").toStdString();
   rig.chooser->answer = out;
   m->exportHistory();
-  m->settle();
+  m->TEST_settle();
   EXPECT_FALSE(m->problem());
   std::ifstream in(out);
   EXPECT_THAT(std::string(std::istreambuf_iterator<char>(in), {}), HasSubstr("\"samples\""));
   rig.chooser->answer = rig.dir.filePath("missing/export.json").toStdString();
   m->exportHistory();
-  m->settle();
+  m->TEST_settle();
   EXPECT_TRUE(m->problem());
   rig.chooser->answer = rig.storePath;  // the save dialog pointed at the history itself
   m->exportHistory();
-  m->settle();
+  m->TEST_settle();
   EXPECT_THAT(m->problem().value_or(""), HasSubstr("the history's own files"));
 
   m->clearHistory();
-  m->settle();
+  m->TEST_settle();
   EXPECT_TRUE(m->history().empty() && m->events().empty() && m->durations().empty());
   EXPECT_TRUE(m->reading());
-  m->setPage("History");
+  m->setHistoryView(true, HistoryRange::hour);
   step(rig, *m);
   EXPECT_EQ(m->history().size(), 1u);
 }
@@ -368,14 +370,14 @@ TEST(MonitorTest, LoginItemCommandsPublishTheStatus) {
   rig.login->afterRegister = LoginItemStatus::requiresApproval;
   auto m = rig.start();
   m->setLogin(true);
-  EXPECT_EQ(m->loginStatus(), "Needs approval in System Settings");
+  EXPECT_EQ(m->loginStatus(), LoginItemStatus::requiresApproval);
   EXPECT_FALSE(m->problem());
   rig.login->failure = "read-only file system";
   m->setLogin(false);
   EXPECT_EQ(m->problem(), "Login item: read-only file system");
   rig.login->current = LoginItemStatus::notFound;
   m->refreshLogin();
-  EXPECT_EQ(m->loginStatus(), "Unavailable");
+  EXPECT_EQ(m->loginStatus(), LoginItemStatus::notFound);
 }
 
 // The demonstration build headless: the compiled-in dictionary (test_app carries the demo one),
@@ -390,12 +392,12 @@ TEST(MonitorTest, DemoBuildSeedsOnceSamplesRecordsAndReloads) {
   const double t0 = services.clock->now();
   for (int run = 0; run < 2; ++run) {
     Monitor m(services);
-    m.settle();
+    m.TEST_settle();
     EXPECT_FALSE(m.historyProblem());
     ASSERT_TRUE(m.reading());
     EXPECT_FALSE(m.stale());
     EXPECT_FALSE(m.durations().empty());
-    EXPECT_TRUE(m.scheduled());
+    EXPECT_TRUE(m.TEST_scheduled());
   }
   HistoryStore store(rig.storePath);
   EXPECT_EQ(store.samples(t0 - 7200, t0 + 3600, 100000).size(), 122u);  // seed once, 2 readings

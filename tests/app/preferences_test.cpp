@@ -9,8 +9,8 @@ namespace {
 
 TEST(PreferencesTest, RoundTripsWithTheSnoozeTimeCountedFrom2001) {
   Preferences p;
-  p.unit = "Fahrenheit";
-  p.menu = "Something new";  // unknown texts are kept
+  p.unit = TemperatureUnit::fahrenheit;
+  p.menu = MenuMode::cpuTemperature;
   p.retention = 90;
   p.activity = false;
   p.advanced = true;
@@ -45,6 +45,24 @@ TEST(PreferencesTest, DecodingRequiresAllSixKeysWithTheirTypes) {
     EXPECT_FALSE(decodePreferences(bad.dump())) << key;
   }
   for (const char* junk : {"", "[]", "{", "null", "\xff"}) EXPECT_FALSE(decodePreferences(junk));
+}
+
+TEST(PreferencesTest, StoredNamesAndUnknownTexts) {
+  auto doc = nlohmann::json::parse(*encodeJson(Preferences{}));
+  EXPECT_EQ(doc["unit"], "Celsius");
+  EXPECT_EQ(doc["menu"], "Mixed");
+  const std::tuple<const char*, const char*, TemperatureUnit, MenuMode> cases[] = {
+      {"Fahrenheit", "Icon only", TemperatureUnit::fahrenheit, MenuMode::iconOnly},
+      {"Celsius", "Numerical", TemperatureUnit::celsius, MenuMode::numerical},
+      {"Kelvin", "mixed", TemperatureUnit::celsius, MenuMode::mixed},  // unknown: the defaults
+  };
+  for (const auto& [unit, menu, wantUnit, wantMenu] : cases) {
+    doc["unit"] = unit;
+    doc["menu"] = menu;
+    const Preferences p = decodePreferences(doc.dump()).value();
+    EXPECT_EQ(p.unit, wantUnit) << unit;
+    EXPECT_EQ(p.menu, wantMenu) << menu;
+  }
 }
 
 }  // namespace

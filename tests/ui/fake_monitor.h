@@ -4,7 +4,7 @@
 #include <map>
 #include <variant>
 
-#include "ui/monitor_port.h"
+#include "ui/models/monitor_port.h"
 
 namespace tempyra {
 
@@ -43,14 +43,13 @@ class FakeMonitor final : public MonitorPort {
   bool stale_ = false;
   std::optional<std::string> problem_;
   std::optional<std::string> historyProblem_;
-  std::string permission_ = "Not requested";
+  AuthorizationStatus permission_ = AuthorizationStatus::notDetermined;
   Preferences preferences_;
-  std::string range_ = "Hour";
-  std::string page_ = "Overview";
-  std::string loginStatus_ = "Not registered";
+  LoginItemStatus loginStatus_ = LoginItemStatus::notRegistered;
   DeviceProfile profile_;
   std::optional<Advice> advice_;
-  std::string menuTitle_ = "Paused";
+  bool historyPageSelected_ = false;
+  HistoryRange range_ = HistoryRange::hour;
   double now_ = 1'800'000'000;
   bool demo_ = false;
   MemoryDefaults defaults_;
@@ -66,22 +65,12 @@ class FakeMonitor final : public MonitorPort {
   bool asleep() const override { return asleep_; }
   const std::optional<std::string>& problem() const override { return problem_; }
   const std::optional<std::string>& historyProblem() const override { return historyProblem_; }
-  const std::string& permission() const override { return permission_; }
+  AuthorizationStatus permission() const override { return permission_; }
   const Preferences& preferences() const override { return preferences_; }
-  const std::string& range() const override { return range_; }
-  const std::string& page() const override { return page_; }
-  const std::string& loginStatus() const override { return loginStatus_; }
+  LoginItemStatus loginStatus() const override { return loginStatus_; }
   const DeviceProfile& profile() const override { return profile_; }
   bool stale() const override { return stale_; }
   std::optional<Advice> advice() const override { return advice_; }
-  std::string menuTitle() const override { return menuTitle_; }
-  // "<value> <unit>" with one decimal, "Not available" without a value or while stale.
-  std::string display(const Metric& m) const override {
-    if (!m.value || stale_) return "Not available";
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.1f %s", *m.value, m.unit.c_str());
-    return buffer;
-  }
   double now() const override { return now_; }
   bool demo() const override { return demo_; }
   UserDefaults& defaults() override { return defaults_; }
@@ -108,13 +97,9 @@ class FakeMonitor final : public MonitorPort {
     emit changed();
     emit historyChanged();
   }
-  void setRange(const std::string& r) override {
-    range_ = r;
-    emit changed();
-  }
-  void setPage(const std::string& p) override {
-    page_ = p;
-    emit changed();
+  void setHistoryView(bool historyPageSelected, HistoryRange range) override {
+    historyPageSelected_ = historyPageSelected;
+    range_ = range;
   }
   void setDetailVisible(bool) override {}
   void clearProblem() override {

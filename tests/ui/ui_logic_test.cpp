@@ -1,15 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
 #include <limits>
 
-#include "ui/chart_data.h"
-#include "ui/dashboard_pages.h"
-#include "ui/maker_links.h"
-#include "ui/onboarding_flow.h"
-#include "ui/popover_placement.h"
-#include "ui/settings_options.h"
-#include "ui/text_format.h"
+#include "ui/logic/chart_data.h"
+#include "ui/logic/dashboard_pages.h"
+#include "ui/logic/maker_links.h"
+#include "ui/logic/onboarding_flow.h"
+#include "ui/logic/popover_placement.h"
+#include "ui/logic/settings_options.h"
+#include "ui/logic/text_format.h"
 
 namespace tempyra {
 namespace {
@@ -58,6 +59,87 @@ TEST(DurationText, TruncatesAndNeverFoldsHours) {
   for (const auto& [seconds, text] : cases) EXPECT_EQ(durationText(seconds), text) << seconds;
 }
 
+constexpr double kNow = 1'800'000'000;
+
+Metric metricAged(std::optional<double> value, const char* unit, double age,
+                  const char* name = "x") {
+  return Metric(name, value, unit, "s", kNow - age, "Measured");
+}
+
+TEST(ValueDisplay, ConvertsOrHides) {
+  const ValueDisplay fahrenheit{TemperatureUnit::fahrenheit, false, kNow};
+  const double inf = std::numeric_limits<double>::infinity();
+  const std::pair<Metric, const char*> cases[] = {
+      {metricAged(43.2, "°C", 0), "109.8 °F"},
+      {metricAged(1200, "RPM", 0), "1200.0 RPM"},  // other units are never converted
+      {metricAged(12.44, "%", 95), "12.4 %"},
+      {metricAged(std::nullopt, "RPM", 0), "Not available"},
+      {metricAged(inf, "RPM", 0), "Not available"},
+      {metricAged(std::nan(""), "RPM", 0), "Not available"},
+      {metricAged(1, "RPM", -3), "Not available"},  // in the future
+      {metricAged(1, "RPM", 95.5), "Not available"},
+  };
+  for (const auto& [metric, shown] : cases) EXPECT_EQ(fahrenheit(metric), shown);
+  EXPECT_EQ((ValueDisplay{TemperatureUnit::celsius, false, kNow})(cases[0].first), "43.2 °C");
+  EXPECT_EQ((ValueDisplay{TemperatureUnit::celsius, true, kNow})(cases[0].first), "Not available");
+}
+
+TEST(ValueDisplay, WritesADecimalPointWhateverTheLocale) {
+  // The application runs in the user's locale, where printf would write "43,3".
+  if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8")) GTEST_SKIP() << "no German locale installed";
+  const std::string shown = (ValueDisplay{TemperatureUnit::celsius, false, kNow})(
+      metricAged(43.26, "°C", 0));
+  std::setlocale(LC_NUMERIC, "C");
+  EXPECT_EQ(shown, "43.3 °C");
+}
+
+TEST(MenuTitle, EveryModeAndTheStaleRule) {
+  struct Case {
+    MenuMode mode;
+    ThermalState state;
+    std::optional<double> cpu;
+    double sensorAge;
+    bool stale;
+    const char* title;
+  };
+  const Case cases[] = {
+      {MenuMode::iconOnly, ThermalState::nominal, 12.4, 0, false, ""},
+      {MenuMode::iconOnly, ThermalState::nominal, 12.4, 0, true, ""},
+      {MenuMode::thermalState, ThermalState::serious, 12.4, 0, false, "Serious"},
+      {MenuMode::thermalState, ThermalState::serious, 12.4, 0, true, "Paused"},
+      {MenuMode::cpuTemperature, ThermalState::nominal, 12.4, 0, false, "CPU 109.8 °F"},
+      {MenuMode::cpuTemperature, ThermalState::nominal, 12.4, 95.5, false, "CPU Not available"},
+      {MenuMode::numerical, ThermalState::nominal, 37.4, 0, false, "CPU 37%"},
+      {MenuMode::numerical, ThermalState::nominal, std::nullopt, 0, false, "CPU —"},
+      {MenuMode::mixed, ThermalState::nominal, 12.4, 0, false, "Nominal · 12% CPU"},
+      {MenuMode::mixed, ThermalState::fair, std::nullopt, 0, false, "Fair · CPU —"},
+      {MenuMode::mixed, ThermalState::critical, 99.6, 0, false, "Critical · 100% CPU"},
+  };
+  for (const Case& c : cases) {
+    Reading r;
+    r.state = c.state;
+    r.cpu = metricAged(c.cpu, "%", 0);
+    r.sensors = {metricAged(43.2, "°C", c.sensorAge, "CPU temperature")};
+    EXPECT_EQ(menuTitle(r, c.mode, {TemperatureUnit::fahrenheit, c.stale, kNow}), c.title);
+  }
+  EXPECT_EQ(menuTitle(std::nullopt, MenuMode::mixed, {TemperatureUnit::celsius, false, kNow}),
+            "Paused");
+  const ValueDisplay celsius{TemperatureUnit::celsius, false, kNow};
+  EXPECT_EQ(menuTitle(Reading{}, MenuMode::cpuTemperature, celsius), "CPU —");
+}
+
+TEST(StatusTexts, PermissionAndLoginItem) {
+  EXPECT_EQ(permissionText(AuthorizationStatus::authorized), "Allowed");
+  EXPECT_EQ(permissionText(AuthorizationStatus::denied), "Denied");
+  EXPECT_EQ(permissionText(AuthorizationStatus::notDetermined), "Not requested");
+  EXPECT_EQ(permissionText(AuthorizationStatus::provisional), "Not requested");
+  EXPECT_EQ(loginStatusText(LoginItemStatus::enabled), "Enabled");
+  EXPECT_EQ(loginStatusText(LoginItemStatus::requiresApproval),
+            "Needs approval in System Settings");
+  EXPECT_EQ(loginStatusText(LoginItemStatus::notRegistered), "Off");
+  EXPECT_EQ(loginStatusText(LoginItemStatus::notFound), "Unavailable");
+}
+
 TEST(Tints, StateAndStatusColours) {
   EXPECT_EQ(stateTint(ThermalState::nominal), Tint::green);
   EXPECT_EQ(stateTint(ThermalState::fair), Tint::yellow);
@@ -69,17 +151,11 @@ TEST(Tints, StateAndStatusColours) {
   EXPECT_EQ(statusTint(false, ThermalState::serious), Tint::orange);
 }
 
-TEST(DashboardPages, UnknownNameShowsAboutWithSettingsSubtitle) {
+TEST(DashboardPages, SidebarOrderFollowsTheEnum) {
   ASSERT_EQ(dashboardPages().size(), 7u);
-  const PageSelection history = selectPage("History");
-  EXPECT_TRUE(history.known);
-  EXPECT_EQ(history.page.steps[0], "Choose an hour, day, week or month.");
-  const PageSelection other = selectPage("Nowhere");
-  EXPECT_FALSE(other.known);
-  EXPECT_EQ(other.page.name, "About");
-  EXPECT_EQ(other.page.subtitle, "Make monitoring work for you.");
-  EXPECT_EQ(other.page.steps[2], "Explore other quorvel apps only if you wish.");
-  EXPECT_EQ(selectPage("About").page.subtitle, "Free software by quorvel.");
+  for (const PageInfo& p : dashboardPages()) EXPECT_EQ(&pageInfo(p.page), &p) << p.name;
+  EXPECT_EQ(pageInfo(DashboardPage::thermalIntelligence).name, "Thermal Intelligence");
+  EXPECT_EQ(pageInfo(DashboardPage::about).subtitle, "Free software by quorvel.");
 }
 
 Reading reading(double t, ThermalState s, const std::string& segment,
@@ -148,14 +224,14 @@ TEST(TemperatureChartData, PlotsGroupMeansInTheChosenUnit) {
       reading(2, ThermalState::nominal, "A",
               {temp("CPU temperature", std::nullopt), temp("GPU temperature", std::nan(""))}),
       reading(3, ThermalState::nominal, "A", {temp("Sensor TG0P", 99)})};
-  const TemperatureChartData f = temperatureChartData(readings, true);
+  const TemperatureChartData f = temperatureChartData(readings, TemperatureUnit::fahrenheit);
   EXPECT_EQ(f.cpu, (std::vector<TemperaturePoint>{{1, 122}}));
   EXPECT_EQ(f.gpu, (std::vector<TemperaturePoint>{{1, 104}}));
   EXPECT_EQ(f.summary, "Highest displayed CPU/GPU sample: 122.0 °F");
-  const TemperatureChartData c = temperatureChartData(readings, false);
+  const TemperatureChartData c = temperatureChartData(readings, TemperatureUnit::celsius);
   EXPECT_EQ(c.summary, "Highest displayed CPU/GPU sample: 50.0 °C");
 
-  const TemperatureChartData none = temperatureChartData({readings[2]}, false);
+  const TemperatureChartData none = temperatureChartData({readings[2]}, TemperatureUnit::celsius);
   EXPECT_FALSE(none.highest);
   EXPECT_TRUE(none.summary.empty());
 }
@@ -222,10 +298,11 @@ TEST(TourPosition, BackOnlyAfterFirstAndGetStartedOnLast) {
 }
 
 TEST(SettingsOptions, StoredValuesOutsideTheListSelectNothing) {
-  EXPECT_EQ(optionIndex(sustainedOptions(), 120), 2);
-  EXPECT_EQ(optionIndex(sustainedOptions(), 45), -1);
-  EXPECT_EQ(optionIndex(menuOptions(), "Mixed"), 4);
-  EXPECT_EQ(optionIndex(unitOptions(), "Kelvin"), -1);
+  EXPECT_EQ(optionIndex(sustainedOptions(), 120.0), 2);
+  EXPECT_EQ(optionIndex(sustainedOptions(), 45.0), -1);
+  EXPECT_EQ(optionIndex(menuOptions(), MenuMode::mixed), 4);
+  EXPECT_EQ(optionAt(rangeOptions(), 3)->label, "Last Month");
+  EXPECT_EQ(optionAt(rangeOptions(), 4), nullptr);
   ASSERT_EQ(quietHourOptions().size(), 24u);
   EXPECT_EQ(quietHourOptions()[7].label, "07:00");
   EXPECT_EQ(quietHourOptions()[22].value, 22);

@@ -1,31 +1,26 @@
+// The view models over a scripted monitor.
 #include <gtest/gtest.h>
 
-#include <QStringList>
-#include <QVariantList>
-
 #include "tests/ui/fake_monitor.h"
-#include "ui/dashboard_model.h"
-#include "ui/onboarding_model.h"
-#include "ui/popover_model.h"
-#include "ui/settings_model.h"
-#include "ui/text_format.h"
+#include "ui/logic/text_format.h"
+#include "ui/models/dashboard_model.h"
+#include "ui/models/onboarding_model.h"
+#include "ui/models/popover_model.h"
+#include "ui/models/settings_model.h"
 
 namespace tempyra {
 namespace {
 
+constexpr double kNow = 1'800'000'000;
+
 Metric metric(const std::string& name, std::optional<double> value, const std::string& unit) {
-  Metric m;
-  m.name = name;
-  m.value = value;
-  m.unit = unit;
-  m.source = "test source";
-  m.quality = value ? "Measured" : "Not available";
-  return m;
+  return Metric(name, value, unit, "test source", kNow - 5,
+                value ? "Measured" : "Not available");
 }
 
 Reading sampleReading(ThermalState state) {
   Reading r;
-  r.timestamp = 1'800'000'000 - 5;
+  r.timestamp = kNow - 5;
   r.state = state;
   r.cpu = metric("CPU load", 12.4, "%");
   r.sensors = {metric("CPU temperature", 43.2, "°C"), metric("Sensor TC0P", 44, "°C"),
@@ -36,19 +31,20 @@ Reading sampleReading(ThermalState state) {
   return r;
 }
 
-QString str(const QVariantMap& v, const char* key) { return v.value(key).toString(); }
+void show(DashboardModel& d, DashboardPage page) {
+  d.setActive(true);
+  d.selectPage(page);
+}
 
 TEST(PopoverModel, BeforeTheFirstReading) {
   FakeMonitor m;
   m.stale_ = false;  // the state line's own rule for "no reading" is under test
   PopoverModel p(m);
-  const QVariantMap& v = p.view();
-  EXPECT_EQ(str(v, "stateTitle"), "Waiting");
-  EXPECT_EQ(v.value("tint").toInt(), static_cast<int>(Tint::secondary));
-  EXPECT_EQ(str(v, "explanation"), "Collecting the first reading.");
-  EXPECT_EQ(str(v, "lastEvent"), "Last event: No events recorded");
-  EXPECT_FALSE(v.value("hasReading").toBool());
-  EXPECT_EQ(str(v, "pauseLabel"), "Pause");
+  EXPECT_EQ(p.stateTitle(), "Waiting");
+  EXPECT_EQ(p.tint(), static_cast<int>(Tint::secondary));
+  EXPECT_EQ(p.explanation(), "Collecting the first reading.");
+  EXPECT_EQ(p.lastEvent(), "Last event: No events recorded");
+  EXPECT_FALSE(p.hasReading());
 }
 
 TEST(PopoverModel, LinesFollowTheReading) {
@@ -56,24 +52,21 @@ TEST(PopoverModel, LinesFollowTheReading) {
   m.reading_ = sampleReading(ThermalState::serious);
   m.events_ = {{{"kind", "Thermal"}, {"time", "1"}, {"detail", "Serious pressure"}},
                {{"kind", "Power"}, {"time", "0"}, {"detail", "older"}}};
-  m.menuTitle_ = "Serious · 12% CPU";
   PopoverModel p(m);
-  const QVariantMap& v = p.view();
-  EXPECT_EQ(str(v, "stateTitle"), "Serious");
-  EXPECT_EQ(v.value("tint").toInt(), static_cast<int>(Tint::orange));
-  EXPECT_EQ(str(v, "cpuLine"), "CPU load: 12.4 %");
-  EXPECT_EQ(v.value("sensorLines").toStringList(),
+  EXPECT_EQ(p.stateTitle(), "Serious");
+  EXPECT_EQ(p.cpuLine(), "CPU load: 12.4 %");
+  EXPECT_EQ(p.sensorLines(),
             (QStringList{"CPU temperature: 43.2 °C", "GPU temperature: 40.0 °C"}));
-  EXPECT_TRUE(str(v, "powerLine").startsWith("AC power · "));
-  EXPECT_EQ(str(v, "activityLine"), "Observed activity: compiler · 153.2% of one core");
-  EXPECT_EQ(str(v, "lastEvent"), "Last event: Serious pressure");
-  EXPECT_EQ(str(v, "tooltip"), "Serious · 12% CPU");
+  EXPECT_TRUE(p.powerLine().startsWith("AC power · "));
+  EXPECT_EQ(p.activityLine(), "Observed activity: compiler · 153.2% of one core");
+  EXPECT_EQ(p.lastEvent(), "Last event: Serious pressure");
+  EXPECT_EQ(p.tooltip(), "Serious · 12% CPU");
 
   m.reading_->activity.clear();
   m.events_ = {{{"kind", "Thermal"}}};  // newest entry without a detail
   m.publish();
-  EXPECT_EQ(str(p.view(), "activityLine"), "");
-  EXPECT_EQ(str(p.view(), "lastEvent"), "Last event: No events recorded");
+  EXPECT_EQ(p.activityLine(), "");
+  EXPECT_EQ(p.lastEvent(), "Last event: No events recorded");
 }
 
 TEST(PopoverModel, PausedIsStaleButKeepsTheExplanation) {
@@ -81,18 +74,17 @@ TEST(PopoverModel, PausedIsStaleButKeepsTheExplanation) {
   m.reading_ = sampleReading(ThermalState::fair);
   PopoverModel p(m);
   p.togglePause();
-  const QVariantMap& v = p.view();
-  EXPECT_EQ(m.toggles, 1);
-  EXPECT_EQ(str(v, "stateTitle"), "Monitoring paused or waiting");
-  EXPECT_EQ(v.value("tint").toInt(), static_cast<int>(Tint::grey));
-  EXPECT_EQ(str(v, "trayIcon"), "thermometer.slash");
-  EXPECT_EQ(str(v, "explanation"), QString::fromStdString(explanation(ThermalState::fair)));
-  EXPECT_EQ(str(v, "pauseLabel"), "Resume");
+  EXPECT_EQ(p.stateTitle(), "Monitoring paused or waiting");
+  EXPECT_EQ(p.tint(), static_cast<int>(Tint::grey));
+  EXPECT_EQ(p.trayIcon(), "thermometer.slash");
+  EXPECT_EQ(p.explanation(),
+            "Thermal pressure is elevated. macOS may adjust performance to manage heat.");
+  EXPECT_EQ(p.pauseLabel(), "Resume");
+  EXPECT_EQ(p.tooltip(), "Paused");
 }
 
 TEST(PopoverModel, SnoozeIsOneHourFromEachPress) {
   FakeMonitor m;
-  m.preferences_.alerts.enabled = false;
   PopoverModel p(m);
   p.snooze();
   m.now_ += 600;
@@ -102,44 +94,35 @@ TEST(PopoverModel, SnoozeIsOneHourFromEachPress) {
   EXPECT_EQ(m.saves, 2);
 }
 
-TEST(DashboardModel, BuildsNothingWhileTheWindowIsClosed) {
+TEST(DashboardModel, BuildsThePageOnlyWhileTheWindowIsOpen) {
   FakeMonitor m;
+  m.reading_ = sampleReading(ThermalState::nominal);
   DashboardModel d(m);
   m.publish();
-  EXPECT_TRUE(d.view().isEmpty());
+  EXPECT_EQ(d.overview()->cpu(), "");
   d.setActive(true);
-  EXPECT_FALSE(d.view().isEmpty());
+  EXPECT_EQ(d.overview()->cpu(), "12.4 %");
+  d.selectPage(DashboardPage::sensors);
+  EXPECT_EQ(d.overview()->cpu(), "");  // only the shown page holds anything
+  EXPECT_EQ(d.sensors()->metrics().size(), 4);
   d.setActive(false);
-  EXPECT_TRUE(d.view().isEmpty());
+  EXPECT_TRUE(d.sensors()->metrics().isEmpty());
+  EXPECT_EQ(d.page(), DashboardModel::Page::Sensors);  // the selection outlives the window
 }
 
-TEST(DashboardModel, UnknownPageShowsAboutAndSelectsNothing) {
-  FakeMonitor m;
-  m.page_ = "Diagnostics";
-  DashboardModel d(m);
-  d.setActive(true);
-  const QVariantMap& v = d.view();
-  EXPECT_EQ(str(v, "page"), "About");
-  EXPECT_EQ(str(v, "pageFile"), "AboutPage.qml");
-  EXPECT_EQ(str(v, "subtitle"), "Make monitoring work for you.");
-  for (const QVariant& page : v.value("pages").toList()) {
-    EXPECT_FALSE(page.toMap().value("selected").toBool());
-  }
-  EXPECT_EQ(v.value("steps").toStringList().value(0), "Read the supported monitoring features.");
-}
-
-TEST(DashboardModel, HistoryItemReloadsEvenWhenSelected) {
+TEST(DashboardModel, HistoryItemReloadsEvenWhenSelectedAndTellsTheMonitor) {
   FakeMonitor m;
   DashboardModel d(m);
-  d.setActive(true);
-  d.selectPage("History");
-  d.selectPage("History");
-  d.selectPage("Sensors");
+  show(d, DashboardPage::history);
+  d.selectPage(DashboardPage::history);
+  EXPECT_TRUE(m.historyPageSelected_);
+  d.selectPage(DashboardPage::sensors);
+  EXPECT_FALSE(m.historyPageSelected_);
   EXPECT_EQ(m.loads, 2);
-  EXPECT_EQ(m.page_, "Sensors");
   d.setRangeIndex(3);
   d.setRangeIndex(3);
-  EXPECT_EQ(m.range_, "Month");
+  d.setRangeIndex(9);
+  EXPECT_EQ(m.range_, HistoryRange::month);
   EXPECT_EQ(m.loads, 3);
 }
 
@@ -147,18 +130,18 @@ TEST(DashboardModel, StatusTextTakesTheFirstRuleThatApplies) {
   FakeMonitor m;
   DashboardModel d(m);
   d.setActive(true);
-  EXPECT_EQ(str(d.view(), "statusText"), "Waiting for first sample");
+  EXPECT_EQ(d.statusText(), "Waiting for first sample");
   m.reading_ = sampleReading(ThermalState::nominal);
   m.publish();
-  EXPECT_TRUE(str(d.view(), "statusText").startsWith("Local monitoring · "));
+  EXPECT_TRUE(d.statusText().startsWith("Local monitoring · "));
   m.asleep_ = true;
   m.publish();
-  EXPECT_EQ(str(d.view(), "statusText"), "Sleeping");
+  EXPECT_EQ(d.statusText(), "Sleeping");
   m.paused_ = true;
   m.publish();
-  EXPECT_EQ(str(d.view(), "statusText"), "Paused · last readings are historical");
-  EXPECT_EQ(str(d.view(), "pauseLabel"), "Resume Monitoring");
-  EXPECT_EQ(str(d.view(), "pauseSymbol"), "play.fill");
+  EXPECT_EQ(d.statusText(), "Paused · last readings are historical");
+  EXPECT_EQ(d.pauseLabel(), "Resume Monitoring");
+  EXPECT_EQ(d.pauseSymbol(), "play.fill");
 }
 
 TEST(DashboardModel, OverviewFallbacksAndPowerTexts) {
@@ -166,13 +149,13 @@ TEST(DashboardModel, OverviewFallbacksAndPowerTexts) {
   m.stale_ = true;  // as the monitor is without a reading
   DashboardModel d(m);
   d.setActive(true);
-  QVariantMap c = d.view().value("content").toMap();
-  EXPECT_EQ(str(c, "cpu"), "Establishing baseline");
-  EXPECT_EQ(str(c, "powerSource"), "Not available");
-  EXPECT_EQ(str(c, "battery"), "Battery level not available");
-  EXPECT_EQ(str(c, "charging"), "Charging status unavailable");
-  EXPECT_EQ(str(c, "headline"), "Monitoring will begin shortly.");
-  EXPECT_EQ(str(c, "title"), "Waiting for fresh readings");
+  const OverviewModel& o = *d.overview();
+  EXPECT_EQ(o.title(), "Waiting for fresh readings");
+  EXPECT_EQ(o.headline(), "Monitoring will begin shortly.");
+  EXPECT_EQ(o.cpu(), "Establishing baseline");
+  EXPECT_EQ(o.powerSource(), "Not available");
+  EXPECT_EQ(o.battery(), "Battery level not available");
+  EXPECT_EQ(o.charging(), "Charging status unavailable");
 
   m.stale_ = false;
   m.reading_ = sampleReading(ThermalState::nominal);
@@ -180,54 +163,49 @@ TEST(DashboardModel, OverviewFallbacksAndPowerTexts) {
   m.reading_->power.charging = false;
   m.advice_ = Advice{1, "All clear", "detail", {"one"}};
   m.publish();
-  c = d.view().value("content").toMap();
-  EXPECT_EQ(str(c, "title"), "Nominal");
-  EXPECT_EQ(str(c, "battery"), "Battery 80%");
-  EXPECT_EQ(str(c, "charging"), "Not charging");
-  EXPECT_EQ(str(c, "headline"), "All clear");
-  EXPECT_EQ(c.value("sensors").toList().size(), 2);
+  EXPECT_EQ(o.title(), "Nominal");
+  EXPECT_EQ(o.headline(), "All clear");
+  EXPECT_EQ(o.battery(), "Battery 80%");
+  EXPECT_EQ(o.charging(), "Not charging");
+  EXPECT_EQ(o.sensors().size(), 2);
 }
 
 TEST(DashboardModel, ActivityOffShowsOnlyTheNotice) {
   FakeMonitor m;
-  m.page_ = "Activity";
   m.reading_ = sampleReading(ThermalState::nominal);
   m.preferences_.activity = false;
   DashboardModel d(m);
-  d.setActive(true);
-  QVariantMap c = d.view().value("content").toMap();
-  EXPECT_TRUE(c.value("showDisabled").toBool());
-  EXPECT_FALSE(c.value("showEmpty").toBool());
-  EXPECT_TRUE(c.value("rows").toList().isEmpty());
+  show(d, DashboardPage::activity);
+  const ActivityModel& a = *d.activity();
+  EXPECT_TRUE(a.showDisabled());
+  EXPECT_FALSE(a.showEmpty());
+  EXPECT_TRUE(a.rows().isEmpty());
 
   m.preferences_.activity = true;
   m.publish();
-  c = d.view().value("content").toMap();
-  ASSERT_EQ(c.value("rows").toList().size(), 1);
-  EXPECT_EQ(c.value("rows").toList()[0].toMap().value("share").toString(), "153.2%");
+  ASSERT_EQ(a.rows().size(), 1);
+  EXPECT_EQ(a.rows()[0].share, "153.2%");
   m.reading_->activity.clear();
   m.publish();
-  EXPECT_TRUE(d.view().value("content").toMap().value("showEmpty").toBool());
+  EXPECT_TRUE(a.showEmpty());
 }
 
 TEST(DashboardModel, HistoryDurationsEventsAndTemperatures) {
   FakeMonitor m;
-  m.page_ = "History";
   m.durations_ = {{ThermalState::nominal, 3725}, {ThermalState::unknown, 59.9}};
   m.events_ = {{{"time", "not a time"}, {"kind", "Power"}, {"detail", "Battery"}}};
   m.history_ = {sampleReading(ThermalState::nominal)};
-  m.preferences_.unit = "Fahrenheit";
+  m.preferences_.unit = TemperatureUnit::fahrenheit;
   DashboardModel d(m);
-  d.setActive(true);
-  const QVariantMap c = d.view().value("content").toMap();
-  const QVariantList durations = c.value("durations").toList();
-  ASSERT_EQ(durations.size(), 5);
-  EXPECT_EQ(durations[0].toMap().value("text").toString(), "1h 2m 5s");
-  EXPECT_EQ(durations[1].toMap().value("text").toString(), "0h 0m 0s");
-  EXPECT_EQ(durations[4].toMap().value("text").toString(), "0h 0m 59s");
-  EXPECT_EQ(c.value("events").toList()[0].toMap().value("time").toString(), "not a time");
-  EXPECT_EQ(str(c, "temperatureSummary"), "Highest displayed CPU/GPU sample: 109.8 °F");
-  EXPECT_EQ(c.value("rangeIndex").toInt(), 0);
+  show(d, DashboardPage::history);
+  const HistoryModel& h = *d.history();
+  ASSERT_EQ(h.durations().size(), 5);
+  EXPECT_EQ(h.durations()[0].text, "1h 2m 5s");
+  EXPECT_EQ(h.durations()[1].text, "0h 0m 0s");  // states missing from the map count 0 s
+  EXPECT_EQ(h.durations()[4].text, "0h 0m 59s");
+  EXPECT_EQ(h.events()[0].time, "not a time");
+  EXPECT_EQ(h.temperatureSummary(), "Highest displayed CPU/GPU sample: 109.8 °F");
+  EXPECT_EQ(d.rangeIndex(), 0);
 }
 
 TEST(DashboardModel, ProblemAndClearConfirmation) {
@@ -235,12 +213,9 @@ TEST(DashboardModel, ProblemAndClearConfirmation) {
   m.problem_ = "Export failed";
   DashboardModel d(m);
   d.setActive(true);
-  EXPECT_TRUE(d.view().value("hasProblem").toBool());
+  EXPECT_TRUE(d.hasProblem());
   d.dismissProblem();
-  EXPECT_FALSE(d.view().value("hasProblem").toBool());
-  m.problem_ = "Again";
-  m.publish();
-  EXPECT_EQ(str(d.view(), "problem"), "Again");
+  EXPECT_FALSE(d.hasProblem());
 
   d.setConfirmClear(true);
   EXPECT_EQ(m.clears, 0);
@@ -258,71 +233,64 @@ TEST(SettingsModel, SavesOnceForEachChangeWhileShown) {
 
   s.setShown(true);
   s.setCooldownIndex(0);
-  s.setCooldownIndex(0);  // no change, no save
+  s.setCooldownIndex(0);     // no change, no save
   s.setQuietStartIndex(22);  // already 22: no change, no save
   s.setQuietEndIndex(22);
   s.setRetentionIndex(2);
   s.setUnitIndex(1);
   s.setMenuIndex(0);
-  EXPECT_EQ(m.saves, 5);
-  EXPECT_EQ(m.preferences_.alerts.cooldown, 300);
-  EXPECT_EQ(m.preferences_.alerts.quietStart, 22);
-  EXPECT_EQ(m.preferences_.alerts.quietEnd, 22);
-  EXPECT_EQ(m.preferences_.retention, 90);
-  EXPECT_EQ(m.preferences_.unit, "Fahrenheit");
-  EXPECT_EQ(m.preferences_.menu, "Icon only");
   s.setUnitIndex(7);  // out of range: nothing happens
   EXPECT_EQ(m.saves, 5);
+  EXPECT_EQ(m.preferences_.alerts.cooldown, 300);
+  EXPECT_EQ(m.preferences_.alerts.quietEnd, 22);
+  EXPECT_EQ(m.preferences_.retention, 90);
+  EXPECT_EQ(m.preferences_.unit, TemperatureUnit::fahrenheit);
+  EXPECT_EQ(m.preferences_.menu, MenuMode::iconOnly);
 }
 
 TEST(SettingsModel, StoredValuesOutsideTheOptionsAreKept) {
   FakeMonitor m;
   m.preferences_.alerts.sustained = 45;
-  m.preferences_.menu = "Bespoke";
   SettingsModel s(m);
   s.setShown(true);
-  EXPECT_EQ(s.view().value("sustainedIndex").toInt(), -1);
-  EXPECT_EQ(s.view().value("menuIndex").toInt(), -1);
+  EXPECT_EQ(s.sustainedIndex(), -1);
   s.setAdvanced(true);
   EXPECT_EQ(m.preferences_.alerts.sustained, 45);
-  EXPECT_EQ(m.preferences_.menu, "Bespoke");
 }
 
 TEST(SettingsModel, AlertSwitchNeedsPermission) {
   FakeMonitor m;
   SettingsModel s(m);
   s.setShown(true);
-  EXPECT_FALSE(s.view().value("alertsOperable").toBool());
-  EXPECT_EQ(str(s.view(), "permissionLine"), "Notification permission: Not requested");
+  EXPECT_FALSE(s.alertsOperable());
+  EXPECT_EQ(s.permissionLine(), "Notification permission: Not requested");
   s.setAlertsEnabled(true);
   EXPECT_FALSE(m.preferences_.alerts.enabled);
-  m.permission_ = "Allowed";
+  m.permission_ = AuthorizationStatus::authorized;
   m.publish();
-  EXPECT_TRUE(s.view().value("alertsOperable").toBool());
+  EXPECT_TRUE(s.alertsOperable());
   s.setAlertsEnabled(true);
   EXPECT_TRUE(m.preferences_.alerts.enabled);
-  s.requestAlerts();
-  EXPECT_EQ(m.alertRequests, 1);
 }
 
 TEST(SettingsModel, SnoozeRowAndLoginButton) {
   FakeMonitor m;
   SettingsModel s(m);
   s.setShown(true);
-  EXPECT_FALSE(s.view().value("snoozed").toBool());
   s.snooze();
   EXPECT_EQ(m.preferences_.alerts.snoozeUntil, m.now_ + 3600);
-  EXPECT_TRUE(s.view().value("snoozed").toBool());
-  EXPECT_TRUE(str(s.view(), "snoozeText").startsWith("Until "));
+  EXPECT_TRUE(s.snoozed());
+  EXPECT_TRUE(s.snoozeText().startsWith("Until "));
   s.cancelSnooze();
   EXPECT_EQ(m.preferences_.alerts.snoozeUntil, kDistantPast);
-  EXPECT_FALSE(s.view().value("snoozed").toBool());
+  EXPECT_FALSE(s.snoozed());
 
-  EXPECT_EQ(str(s.view(), "loginButton"), "Enable");
+  EXPECT_EQ(s.loginButton(), "Enable");
   s.toggleLogin();
-  m.loginStatus_ = "Enabled";
+  m.loginStatus_ = LoginItemStatus::enabled;
   m.publish();
-  EXPECT_EQ(str(s.view(), "loginButton"), "Disable");
+  EXPECT_EQ(s.loginStatus(), "Enabled");
+  EXPECT_EQ(s.loginButton(), "Disable");
   s.toggleLogin();
   EXPECT_EQ(m.logins, (std::vector<bool>{true, false}));
 }
@@ -332,38 +300,31 @@ TEST(OnboardingModel, WelcomeThenWalkthroughOncePerRun) {
   LaunchSession session;
   OnboardingModel o(m, session);
   o.begin();
-  EXPECT_TRUE(o.view().value("showWelcome").toBool());
+  EXPECT_TRUE(o.showWelcome());
   o.finishWelcome();
-  EXPECT_FALSE(o.view().value("showWelcome").toBool());
-  EXPECT_TRUE(o.view().value("showTour").toBool());
-  EXPECT_FALSE(o.view().value("hasBack").toBool());
+  EXPECT_FALSE(o.showWelcome());
+  EXPECT_TRUE(o.showTour());
   o.tourNext();
   o.tourNext();
-  EXPECT_EQ(str(o.view(), "mainButton"), "Get started");
-  EXPECT_EQ(str(o.view(), "counter"), "Step 3 of 3");
+  EXPECT_EQ(o.mainButton(), "Get started");
   o.tourNext();
-  EXPECT_FALSE(o.view().value("showTour").toBool());
+  EXPECT_FALSE(o.showTour());
 
   o.begin();  // the window was reopened
-  EXPECT_FALSE(o.view().value("showWelcome").toBool());
-  EXPECT_FALSE(o.view().value("showTour").toBool());
+  EXPECT_FALSE(o.showWelcome() || o.showTour());
   o.post("quorvel.openTour");
-  EXPECT_TRUE(o.view().value("showTour").toBool());
-  EXPECT_EQ(str(o.view(), "counter"), "Step 1 of 3");
+  EXPECT_TRUE(o.showTour());
+  EXPECT_EQ(o.counter(), "Step 1 of 3");
 }
 
-TEST(OnboardingModel, SwitchesOffShowNothingAndAppsComeFromTheDataFile) {
+TEST(OnboardingModel, AppsComeFromTheDataFile) {
   FakeMonitor m;
-  m.defaults_.setBoolean("quorvel.showTour", false);
-  m.defaults_.setBoolean("quorvel.showWelcome", false);
   LaunchSession session;
   OnboardingModel o(m, session);
-  o.begin();
-  EXPECT_FALSE(o.view().value("showWelcome").toBool() || o.view().value("showTour").toBool());
-  EXPECT_TRUE(o.view().value("apps").toList().isEmpty());
+  EXPECT_TRUE(o.apps().isEmpty());
   o.loadApps(R"([{"name":"Nimbus","icon":"qrc:/n.png","path":"nimbus"}])");
-  const QVariantMap app = o.view().value("apps").toList().value(0).toMap();
-  EXPECT_EQ(app.value("link").toString(),
+  ASSERT_EQ(o.apps().size(), 1);
+  EXPECT_EQ(o.apps()[0].link,
             "https://quorvel.example/nimbus.html?utm_source=tempyra&utm_medium=app&utm_campaign="
             "quorvel_welcome");
 }

@@ -3,7 +3,7 @@
 #include <QObject>
 
 #include "tests/ui/fake_monitor.h"
-#include "ui/onboarding_flow.h"
+#include "ui/logic/onboarding_flow.h"
 
 namespace tempyra {
 
@@ -37,9 +37,8 @@ class FakeControl : public QObject {
     m_.stale_ = true;
     m_.problem_.reset();
     m_.historyProblem_.reset();
-    m_.permission_ = "Not requested";
+    m_.permission_ = AuthorizationStatus::notDetermined;
     m_.preferences_ = Preferences{};
-    m_.page_ = "Overview";
     m_.advice_.reset();
     m_.saves = m_.loads = m_.clears = 0;
     m_.defaults_.values.clear();
@@ -85,9 +84,8 @@ class FakeControl : public QObject {
     m_.stale_ = on || !m_.reading_;
     m_.publish();
   }
-  Q_INVOKABLE void setPage(const QString& page) { m_.setPage(page.toStdString()); }
-  Q_INVOKABLE void setPermission(const QString& p) {
-    m_.permission_ = p.toStdString();
+  Q_INVOKABLE void allowNotifications() {
+    m_.permission_ = AuthorizationStatus::authorized;
     m_.publish();
   }
   Q_INVOKABLE void setActivityRecording(bool on) {
@@ -122,6 +120,7 @@ class FakeControl : public QObject {
     m.value = value;
     m.unit = unit;
     m.source = "fake";
+    m.timestamp = 1'800'000'000 - 5;
     m.quality = "Measured";
     return m;
   }

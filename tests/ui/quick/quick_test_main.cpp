@@ -7,9 +7,9 @@
 #include <QtQuickTest/quicktest.h>
 
 #include "tests/ui/quick/fake_control.h"
-#include "ui/onboarding_flow.h"
-#include "ui/symbol_images.h"
-#include "ui/ui_context.h"
+#include "ui/logic/onboarding_flow.h"
+#include "ui/models/symbol_images.h"
+#include "ui/models/ui_context.h"
 
 Q_IMPORT_QML_PLUGIN(Tempyra_UiPlugin)
 

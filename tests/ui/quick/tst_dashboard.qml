@@ -14,21 +14,12 @@ TestCase {
     function init() {
         fake.reset()
         fake.setGuidance(false, false, true)
+        Ui.dashboard.selectPage(DashboardModel.Overview)
         Ui.dashboard.active = true
     }
     function cleanup() { Ui.dashboard.active = false }
 
     function page(d) { return findChild(d, "pageLoader").item }
-
-    function test_unknown_page_shows_about() {
-        fake.setPage("Nowhere")
-        var d = createTemporaryObject(dashboard, this)
-        compare(findChild(d, "pageTitle").text, "About")
-        compare(findChild(d, "pageSubtitle").text, "Make monitoring work for you.")
-        verify(findChild(page(d), "aboutPanel") !== null)
-        var selected = Ui.dashboard.view.pages.filter(function (p) { return p.selected })
-        compare(selected.length, 0)
-    }
 
     function test_steps_follow_the_switch() {
         var d = createTemporaryObject(dashboard, this)
@@ -38,7 +29,7 @@ TestCase {
     }
 
     function test_history_durations_and_charts() {
-        fake.setPage("History")
+        Ui.dashboard.selectPage(DashboardModel.History)
         var d = createTemporaryObject(dashboard, this)
         var p = page(d)
         verify(findChild(findChild(p, "historyChart"), "placeholder").visible)
@@ -66,7 +57,7 @@ TestCase {
     function test_activity_disabled_notice() {
         fake.setReading(0, true)
         fake.setActivityRecording(false)
-        fake.setPage("Activity")
+        Ui.dashboard.selectPage(DashboardModel.Activity)
         var d = createTemporaryObject(dashboard, this)
         var p = page(d)
         verify(findChild(p, "activityDisabled").visible)
@@ -86,13 +77,13 @@ TestCase {
         var alert = findChild(d, "problemAlert")
         tryVerify(function () { return alert.opened })
         alert.accept()
-        tryVerify(function () { return !Ui.dashboard.view.hasProblem })
+        tryVerify(function () { return !Ui.dashboard.hasProblem })
     }
 
     function test_sidebar_history_reloads() {
         var d = createTemporaryObject(dashboard, this)
-        Ui.dashboard.selectPage("History")
-        Ui.dashboard.selectPage("History")
+        Ui.dashboard.selectPage(DashboardModel.History)
+        Ui.dashboard.selectPage(DashboardModel.History)
         compare(fake.loads, 2)
         compare(findChild(d, "pageTitle").text, "History")
     }

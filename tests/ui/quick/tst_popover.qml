@@ -49,6 +49,5 @@ TestCase {
         compare(findChild(p, "explanation").text,
                 "Thermal pressure is elevated. macOS may adjust performance to manage heat.")
         compare(findChild(p, "stateDot").color, Ui.theme.tint(5))
-        compare(Ui.popover.view.trayIcon, "thermometer.slash")
-    }
+            }
 }

@@ -41,7 +41,7 @@ TestCase {
         var s = createTemporaryObject(settings, this)
         verify(!findChild(s, "alertsEnabled").enabled)
         verify(findChild(s, "allowNotifications").enabled)
-        fake.setPermission("Allowed")
+        fake.allowNotifications()
         verify(findChild(s, "alertsEnabled").enabled)
     }
 

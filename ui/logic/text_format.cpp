@@ -1,0 +1,117 @@
+#include "ui/logic/text_format.h"
+
+#include <charconv>
+#include <cmath>
+#include <ctime>
+
+#include "app/freshness.h"
+
+namespace tempyra {
+
+namespace {
+
+std::string localTime(double secondsSince1970, const char* format) {
+  if (!std::isfinite(secondsSince1970)) return "—";
+  const std::time_t t = static_cast<std::time_t>(std::floor(secondsSince1970));
+  std::tm tm{};
+  if (!localtime_r(&t, &tm)) return "—";
+  char buffer[128];
+  const std::size_t n = std::strftime(buffer, sizeof buffer, format, &tm);
+  return std::string(buffer, n);
+}
+
+}  // namespace
+
+std::string durationText(double seconds) {
+  if (!std::isfinite(seconds)) return "—";
+  // Above ~2.9e14 years the whole-second count no longer fits; such values come from no store.
+  const double whole = std::trunc(std::min(std::max(seconds, 0.0), 9.0e18));
+  const long long t = static_cast<long long>(whole);
+  return std::to_string(t / 3600) + "h " + std::to_string(t % 3600 / 60) + "m " +
+         std::to_string(t % 60) + "s";
+}
+
+std::string timeOfDayWithSeconds(double s) { return localTime(s, "%X"); }
+std::string shortTimeOfDay(double s) { return localTime(s, "%H:%M"); }
+std::string abbreviatedDateTime(double s) { return localTime(s, "%-d %b %Y %X"); }
+std::string dateAndTime(double s) { return localTime(s, "%x %X"); }
+
+std::string fixed(double value, int decimals) {
+  char buffer[400];  // the longest double in fixed notation has 309 digits before the point
+  const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                       std::chars_format::fixed, decimals);
+  if (ec != std::errc()) return {};
+  return std::string(buffer, end);
+}
+
+std::string ValueDisplay::operator()(const Metric& metric) const {
+  if (!metric.value || !std::isfinite(*metric.value)) return kNotAvailable;
+  if (metric.timestamp > now || now - metric.timestamp > kFreshness || stale) {
+    return kNotAvailable;
+  }
+  if (metric.unit == "\u00B0C" && unit == TemperatureUnit::fahrenheit) {
+    return fixed(*metric.value * 9 / 5 + 32, 1) + " \u00B0F";
+  }
+  return fixed(*metric.value, 1) + " " + metric.unit;
+}
+
+bool listedInSummary(const Metric& metric) { return metric.name.rfind("Sensor ", 0) != 0; }
+
+std::string menuTitle(const std::optional<Reading>& reading, MenuMode mode,
+                      const ValueDisplay& display) {
+  if (mode == MenuMode::iconOnly) return "";
+  if (!reading || display.stale) return "Paused";
+  const std::string none = "CPU \u2014";
+  const std::optional<double>& cpu = reading->cpu.value;
+  switch (mode) {
+    case MenuMode::thermalState: return title(reading->state);
+    case MenuMode::cpuTemperature:
+      for (const Metric& m : reading->sensors) {
+        if (m.name == "CPU temperature") return "CPU " + display(m);
+      }
+      return none;
+    case MenuMode::numerical: return cpu ? "CPU " + fixed(*cpu, 0) + "%" : none;
+    case MenuMode::iconOnly:
+    case MenuMode::mixed: break;
+  }
+  return title(reading->state) + " \u00B7 " + (cpu ? fixed(*cpu, 0) + "% CPU" : none);
+}
+
+std::string permissionText(AuthorizationStatus status) {
+  switch (status) {
+    case AuthorizationStatus::authorized: return "Allowed";
+    case AuthorizationStatus::denied: return "Denied";
+    case AuthorizationStatus::notDetermined:
+    case AuthorizationStatus::provisional: break;
+  }
+  return "Not requested";
+}
+
+std::string loginStatusText(LoginItemStatus status) {
+  switch (status) {
+    case LoginItemStatus::enabled: return "Enabled";
+    case LoginItemStatus::requiresApproval: return "Needs approval in System Settings";
+    case LoginItemStatus::notRegistered: return "Off";
+    case LoginItemStatus::notFound: break;
+  }
+  return "Unavailable";
+}
+
+Tint stateTint(ThermalState state) {
+  switch (state) {
+    case ThermalState::nominal: return Tint::green;
+    case ThermalState::fair: return Tint::yellow;
+    case ThermalState::serious: return Tint::orange;
+    case ThermalState::critical: return Tint::red;
+    case ThermalState::unknown: break;
+  }
+  return Tint::secondary;
+}
+
+Tint statusTint(bool stale, const std::optional<ThermalState>& state) {
+  if (stale) return Tint::grey;
+  if (!state) return Tint::secondary;
+  return stateTint(*state);
+}
+
+}  // namespace tempyra

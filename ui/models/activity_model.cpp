@@ -1,0 +1,26 @@
+#include "ui/models/activity_model.h"
+
+#include "ui/logic/text_format.h"
+#include "ui/models/model_support.h"
+#include "ui/models/monitor_port.h"
+
+namespace tempyra {
+
+void ActivityModel::refresh(const MonitorPort& port) {
+  View v;
+  const bool enabled = port.preferences().activity;
+  if (enabled && port.reading()) {
+    for (const ProcessActivity& a : port.reading()->activity) {
+      v.rows.push_back({qs(a.name), qs(fixed(a.cpu, 1) + "%")});
+    }
+  }
+  v.showDisabled = !enabled;
+  v.showEmpty = enabled && v.rows.isEmpty();
+  if (replaceView(v_, std::move(v))) emit changed();
+}
+
+void ActivityModel::clear() {
+  if (replaceView(v_, View{})) emit changed();
+}
+
+}  // namespace tempyra

@@ -1,0 +1,165 @@
+#pragma once
+// The dashboard window: sidebar, header row, steps, status strip, alerts, the selected page and
+// the history range. Everything is rebuilt only while the window exists (`active`), the page
+// models only for the shown page; the page and the range outlive the window, so a reopened
+// dashboard shows what it showed last.
+#include <QList>
+#include <QObject>
+#include <QStringList>
+#include <QtQml/qqmlregistration.h>
+
+#include <array>
+#include <utility>
+
+#include "app/history_range.h"
+#include "ui/logic/dashboard_pages.h"
+#include "ui/models/activity_model.h"
+#include "ui/models/history_model.h"
+#include "ui/models/intelligence_model.h"
+#include "ui/models/overview_model.h"
+#include "ui/models/sensors_model.h"
+
+namespace tempyra {
+
+class MonitorPort;
+
+// One sidebar item.
+struct PageRow {
+  Q_GADGET
+  QML_VALUE_TYPE(pageRow)
+  Q_PROPERTY(int page MEMBER page)  // a DashboardModel::Page
+  Q_PROPERTY(QString name MEMBER name)
+  Q_PROPERTY(QString symbol MEMBER symbol)
+  Q_PROPERTY(bool selected MEMBER selected)
+
+ public:
+  int page = 0;
+  QString name;
+  QString symbol;
+  bool selected = false;
+  friend bool operator==(const PageRow&, const PageRow&) = default;
+};
+
+class DashboardModel : public QObject {
+  Q_OBJECT
+  QML_ELEMENT
+  QML_UNCREATABLE("Owned by Ui")
+  Q_PROPERTY(bool active READ active WRITE setActive NOTIFY activeChanged)
+  Q_PROPERTY(bool confirmClear READ confirmClear WRITE setConfirmClear NOTIFY confirmClearChanged)
+  Q_PROPERTY(QList<tempyra::PageRow> pages READ pages NOTIFY changed)
+  Q_PROPERTY(tempyra::DashboardModel::Page page READ page NOTIFY changed)
+  Q_PROPERTY(QString title READ title NOTIFY changed)
+  Q_PROPERTY(QString subtitle READ subtitle NOTIFY changed)
+  Q_PROPERTY(QList<QString> steps READ steps NOTIFY changed)
+  Q_PROPERTY(bool showSteps READ showSteps NOTIFY changed)
+  Q_PROPERTY(QString historyProblem READ historyProblem NOTIFY changed)  // empty: none
+  Q_PROPERTY(QString pauseLabel READ pauseLabel NOTIFY changed)
+  Q_PROPERTY(QString pauseSymbol READ pauseSymbol NOTIFY changed)
+  Q_PROPERTY(int statusTint READ statusTint NOTIFY changed)  // a Tint (ui/logic/text_format.h)
+  Q_PROPERTY(QString statusText READ statusText NOTIFY changed)
+  Q_PROPERTY(bool demo READ demo NOTIFY changed)
+  Q_PROPERTY(bool hasProblem READ hasProblem NOTIFY changed)
+  Q_PROPERTY(QString problem READ problem NOTIFY changed)
+  Q_PROPERTY(int appearanceIndex READ appearanceIndex NOTIFY changed)
+  Q_PROPERTY(QStringList ranges READ ranges CONSTANT)  // "Last Hour" … "Last Month"
+  Q_PROPERTY(int rangeIndex READ rangeIndex NOTIFY changed)
+  Q_PROPERTY(tempyra::OverviewModel* overview READ overview CONSTANT)
+  Q_PROPERTY(tempyra::IntelligenceModel* intelligence READ intelligence CONSTANT)
+  Q_PROPERTY(tempyra::HistoryModel* history READ history CONSTANT)
+  Q_PROPERTY(tempyra::ActivityModel* activity READ activity CONSTANT)
+  Q_PROPERTY(tempyra::SensorsModel* sensors READ sensors CONSTANT)
+
+ public:
+  // The pages for QML, in sidebar order: the values of DashboardPage.
+  enum class Page { Overview, ThermalIntelligence, History, Activity, Sensors, Settings, About };
+  Q_ENUM(Page)
+
+  explicit DashboardModel(MonitorPort& port, QObject* parent = nullptr);
+
+  bool active() const { return active_; }
+  void setActive(bool active);
+  bool confirmClear() const { return confirmClear_; }
+  void setConfirmClear(bool on);
+
+  QList<PageRow> pages() const { return v_.pages; }
+  Page page() const { return static_cast<Page>(page_); }
+  QString title() const { return v_.title; }
+  QString subtitle() const { return v_.subtitle; }
+  QStringList steps() const { return v_.steps; }
+  bool showSteps() const { return v_.showSteps; }
+  QString historyProblem() const { return v_.historyProblem; }
+  QString pauseLabel() const { return v_.pauseLabel; }
+  QString pauseSymbol() const { return v_.pauseSymbol; }
+  int statusTint() const { return v_.statusTint; }
+  QString statusText() const { return v_.statusText; }
+  bool demo() const { return v_.demo; }
+  bool hasProblem() const { return v_.hasProblem; }
+  QString problem() const { return v_.problem; }
+  int appearanceIndex() const { return v_.appearanceIndex; }
+  QStringList ranges() const;
+  int rangeIndex() const { return v_.rangeIndex; }
+  OverviewModel* overview() { return &overview_; }
+  IntelligenceModel* intelligence() { return &intelligence_; }
+  HistoryModel* history() { return &history_; }
+  ActivityModel* activity() { return &activity_; }
+  SensorsModel* sensors() { return &sensors_; }
+
+  // The sidebar: selecting History reloads the history, even when it is already selected.
+  void selectPage(DashboardPage page);
+  Q_INVOKABLE void selectPage(tempyra::DashboardModel::Page page) {
+    selectPage(static_cast<DashboardPage>(page));
+  }
+  Q_INVOKABLE void togglePause();
+  // An index into the range picker's options; a new range reloads the history.
+  Q_INVOKABLE void setRangeIndex(int index);
+  Q_INVOKABLE void refreshHistory();
+  Q_INVOKABLE void exportHistory();
+  // The confirmation's destructive button: the only path that deletes history.
+  Q_INVOKABLE void clearHistoryConfirmed();
+  Q_INVOKABLE void dismissProblem();
+  // Switches the numbered steps on every page at once.
+  Q_INVOKABLE void setShowSteps(bool on);
+
+  void refresh();
+
+ signals:
+  void changed();
+  void activeChanged();
+  void confirmClearChanged();
+
+ private:
+  struct View {
+    QList<PageRow> pages;
+    QString title, subtitle;
+    QStringList steps;
+    bool showSteps = false;
+    QString historyProblem, pauseLabel, pauseSymbol;
+    int statusTint = 0;
+    QString statusText;
+    bool demo = false;
+    bool hasProblem = false;
+    QString problem;
+    int appearanceIndex = -1;
+    int rangeIndex = 0;
+    friend bool operator==(const View&, const View&) = default;
+  };
+
+  // The sidebar, header, steps and status strip.
+  void refreshChrome();
+  // The pages that have a model of their own (Settings and About have none here).
+  std::array<std::pair<DashboardPage, PageModel*>, 5> pageModels();
+
+  MonitorPort& port_;
+  DashboardPage page_ = DashboardPage::overview;
+  HistoryRange range_ = HistoryRange::hour;
+  bool active_ = false;
+  bool confirmClear_ = false;
+  View v_;
+  OverviewModel overview_;
+  IntelligenceModel intelligence_;
+  HistoryModel history_;
+  ActivityModel activity_;
+  SensorsModel sensors_;
+};
+
+}  // namespace tempyra

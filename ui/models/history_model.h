@@ -1,0 +1,72 @@
+#pragma once
+// The History page: time per state, recent events and the temperature summary. The range
+// picker belongs to the dashboard; the charts draw themselves (ThermalChartBinder,
+// TemperatureChartBinder).
+#include <QList>
+#include <QtQml/qqmlregistration.h>
+
+#include "ui/models/page_model.h"
+
+namespace tempyra {
+
+// Time spent in one thermal state ("1h 2m 5s").
+struct DurationRow {
+  Q_GADGET
+  QML_VALUE_TYPE(durationRow)
+  Q_PROPERTY(QString title MEMBER title)
+  Q_PROPERTY(QString text MEMBER text)
+
+ public:
+  QString title;
+  QString text;
+  friend bool operator==(const DurationRow&, const DurationRow&) = default;
+};
+
+// One recorded event as listed: its time as date and time of day, its kind and detail.
+struct EventLine {
+  Q_GADGET
+  QML_VALUE_TYPE(eventLine)
+  Q_PROPERTY(QString time MEMBER time)
+  Q_PROPERTY(QString kind MEMBER kind)
+  Q_PROPERTY(QString detail MEMBER detail)
+
+ public:
+  QString time;
+  QString kind;
+  QString detail;
+  friend bool operator==(const EventLine&, const EventLine&) = default;
+};
+
+class HistoryModel : public tempyra::PageModel {
+  Q_OBJECT
+  QML_ELEMENT
+  QML_UNCREATABLE("Owned by the dashboard")
+  Q_PROPERTY(QList<tempyra::DurationRow> durations READ durations NOTIFY changed)
+  Q_PROPERTY(QList<tempyra::EventLine> events READ events NOTIFY changed)  // newest first
+  Q_PROPERTY(bool hasTemperatures READ hasTemperatures NOTIFY changed)
+  Q_PROPERTY(QString temperatureSummary READ temperatureSummary NOTIFY changed)
+
+ public:
+  using PageModel::PageModel;
+
+  QList<DurationRow> durations() const { return v_.durations; }
+  QList<EventLine> events() const { return v_.events; }
+  bool hasTemperatures() const { return v_.hasTemperatures; }
+  QString temperatureSummary() const { return v_.temperatureSummary; }
+
+  void refresh(const MonitorPort& port) override;
+  void clear() override;
+
+ private:
+  struct View {
+    QList<DurationRow> durations;
+    QList<EventLine> events;
+    bool hasTemperatures = false;
+    QString temperatureSummary;
+    friend bool operator==(const View&, const View&) = default;
+  };
+
+  View v_;
+};
+
+}  // namespace tempyra

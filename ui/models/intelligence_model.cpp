@@ -1,0 +1,31 @@
+#include "ui/models/intelligence_model.h"
+
+#include "ui/logic/text_format.h"
+#include "ui/models/model_support.h"
+#include "ui/models/monitor_port.h"
+
+namespace tempyra {
+
+IntelligenceModel::IntelligenceModel(QObject* parent) : PageModel(parent) {
+  for (ThermalState s : kAllThermalStates) {
+    states_.push_back({static_cast<int>(stateTint(s)), qs(title(s)), qs(explanation(s))});
+  }
+}
+
+void IntelligenceModel::refresh(const MonitorPort& port) {
+  View v;
+  if (const auto advice = port.advice()) {
+    v.headline = qs(advice->headline);
+    v.detail = qs(advice->detail);
+    v.evidence = qstrings(advice->evidence);
+  } else {
+    v.headline = QStringLiteral("Waiting for readings");
+  }
+  if (replaceView(v_, std::move(v))) emit changed();
+}
+
+void IntelligenceModel::clear() {
+  if (replaceView(v_, View{})) emit changed();
+}
+
+}  // namespace tempyra

@@ -1,0 +1,41 @@
+#include "ui/models/overview_model.h"
+
+#include "ui/logic/text_format.h"
+#include "ui/models/model_support.h"
+#include "ui/models/monitor_port.h"
+
+namespace tempyra {
+
+void OverviewModel::refresh(const MonitorPort& port) {
+  const auto& r = port.reading();
+  const ValueDisplay display = port.valueDisplay();
+  View v;
+  v.symbol = display.stale ? QStringLiteral("thermometer.slash")
+                           : QStringLiteral("thermometer.medium");
+  v.tint = static_cast<int>(statusTint(display.stale, r ? std::optional(r->state) : std::nullopt));
+  v.title = display.stale ? QStringLiteral("Waiting for fresh readings")
+                          : (r ? qs(tempyra::title(r->state)) : QStringLiteral("Waiting"));
+  const auto advice = port.advice();
+  v.headline = advice ? qs(advice->headline) : QStringLiteral("Monitoring will begin shortly.");
+  v.cpu = r ? qs(display(r->cpu)) : QStringLiteral("Establishing baseline");
+  v.powerSource = r ? qs(r->power.source) : QStringLiteral("Not available");
+  v.battery = r && r->power.battery ? qs("Battery " + fixed(*r->power.battery, 0) + "%")
+                                    : QStringLiteral("Battery level not available");
+  v.charging = QStringLiteral("Charging status unavailable");
+  if (r && r->power.charging) {
+    v.charging = *r->power.charging ? QStringLiteral("Charging") : QStringLiteral("Not charging");
+  }
+  if (r) {
+    for (const Metric& m : r->sensors) {
+      if (!listedInSummary(m)) continue;
+      v.sensors.push_back({qs(m.name), qs(display(m))});
+    }
+  }
+  if (replaceView(v_, std::move(v))) emit changed();
+}
+
+void OverviewModel::clear() {
+  if (replaceView(v_, View{})) emit changed();
+}
+
+}  // namespace tempyra

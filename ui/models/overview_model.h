@@ -1,0 +1,56 @@
+#pragma once
+// The Overview page: state, advice headline, CPU load, power and the group-mean sensor rows.
+#include <QList>
+#include <QtQml/qqmlregistration.h>
+
+#include "ui/models/page_model.h"
+#include "ui/models/value_row.h"
+
+namespace tempyra {
+
+class OverviewModel : public tempyra::PageModel {
+  Q_OBJECT
+  QML_ELEMENT
+  QML_UNCREATABLE("Owned by the dashboard")
+  Q_PROPERTY(QString symbol READ symbol NOTIFY changed)
+  Q_PROPERTY(int tint READ tint NOTIFY changed)  // a Tint (ui/logic/text_format.h)
+  Q_PROPERTY(QString title READ title NOTIFY changed)
+  Q_PROPERTY(QString headline READ headline NOTIFY changed)
+  Q_PROPERTY(QString cpu READ cpu NOTIFY changed)
+  Q_PROPERTY(QString powerSource READ powerSource NOTIFY changed)
+  Q_PROPERTY(QString battery READ battery NOTIFY changed)
+  Q_PROPERTY(QString charging READ charging NOTIFY changed)
+  Q_PROPERTY(QList<tempyra::ValueRow> sensors READ sensors NOTIFY changed)
+
+ public:
+  using PageModel::PageModel;
+
+  QString symbol() const { return v_.symbol; }
+  int tint() const { return v_.tint; }
+  QString title() const { return v_.title; }
+  QString headline() const { return v_.headline; }
+  QString cpu() const { return v_.cpu; }
+  QString powerSource() const { return v_.powerSource; }
+  QString battery() const { return v_.battery; }
+  QString charging() const { return v_.charging; }
+  QList<ValueRow> sensors() const { return v_.sensors; }
+
+  void refresh(const MonitorPort& port);
+  void clear();
+
+ signals:
+  void changed();
+
+ private:
+  struct View {
+    QString symbol;
+    int tint = 0;
+    QString title, headline, cpu, powerSource, battery, charging;
+    QList<ValueRow> sensors;
+    friend bool operator==(const View&, const View&) = default;
+  };
+
+  View v_;
+};
+
+}  // namespace tempyra

@@ -1,0 +1,25 @@
+#pragma once
+// One dashboard page's view model: built from the monitor while its page is shown, empty
+// otherwise, so a page that is not on screen holds nothing.
+#include <QObject>
+#include <QtQml/qqmlregistration.h>
+
+namespace tempyra {
+
+class MonitorPort;
+
+class PageModel : public QObject {
+  Q_OBJECT
+  QML_ANONYMOUS
+
+ public:
+  using QObject::QObject;
+
+  virtual void refresh(const MonitorPort& port) = 0;
+  virtual void clear() = 0;
+
+ signals:
+  void changed();
+};
+
+}  // namespace tempyra

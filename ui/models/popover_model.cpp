@@ -1,0 +1,66 @@
+#include "ui/models/popover_model.h"
+
+#include "ui/logic/text_format.h"
+#include "ui/models/model_support.h"
+#include "ui/models/monitor_port.h"
+
+namespace tempyra {
+
+PopoverModel::PopoverModel(MonitorPort& port, QObject* parent) : QObject(parent), port_(port) {
+  connect(&port_, &MonitorPort::changed, this, &PopoverModel::refresh);
+  refresh();
+}
+
+void PopoverModel::refresh() {
+  const auto& reading = port_.reading();
+  const ValueDisplay display = port_.valueDisplay();
+  View v;
+  v.tint = static_cast<int>(
+      statusTint(display.stale, reading ? std::optional(reading->state) : std::nullopt));
+  if (display.stale) {
+    v.stateTitle = QStringLiteral("Monitoring paused or waiting");
+  } else if (!reading) {
+    v.stateTitle = QStringLiteral("Waiting");
+  } else {
+    v.stateTitle = qs(title(reading->state));
+  }
+  v.explanation = reading ? qs(tempyra::explanation(reading->state))
+                          : QStringLiteral("Collecting the first reading.");
+  v.hasReading = reading.has_value();
+  if (reading) {
+    v.cpuLine = QStringLiteral("CPU load: ") + qs(display(reading->cpu));
+    for (const Metric& m : reading->sensors) {
+      if (!listedInSummary(m)) continue;
+      v.sensorLines << qs(m.name + ": " + display(m));
+    }
+    v.powerLine = qs(reading->power.source + " · " + timeOfDayWithSeconds(reading->timestamp));
+    if (!reading->activity.empty()) {
+      const ProcessActivity& a = reading->activity.front();
+      v.activityLine =
+          qs("Observed activity: " + a.name + " · " + fixed(a.cpu, 1) + "% of one core");
+    }
+  }
+  std::string lastDetail = "No events recorded";
+  if (!port_.events().empty()) {
+    const auto& newest = port_.events().front();
+    if (const auto it = newest.find("detail"); it != newest.end()) lastDetail = it->second;
+  }
+  v.lastEvent = qs("Last event: " + lastDetail);
+  v.pauseLabel = port_.paused() ? QStringLiteral("Resume") : QStringLiteral("Pause");
+  v.trayIcon =
+      display.stale ? QStringLiteral("thermometer.slash") : QStringLiteral("thermometer.medium");
+  const QString title = qs(menuTitle(reading, port_.preferences().menu, display));
+  v.tooltip = title.isEmpty() ? QStringLiteral("Tempyra") : title;
+  if (replaceView(v_, std::move(v))) emit changed();
+}
+
+void PopoverModel::togglePause() { port_.togglePause(); }
+
+void PopoverModel::snooze() {
+  Preferences p = port_.preferences();
+  p.alerts.snoozeUntil = port_.now() + 3600;
+  port_.setPreferences(p);
+  port_.savePreferences();
+}
+
+}  // namespace tempyra

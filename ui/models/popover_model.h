@@ -1,0 +1,78 @@
+#pragma once
+// The tray item and its popover: every line, colour and button label, rebuilt on each change
+// the monitor publishes.
+#include <QObject>
+#include <QStringList>
+#include <QtQml/qqmlregistration.h>
+
+namespace tempyra {
+
+class MonitorPort;
+
+class PopoverModel : public QObject {
+  Q_OBJECT
+  QML_ELEMENT
+  QML_UNCREATABLE("Owned by Ui")
+  Q_PROPERTY(QString stateTitle READ stateTitle NOTIFY changed)
+  Q_PROPERTY(int tint READ tint NOTIFY changed)  // a Tint (ui/logic/text_format.h)
+  Q_PROPERTY(QString explanation READ explanation NOTIFY changed)
+  Q_PROPERTY(bool hasReading READ hasReading NOTIFY changed)
+  Q_PROPERTY(QString cpuLine READ cpuLine NOTIFY changed)
+  Q_PROPERTY(QStringList sensorLines READ sensorLines NOTIFY changed)
+  Q_PROPERTY(QString powerLine READ powerLine NOTIFY changed)
+  Q_PROPERTY(QString activityLine READ activityLine NOTIFY changed)  // empty: no line
+  Q_PROPERTY(QString lastEvent READ lastEvent NOTIFY changed)
+  Q_PROPERTY(QString pauseLabel READ pauseLabel NOTIFY changed)
+
+ public:
+  explicit PopoverModel(MonitorPort& port, QObject* parent = nullptr);
+
+  QString stateTitle() const { return v_.stateTitle; }
+  int tint() const { return v_.tint; }
+  QString explanation() const { return v_.explanation; }
+  bool hasReading() const { return v_.hasReading; }
+  QString cpuLine() const { return v_.cpuLine; }
+  QStringList sensorLines() const { return v_.sensorLines; }
+  QString powerLine() const { return v_.powerLine; }
+  QString activityLine() const { return v_.activityLine; }
+  QString lastEvent() const { return v_.lastEvent; }
+  QString pauseLabel() const { return v_.pauseLabel; }
+  // The tray icon's symbol and tooltip (the menu title; trays show no text beside the icon).
+  QString trayIcon() const { return v_.trayIcon; }
+  QString tooltip() const { return v_.tooltip; }
+
+  Q_INVOKABLE void togglePause();
+  // Snooze ends one hour after now (a second press moves it, never adds), alerts stay as set.
+  Q_INVOKABLE void snooze();
+  Q_INVOKABLE void openDetails() { emit openDetailsRequested(); }
+  Q_INVOKABLE void quit() { emit quitRequested(); }
+
+  void refresh();
+
+ signals:
+  void changed();
+  void openDetailsRequested();
+  void quitRequested();
+
+ private:
+  struct View {
+    QString stateTitle;
+    int tint = 0;
+    QString explanation;
+    bool hasReading = false;
+    QString cpuLine;
+    QStringList sensorLines;
+    QString powerLine;
+    QString activityLine;
+    QString lastEvent;
+    QString pauseLabel;
+    QString trayIcon;
+    QString tooltip;
+    friend bool operator==(const View&, const View&) = default;
+  };
+
+  MonitorPort& port_;
+  View v_;
+};
+
+}  // namespace tempyra

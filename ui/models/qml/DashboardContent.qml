@@ -1,0 +1,213 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Tempyra.Ui
+
+// Sidebar, header row, steps, the selected page, status strip, alerts and onboarding sheets.
+Rectangle {
+    id: root
+    readonly property DashboardModel d: Ui.dashboard
+    color: Ui.theme.window
+
+    Component.onCompleted: {
+        Ui.dashboard.active = true
+        Ui.onboarding.begin()
+    }
+    Component.onDestruction: Ui.dashboard.active = false
+
+    RowLayout {
+        anchors.fill: parent
+        spacing: 0
+
+        Rectangle {
+            Layout.preferredWidth: 230
+            Layout.fillHeight: true
+            color: Ui.theme.dark ? Qt.darker(Ui.theme.window, 1.15) : Qt.darker(Ui.theme.window, 1.03)
+            ColumnLayout {
+                anchors.fill: parent
+                anchors.margins: 18
+                spacing: 6
+                ProductHeader { objectName: "productHeader" }
+                Divider {}
+                ListView {
+                    objectName: "pageList"
+                    Layout.fillWidth: true
+                    Layout.fillHeight: true
+                    clip: true
+                    spacing: 2
+                    model: root.d.pages
+                    delegate: NavigationLabel {
+                        required property pageRow modelData
+                        width: ListView.view.width
+                        name: modelData.name
+                        symbol: modelData.symbol
+                        selected: modelData.selected
+                        onClicked: Ui.dashboard.selectPage(modelData.page)
+                    }
+                }
+                Caption { text: Ui.texts.tagline }
+                ComboBox {
+                    objectName: "appearancePicker"
+                    Layout.fillWidth: true
+                    Accessible.name: Ui.texts.appearance
+                    model: Ui.texts.appearanceOptions
+                    currentIndex: root.d.appearanceIndex
+                    onActivated: (index) => Ui.theme.setAppearance(Ui.texts.appearanceOptions[index])
+                }
+            }
+        }
+        Rectangle { Layout.preferredWidth: 1; Layout.fillHeight: true; color: Ui.theme.separator }
+
+        ColumnLayout {
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            Layout.margins: 18
+            spacing: 12
+
+            RowLayout {
+                Layout.fillWidth: true
+                spacing: 12
+                ColumnLayout {
+                    Layout.fillWidth: true
+                    spacing: 2
+                    Text {
+                        objectName: "pageTitle"
+                        text: root.d.title
+                        color: Ui.theme.text
+                        font.pixelSize: 28
+                        font.bold: true
+                    }
+                    Text {
+                        objectName: "pageSubtitle"
+                        text: root.d.subtitle
+                        color: Ui.theme.secondary
+                        font.pixelSize: 13
+                        Layout.fillWidth: true
+                        wrapMode: Text.WordWrap
+                    }
+                }
+                RowLayout {
+                    objectName: "historyProblem"
+                    visible: root.d.historyProblem.length > 0
+                    Layout.maximumWidth: 320
+                    spacing: 4
+                    Symbol { name: "exclamationmark.triangle"; tint: Ui.theme.warning; size: 14 }
+                    Caption {
+                        text: root.d.historyProblem
+                        color: Ui.theme.warning
+                        Layout.fillWidth: true
+                    }
+                }
+                Button {
+                    objectName: "pauseButton"
+                    text: root.d.pauseLabel
+                    icon.source: Ui.symbol(root.d.pauseSymbol, Ui.theme.text)
+                    icon.color: "transparent"
+                    onClicked: root.d.togglePause()
+                }
+            }
+
+            Steps {
+                objectName: "steps"
+                steps: root.d.steps
+                shown: root.d.showSteps
+            }
+
+            ScrollView {
+                id: scroll
+                objectName: "pageScroll"
+                Layout.fillWidth: true
+                Layout.fillHeight: true
+                // Takes what is left below the header and steps, whatever the page's length.
+                Layout.preferredHeight: 100
+                Layout.minimumHeight: 0
+                clip: true
+                contentWidth: availableWidth
+                Loader {
+                    objectName: "pageLoader"
+                    width: scroll.availableWidth
+                    sourceComponent: {
+                        switch (root.d.page) {
+                        case DashboardModel.Overview: return overviewPage
+                        case DashboardModel.ThermalIntelligence: return intelligencePage
+                        case DashboardModel.History: return historyPage
+                        case DashboardModel.Activity: return activityPage
+                        case DashboardModel.Sensors: return sensorsPage
+                        case DashboardModel.Settings: return settingsPage
+                        }
+                        return aboutPage
+                    }
+                }
+            }
+
+            Divider {}
+            RowLayout {
+                objectName: "statusStrip"
+                Layout.fillWidth: true
+                spacing: 8
+                Dot { tint: root.d.statusTint; size: 8 }
+                Caption {
+                    objectName: "statusText"
+                    text: root.d.statusText
+                    color: Ui.theme.text
+                    Layout.fillWidth: false
+                }
+                Caption {
+                    objectName: "demoLabel"
+                    visible: root.d.demo
+                    text: Ui.texts.demoData
+                    Layout.fillWidth: false
+                }
+                Item { Layout.fillWidth: true }
+                Caption { text: Ui.texts.noAccount; Layout.fillWidth: false }
+            }
+        }
+    }
+
+    Dialog {
+        objectName: "problemAlert"
+        title: Ui.texts.product
+        anchors.centerIn: parent
+        width: 420
+        modal: true
+        visible: root.d.hasProblem
+        standardButtons: Dialog.Ok
+        Body { width: parent.width; text: root.d.problem }
+        onClosed: root.d.dismissProblem()
+    }
+
+    Dialog {
+        id: clearConfirmation
+        objectName: "clearConfirmation"
+        title: Ui.texts.clearTitle
+        anchors.centerIn: parent
+        width: 460
+        modal: true
+        visible: root.d.confirmClear
+        footer: DialogButtonBox {
+            Button {
+                objectName: "confirmClearButton"
+                text: Ui.texts.clearButton
+                palette.buttonText: Ui.theme.tint(3)
+                onClicked: root.d.clearHistoryConfirmed()
+            }
+            Button {
+                text: Ui.texts.cancel
+                onClicked: clearConfirmation.reject()
+            }
+        }
+        onRejected: root.d.confirmClear = false
+        onClosed: root.d.confirmClear = false
+    }
+
+    Component { id: overviewPage; OverviewPage {} }
+    Component { id: intelligencePage; ThermalIntelligencePage {} }
+    Component { id: historyPage; HistoryPage {} }
+    Component { id: activityPage; ActivityPage {} }
+    Component { id: sensorsPage; SensorsPage {} }
+    Component { id: settingsPage; SettingsPage {} }
+    Component { id: aboutPage; AboutPage {} }
+
+    WelcomeSheet { objectName: "welcome" }
+    TourSheet { objectName: "tour" }
+}

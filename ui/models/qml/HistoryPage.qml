@@ -1,0 +1,116 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Tempyra.Ui
+
+ColumnLayout {
+    id: page
+    readonly property HistoryModel c: Ui.dashboard.history
+    spacing: 18
+
+    RowLayout {
+        spacing: 10
+        ComboBox {
+            objectName: "rangePicker"
+            Layout.preferredWidth: 180
+            model: Ui.dashboard.ranges
+            currentIndex: Ui.dashboard.rangeIndex
+            onActivated: (index) => Ui.dashboard.setRangeIndex(index)
+        }
+        Button { text: Ui.texts.refresh; onClicked: Ui.dashboard.refreshHistory() }
+        Button {
+            objectName: "exportButton"
+            text: Ui.texts.exportHistory
+            onClicked: Ui.dashboard.exportHistory()
+        }
+    }
+
+    Panel {
+        title: Ui.texts.thermalPressure
+        ThermalChart { objectName: "historyChart"; chartHeight: 220; powerMarkers: true }
+        Caption { text: Ui.texts.thermalPressureCaption }
+    }
+
+    Panel {
+        title: Ui.texts.temperatureHistory
+        Body {
+            objectName: "noTemperatures"
+            visible: !page.c.hasTemperatures
+            text: Ui.texts.noTemperatures
+        }
+        ColumnLayout {
+            visible: page.c.hasTemperatures
+            Layout.fillWidth: true
+            spacing: 8
+            TemperatureHistory { objectName: "temperatureChart" }
+            Body { objectName: "temperatureSummary"; text: page.c.temperatureSummary }
+            Caption { text: Ui.texts.temperatureCaption }
+        }
+    }
+
+    Panel {
+        title: Ui.texts.durationTitle
+        Repeater {
+            objectName: "durations"
+            model: page.c.durations
+            RowLayout {
+                id: durationItem
+                required property durationRow modelData
+                Layout.fillWidth: true
+                Body {
+                    text: durationItem.modelData.title
+                    Layout.fillWidth: true
+                    wrapMode: Text.NoWrap
+                }
+                Text {
+                    text: durationItem.modelData.text
+                    color: Ui.theme.text
+                    font.pixelSize: 13
+                    font.family: "DejaVu Sans Mono"
+                }
+            }
+        }
+        Caption { text: Ui.texts.durationCaption }
+    }
+
+    Panel {
+        title: Ui.texts.eventsTitle
+        Body {
+            objectName: "noEvents"
+            visible: page.c.events.length === 0
+            text: Ui.texts.noEvents
+        }
+        Repeater {
+            objectName: "events"
+            model: page.c.events
+            ColumnLayout {
+                id: eventRow
+                required property eventLine modelData
+                required property int index
+                Layout.fillWidth: true
+                Divider { visible: eventRow.index > 0 }
+                RowLayout {
+                    Layout.fillWidth: true
+                    spacing: 10
+                    Caption {
+                        text: eventRow.modelData.time
+                        color: Ui.theme.text
+                        Layout.preferredWidth: 160
+                        Layout.fillWidth: false
+                        Layout.alignment: Qt.AlignTop
+                    }
+                    ColumnLayout {
+                        Layout.fillWidth: true
+                        spacing: 2
+                        Caption {
+                            text: eventRow.modelData.kind
+                            font.bold: true
+                            color: Ui.theme.text
+                        }
+                        Body { text: eventRow.modelData.detail }
+                    }
+                }
+            }
+        }
+    }
+}

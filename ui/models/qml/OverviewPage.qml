@@ -1,0 +1,101 @@
+import QtQuick
+import QtQuick.Layouts
+import Tempyra.Ui
+
+ColumnLayout {
+    id: page
+    readonly property OverviewModel c: Ui.dashboard.overview
+    spacing: 18
+
+    Panel {
+        RowLayout {
+            Layout.fillWidth: true
+            spacing: 16
+            Symbol {
+                objectName: "stateSymbol"
+                name: page.c.symbol
+                tint: Ui.theme.tint(page.c.tint)
+                size: 44
+            }
+            ColumnLayout {
+                Layout.fillWidth: true
+                spacing: 4
+                Text {
+                    objectName: "overviewTitle"
+                    text: page.c.title
+                    color: Ui.theme.text
+                    font.pixelSize: 24
+                    font.bold: true
+                    Layout.fillWidth: true
+                    wrapMode: Text.WordWrap
+                }
+                Body { objectName: "headline"; text: page.c.headline }
+                Caption { text: Ui.texts.overviewCaption }
+            }
+        }
+    }
+
+    RowLayout {
+        Layout.fillWidth: true
+        spacing: 18
+        Panel {
+            title: Ui.texts.cpuLoad
+            Layout.preferredWidth: 1
+            Layout.alignment: Qt.AlignTop
+            Text {
+                objectName: "cpuValue"
+                text: page.c.cpu
+                color: Ui.theme.text
+                font.pixelSize: 20
+                font.bold: true
+            }
+            Caption { text: Ui.texts.cpuCaption }
+        }
+        Panel {
+            title: Ui.texts.power
+            Layout.preferredWidth: 1
+            Layout.alignment: Qt.AlignTop
+            Text {
+                objectName: "powerSource"
+                text: page.c.powerSource
+                color: Ui.theme.text
+                font.pixelSize: 20
+                font.bold: true
+            }
+            Caption { objectName: "battery"; text: page.c.battery }
+            Caption { objectName: "charging"; text: page.c.charging }
+        }
+    }
+
+    Panel {
+        title: Ui.texts.temperatureFans
+        Repeater {
+            objectName: "sensorRows"
+            model: page.c.sensors
+            RowLayout {
+                id: sensorRow
+                required property valueRow modelData
+                Layout.fillWidth: true
+                Body {
+                    text: sensorRow.modelData.name
+                    Layout.fillWidth: true
+                    wrapMode: Text.NoWrap
+                    elide: Text.ElideRight
+                }
+                Text {
+                    text: sensorRow.modelData.value
+                    color: Ui.theme.text
+                    font.pixelSize: 15
+                    font.weight: Font.DemiBold
+                    font.family: "DejaVu Sans Mono"
+                }
+            }
+        }
+        Caption { text: Ui.texts.temperatureFansCaption }
+    }
+
+    Panel {
+        title: Ui.texts.recentPressure
+        ThermalChart { objectName: "overviewChart"; chartHeight: 170; powerMarkers: false }
+    }
+}

@@ -1,0 +1,38 @@
+#include "ui/models/sensors_model.h"
+
+#include "ui/logic/text_format.h"
+#include "ui/models/model_support.h"
+#include "ui/models/monitor_port.h"
+
+namespace tempyra {
+
+void SensorsModel::refresh(const MonitorPort& port) {
+  View v;
+  const DeviceProfile& p = port.profile();
+  v.model = qs(p.model);
+  v.architecture = qs(p.architecture);
+  v.os = qs(p.os);
+  v.fans = qs(p.fans);
+  for (const auto& [key, value] : p.capabilities) {  // a std::map: ascending keys
+    v.capabilities.push_back({qs(key), qs(value)});
+  }
+  if (const auto& r = port.reading()) {
+    const ValueDisplay display = port.valueDisplay();
+    const bool advanced = port.preferences().advanced;
+    std::vector<const Metric*> all{&r->cpu};
+    for (const Metric& m : r->sensors) all.push_back(&m);
+    for (const Metric* m : all) {
+      const std::string quality = advanced ? "Quality: " + m->quality + " · " +
+                                                 dateAndTime(m->timestamp) + " · unit " + m->unit
+                                           : std::string();
+      v.metrics.push_back({qs(m->name), qs(display(*m)), qs(m->source), qs(quality)});
+    }
+  }
+  if (replaceView(v_, std::move(v))) emit changed();
+}
+
+void SensorsModel::clear() {
+  if (replaceView(v_, View{})) emit changed();
+}
+
+}  // namespace tempyra

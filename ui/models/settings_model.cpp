@@ -1,0 +1,141 @@
+#include "ui/models/settings_model.h"
+
+#include "ui/logic/settings_options.h"
+#include "ui/logic/text_format.h"
+#include "ui/models/model_support.h"
+#include "ui/models/monitor_port.h"
+
+namespace tempyra {
+
+SettingsModel::SettingsModel(MonitorPort& port, QObject* parent) : QObject(parent), port_(port) {
+  connect(&port_, &MonitorPort::changed, this, &SettingsModel::onPublished);
+  connect(&port_, &MonitorPort::defaultsChanged, this, &SettingsModel::refresh);
+}
+
+void SettingsModel::setShown(bool shown) {
+  if (shown == shown_) return;
+  shown_ = shown;
+  if (shown_) {
+    const auto json = encodeJson(port_.preferences());
+    savedJson_ = json ? *json : std::string();
+  }
+  emit shownChanged();
+  refresh();
+}
+
+QStringList SettingsModel::units() const { return qstrings(unitOptions()); }
+QStringList SettingsModel::menus() const { return qstrings(menuOptions()); }
+QStringList SettingsModel::sustainedTimes() const { return qstrings(sustainedOptions()); }
+QStringList SettingsModel::cooldowns() const { return qstrings(cooldownOptions()); }
+QStringList SettingsModel::hours() const { return qstrings(quietHourOptions()); }
+QStringList SettingsModel::retentions() const { return qstrings(retentionOptions()); }
+
+void SettingsModel::onPublished() {
+  if (!shown_) return;
+  // One save per change of the published value, whoever made it.
+  const auto json = encodeJson(port_.preferences());
+  if (json && *json != savedJson_) {
+    savedJson_ = *json;
+    port_.savePreferences();
+  }
+  refresh();
+}
+
+template <class Edit>
+void SettingsModel::edit(Edit&& change) {
+  Preferences p = port_.preferences();
+  change(p);
+  port_.setPreferences(p);
+}
+
+void SettingsModel::refresh() {
+  if (!shown_) return;
+  const Preferences& p = port_.preferences();
+  const AlertSettings& a = p.alerts;
+  View v;
+  v.unitIndex = optionIndex(unitOptions(), p.unit);
+  v.menuIndex = optionIndex(menuOptions(), p.menu);
+  v.sustainedIndex = optionIndex(sustainedOptions(), a.sustained);
+  v.cooldownIndex = optionIndex(cooldownOptions(), a.cooldown);
+  v.quietStartIndex = optionIndex(quietHourOptions(), static_cast<double>(a.quietStart));
+  v.quietEndIndex = optionIndex(quietHourOptions(), static_cast<double>(a.quietEnd));
+  v.retentionIndex = optionIndex(retentionOptions(), static_cast<double>(p.retention));
+  v.advanced = p.advanced;
+  v.alertsEnabled = a.enabled;
+  v.alertsOperable = port_.permission() == AuthorizationStatus::authorized;
+  v.permissionLine = qs("Notification permission: " + permissionText(port_.permission()));
+  v.quietEnabled = a.quietEnabled;
+  v.snoozed = a.snoozeUntil > port_.now();
+  if (v.snoozed) v.snoozeText = qs("Until " + shortTimeOfDay(a.snoozeUntil));
+  v.activity = p.activity;
+  v.loginStatus = qs(loginStatusText(port_.loginStatus()));
+  v.loginButton = port_.loginStatus() == LoginItemStatus::enabled ? QStringLiteral("Disable")
+                                                                   : QStringLiteral("Enable");
+  UserDefaults& d = port_.defaults();
+  v.showSteps = d.boolean(kShowStepsKey).value_or(true);
+  v.showTour = d.boolean(kShowTourKey).value_or(true);
+  v.showWelcome = d.boolean(kShowWelcomeKey).value_or(true);
+  if (replaceView(v_, std::move(v))) emit changed();
+}
+
+void SettingsModel::setUnitIndex(int i) {
+  if (const auto* o = optionAt(unitOptions(), i)) edit([&](Preferences& p) { p.unit = o->value; });
+}
+void SettingsModel::setMenuIndex(int i) {
+  if (const auto* o = optionAt(menuOptions(), i)) edit([&](Preferences& p) { p.menu = o->value; });
+}
+void SettingsModel::setAdvanced(bool on) { edit([&](Preferences& p) { p.advanced = on; }); }
+void SettingsModel::setAlertsEnabled(bool on) {
+  if (port_.permission() != AuthorizationStatus::authorized) return;
+  edit([&](Preferences& p) { p.alerts.enabled = on; });
+}
+void SettingsModel::setSustainedIndex(int i) {
+  if (const auto* o = optionAt(sustainedOptions(), i))
+    edit([&](Preferences& p) { p.alerts.sustained = o->value; });
+}
+void SettingsModel::setCooldownIndex(int i) {
+  if (const auto* o = optionAt(cooldownOptions(), i))
+    edit([&](Preferences& p) { p.alerts.cooldown = o->value; });
+}
+void SettingsModel::setQuietEnabled(bool on) {
+  edit([&](Preferences& p) { p.alerts.quietEnabled = on; });
+}
+void SettingsModel::setQuietStartIndex(int i) {
+  if (const auto* o = optionAt(quietHourOptions(), i))
+    edit([&](Preferences& p) { p.alerts.quietStart = static_cast<std::int64_t>(o->value); });
+}
+void SettingsModel::setQuietEndIndex(int i) {
+  if (const auto* o = optionAt(quietHourOptions(), i))
+    edit([&](Preferences& p) { p.alerts.quietEnd = static_cast<std::int64_t>(o->value); });
+}
+void SettingsModel::setRetentionIndex(int i) {
+  if (const auto* o = optionAt(retentionOptions(), i))
+    edit([&](Preferences& p) { p.retention = static_cast<std::int64_t>(o->value); });
+}
+void SettingsModel::setActivity(bool on) { edit([&](Preferences& p) { p.activity = on; }); }
+
+void SettingsModel::snooze() {
+  edit([&](Preferences& p) { p.alerts.snoozeUntil = port_.now() + 3600; });
+  port_.savePreferences();
+}
+
+void SettingsModel::cancelSnooze() {
+  edit([](Preferences& p) { p.alerts.snoozeUntil = kDistantPast; });
+}
+
+void SettingsModel::toggleLogin() {
+  port_.setLogin(port_.loginStatus() != LoginItemStatus::enabled);
+}
+void SettingsModel::requestAlerts() { port_.requestAlerts(); }
+void SettingsModel::exportHistory() { port_.exportHistory(); }
+void SettingsModel::resetPreferences() { port_.resetPreferences(); }
+
+void SettingsModel::setGuidance(const char* key, bool on) {
+  port_.defaults().setBoolean(key, on);
+  emit port_.defaultsChanged();
+}
+void SettingsModel::setShowSteps(bool on) { setGuidance(kShowStepsKey, on); }
+void SettingsModel::setShowTour(bool on) { setGuidance(kShowTourKey, on); }
+void SettingsModel::setShowWelcome(bool on) { setGuidance(kShowWelcomeKey, on); }
+
+}  // namespace tempyra

@@ -1,0 +1,63 @@
+#include "ui/models/temperature_chart_binder.h"
+
+#include <QScatterSeries>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <cmath>
+
+#include "ui/logic/chart_data.h"
+#include "ui/logic/text_format.h"
+#include "ui/models/chart_series.h"
+#include "ui/models/monitor_port.h"
+#include "ui/models/ui_context.h"
+
+namespace tempyra {
+
+void TemperatureChartBinder::draw(UiContext& ui) {
+  if (!ready()) return;
+  MonitorPort& port = ui.port();
+  const Theme& theme = *ui.theme();
+  const TemperatureChartData data =
+      temperatureChartData(port.history(), port.preferences().unit);
+  clearSeries(chart_);
+  styleAxis(axisX_, theme.secondary(), theme.separator());
+  styleAxis(axisY_, theme.secondary(), theme.separator());
+  if (auto* y = qobject_cast<QValueAxis*>(axisY_.data())) {
+    y->setTitleText(QString::fromStdString(data.unit));
+    y->setLabelFormat(QStringLiteral("%.0f"));
+  }
+  if (!data.highest) return;
+
+  double first = 0, last = 0, low = *data.highest, high = *data.highest;
+  bool any = false;
+  const struct {
+    const std::vector<TemperaturePoint>* points;
+    const char* name;
+    QColor colour;
+  } series[] = {{&data.cpu, "CPU temperature", theme.tint(static_cast<int>(Tint::orange))},
+                {&data.gpu, "GPU temperature", theme.accent()}};
+  for (const auto& s : series) {
+    if (s.points->empty()) continue;
+    auto* scatter = qobject_cast<QScatterSeries*>(
+        addSeries(chart_, SeriesKind::scatter, QString::fromUtf8(s.name), axisX_, axisY_));
+    if (!scatter) return;
+    scatter->setColor(s.colour);
+    scatter->setBorderColor(s.colour);
+    scatter->setMarkerSize(6);
+    for (const TemperaturePoint& p : *s.points) {
+      scatter->append(p.time * 1000, p.value);
+      first = any ? std::min(first, p.time) : p.time;
+      last = any ? std::max(last, p.time) : p.time;
+      low = std::min(low, p.value);
+      any = true;
+    }
+  }
+  setTimeAxis(axisX_, first, last);
+  if (auto* y = qobject_cast<QValueAxis*>(axisY_.data())) {
+    const double pad = std::max(2.0, (high - low) * 0.1);
+    y->setRange(std::floor(low - pad), std::ceil(high + pad));
+  }
+}
+
+}  // namespace tempyra

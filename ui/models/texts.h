@@ -1,0 +1,317 @@
+#pragma once
+// Every fixed text of the windows: the product's own words, one constant property each.
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QtQml/qqmlregistration.h>
+
+#include "ui/logic/maker_links.h"
+
+namespace tempyra {
+
+class Texts : public QObject {
+  Q_OBJECT
+  QML_ELEMENT
+  QML_UNCREATABLE("Owned by Ui")
+
+ public:
+  using QObject::QObject;
+  // Shell and popover.
+  Q_PROPERTY(QString product MEMBER product CONSTANT)
+  const QString product{"Tempyra"};
+  Q_PROPERTY(QString openDetails MEMBER openDetails CONSTANT)
+  const QString openDetails{"Open Details"};
+  Q_PROPERTY(QString snoozeAlerts MEMBER snoozeAlerts CONSTANT)
+  const QString snoozeAlerts{"Snooze Alerts · 1 hour"};
+  Q_PROPERTY(QString quit MEMBER quit CONSTANT)
+  const QString quit{"Quit"};
+
+  // Sidebar and window.
+  Q_PROPERTY(QString madeBy MEMBER madeBy CONSTANT)
+  const QString madeBy{"software by quorvel."};
+  Q_PROPERTY(QString madeByHelp MEMBER madeByHelp CONSTANT)
+  const QString madeByHelp{"Visit the quorvel website"};
+  Q_PROPERTY(QString madeByAccessible MEMBER madeByAccessible CONSTANT)
+  const QString madeByAccessible{"software by quorvel. Visit website"};
+  Q_PROPERTY(QString headerLink MEMBER headerLink CONSTANT)
+  const QString headerLink = QString::fromStdString(tempyra::headerLink("tempyra"));
+  Q_PROPERTY(QString tagline MEMBER tagline CONSTANT)
+  const QString tagline{"Know your Mac. Keep it cool."};
+  Q_PROPERTY(QString appearance MEMBER appearance CONSTANT)
+  const QString appearance{"Appearance"};
+  Q_PROPERTY(QStringList appearanceOptions MEMBER appearanceOptions CONSTANT)
+  const QStringList appearanceOptions{"Light", "Dark", "System"};
+  Q_PROPERTY(QString demoData MEMBER demoData CONSTANT)
+  const QString demoData{"Demo data"};
+  Q_PROPERTY(QString noAccount MEMBER noAccount CONSTANT)
+  const QString noAccount{"No account. No subscription."};
+  Q_PROPERTY(QString ok MEMBER ok CONSTANT)
+  const QString ok{"OK"};
+  Q_PROPERTY(QString clearTitle MEMBER clearTitle CONSTANT)
+  const QString clearTitle{"Clear all thermal history? This cannot be undone."};
+  Q_PROPERTY(QString clearButton MEMBER clearButton CONSTANT)
+  const QString clearButton{"Clear History"};
+  Q_PROPERTY(QString cancel MEMBER cancel CONSTANT)
+  const QString cancel{"Cancel"};
+
+  // Overview.
+  Q_PROPERTY(QString overviewCaption MEMBER overviewCaption CONSTANT)
+  const QString overviewCaption{
+      "Thermal pressure describes macOS heat management. It is not a temperature or a "
+      "measured performance-loss percentage."};
+  Q_PROPERTY(QString cpuLoad MEMBER cpuLoad CONSTANT)
+  const QString cpuLoad{"CPU load"};
+  Q_PROPERTY(QString cpuCaption MEMBER cpuCaption CONSTANT)
+  const QString cpuCaption{"Interval average across all cores"};
+  Q_PROPERTY(QString power MEMBER power CONSTANT)
+  const QString power{"Power"};
+  Q_PROPERTY(QString temperatureFans MEMBER temperatureFans CONSTANT)
+  const QString temperatureFans{"Temperature & fans"};
+  Q_PROPERTY(QString temperatureFansCaption MEMBER temperatureFansCaption CONSTANT)
+  const QString temperatureFansCaption{
+      "Controller-reported temperatures use recognised sensor groups. Individual keys and "
+      "provenance are available in Sensors. Availability varies by Mac; no readings are "
+      "guessed."};
+  Q_PROPERTY(QString recentPressure MEMBER recentPressure CONSTANT)
+  const QString recentPressure{"Recent thermal pressure"};
+
+  // Charts.
+  Q_PROPERTY(QString noReadings MEMBER noReadings CONSTANT)
+  const QString noReadings{"No readings yet"};
+  Q_PROPERTY(QString noReadingsDetail MEMBER noReadingsDetail CONSTANT)
+  const QString noReadingsDetail{"History appears as monitoring continues."};
+  Q_PROPERTY(QString thermalChartDescription MEMBER thermalChartDescription CONSTANT)
+  const QString thermalChartDescription{
+      "Thermal pressure over time. Monitoring sessions are separated; nominal is normal and "
+      "critical is highest."};
+  Q_PROPERTY(QString temperatureChartDescription MEMBER temperatureChartDescription CONSTANT)
+  const QString temperatureChartDescription{
+      "CPU and GPU temperature observations. Points do not connect across missing readings."};
+
+  // Thermal Intelligence.
+  Q_PROPERTY(QString whatMacosReports MEMBER whatMacosReports CONSTANT)
+  const QString whatMacosReports{"What macOS is reporting"};
+  Q_PROPERTY(QString evidenceTitle MEMBER evidenceTitle CONSTANT)
+  const QString evidenceTitle{"Evidence · rules version 1"};
+  Q_PROPERTY(QString evidenceCaption MEMBER evidenceCaption CONSTANT)
+  const QString evidenceCaption{"Deterministic rules. No AI or hardware diagnosis."};
+  Q_PROPERTY(QString understandingStates MEMBER understandingStates CONSTANT)
+  const QString understandingStates{"Understanding the states"};
+
+  // History.
+  Q_PROPERTY(QString refresh MEMBER refresh CONSTANT)
+  const QString refresh{"Refresh"};
+  Q_PROPERTY(QString exportHistory MEMBER exportHistory CONSTANT)
+  const QString exportHistory{"Export History…"};
+  Q_PROPERTY(QString thermalPressure MEMBER thermalPressure CONSTANT)
+  const QString thermalPressure{"Thermal pressure"};
+  Q_PROPERTY(QString thermalPressureCaption MEMBER thermalPressureCaption CONSTANT)
+  const QString thermalPressureCaption{
+      "Power changes are dashed markers. Data is grouped for display; separate monitoring "
+      "sessions are never joined."};
+  Q_PROPERTY(QString temperatureHistory MEMBER temperatureHistory CONSTANT)
+  const QString temperatureHistory{"Temperature history"};
+  Q_PROPERTY(QString noTemperatures MEMBER noTemperatures CONSTANT)
+  const QString noTemperatures{"No temperature readings in this period."};
+  Q_PROPERTY(QString temperatureCaption MEMBER temperatureCaption CONSTANT)
+  const QString temperatureCaption{
+      "CPU and GPU sensor-group means. Displayed history is grouped; this is not an absolute "
+      "peak between samples."};
+  Q_PROPERTY(QString durationTitle MEMBER durationTitle CONSTANT)
+  const QString durationTitle{"Observed duration by state"};
+  Q_PROPERTY(QString durationCaption MEMBER durationCaption CONSTANT)
+  const QString durationCaption{
+      "Only intervals between consecutive observations within 90 seconds are counted. Sleep, "
+      "pauses and missing samples are excluded."};
+  Q_PROPERTY(QString eventsTitle MEMBER eventsTitle CONSTANT)
+  const QString eventsTitle{"Recent events · up to 500"};
+  Q_PROPERTY(QString noEvents MEMBER noEvents CONSTANT)
+  const QString noEvents{"No events recorded in this period."};
+
+  // Activity.
+  Q_PROPERTY(QString activityTitle MEMBER activityTitle CONSTANT)
+  const QString activityTitle{"Highest observable CPU activity"};
+  Q_PROPERTY(QString activityDisabled MEMBER activityDisabled CONSTANT)
+  const QString activityDisabled{"Process activity is disabled in Privacy settings."};
+  Q_PROPERTY(QString activityEmpty MEMBER activityEmpty CONSTANT)
+  const QString activityEmpty{
+      "No active processes were observable in this interval. Restricted processes are "
+      "omitted; the first sample establishes a baseline."};
+  Q_PROPERTY(QString activityCaption MEMBER activityCaption CONSTANT)
+  const QString activityCaption{
+      "100% represents one fully used CPU core; multi-core processes may exceed 100%. System "
+      "CPU load uses a separate all-core scale. Names stay local and are included in exports "
+      "when recording is enabled."};
+
+  // Sensors.
+  Q_PROPERTY(QString thisMac MEMBER thisMac CONSTANT)
+  const QString thisMac{"This Mac"};
+  Q_PROPERTY(QString capabilityMatrix MEMBER capabilityMatrix CONSTANT)
+  const QString capabilityMatrix{"Capability matrix"};
+  Q_PROPERTY(QString readingsProvenance MEMBER readingsProvenance CONSTANT)
+  const QString readingsProvenance{"Readings & provenance"};
+
+  // About.
+  Q_PROPERTY(QString aboutTitle MEMBER aboutTitle CONSTANT)
+  const QString aboutTitle{"Tempyra · 1.0"};
+  Q_PROPERTY(QString aboutLine1 MEMBER aboutLine1 CONSTANT)
+  const QString aboutLine1{"Understand your Mac’s thermal pressure."};
+  Q_PROPERTY(QString aboutLine2 MEMBER aboutLine2 CONSTANT)
+  const QString aboutLine2{
+      "Free to use. No account, subscription or paywall. Useful thermal monitoring that works "
+      "offline. Optional quorvel recommendations appear in the welcome, which you can turn "
+      "off."};
+  Q_PROPERTY(QString aboutLine3 MEMBER aboutLine3 CONSTANT)
+  const QString aboutLine3{
+      "The direct build reports macOS thermal pressure and read-only AppleSMC readings where "
+      "accessible. Undocumented hardware mappings vary by model and are not calibrated "
+      "diagnostic measurements. Thermal pressure is not a thermometer or proof of throttling."};
+  Q_PROPERTY(QString exploreQuorvel MEMBER exploreQuorvel CONSTANT)
+  const QString exploreQuorvel{"Explore quorvel"};
+  Q_PROPERTY(QString aboutLink MEMBER aboutLink CONSTANT)
+  const QString aboutLink = QString::fromStdString(tempyra::aboutLink());
+  Q_PROPERTY(QString privacySupport MEMBER privacySupport CONSTANT)
+  const QString privacySupport{"Privacy & support"};
+  Q_PROPERTY(QString privacyLine1 MEMBER privacyLine1 CONSTANT)
+  const QString privacyLine1{
+      "All monitoring and history stay on this Mac. No automatic outbound connections. "
+      "Opening the website is optional; its separate website privacy policy applies."};
+  Q_PROPERTY(QString privacyLine2 MEMBER privacyLine2 CONSTANT)
+  const QString privacyLine2 = QStringLiteral(
+      "If readings stop, resume monitoring or reopen the app. If history cannot be opened, the "
+      "app preserves it and shows the error. Support: ") +
+      QString::fromUtf8(kSupportEmail.data(), static_cast<int>(kSupportEmail.size())) + u'.';
+  Q_PROPERTY(QString privacyLine3 MEMBER privacyLine3 CONSTANT)
+  const QString privacyLine3{
+      "Built with Apple system frameworks and SQLite (public domain). No third-party "
+      "analytics. Hardware sensor protocol references are documented in the source."};
+
+  // Onboarding.
+  Q_PROPERTY(QString welcomeFree MEMBER welcomeFree CONSTANT)
+  const QString welcomeFree{"Free to use. No account required."};
+  Q_PROPERTY(QString moreSoftware MEMBER moreSoftware CONSTANT)
+  const QString moreSoftware{"More software by quorvel."};
+  Q_PROPERTY(QString showWelcomeAtStartup MEMBER showWelcomeAtStartup CONSTANT)
+  const QString showWelcomeAtStartup{"Show this welcome at startup"};
+  Q_PROPERTY(QString continueLabel MEMBER continueLabel CONSTANT)
+  const QString continueLabel{"Continue"};
+  Q_PROPERTY(QString welcomeHint MEMBER welcomeHint CONSTANT)
+  const QString welcomeHint{"Click the background or press Escape to continue."};
+  Q_PROPERTY(QString showTourAtStartup MEMBER showTourAtStartup CONSTANT)
+  const QString showTourAtStartup{"Show this walkthrough at startup"};
+  Q_PROPERTY(QString skipTour MEMBER skipTour CONSTANT)
+  const QString skipTour{"Skip walkthrough"};
+  Q_PROPERTY(QString back MEMBER back CONSTANT)
+  const QString back{"Back"};
+  Q_PROPERTY(QString appIconLabel MEMBER appIconLabel CONSTANT)
+  const QString appIconLabel{"Tempyra app icon"};
+
+  // Guidance settings.
+  Q_PROPERTY(QString guidance MEMBER guidance CONSTANT)
+  const QString guidance{"Guidance"};
+  Q_PROPERTY(QString guideSteps MEMBER guideSteps CONSTANT)
+  const QString guideSteps{"Show numbered instructions on each page"};
+  Q_PROPERTY(QString guideTour MEMBER guideTour CONSTANT)
+  const QString guideTour{"Show walkthrough at startup"};
+  Q_PROPERTY(QString guideWelcome MEMBER guideWelcome CONSTANT)
+  const QString guideWelcome{"Show quorvel welcome at startup"};
+  Q_PROPERTY(QString openTour MEMBER openTour CONSTANT)
+  const QString openTour{"Open walkthrough"};
+  Q_PROPERTY(QString guideCaption MEMBER guideCaption CONSTANT)
+  const QString guideCaption{
+      "You can skip the walkthrough at any time. Appearance starts in System mode and "
+      "remembers your choice."};
+  Q_PROPERTY(QString support MEMBER support CONSTANT)
+  const QString support{"Support"};
+  Q_PROPERTY(QString privacy MEMBER privacy CONSTANT)
+  const QString privacy{"Privacy"};
+  Q_PROPERTY(QString terms MEMBER terms CONSTANT)
+  const QString terms{"Terms"};
+  Q_PROPERTY(QString supportLink MEMBER supportLink CONSTANT)
+  const QString supportLink = QString::fromStdString(tempyra::supportLink());
+  Q_PROPERTY(QString privacyLink MEMBER privacyLink CONSTANT)
+  const QString privacyLink = QString::fromStdString(tempyra::privacyLink());
+  Q_PROPERTY(QString termsLink MEMBER termsLink CONSTANT)
+  const QString termsLink = QString::fromStdString(tempyra::termsLink());
+
+  // Settings.
+  Q_PROPERTY(QString general MEMBER general CONSTANT)
+  const QString general{"General"};
+  Q_PROPERTY(QString launchAtLogin MEMBER launchAtLogin CONSTANT)
+  const QString launchAtLogin{"Launch at login"};
+  Q_PROPERTY(QString loginCaption MEMBER loginCaption CONSTANT)
+  const QString loginCaption{
+      "macOS may request approval. This setting is managed separately from Reset Preferences."};
+  Q_PROPERTY(QString temperatureUnits MEMBER temperatureUnits CONSTANT)
+  const QString temperatureUnits{"Temperature units"};
+  Q_PROPERTY(QString menuBar MEMBER menuBar CONSTANT)
+  const QString menuBar{"Menu Bar"};
+  Q_PROPERTY(QString display MEMBER display CONSTANT)
+  const QString display{"Display"};
+  Q_PROPERTY(QString menuCaption MEMBER menuCaption CONSTANT)
+  const QString menuCaption{
+      "CPU temperature displays the controller sensor-group mean. Numerical displays CPU "
+      "load. Unavailable temperatures are never replaced with a guessed value."};
+  Q_PROPERTY(QString sensors MEMBER sensors CONSTANT)
+  const QString sensors{"Sensors"};
+  Q_PROPERTY(QString advanced MEMBER advanced CONSTANT)
+  const QString advanced{"Show advanced provenance"};
+  Q_PROPERTY(QString samplingCaption MEMBER samplingCaption CONSTANT)
+  const QString samplingCaption{
+      "Adaptive sampling: 10 seconds during serious/critical pressure, 30 seconds normally, "
+      "60 seconds in low-power mode or with details closed. Sensor samples expire after 95 "
+      "seconds."};
+  Q_PROPERTY(QString alerts MEMBER alerts CONSTANT)
+  const QString alerts{"Alerts"};
+  Q_PROPERTY(QString allowNotifications MEMBER allowNotifications CONSTANT)
+  const QString allowNotifications{"Allow Notifications…"};
+  Q_PROPERTY(QString notifySustained MEMBER notifySustained CONSTANT)
+  const QString notifySustained{"Notify about sustained serious or critical pressure"};
+  Q_PROPERTY(QString sustainedFor MEMBER sustainedFor CONSTANT)
+  const QString sustainedFor{"Sustained for"};
+  Q_PROPERTY(QString cooldown MEMBER cooldown CONSTANT)
+  const QString cooldown{"Cooldown"};
+  Q_PROPERTY(QString quietHours MEMBER quietHours CONSTANT)
+  const QString quietHours{"Quiet hours"};
+  Q_PROPERTY(QString from MEMBER from CONSTANT)
+  const QString from{"From"};
+  Q_PROPERTY(QString until MEMBER until CONSTANT)
+  const QString until{"Until"};
+  Q_PROPERTY(QString quietCaption MEMBER quietCaption CONSTANT)
+  const QString quietCaption{
+      "Uses your current local time zone. Equal start/end means quiet all day."};
+  Q_PROPERTY(QString cancelSnooze MEMBER cancelSnooze CONSTANT)
+  const QString cancelSnooze{"Cancel Snooze"};
+  Q_PROPERTY(QString snoozeHour MEMBER snoozeHour CONSTANT)
+  const QString snoozeHour{"Snooze for 1 hour"};
+  Q_PROPERTY(QString alertsCaption MEMBER alertsCaption CONSTANT)
+  const QString alertsCaption{
+      "Alerts use macOS thermal pressure. Custom temperature thresholds are not included; "
+      "sensor temperatures vary by model and are shown as supporting context."};
+  Q_PROPERTY(QString history MEMBER history CONSTANT)
+  const QString history{"History"};
+  Q_PROPERTY(QString keepReadings MEMBER keepReadings CONSTANT)
+  const QString keepReadings{"Keep readings"};
+  Q_PROPERTY(QString historyCaption MEMBER historyCaption CONSTANT)
+  const QString historyCaption{
+      "Also bounded to 200,000 samples and 20,000 events. Oldest readings expire "
+      "automatically."};
+  Q_PROPERTY(QString clearHistory MEMBER clearHistory CONSTANT)
+  const QString clearHistory{"Clear History…"};
+  Q_PROPERTY(QString privacyTitle MEMBER privacyTitle CONSTANT)
+  const QString privacyTitle{"Privacy"};
+  Q_PROPERTY(QString recordActivity MEMBER recordActivity CONSTANT)
+  const QString recordActivity{"Record observable process activity locally"};
+  Q_PROPERTY(QString privacyCaption MEMBER privacyCaption CONSTANT)
+  const QString privacyCaption{
+      "No cloud, analytics SDK, account, advertising ID or keystroke collection. History "
+      "exports can include process names. Turning activity off stops new process collection; "
+      "use Clear History to remove previous records."};
+  Q_PROPERTY(QString resetPreferences MEMBER resetPreferences CONSTANT)
+  const QString resetPreferences{"Reset Preferences"};
+  Q_PROPERTY(QString resetCaption MEMBER resetCaption CONSTANT)
+  const QString resetCaption{
+      "Resets monitoring options without erasing history or changing the macOS login item."};
+};
+
+}  // namespace tempyra

@@ -1,0 +1,95 @@
+#include "ui/models/thermal_chart_binder.h"
+
+#include <QCategoryAxis>
+#include <QPen>
+#include <QScatterSeries>
+#include <QXYSeries>
+
+#include <algorithm>
+#include <array>
+
+#include "ui/logic/chart_data.h"
+#include "ui/logic/text_format.h"
+#include "ui/models/chart_series.h"
+#include "ui/models/monitor_port.h"
+#include "ui/models/ui_context.h"
+
+namespace tempyra {
+
+void ThermalChartBinder::draw(UiContext& ui) {
+  MonitorPort& port = ui.port();
+  const Theme& theme = *ui.theme();
+  const ThermalChartData data =
+      thermalChartData(port.history(), powerMarkers_ ? port.events() : std::vector<EventRow>{});
+  if (data.placeholder != placeholder_) {
+    placeholder_ = data.placeholder;
+    emit placeholderChanged();
+  }
+  if (!ready()) return;
+  clearSeries(chart_);
+
+  if (auto* y = qobject_cast<QCategoryAxis*>(axisY_.data()); y && y->count() == 0) {
+    // Labels sit on the values 0 to 3; the first category starts below the visible range.
+    y->setStartValue(-1);
+    for (ThermalState s : {ThermalState::nominal, ThermalState::fair, ThermalState::serious,
+                           ThermalState::critical}) {
+      y->append(QString::fromStdString(title(s)), rawValue(s));
+    }
+    y->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+  }
+  if (auto* y = qobject_cast<QAbstractAxis*>(axisY_.data())) y->setRange(0, 3);
+  styleAxis(axisX_, theme.secondary(), theme.separator());
+  styleAxis(axisY_, theme.secondary(), theme.separator());
+
+  double first = 0, last = 0;
+  bool any = false;
+  auto extend = [&](double t) {
+    first = any ? std::min(first, t) : t;
+    last = any ? std::max(last, t) : t;
+    any = true;
+  };
+  for (const Reading& r : port.history()) extend(r.timestamp);
+
+  std::array<QXYSeries*, 4> dots{};
+  int lineNumber = 0;
+  for (const auto& line : data.lines) {
+    QXYSeries* s = addSeries(chart_, SeriesKind::line,
+                             QStringLiteral("Session %1").arg(++lineNumber), axisX_, axisY_);
+    if (!s) return;
+    QPen pen(theme.accent());
+    pen.setWidthF(2);
+    s->setPen(pen);
+    for (const StatePoint& p : line) {
+      s->append(p.time * 1000, p.level);
+      QXYSeries*& d = dots[static_cast<std::size_t>(p.level)];
+      if (!d) {
+        d = addSeries(chart_, SeriesKind::scatter, QString::fromStdString(title(p.state)),
+                      axisX_, axisY_);
+        if (auto* scatter = qobject_cast<QScatterSeries*>(d)) {
+          const QColor c = theme.tint(static_cast<int>(stateTint(p.state)));
+          scatter->setColor(c);
+          scatter->setBorderColor(c);
+          scatter->setMarkerSize(7);
+        }
+      }
+      if (d) d->append(p.time * 1000, p.level);
+    }
+  }
+  QColor marker = theme.secondary();
+  marker.setAlphaF(0.4f);
+  for (double t : data.powerMarkers) {
+    extend(t);
+    QXYSeries* s = addSeries(chart_, SeriesKind::line, QStringLiteral("Power change"), axisX_,
+                             axisY_);
+    if (!s) break;
+    QPen pen(marker);
+    pen.setWidthF(1);
+    pen.setDashPattern({3, 3});
+    s->setPen(pen);
+    s->append(t * 1000, 0);
+    s->append(t * 1000, 3);
+  }
+  setTimeAxis(axisX_, first, last);
+}
+
+}  // namespace tempyra

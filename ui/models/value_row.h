@@ -1,0 +1,21 @@
+#pragma once
+// One "name: value" line of a page: a sensor and its value, a capability and its description.
+#include <QObject>
+#include <QString>
+#include <QtQml/qqmlregistration.h>
+
+namespace tempyra {
+
+struct ValueRow {
+  Q_GADGET
+  QML_VALUE_TYPE(valueRow)
+  Q_PROPERTY(QString name MEMBER name)
+  Q_PROPERTY(QString value MEMBER value)
+
+ public:
+  QString name;
+  QString value;
+  friend bool operator==(const ValueRow&, const ValueRow&) = default;
+};
+
+}  // namespace tempyra

@@ -1,9 +1,0 @@
-import QtQuick
-import QtQuick.Layouts
-import Tempyra.Ui
-
-// Callout-sized text that wraps, never truncates.
-WrappingText {
-    color: Ui.theme.text
-    font.pixelSize: 13
-}

@@ -1,9 +1,0 @@
-import QtQuick
-import QtQuick.Layouts
-import Tempyra.Ui
-
-// Caption-sized text, secondary colour unless told otherwise.
-WrappingText {
-    color: Ui.theme.secondary
-    font.pixelSize: 11
-}

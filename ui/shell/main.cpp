@@ -1,0 +1,59 @@
+// Tempyra and Tempyra Demo: the same program; the compiled-in information dictionary decides
+// whether the demonstration provider is used.
+#include <QApplication>
+#include <QQuickWindow>
+#include <QtQml/qqmlextensionplugin.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "ui/shell/app_shell.h"
+#include "ui/shell/dashboard_file_switch.h"
+#include "ui/shell/screenshot_tour.h"
+
+Q_IMPORT_QML_PLUGIN(Tempyra_UiPlugin)
+
+namespace {
+
+bool displayAvailable() {
+  const auto set = [](const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value;
+  };
+  // An explicit platform (offscreen, vnc, …) brings its own output.
+  return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!displayAvailable()) {
+    std::fprintf(stderr,
+                 "Tempyra needs a graphical desktop session, but no display is available "
+                 "(neither DISPLAY nor WAYLAND_DISPLAY is set).\n");
+    return 1;
+  }
+  // The software renderer keeps the resident memory small; the windows are simple.
+  if (!std::getenv("QT_QUICK_BACKEND")) {
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+  }
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Tempyra"));
+  QApplication::setOrganizationName(QStringLiteral("quorvel"));
+  QApplication::setDesktopFileName(QStringLiteral("com.quorvel.tempyra"));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/Tempyra/Ui/app_icon.svg")));
+  tempyra::AppShell shell;
+  // The screenshot script and the memory benchmark drive the windows themselves.
+  const QString shots = qEnvironmentVariable("TEMPYRA_SCREENSHOTS");
+  const QString benchSwitch = qEnvironmentVariable("TEMPYRA_BENCH_DASHBOARD");
+  std::unique_ptr<QObject> driver;
+  if (!shots.isEmpty()) {
+    driver = std::make_unique<tempyra::ScreenshotTour>(shell, shots);
+  } else if (!benchSwitch.isEmpty()) {
+    driver = std::make_unique<tempyra::DashboardFileSwitch>(shell, benchSwitch);
+  } else {
+    shell.start();
+  }
+  return QApplication::exec();
+}

@@ -1,0 +1,37 @@
+#pragma once
+// The screenshot script's tour: the popover, the onboarding sheets and every dashboard page in
+// light and dark, each written as a PNG to a folder, then the application quits. Started when
+// TEMPYRA_SCREENSHOTS names the folder (scripts/screenshots).
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+namespace tempyra {
+
+class AppShell;
+
+class ScreenshotTour : public QObject {
+  Q_OBJECT
+
+ public:
+  // REQUIRES: `shell` outlives the tour.
+  ScreenshotTour(AppShell& shell, QString folder, QObject* parent = nullptr);
+
+ private:
+  struct Step {
+    int delayMs;  // waited before the step, so the windows have drawn
+    std::function<void()> act;
+  };
+  void plan();
+  void run(std::size_t index);
+  void grab(bool dashboard, const QString& name);
+  void grabPage(const QString& name, const QString& scheme);
+
+  AppShell& shell_;
+  QString folder_;
+  std::vector<Step> steps_;
+};
+
+}  // namespace tempyra
