@@ -71,7 +71,11 @@ ExportFile::ExportFile(const fs::path& target, const std::vector<fs::path>& prot
   }
 
   const fs::path folder = target_.has_parent_path() ? target_.parent_path() : fs::path(".");
-  std::string pattern = (folder / ("." + target_.filename().string() + ".XXXXXX")).string();
+  // Appended piece by piece: GCC 12 at -O3 takes `"." + name` for an overlapping copy.
+  std::string hidden = ".";
+  hidden += target_.filename().string();
+  hidden += ".XXXXXX";
+  std::string pattern = (folder / hidden).string();
   fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);  // created 0600
   if (fd_ < 0) throw HistoryError(kNotCreated);
   temporary_ = pattern;
