@@ -7,8 +7,7 @@
 #include <cerrno>
 #include <optional>
 #include <system_error>
-
-#include "history/history_store.h"
+#include <utility>
 
 namespace tempyra {
 
@@ -44,6 +43,17 @@ std::optional<struct stat> identity(const fs::path& path) {
   return st;
 }
 
+// The absolute path with links and dot segments resolved as far as it exists; nothing when the
+// file system cannot tell.
+std::optional<fs::path> resolved(const fs::path& path) {
+  std::error_code ec;
+  const fs::path absolute = fs::absolute(path, ec);
+  if (ec) return std::nullopt;
+  fs::path canonical = fs::weakly_canonical(absolute, ec);
+  if (ec) return std::nullopt;
+  return canonical;
+}
+
 // Names are compared as well as inodes: a companion that does not exist right now (the rollback
 // journal, say) would still be taken for one once the export stood under its name.
 bool sameFile(const fs::path& target, const std::optional<struct stat>& targetId,
@@ -52,34 +62,37 @@ bool sameFile(const fs::path& target, const std::optional<struct stat>& targetId
   if (targetId && otherId) {
     return targetId->st_dev == otherId->st_dev && targetId->st_ino == otherId->st_ino;
   }
-  std::error_code ec1, ec2;
-  const fs::path a = fs::weakly_canonical(fs::absolute(target), ec1);
-  const fs::path b = fs::weakly_canonical(fs::absolute(other), ec2);
-  return !ec1 && !ec2 && a == b;
+  const auto a = resolved(target), b = resolved(other);
+  return a && b && *a == *b;
 }
 
 }  // namespace
 
-ExportFile::ExportFile(const fs::path& target, const std::vector<fs::path>& protectedFiles)
-    : target_(followLinks(target)) {
+Expected<std::unique_ptr<ExportFile>> ExportFile::open(
+    const fs::path& chosen, const std::vector<fs::path>& protectedFiles) {
+  const fs::path target = followLinks(chosen);
   struct stat st {};
-  const bool exists = ::lstat(target_.c_str(), &st) == 0;
-  if (exists && !S_ISREG(st.st_mode)) throw HistoryError(kNotRegular);
+  const bool exists = ::lstat(target.c_str(), &st) == 0;
+  if (exists && !S_ISREG(st.st_mode)) return Error{kNotRegular};
   const auto targetId = exists ? std::optional(st) : std::nullopt;
   for (const fs::path& file : protectedFiles) {
-    if (sameFile(target_, targetId, file)) throw HistoryError(kOntoHistory);
+    if (sameFile(target, targetId, file)) return Error{kOntoHistory};
   }
 
-  const fs::path folder = target_.has_parent_path() ? target_.parent_path() : fs::path(".");
+  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
   // Appended piece by piece: GCC 12 at -O3 takes `"." + name` for an overlapping copy.
   std::string hidden = ".";
-  hidden += target_.filename().string();
+  hidden += target.filename().string();
   hidden += ".XXXXXX";
   std::string pattern = (folder / hidden).string();
-  fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);  // created 0600
-  if (fd_ < 0) throw HistoryError(kNotCreated);
-  temporary_ = pattern;
-  if (exists) ::fchmod(fd_, st.st_mode & 0777);  // a replaced file keeps its permissions
+  const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);  // created 0600
+  if (fd < 0) return Error{kNotCreated};
+  if (exists) ::fchmod(fd, st.st_mode & 0777);  // a replaced file keeps its permissions
+  return std::unique_ptr<ExportFile>(new ExportFile(target, pattern, fd));
+}
+
+ExportFile::ExportFile(fs::path target, fs::path temporary, int fd)
+    : target_(std::move(target)), temporary_(std::move(temporary)), fd_(fd) {
   buffer_.reserve(kBufferSize);
 }
 
@@ -88,22 +101,24 @@ ExportFile::~ExportFile() {
   if (!temporary_.empty()) ::unlink(temporary_.c_str());
 }
 
-void ExportFile::fail(const char* what, int error) const {
-  throw fs::filesystem_error(what, target_, std::error_code(error, std::generic_category()));
+Error ExportFile::fileError(const char* what, int error) const {
+  return Error{
+      fs::filesystem_error(what, target_, std::error_code(error, std::generic_category())).what()};
 }
 
 void ExportFile::drain(std::string_view bytes) {
-  while (!bytes.empty()) {
+  while (!bytes.empty() && !failure_) {
     const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
     if (written < 0) {
-      if (errno == EINTR) continue;
-      fail("Could not write the export", errno);
+      if (errno != EINTR) failure_ = fileError("Could not write the export", errno);
+      continue;
     }
     bytes.remove_prefix(static_cast<std::size_t>(written));
   }
 }
 
 void ExportFile::write(std::string_view bytes) {
+  if (failure_) return;
   if (buffer_.size() + bytes.size() > kBufferSize) {
     drain(buffer_);
     buffer_.clear();
@@ -115,17 +130,17 @@ void ExportFile::write(std::string_view bytes) {
   buffer_.append(bytes);
 }
 
-void ExportFile::commit() {
+Status ExportFile::commit() {
   drain(buffer_);
   buffer_.clear();
+  if (failure_) return *failure_;
   // Space that a file system only promises (delayed allocation, network volumes) is refused at
   // the sync or the close at the latest; either failure keeps the earlier file.
-  if (::fsync(fd_) != 0) fail("Could not write the export", errno);
-  const int fd = fd_;
-  fd_ = -1;
-  if (::close(fd) != 0) fail("Could not write the export", errno);
+  if (::fsync(fd_) != 0) return fileError("Could not write the export", errno);
+  const int fd = std::exchange(fd_, -1);
+  if (::close(fd) != 0) return fileError("Could not write the export", errno);
   if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
-    fail("Could not replace the export", errno);
+    return fileError("Could not replace the export", errno);
   }
   temporary_.clear();
   // The new name is durable once the folder is synced; a folder that cannot be synced (some
@@ -135,6 +150,7 @@ void ExportFile::commit() {
     ::fsync(dir);
     ::close(dir);
   }
+  return {};
 }
 
 }  // namespace tempyra
