@@ -105,6 +105,11 @@ struct Finalizer {
 };
 using Statement = std::unique_ptr<sqlite3_stmt, Finalizer>;
 
+// Makes a statement ready to run again, and ends the read it may still hold.
+struct Resetter {
+  void operator()(sqlite3_stmt* statement) const noexcept { sqlite3_reset(statement); }
+};
+
 struct Closer {
   void operator()(sqlite3* db) const noexcept { sqlite3_close_v2(db); }
 };
@@ -456,6 +461,7 @@ HistoryStore::HistoryStore(sqlite3* handle, std::optional<std::string> notice)
 
 HistoryStore::~HistoryStore() {
   const std::lock_guard guard(lock_);
+  for (const auto& [sql, statement] : reads_) sqlite3_finalize(statement);
   sqlite3_close_v2(handle_);
 }
 
@@ -481,9 +487,18 @@ Status HistoryStore::executeAll(std::initializer_list<std::string_view> statemen
 Status HistoryStore::forEachRow(std::string_view sql, Arguments arguments,
                                 const RowVisitor& visit) {
   const std::lock_guard guard(lock_);
-  const Expected<Statement> prepared = prepare(handle_, sql, arguments);
-  if (!prepared) return prepared.failure();
-  sqlite3_stmt* statement = prepared->get();
+  // The reads behind every reload run many times: each is prepared once and kept.
+  auto read = reads_.find(sql);
+  if (read == reads_.end()) {
+    Expected<Statement> prepared = prepare(handle_, sql, {});
+    if (!prepared) return prepared.failure();
+    read = reads_.emplace(std::string(sql), prepared->release()).first;
+  }
+  sqlite3_stmt* statement = read->second;
+  bind(statement, arguments);
+  // Reset on every way out: a statement left mid-way would keep its read open, which holds
+  // back checkpoints and makes VACUUM fail.
+  const std::unique_ptr<sqlite3_stmt, Resetter> reset(statement);
   for (;;) {
     const int rc = sqlite3_step(statement);
     if (rc == SQLITE_DONE) return {};

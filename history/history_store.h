@@ -92,7 +92,8 @@ class HistoryStore {
   Status execute(std::string_view sql, Arguments arguments = {});
   // Each statement in turn, up to the first failure.
   Status executeAll(std::initializer_list<std::string_view> statements);
-  // Steps to the end, handing each row to `visit` while the lock is held.
+  // Steps to the end, handing each row to `visit` while the lock is held. REQUIRES: `visit`
+  // does not run the same statement.
   Status forEachRow(std::string_view sql, Arguments arguments, const RowVisitor& visit);
   // Deletes from `table` all but the newest `keep` rows by id.
   Status trim(std::string_view table, long long keep, std::string_view literal);
@@ -100,6 +101,8 @@ class HistoryStore {
 
   sqlite3* handle_ = nullptr;
   std::optional<std::string> notice_;
+  // The statements forEachRow ran, by their text, ready to run again; finalized on closing.
+  std::map<std::string, sqlite3_stmt*, std::less<>> reads_;
   std::recursive_mutex lock_;
 };
 
