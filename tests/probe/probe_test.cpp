@@ -1,6 +1,7 @@
 #include "probe/probe.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -14,35 +15,27 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> lines(const std::string& text) {
-  std::vector<std::string> out;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) out.push_back(line);
-  return out;
-}
-
 struct Run {
   int status;
-  std::string out, err;
+  std::vector<std::string> out;  // the printed lines
+  std::string err;
 };
 
 Run probe(const ProbeOptions& options) {
   std::ostringstream out, err;
-  int status = runProbe(options, out, err, [](double) {});
-  return {status, out.str(), err.str()};
+  Run run{runProbe(options, out, err, [](double) {}), {}, err.str()};
+  std::istringstream in(out.str());
+  for (std::string line; std::getline(in, line);) run.out.push_back(line);
+  return run;
 }
 
 class ProbeTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() /
-          ("tempyra-probe-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-           "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
+  void SetUp() override { fs::create_directories(dir); }
   void TearDown() override { fs::remove_all(dir); }
-  fs::path dir;
+  const fs::path dir =
+      fs::temp_directory_path() / ("tempyra-probe-" + std::to_string(::getpid()) + "-" +
+                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
 };
 
 TEST(ProbeOptions, ParsesEveryOptionAndRejectsBadOnes) {
@@ -73,9 +66,9 @@ TEST_F(ProbeTest, DemoRunPrintsRecordsAndExportsItsReadings) {
   options.demo = true;
   options.history = dir / "sub" / "history.sqlite";
   options.exportFile = dir / "export.json";
-  auto run = probe(options);
+  const auto run = probe(options);
   ASSERT_EQ(run.status, 0) << run.err;
-  auto out = lines(run.out);
+  const auto& out = run.out;
   ASSERT_EQ(out.size(), 3u);
   EXPECT_EQ(decodeDeviceProfile(out[0])->model, "Demo Mac");
   std::ifstream in(*options.exportFile);
@@ -89,9 +82,9 @@ TEST_F(ProbeTest, CapturedTreePrintsItsProfileAndReadings) {
   ProbeOptions options;
   options.root = std::string(TEMPYRA_FIXTURES) + "/laptop";
   options.interval = 0;
-  auto run = probe(options);
+  const auto run = probe(options);
   ASSERT_EQ(run.status, 0) << run.err;
-  auto out = lines(run.out);
+  const auto& out = run.out;
   ASSERT_EQ(out.size(), 3u);
   EXPECT_EQ(decodeDeviceProfile(out[0])->model, "LENOVO 20XW0055GE");
   EXPECT_EQ(decodeReading(out[1])->cpu.source, "/proc/stat · establishing baseline");
