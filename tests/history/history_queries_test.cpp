@@ -85,8 +85,18 @@ TEST_F(HistoryTest, DurationsCountGapsUpTo90SecondsWithinASegment) {
   EXPECT_TRUE(ok(store->durations(2000, 1000)).empty());
 }
 
-TEST_F(HistoryTest, ExportCopiesStoredTextsInTimeThenIdOrder) {
+// The file a link names is replaced whole and keeps its permissions; a new export is private.
+TEST_F(HistoryTest, ExportCopiesStoredTextsInOrderIntoTheLinkedFile) {
   const auto store = openStore(path());
+  std::ofstream(path("old.json")) << std::string(5000, 'x');
+  fs::permissions(path("old.json"), fs::perms(0640));
+  fs::create_symlink("old.json", path("link.json"));
+  ok(store->exportTo(path("new.json")));
+  EXPECT_EQ(slurp(path("new.json")),
+            R"({"schema":1,"units":"Per metric; timestamps are seconds since 1970 UTC",)"
+            R"("device":null,"samples":[],"events":[]})");
+  EXPECT_EQ(fs::status(path("new.json")).permissions(), fs::perms(0600));
+
   RawDb db(path());
   ok(store->record(makeReading(20, ThermalState::fair, "s"), {"M/1", "A", "O", "F", {{"k", "v"}}}));
   // Stored texts are copied byte for byte, whatever their key order or number form; texts that
@@ -96,7 +106,7 @@ TEST_F(HistoryTest, ExportCopiesStoredTextsInTimeThenIdOrder) {
   db.exec("DELETE FROM events");
   ok(store->event(5, "Note", "a/b · \"q\"\n"));
   ok(store->event(5, "Note", "second"));
-  const ExportSummary summary = ok(store->exportTo(path("out.json")));
+  const ExportSummary summary = ok(store->exportTo(path("link.json")));
   EXPECT_EQ(summary.samples, 3);
   EXPECT_EQ(summary.skipped, 2);
   const std::string expected =
@@ -106,23 +116,9 @@ TEST_F(HistoryTest, ExportCopiesStoredTextsInTimeThenIdOrder) {
       *db.scalar("SELECT json FROM samples WHERE id=1") +
       R"(,{"c":2}],"events":[{"detail":"a\/b · \"q\"\n","id":"1","kind":"Note","time":"5.0"},)"
       R"({"detail":"second","id":"2","kind":"Note","time":"5.0"}]})";
-  EXPECT_EQ(slurp(path("out.json")), expected);
-}
-
-// The file a link names is replaced whole and keeps its permissions; a new export is private.
-TEST_F(HistoryTest, ExportOfAnEmptyStoreReplacesTheLinkedFile) {
-  const auto store = openStore(path());
-  std::ofstream(path("old.json")) << std::string(500, 'x');
-  fs::permissions(path("old.json"), fs::perms(0640));
-  fs::create_symlink("old.json", path("link.json"));
-  ok(store->exportTo(path("link.json")));
+  EXPECT_EQ(slurp(path("old.json")), expected);
   EXPECT_TRUE(fs::is_symlink(path("link.json")));
-  EXPECT_EQ(slurp(path("old.json")),
-            R"({"schema":1,"units":"Per metric; timestamps are seconds since 1970 UTC",)"
-            R"("device":null,"samples":[],"events":[]})");
   EXPECT_EQ(fs::status(path("old.json")).permissions(), fs::perms(0640));
-  ok(store->exportTo(path("new.json")));
-  EXPECT_EQ(fs::status(path("new.json")).permissions(), fs::perms(0600));
 }
 
 // Targets that would destroy the history, block or swallow the document are refused before
