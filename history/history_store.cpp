@@ -620,8 +620,8 @@ Expected<std::vector<Event>> HistoryStore::events(double since, long long limit)
       "SELECT id,time,kind,detail FROM events WHERE time>=? AND time<=1e308 ORDER BY time DESC,"
       "id DESC LIMIT ?",
       {decimal(since), decimal(limit)}, [&](sqlite3_stmt* row) {
-        events.emplace_back(sqlite3_column_int64(row, 0), sqlite3_column_double(row, 1),
-                            std::string(columnText(row, 2)), std::string(columnText(row, 3)));
+        events.push_back(Event{sqlite3_column_int64(row, 0), sqlite3_column_double(row, 1),
+                               std::string(columnText(row, 2)), std::string(columnText(row, 3))});
       });
   if (!read) return read.failure();
   return events;
