@@ -25,8 +25,11 @@ std::string describe(const QDBusError& error) {
 
 DBusNotificationCenter::DBusNotificationCenter(QDBusConnection bus,
                                                std::shared_ptr<UserDefaults> defaults,
-                                               QObject* parent)
-    : QObject(parent), bus_(std::move(bus)), defaults_(std::move(defaults)) {}
+                                               std::string appIcon, QObject* parent)
+    : QObject(parent),
+      bus_(std::move(bus)),
+      defaults_(std::move(defaults)),
+      appIcon_(std::move(appIcon)) {}
 
 void DBusNotificationCenter::authorizationStatus(std::function<void(AuthorizationStatus)> done) {
   const bool granted = defaults_->string(kNotificationGrantKey) == std::string(kGranted);
@@ -69,8 +72,11 @@ void DBusNotificationCenter::post(const UserNotification& notification,
   hints.insert("urgency", QVariant::fromValue(static_cast<uchar>(1)));
   hints.insert("category", QString("device"));
   hints.insert("desktop-entry", QString("com.quorvel.tempyra"));
+  // The sound theme's name for a warning: an alert about the machine is a warning, not an
+  // arriving message ("message-new-instant"), and servers without sounds ignore the hint.
+  hints.insert("sound-name", QString("dialog-warning"));
   QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, "Notify");
-  call << QString("Tempyra") << static_cast<uint>(0) << QString()
+  call << QString("Tempyra") << static_cast<uint>(0) << QString::fromStdString(appIcon_)
        << QString::fromStdString(notification.title) << QString::fromStdString(notification.body)
        << QStringList() << hints << static_cast<int>(-1);
   auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call, timeout_), this);

@@ -1,5 +1,5 @@
 // The file-based backends: QSettings user defaults, the compiled-in information dictionary,
-// XDG directories and the autostart login item.
+// XDG directories, the notification icon and the autostart login item.
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -51,6 +51,13 @@ TEST(ResourceInfoDictionaryTest, ReadsTheCompiledInDictionary) {
   EXPECT_FALSE(ResourceInfoDictionary(":/nothing/here.json").boolean("QuorvelDemoData"));
 }
 
+Environment envOf(std::map<std::string, std::string> vars) {
+  return [vars = std::move(vars)](const std::string& k) -> std::optional<std::string> {
+    auto it = vars.find(k);
+    return it == vars.end() ? std::nullopt : std::optional(it->second);
+  };
+}
+
 TEST(XdgPathsTest, UnsetEmptyOrRelativeVariablesFallBackToHome) {
   const std::map<std::string, std::string> cases[] = {
       {{"HOME", "/h"}},
@@ -58,16 +65,36 @@ TEST(XdgPathsTest, UnsetEmptyOrRelativeVariablesFallBackToHome) {
       {{"HOME", "/h"}, {"XDG_DATA_HOME", "/h/.local/share"}, {"XDG_CONFIG_DIRS", "/a:rel::/b"}},
   };
   for (const auto& vars : cases) {
-    Environment env = [&](const std::string& k) -> std::optional<std::string> {
-      auto it = vars.find(k);
-      return it == vars.end() ? std::nullopt : std::optional(it->second);
-    };
+    const Environment env = envOf(vars);
     EXPECT_EQ(xdgDataHome(env), fs::path("/h/.local/share"));
     EXPECT_EQ(xdgConfigHome(env), fs::path("/h/.config"));
     const std::vector<fs::path> dirs = vars.count("XDG_CONFIG_DIRS")
                                            ? std::vector<fs::path>{"/a", "/b"}
                                            : std::vector<fs::path>{"/etc/xdg"};
     EXPECT_EQ(xdgConfigDirs(env), dirs);
+  }
+}
+
+TEST(XdgPathsTest, NotificationIconIsTheThemeNameOnceInstalledElseTheFileBesideTheProgram) {
+  QTemporaryDir dir;
+  const fs::path root = dir.path().toStdString();
+  const fs::path build = root / "my build/ui", prefix = root / "opt/t", data = root / "data";
+  put(build / "com.quorvel.tempyra.svg", "<svg/>");
+  put(prefix / "share/icons/hicolor/scalable/apps/com.quorvel.tempyra.svg", "<svg/>");
+  put(data / "icons/hicolor/48x48/apps/com.quorvel.tempyra.png", "png");
+  fs::create_directories(prefix / "bin");
+  const std::string home = (root / "home").string(), nothing = (root / "none").string();
+  const std::tuple<std::string, fs::path, std::string> cases[] = {
+      // XDG_DATA_DIRS, program directory, reference
+      {nothing + ":" + data.string(), build, "com.quorvel.tempyra"},
+      {nothing, build, "file://" + (root / "my%20build/ui/com.quorvel.tempyra.svg").string()},
+      {nothing, prefix / "bin",
+       "file://" + (prefix / "share/icons/hicolor/scalable/apps/com.quorvel.tempyra.svg").string()},
+      {nothing, root / "elsewhere", "com.quorvel.tempyra"},
+  };
+  for (const auto& [dataDirs, programDir, reference] : cases) {
+    const Environment env = envOf({{"HOME", home}, {"XDG_DATA_DIRS", dataDirs}});
+    EXPECT_EQ(desktopIconReference(env, programDir), reference) << programDir;
   }
 }
 

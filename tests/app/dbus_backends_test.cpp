@@ -1,5 +1,5 @@
-// The bus backends against services on a private bus: a small fake logind and power-profiles
-// daemon, and a real notification server (dunst under Xvfb).
+// The bus backends against services on a private bus: a small fake logind, power-profiles
+// daemon and notification server, and a real notification server (dunst under Xvfb).
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QObject>
@@ -26,6 +26,24 @@ class FakePowerProfiles : public QObject {
  public:
   QString activeProfile() const { return profile; }
   QString profile = "power-saver";
+};
+
+// A notification server that keeps what it was asked to show.
+class FakeNotificationServer : public QObject {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+ public slots:
+  uint Notify(const QString& appName, uint replacesId, const QString& appIcon,
+              const QString& summary, const QString& body, const QStringList& actions,
+              const QVariantMap& hints, int expireTimeout) {
+    shown << QVariantList{appName, replacesId, appIcon, summary, body, actions, expireTimeout};
+    lastHints = hints;
+    return static_cast<uint>(shown.size());
+  }
+
+ public:
+  QList<QVariantList> shown;
+  QVariantMap lastHints;
 };
 
 namespace {
@@ -189,7 +207,7 @@ TEST(DBusNotificationCenterTest, AsksShowsAndRemembersWithARealServer) {
   NotificationServer server;
   if (!server.ok()) GTEST_SKIP() << "Notification server unavailable: " << server.error();
   auto defaults = std::make_shared<MemoryDefaults>(std::make_shared<std::vector<std::string>>());
-  DBusNotificationCenter center(server.client, defaults);
+  DBusNotificationCenter center(server.client, defaults, "com.quorvel.tempyra");
   auto status = [&] {
     return await<AuthorizationStatus>([&](auto done) { center.authorizationStatus(done); });
   };
@@ -203,14 +221,37 @@ TEST(DBusNotificationCenterTest, AsksShowsAndRemembersWithARealServer) {
   EXPECT_FALSE(error) << *error;
 }
 
+TEST(DBusNotificationCenterTest, NotifyNamesTheAppItsIconAndEntryAndAsksForTheWarningSound) {
+  PrivateBus bus;
+  if (!bus.ok()) GTEST_SKIP() << "No private bus: " << bus.error();
+  QDBusConnection service = bus.connect("server");
+  FakeNotificationServer server;
+  ASSERT_TRUE(service.registerObject("/org/freedesktop/Notifications", &server,
+                                     QDBusConnection::ExportAllSlots));
+  ASSERT_TRUE(service.registerService("org.freedesktop.Notifications"));
+  auto defaults = std::make_shared<MemoryDefaults>(std::make_shared<std::vector<std::string>>());
+  DBusNotificationCenter center(bus.connect("client"), defaults, "file:///opt/t/icon.svg");
+  const auto error = await<std::optional<std::string>>([&](auto done) {
+    center.post({"id", "Critical thermal pressure", "A body"}, done);
+  });
+  ASSERT_FALSE(error) << *error;
+  ASSERT_EQ(server.shown.size(), 1);
+  EXPECT_EQ(server.shown[0], (QVariantList{"Tempyra", 0u, "file:///opt/t/icon.svg",
+                                           "Critical thermal pressure", "A body", QStringList(),
+                                           -1}));
+  EXPECT_EQ(server.lastHints.value("desktop-entry"), "com.quorvel.tempyra");
+  EXPECT_EQ(server.lastHints.value("sound-name"), "dialog-warning");
+}
+
 TEST(DBusNotificationCenterTest, NoServerIsAnErrorAndNothingIsRemembered) {
   PrivateBus bus;
   if (!bus.ok()) GTEST_SKIP() << "No private bus: " << bus.error();
   auto defaults = std::make_shared<MemoryDefaults>(std::make_shared<std::vector<std::string>>());
-  DBusNotificationCenter center(bus.connect("client"), defaults);
+  DBusNotificationCenter center(bus.connect("client"), defaults, "");
   const Grant grant = await<Grant>([&](auto done) { center.requestAuthorization(done); });
   EXPECT_FALSE(grant.first);
-  EXPECT_THAT(grant.second.value_or(""), ::testing::StartsWith("No notification server answered: "));
+  EXPECT_THAT(grant.second.value_or(""),
+              ::testing::StartsWith("No notification server answered: "));
   EXPECT_FALSE(defaults->string(kNotificationGrantKey));
   EXPECT_TRUE(await<std::optional<std::string>>(
       [&](auto done) { center.post({"id", "t", "b"}, done); }));
