@@ -7,6 +7,8 @@
 #include <QTimer>
 #include <QVariantMap>
 
+#include "app/session_bus.h"
+
 namespace tempyra {
 
 namespace {
@@ -19,6 +21,15 @@ constexpr const char* kGranted = "authorized";
 std::string describe(const QDBusError& error) {
   QString text = error.message().isEmpty() ? error.name() : error.message();
   return text.simplified().toStdString();
+}
+
+// Without any session bus the connection's own error only names the address that stands in for
+// the missing bus; with one that failed, its error says why.
+std::string unconnected(const QDBusConnection& bus) {
+  if (!sessionBusAdvertised(processEnvironment())) {
+    return "No desktop session bus is running, so notifications cannot be shown.";
+  }
+  return "No desktop session bus: " + describe(bus.lastError());
 }
 
 }  // namespace
@@ -42,7 +53,7 @@ void DBusNotificationCenter::authorizationStatus(std::function<void(Authorizatio
 void DBusNotificationCenter::requestAuthorization(
     std::function<void(bool, std::optional<std::string>)> done) {
   if (!bus_.isConnected()) {
-    std::string reason = "No desktop session bus: " + describe(bus_.lastError());
+    std::string reason = unconnected(bus_);
     QTimer::singleShot(0, this, [done = std::move(done), reason] { done(false, reason); });
     return;
   }
@@ -64,7 +75,7 @@ void DBusNotificationCenter::requestAuthorization(
 void DBusNotificationCenter::post(const UserNotification& notification,
                                   std::function<void(std::optional<std::string>)> done) {
   if (!bus_.isConnected()) {
-    std::string reason = "No desktop session bus: " + describe(bus_.lastError());
+    std::string reason = unconnected(bus_);
     QTimer::singleShot(0, this, [done = std::move(done), reason] { done(reason); });
     return;
   }

@@ -1,6 +1,10 @@
 // The file-based backends: QSettings user defaults, the compiled-in information dictionary,
-// XDG directories, the notification icon and the autostart login item.
+// XDG directories, the notification icon, the session bus lookup and the autostart login item.
 #include <QTemporaryDir>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -9,6 +13,7 @@
 
 #include "app/autostart_login_item.h"
 #include "app/resource_info_dictionary.h"
+#include "app/session_bus.h"
 #include "app/settings_user_defaults.h"
 #include "app/xdg_paths.h"
 
@@ -96,6 +101,33 @@ TEST(XdgPathsTest, NotificationIconIsTheThemeNameOnceInstalledElseTheFileBesideT
     const Environment env = envOf({{"HOME", home}, {"XDG_DATA_DIRS", dataDirs}});
     EXPECT_EQ(desktopIconReference(env, programDir), reference) << programDir;
   }
+}
+
+TEST(SessionBusTest, AdvertisedByAnAddressOrTheUserBusSocket) {
+  QTemporaryDir dir;
+  const std::string withSocket = dir.filePath("run").toStdString();
+  const std::string withFile = dir.filePath("file").toStdString();
+  fs::create_directories(withSocket);
+  put(fs::path(withFile) / "bus", "not a socket");
+  const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  const std::string path = withSocket + "/bus";
+  ASSERT_LT(path.size(), sizeof addr.sun_path);
+  path.copy(addr.sun_path, path.size());
+  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  const std::pair<std::map<std::string, std::string>, bool> cases[] = {
+      {{{"DBUS_SESSION_BUS_ADDRESS", "unix:path=/run/user/1000/bus"}}, true},
+      {{{"DBUS_SESSION_BUS_ADDRESS", ""}, {"XDG_RUNTIME_DIR", withSocket}}, true},
+      {{{"XDG_RUNTIME_DIR", withFile}}, false},
+      {{{"DBUS_SESSION_BUS_ADDRESS", "disabled:"}, {"XDG_RUNTIME_DIR", withSocket}}, false},
+      {{{"XDG_RUNTIME_DIR", "run"}}, false},
+      {{}, false},
+  };
+  for (const auto& [vars, advertised] : cases) {
+    EXPECT_EQ(sessionBusAdvertised(envOf(vars)), advertised) << vars.size();
+  }
+  close(fd);
 }
 
 TEST(AutostartTest, ExecArgumentsAreQuotedAndEscaped) {
