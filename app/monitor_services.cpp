@@ -24,8 +24,9 @@ MonitorServices makeSystemServices() {
   LinuxSystemEvents::Options options;
   options.thermalLevel = [] { return liveThermalLevel("/"); };
   s.events = std::make_shared<LinuxSystemEvents>(QDBusConnection::systemBus(), options);
-  s.notifications =
-      std::make_shared<DBusNotificationCenter>(QDBusConnection::sessionBus(), s.defaults);
+  s.notifications = std::make_shared<DBusNotificationCenter>(
+      QDBusConnection::sessionBus(), s.defaults,
+      desktopIconReference(env, QCoreApplication::applicationDirPath().toStdString()));
   s.loginItem = std::make_shared<AutostartLoginItem>(
       xdgConfigHome(env), xdgConfigDirs(env), "com.quorvel.tempyra.desktop",
       std::vector<std::string>{QCoreApplication::applicationFilePath().toStdString()});

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "core/platform_words.h"
 #include "ui/logic/chart_data.h"
 #include "ui/logic/dashboard_pages.h"
 #include "ui/logic/maker_links.h"
@@ -135,7 +136,7 @@ TEST(StatusTexts, PermissionAndLoginItem) {
   EXPECT_EQ(permissionText(AuthorizationStatus::provisional), "Not requested");
   EXPECT_EQ(loginStatusText(LoginItemStatus::enabled), "Enabled");
   EXPECT_EQ(loginStatusText(LoginItemStatus::requiresApproval),
-            "Needs approval in System Settings");
+            platformWord(PlatformWord::loginNeedsApproval));
   EXPECT_EQ(loginStatusText(LoginItemStatus::notRegistered), "Off");
   EXPECT_EQ(loginStatusText(LoginItemStatus::notFound), "Unavailable");
 }

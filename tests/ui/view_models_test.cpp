@@ -1,6 +1,7 @@
 // The view models over a scripted monitor.
 #include <gtest/gtest.h>
 
+#include "core/platform_words.h"
 #include "tests/ui/fake_monitor.h"
 #include "ui/logic/text_format.h"
 #include "ui/models/dashboard_model.h"
@@ -77,8 +78,7 @@ TEST(PopoverModel, PausedIsStaleButKeepsTheExplanation) {
   EXPECT_EQ(p.stateTitle(), "Monitoring paused or waiting");
   EXPECT_EQ(p.tint(), static_cast<int>(Tint::grey));
   EXPECT_EQ(p.trayIcon(), "thermometer.slash");
-  EXPECT_EQ(p.explanation(),
-            "Thermal pressure is elevated. macOS may adjust performance to manage heat.");
+  EXPECT_EQ(p.explanation().toStdString(), explanation(ThermalState::fair));
   EXPECT_EQ(p.pauseLabel(), "Resume");
   EXPECT_EQ(p.tooltip(), "Paused");
 }
@@ -97,6 +97,7 @@ TEST(PopoverModel, SnoozeIsOneHourFromEachPress) {
 TEST(DashboardModel, BuildsThePageOnlyWhileTheWindowIsOpen) {
   FakeMonitor m;
   m.reading_ = sampleReading(ThermalState::nominal);
+  m.profile_.capabilities = {{"Intel CPU limits", "cpufreq"}};
   DashboardModel d(m);
   m.publish();
   EXPECT_EQ(d.overview()->cpu(), "");
@@ -105,6 +106,9 @@ TEST(DashboardModel, BuildsThePageOnlyWhileTheWindowIsOpen) {
   d.selectPage(DashboardPage::sensors);
   EXPECT_EQ(d.overview()->cpu(), "");  // only the shown page holds anything
   EXPECT_EQ(d.sensors()->metrics().size(), 4);
+  // The stored key keeps its name; the page shows the platform's label for it.
+  EXPECT_EQ(d.sensors()->capabilities().value(0).name.toStdString(),
+            capabilityLabel("Intel CPU limits"));
   d.setActive(false);
   EXPECT_TRUE(d.sensors()->metrics().isEmpty());
   EXPECT_EQ(d.page(), DashboardModel::Page::Sensors);  // the selection outlives the window

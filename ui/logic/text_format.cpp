@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "app/freshness.h"
+#include "core/platform_words.h"
 
 namespace tempyra {
 
@@ -90,7 +91,8 @@ std::string permissionText(AuthorizationStatus status) {
 std::string loginStatusText(LoginItemStatus status) {
   switch (status) {
     case LoginItemStatus::enabled: return "Enabled";
-    case LoginItemStatus::requiresApproval: return "Needs approval in System Settings";
+    case LoginItemStatus::requiresApproval:
+      return std::string(platformWord(PlatformWord::loginNeedsApproval));
     case LoginItemStatus::notRegistered: return "Off";
     case LoginItemStatus::notFound: break;
   }

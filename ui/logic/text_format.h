@@ -40,7 +40,7 @@ std::string menuTitle(const std::optional<Reading>& reading, MenuMode mode,
 
 // "Allowed", "Denied", or "Not requested" (not determined, provisional).
 std::string permissionText(AuthorizationStatus status);
-// "Enabled", "Needs approval in System Settings", "Off" or "Unavailable".
+// "Enabled", the platform's "needs approval" words, "Off" or "Unavailable".
 std::string loginStatusText(LoginItemStatus status);
 
 // "1h 2m 5s": seconds truncated toward zero, hours never folded into days, all three parts

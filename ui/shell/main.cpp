@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "app/session_bus.h"
 #include "ui/shell/app_shell.h"
 #include "ui/shell/dashboard_file_switch.h"
 #include "ui/shell/screenshot_tour.h"
@@ -34,6 +35,8 @@ int main(int argc, char** argv) {
                  "(neither DISPLAY nor WAYLAND_DISPLAY is set).\n");
     return 1;
   }
+  // Before Qt or the notifications look for a session bus: none is started for us.
+  tempyra::avoidSessionBusAutolaunch();
   // The software renderer keeps the resident memory small; the windows are simple.
   if (!std::getenv("QT_QUICK_BACKEND")) {
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
