@@ -88,10 +88,11 @@ TEST(SingleInstance, SessionFolderAndBus) {
   QTemporaryDir temp, runtime;
   const QString fallback = temp.filePath("tempyra-" + QString::number(::getuid()));
   auto options = [&](std::map<std::string, std::string> vars) {
-    return SingleInstance::forSession(kName, [vars](const std::string& n) -> std::optional<std::string> {
+    const Environment env = [vars](const std::string& n) -> std::optional<std::string> {
       const auto it = vars.find(n);
       return it == vars.end() ? std::nullopt : std::optional(it->second);
-    }, temp.path());
+    };
+    return SingleInstance::forSession(kName, env, temp.path());
   };
   const auto set = options({{"XDG_RUNTIME_DIR", runtime.path().toStdString()}});
   EXPECT_EQ(set.folder, runtime.path());

@@ -51,7 +51,7 @@ void FileDialogChooser::chooseSaveFile(
     dialog->setWindowModality(Qt::ApplicationModal);
   }
 
-  QObject::connect(dialog, &QDialog::finished, dialog, [dialog, done = std::move(done)](int result) {
+  const auto answer = [dialog, done = std::move(done)](int result) {
     std::optional<std::filesystem::path> chosen;
     const QStringList files = dialog->selectedFiles();
     if (result == QDialog::Accepted && !files.isEmpty() && !files.first().isEmpty()) {
@@ -60,7 +60,8 @@ void FileDialogChooser::chooseSaveFile(
     }
     dialog->deleteLater();
     done(std::move(chosen));
-  });
+  };
+  QObject::connect(dialog, &QDialog::finished, dialog, answer);
   dialog_ = dialog;
   dialog->show();
 }

@@ -71,7 +71,8 @@ int main(int argc, char** argv) {
   }
 
   tempyra::AppShell shell;
-  QObject::connect(&instance, &SingleInstance::activated, &shell, &tempyra::AppShell::openDashboard);
+  QObject::connect(&instance, &SingleInstance::activated, &shell,
+                   &tempyra::AppShell::openDashboard);
   // The screenshot script and the memory benchmark drive the windows themselves.
   const QString shots = qEnvironmentVariable("TEMPYRA_SCREENSHOTS");
   const QString benchSwitch = qEnvironmentVariable("TEMPYRA_BENCH_DASHBOARD");

@@ -148,8 +148,9 @@ SingleInstance::Name SingleInstance::claimName() {
       return Name::shownOther;
     }
     const QDBusError error(answer);
-    const bool ownerLeft = error.type() == QDBusError::ServiceUnknown ||
-                           error.name() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner");
+    const bool ownerLeft =
+        error.type() == QDBusError::ServiceUnknown ||
+        error.name() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner");
     if (!ownerLeft) {
       problem_ = error.message();
       bus.unregisterObject(objectPath_);
