@@ -60,7 +60,6 @@ Rectangle {
                     text: Ui.texts.quit
                     flat: true
                     Layout.fillWidth: true
-                    Accessible.name: Ui.texts.quitHelp
                     ToolTipArea { text: Ui.texts.quitHelp; shown: quitButton.hovered }
                     onClicked: root.d.quit()
                 }
