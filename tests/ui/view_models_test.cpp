@@ -228,6 +228,19 @@ TEST(DashboardModel, ProblemAndClearConfirmation) {
   EXPECT_FALSE(d.confirmClear());
 }
 
+TEST(DashboardModel, CloseNoticeOnlyWithoutATrayAndOnlyOnce) {
+  FakeMonitor m;
+  DashboardModel d(m);
+  d.setActive(true);
+  EXPECT_TRUE(d.closeNotice());
+  d.setTrayShown(true);
+  EXPECT_FALSE(d.closeNotice());
+  d.setTrayShown(false);
+  d.closeNoticeShown();
+  EXPECT_FALSE(d.closeNotice());
+  EXPECT_EQ(m.defaults_.get<bool>(kShowCloseNoticeKey), false);
+}
+
 TEST(SettingsModel, SavesOnceForEachChangeWhileShown) {
   FakeMonitor m;
   SettingsModel s(m);

@@ -33,6 +33,17 @@ class Texts : public QObject {
   const QString snoozeAlerts{"Snooze Alerts · 1 hour"};
   Q_PROPERTY(QString quit MEMBER quit CONSTANT)
   const QString quit{"Quit"};
+  Q_PROPERTY(QString quitHelp MEMBER quitHelp CONSTANT)
+  const QString quitHelp{"Quit Tempyra (Ctrl+Q)"};
+  // Closing the dashboard while no tray item shows the application, said once.
+  Q_PROPERTY(QString closeNoticeTitle MEMBER closeNoticeTitle CONSTANT)
+  const QString closeNoticeTitle{"Tempyra keeps running"};
+  Q_PROPERTY(QString closeNotice MEMBER closeNotice CONSTANT)
+  const QString closeNotice{
+      "Monitoring and alerts go on after this window closes. Open Tempyra again to bring the "
+      "window back; choose Quit or press Ctrl+Q to stop it."};
+  Q_PROPERTY(QString closeWindow MEMBER closeWindow CONSTANT)
+  const QString closeWindow{"Close Window"};
 
   // Sidebar and window.
   Q_PROPERTY(QString madeBy MEMBER madeBy CONSTANT)
@@ -106,6 +117,8 @@ class Texts : public QObject {
   const QString refresh{"Refresh"};
   Q_PROPERTY(QString exportHistory MEMBER exportHistory CONSTANT)
   const QString exportHistory{"Export History…"};
+  Q_PROPERTY(QString exportTitle MEMBER exportTitle CONSTANT)
+  const QString exportTitle{"Export History"};  // the save dialog's title
   Q_PROPERTY(QString thermalPressure MEMBER thermalPressure CONSTANT)
   const QString thermalPressure{"Thermal pressure"};
   Q_PROPERTY(QString thermalPressureCaption MEMBER thermalPressureCaption CONSTANT)

@@ -1,9 +1,12 @@
 #include "ui/shell/screenshot_tour.h"
 
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
+#include <QGuiApplication>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QScreen>
 #include <QTimer>
 
 #include <cstdio>
@@ -27,6 +30,14 @@ void ScreenshotTour::grab(bool dashboard, const QString& name) {
   if (!window) return;
   const QString file = folder_ + "/" + name + ".png";
   if (!window->grabWindow().save(file)) {
+    std::fprintf(stderr, "Tempyra: could not write %s\n", qPrintable(file));
+  }
+}
+
+void ScreenshotTour::grabScreen(const QString& name) {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  const QString file = folder_ + "/" + name + ".png";
+  if (!screen || !screen->grabWindow(0).save(file)) {
     std::fprintf(stderr, "Tempyra: could not write %s\n", qPrintable(file));
   }
 }
@@ -78,6 +89,19 @@ void ScreenshotTour::plan() {
       const DashboardPage value = page.page;
       steps_.push_back({900, [&ui, value] { ui.dashboard()->selectPage(value); }});
       steps_.push_back({1500, [this, name, scheme] { grabPage(name, scheme); }});
+    }
+    if (scheme == QLatin1String("light")) {
+      // The export dialog over the History page, as the screen shows it.
+      steps_.push_back({300, [&ui] {
+                          ui.dashboard()->selectPage(DashboardPage::history);
+                          ui.dashboard()->exportHistory();
+                        }});
+      steps_.push_back({1500, [this] {
+                          auto* dialog = qobject_cast<QDialog*>(shell_.exportDialog());
+                          if (!dialog) return;
+                          grabScreen("export-dialog-light");
+                          dialog->reject();
+                        }});
     }
   }
   steps_.push_back({200, [&ui] {

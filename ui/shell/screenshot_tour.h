@@ -1,7 +1,7 @@
 #pragma once
-// The screenshot script's tour: the popover, the onboarding sheets and every dashboard page in
-// light and dark, each written as a PNG to a folder, then the application quits. Started when
-// TEMPYRA_SCREENSHOTS names the folder (scripts/screenshots).
+// The screenshot script's tour: the popover, the onboarding sheets, every dashboard page in
+// light and dark and the export dialog, each written as a PNG to a folder, then the
+// application quits. Started when TEMPYRA_SCREENSHOTS names the folder (scripts/screenshots).
 #include <QObject>
 #include <QString>
 
@@ -27,6 +27,8 @@ class ScreenshotTour : public QObject {
   void plan();
   void run(std::size_t index);
   void grab(bool dashboard, const QString& name);
+  // The whole screen, for what is not one of our Qt Quick windows (the save dialog).
+  void grabScreen(const QString& name);
   void grabPage(const QString& name, const QString& scheme);
 
   AppShell& shell_;

@@ -54,6 +54,15 @@ Rectangle {
                     currentIndex: root.d.appearanceIndex
                     onActivated: (index) => Ui.theme.setAppearance(Ui.texts.appearanceOptions[index])
                 }
+                Button {
+                    id: quitButton
+                    objectName: "quitButton"
+                    text: Ui.texts.quit
+                    flat: true
+                    Layout.fillWidth: true
+                    ToolTipArea { text: Ui.texts.quitHelp; shown: quitButton.hovered }
+                    onClicked: root.d.quit()
+                }
             }
         }
         Rectangle { Layout.preferredWidth: 1; Layout.fillHeight: true; color: Ui.theme.separator }
