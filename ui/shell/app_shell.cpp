@@ -34,7 +34,7 @@ AppShell::AppShell() {
   engine_->addImageProvider(QStringLiteral("symbol"), new SymbolImageProvider);
   monitor_->setFileChooser(std::make_shared<QmlFileChooser>(
       *engine_, [this]() -> QWindow* { return dashboard_.data(); }));
-  tray_ = std::make_unique<TrayItem>(*ui_->popover(), *ui_->theme());
+  tray_ = std::make_unique<TrayItem>(*ui_->popover());
   connect(tray_.get(), &TrayItem::clicked, this, &AppShell::togglePopover);
   connect(ui_->popover(), &PopoverModel::openDetailsRequested, this, &AppShell::openDashboard);
   connect(ui_->popover(), &PopoverModel::quitRequested, qApp, &QCoreApplication::quit);
