@@ -1,6 +1,5 @@
 // The tray item against a StatusNotifierWatcher on a private bus: what a host reads from the
 // item, when the icon is drawn, and how the item follows the watcher.
-#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusMetaType>
@@ -15,6 +14,7 @@
 #include <atomic>
 
 #include "tests/app/private_bus.h"
+#include "tests/ui/sni_pixmaps.h"
 #include "tests/ui/fake_monitor.h"
 #include "ui/models/popover_model.h"
 #include "ui/shell/tray_item.h"
@@ -127,55 +127,43 @@ QVariantMap properties(QDBusConnection& host, const QString& service) {
   return qdbus_cast<QVariantMap>(reply.arguments().first());
 }
 
-struct Pixmap {
-  int width = 0, height = 0;
-  QByteArray argb;
-};
-
-QList<Pixmap> pixmaps(const QVariant& value) {
-  QList<Pixmap> out;
-  const QDBusArgument arg = value.value<QDBusArgument>();
-  arg.beginArray();
-  while (!arg.atEnd()) {
-    Pixmap p;
-    arg.beginStructure();
-    arg >> p.width >> p.height >> p.argb;
-    arg.endStructure();
-    out << p;
-  }
-  arg.endArray();
-  return out;
-}
-
 struct Fixture {
   PrivateBus bus;
   FakeMonitor monitor;
   std::unique_ptr<PopoverModel> popover;
+  std::unique_ptr<Watcher> watcher;
+  std::unique_ptr<TrayItem> tray;
+  QString service;  // the item's, as the watcher received it
   Fixture() {
     monitor.reading_ = nominalReading(12.4);
     monitor.stale_ = false;
     popover = std::make_unique<PopoverModel>(monitor);
+  }
+  // A watcher with a host, then the tray item.
+  void startHosted() {
+    watcher = std::make_unique<Watcher>(bus);
+    watcher->start();
+    tray = std::make_unique<TrayItem>(*popover, bus.connect("app"));
+    service = watcher->fake().items().value(0);
   }
 };
 
 TEST(TrayItem, HostReadsTitleTooltipAndIconInNetworkByteOrder) {
   Fixture f;
   if (!f.bus.ok()) GTEST_SKIP() << f.bus.error();
-  Watcher watcher(f.bus);
-  watcher.start();
-  TrayItem tray(*f.popover, f.bus.connect("app"));
-  ASSERT_TRUE(tray.shown());
-  ASSERT_EQ(watcher.fake().items().size(), 1);
+  f.startHosted();
+  ASSERT_TRUE(f.tray->shown());
+  ASSERT_EQ(f.watcher->fake().items().size(), 1);
   QDBusConnection host = f.bus.connect("host");
-  const QVariantMap p = properties(host, watcher.fake().items().first());
+  const QVariantMap p = properties(host, f.service);
   EXPECT_EQ(p["XAyatanaLabel"].toString(), "Nominal · 12% CPU");
   EXPECT_EQ(p["XAyatanaLabelGuide"].toString(), "Critical · 100% CPU");
   EXPECT_EQ(p["Status"].toString(), "Active");
   EXPECT_FALSE(p["ItemIsMenu"].toBool());
 
-  const QList<Pixmap> icons = pixmaps(p["IconPixmap"]);
+  const QList<testing::SniPixmapData> icons = testing::sniPixmaps(p["IconPixmap"]);
   ASSERT_FALSE(icons.isEmpty());
-  const Pixmap& big = icons.last();
+  const testing::SniPixmapData& big = icons.last();
   ASSERT_EQ(big.argb.size(), big.width * big.height * 4);
   // Just inside the badge's top edge: the nominal green, alpha first.
   const int at = (6 * big.width + big.width / 2) * 4;
@@ -185,16 +173,14 @@ TEST(TrayItem, HostReadsTitleTooltipAndIconInNetworkByteOrder) {
 TEST(TrayItem, DrawsOnlyWhenWhatTheIconShowsChanges) {
   Fixture f;
   if (!f.bus.ok()) GTEST_SKIP() << f.bus.error();
-  Watcher watcher(f.bus);
-  watcher.start();
-  TrayItem tray(*f.popover, f.bus.connect("app"));
+  f.startHosted();
   QDBusConnection host = f.bus.connect("host");
   HostSide seen;
-  const QString service = watcher.fake().items().value(0);
-  host.connect(service, "/StatusNotifierItem", kItemInterface, "NewIcon", &seen, SLOT(newIcon()));
-  host.connect(service, "/StatusNotifierItem", kItemInterface, "XAyatanaNewLabel", &seen,
+  host.connect(f.service, "/StatusNotifierItem", kItemInterface, "NewIcon", &seen,
+               SLOT(newIcon()));
+  host.connect(f.service, "/StatusNotifierItem", kItemInterface, "XAyatanaNewLabel", &seen,
                SLOT(newLabel(QString, QString)));
-  properties(host, service);  // the match rules are in place once a call has been answered
+  properties(host, f.service);  // the match rules are in place once a call has been answered
 
   f.monitor.now_ += 10;  // a later sample with the same figure
   f.monitor.publish();
@@ -205,7 +191,7 @@ TEST(TrayItem, DrawsOnlyWhenWhatTheIconShowsChanges) {
   f.monitor.setPreferences(iconOnly);
   ASSERT_TRUE(waitFor([&] { return seen.labels.size() == 2; }));
   EXPECT_EQ(seen.labels, (QStringList{"Nominal · 13% CPU", ""}));
-  EXPECT_EQ(tray.drawings(), 3);
+  EXPECT_EQ(f.tray->drawings(), 3);
   EXPECT_EQ(seen.icons, 2);
 }
 
@@ -233,19 +219,16 @@ TEST(TrayItem, FollowsTheWatcherAndItsHost) {
 TEST(TrayItem, ClicksAskForThePopoverNearWhereTheHostSays) {
   Fixture f;
   if (!f.bus.ok()) GTEST_SKIP() << f.bus.error();
-  Watcher watcher(f.bus);
-  watcher.start();
-  TrayItem tray(*f.popover, f.bus.connect("app"));
+  f.startHosted();
   int clicks = 0;
-  QObject::connect(&tray, &TrayItem::clicked, [&] { ++clicks; });
+  QObject::connect(f.tray.get(), &TrayItem::clicked, [&] { ++clicks; });
   QDBusConnection host = f.bus.connect("host");
-  const QString service = watcher.fake().items().value(0);
-  callItem(host, service, kItemInterface, "Activate", {500, 10});
+  callItem(host, f.service, kItemInterface, "Activate", {500, 10});
   EXPECT_EQ(clicks, 1);
-  EXPECT_EQ(tray.geometry(), QRect(488, -2, 24, 24));
-  callItem(host, service, kItemInterface, "ContextMenu", {0, 0});  // a host that cannot say
+  EXPECT_EQ(f.tray->geometry(), QRect(488, -2, 24, 24));
+  callItem(host, f.service, kItemInterface, "ContextMenu", {0, 0});  // a host that cannot say
   EXPECT_EQ(clicks, 2);
-  EXPECT_EQ(tray.geometry(), std::nullopt);
+  EXPECT_EQ(f.tray->geometry(), std::nullopt);
 }
 
 }  // namespace

@@ -15,8 +15,8 @@
 #include <tuple>
 
 #include "ui/logic/dashboard_pages.h"
-#include "ui/models/ui_context.h"
 #include "ui/logic/tray_face.h"
+#include "ui/models/ui_context.h"
 #include "ui/shell/app_shell.h"
 #include "ui/shell/tray_face_painter.h"
 

@@ -2,7 +2,6 @@
 // the session bus, reads the first item that registers as a panel would (icon, label), prints
 // what it read, writes the panel as a picture, and then clicks the item.
 // Usage: tempyra_test_sni_host <picture.png>
-#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -14,31 +13,13 @@
 
 #include <cstdio>
 
+#include "tests/ui/sni_pixmaps.h"
+
 namespace {
 
 constexpr int kClickDelayMs = 2000;
 
-struct Pixmap {
-  int width = 0, height = 0;
-  QByteArray argb;
-};
-
-QList<Pixmap> pixmaps(const QVariant& value) {
-  QList<Pixmap> out;
-  const QDBusArgument arg = value.value<QDBusArgument>();
-  arg.beginArray();
-  while (!arg.atEnd()) {
-    Pixmap p;
-    arg.beginStructure();
-    arg >> p.width >> p.height >> p.argb;
-    arg.endStructure();
-    out << p;
-  }
-  arg.endArray();
-  return out;
-}
-
-QImage image(const Pixmap& p) {
+QImage image(const tempyra::testing::SniPixmapData& p) {
   QImage out(p.width, p.height, QImage::Format_ARGB32);
   if (p.argb.size() != p.width * p.height * 4) return {};
   const auto* in = reinterpret_cast<const uchar*>(p.argb.constData());
@@ -97,7 +78,7 @@ class Host : public QObject {
       say("label: " + label);
       QStringList sizes;
       QImage icon;
-      for (const Pixmap& px : pixmaps(p.value("IconPixmap"))) {
+      for (const auto& px : tempyra::testing::sniPixmaps(p.value("IconPixmap"))) {
         sizes << QString::number(px.width);
         if (px.width == 22) icon = image(px);
       }
