@@ -96,6 +96,18 @@ TestCase {
         compare(flick.contentY, 0)
     }
 
+    function test_sidebar_reached_and_pressed_from_the_keyboard() {
+        var d = createTemporaryObject(dashboard, this)
+        d.forceActiveFocus()
+        for (var i = 0; i < 10 && d.Window.activeFocusItem.Accessible.name !== "History"; ++i)
+            keyClick(Qt.Key_Tab)
+        var item = d.Window.activeFocusItem
+        compare(item.Accessible.name, "History")
+        verify(findChild(item, "focusRing").visible)
+        keyClick(Qt.Key_Space)
+        compare(Ui.dashboard.page, DashboardModel.History)
+    }
+
     function test_sidebar_history_reloads() {
         var d = createTemporaryObject(dashboard, this)
         Ui.dashboard.selectPage(DashboardModel.History)

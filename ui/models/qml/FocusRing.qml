@@ -3,6 +3,7 @@ import Tempyra.Ui
 
 // The keyboard focus outline of our own controls, drawn around the parent while `shown`.
 Rectangle {
+    objectName: "focusRing"
     property bool shown: false
     anchors.fill: parent
     anchors.margins: -2
