@@ -6,7 +6,7 @@
 # Usage: tray_item.sh <tempyra-demo> <tempyra_test_sni_host> [picture.png]
 set -euo pipefail
 app=$1 host=$2 picture=${3:-}
-for tool in Xvfb dbus-daemon xdotool; do
+for tool in Xvfb dbus-daemon xdotool xwininfo; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is missing"; exit 77; }
 done
 work=$(mktemp -d /tmp/tempyra-tray.XXXXXX)
