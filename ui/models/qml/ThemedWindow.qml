@@ -18,7 +18,6 @@ ApplicationWindow {
             buttonText: Ui.theme.text
             highlight: Ui.theme.accent
             highlightedText: "#ffffff"
-            placeholderText: Ui.theme.secondary
             toolTipBase: Ui.theme.panel
             toolTipText: Ui.theme.text
             mid: Ui.theme.separator
@@ -37,7 +36,6 @@ ApplicationWindow {
             buttonText: Ui.theme.text
             highlight: Ui.theme.accent
             highlightedText: "#ffffff"
-            placeholderText: Ui.theme.secondary
             toolTipBase: Ui.theme.panel
             toolTipText: Ui.theme.text
             mid: Ui.theme.separator
@@ -56,7 +54,6 @@ ApplicationWindow {
             buttonText: Ui.theme.secondary
             highlight: Ui.theme.separator
             highlightedText: "#ffffff"
-            placeholderText: Ui.theme.secondary
             toolTipBase: Ui.theme.panel
             toolTipText: Ui.theme.text
             mid: Ui.theme.separator
