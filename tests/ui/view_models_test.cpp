@@ -25,7 +25,7 @@ Reading sampleReading(ThermalState state) {
   r.state = state;
   r.cpu = metric("CPU load", 12.4, "%");
   r.sensors = {metric("CPU temperature", 43.2, "°C"), metric("Sensor TC0P", 44, "°C"),
-               metric("GPU temperature", 40, "°C")};
+               metric("Zone x86_pkg_temp", 45, "°C"), metric("GPU temperature", 40, "°C")};
   r.power.source = "AC power";
   r.activity = {{42, "compiler", 153.25}};
   r.segment = "S1";
@@ -77,7 +77,7 @@ TEST(PopoverModel, PausedIsStaleButKeepsTheExplanation) {
   p.togglePause();
   EXPECT_EQ(p.stateTitle(), "Monitoring paused or waiting");
   EXPECT_EQ(p.tint(), static_cast<int>(Tint::grey));
-  EXPECT_EQ(p.trayIcon(), "thermometer.slash");
+  EXPECT_TRUE(p.trayFace().slashed);
   EXPECT_EQ(p.explanation().toStdString(), explanation(ThermalState::fair));
   EXPECT_EQ(p.pauseLabel(), "Resume");
   EXPECT_EQ(p.tooltip(), "Paused");
@@ -105,7 +105,7 @@ TEST(DashboardModel, BuildsThePageOnlyWhileTheWindowIsOpen) {
   EXPECT_EQ(d.overview()->cpu(), "12.4 %");
   d.selectPage(DashboardPage::sensors);
   EXPECT_EQ(d.overview()->cpu(), "");  // only the shown page holds anything
-  EXPECT_EQ(d.sensors()->metrics().size(), 4);
+  EXPECT_EQ(d.sensors()->metrics().size(), 5);  // the CPU load and every sensor
   // The stored key keeps its name; the page shows the platform's label for it.
   EXPECT_EQ(d.sensors()->capabilities().value(0).name.toStdString(),
             capabilityLabel("Intel CPU limits"));

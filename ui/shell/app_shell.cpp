@@ -36,7 +36,7 @@ AppShell::AppShell() {
   chooser_ = std::make_shared<FileDialogChooser>(
       ui_->texts()->exportTitle, [this]() -> QWindow* { return dashboard_.data(); });
   monitor_->setFileChooser(chooser_);
-  tray_ = std::make_unique<TrayItem>(*ui_->popover(), *ui_->theme());
+  tray_ = std::make_unique<TrayItem>(*ui_->popover());
   connect(tray_.get(), &TrayItem::clicked, this, &AppShell::togglePopover);
   connect(tray_.get(), &TrayItem::hostAppeared, this, &AppShell::trayAppeared);
   ui_->dashboard()->setTrayShown(tray_->shown());
