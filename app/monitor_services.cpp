@@ -34,9 +34,7 @@ MonitorServices makeSystemServices() {
     if (demo) return std::make_unique<DemoProvider>();
     return makeLiveProvider("/");
   };
-  // Without any home directory the history lives beside the working directory's data.
-  const auto data = xdgDataHome(env);
-  s.storePath = (data ? *data : std::filesystem::path(".local/share")) / kHistoryRelativePath;
+  s.storePath = historyFile(env, s.info->boolean(kDemoDataKey).value_or(false));
   return s;
 }
 

@@ -73,6 +73,12 @@ std::optional<std::filesystem::path> xdgDataHome(const Environment& env) {
   return baseDir(env, "XDG_DATA_HOME", ".local/share");
 }
 
+std::filesystem::path historyFile(const Environment& env, bool demo) {
+  const auto data = xdgDataHome(env);
+  return (data ? *data : std::filesystem::path(".local/share")) /
+         (demo ? kDemoHistoryRelativePath : kHistoryRelativePath);
+}
+
 std::optional<std::filesystem::path> xdgConfigHome(const Environment& env) {
   return baseDir(env, "XDG_CONFIG_HOME", ".config");
 }

@@ -29,7 +29,13 @@ std::string desktopIconReference(const Environment& env, const std::filesystem::
 
 inline constexpr const char* kDesktopIconName = "com.quorvel.tempyra";
 
-// Where the history database lives, below the data home.
+// Where the history database lives, below the data home. The demonstration build keeps a
+// history of its own: its example readings must never mix with the machine's real ones, and
+// the two programs may run side by side.
 inline constexpr const char* kHistoryRelativePath = "com.quorvel.tempyra/history.sqlite";
+inline constexpr const char* kDemoHistoryRelativePath = "com.quorvel.tempyra.demo/history.sqlite";
+// The history file of the live or demonstration build; without any home directory, below the
+// working directory.
+std::filesystem::path historyFile(const Environment& env, bool demo);
 
 }  // namespace tempyra

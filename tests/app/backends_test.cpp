@@ -80,6 +80,13 @@ TEST(XdgPathsTest, UnsetEmptyOrRelativeVariablesFallBackToHome) {
   }
 }
 
+TEST(XdgPathsTest, TheDemonstrationKeepsAHistoryOfItsOwn) {
+  const Environment env = envOf({{"HOME", "/h"}});
+  EXPECT_EQ(historyFile(env, false), fs::path("/h/.local/share/com.quorvel.tempyra/history.sqlite"));
+  EXPECT_EQ(historyFile(env, true),
+            fs::path("/h/.local/share/com.quorvel.tempyra.demo/history.sqlite"));
+}
+
 TEST(XdgPathsTest, NotificationIconIsTheThemeNameOnceInstalledElseTheFileBesideTheProgram) {
   QTemporaryDir dir;
   const fs::path root = dir.path().toStdString();

@@ -84,6 +84,12 @@ key() {
   shift
   xdotool windowfocus --sync "$id" key --clearmodifiers "$@"
 }
-history_db() { echo "$home/.local/share/com.quorvel.tempyra/history.sqlite"; }
+# The demonstration build keeps a history of its own.
+history_db() {
+  case "$(basename "$app")" in
+    *-demo) echo "$home/.local/share/com.quorvel.tempyra.demo/history.sqlite" ;;
+    *) echo "$home/.local/share/com.quorvel.tempyra/history.sqlite" ;;
+  esac
+}
 # Readings recorded after a time (seconds since 1970).
 readings_since() { sqlite3 "$(history_db)" "SELECT count(*) FROM samples WHERE time > $1"; }
