@@ -7,6 +7,8 @@
 #include <QTimer>
 #include <QVariantMap>
 
+#include "app/session_bus.h"
+
 namespace tempyra {
 
 namespace {
@@ -21,12 +23,24 @@ std::string describe(const QDBusError& error) {
   return text.simplified().toStdString();
 }
 
+// Without any session bus the connection's own error only names the address that stands in for
+// the missing bus; with one that failed, its error says why.
+std::string unconnected(const QDBusConnection& bus) {
+  if (!sessionBusAdvertised(processEnvironment())) {
+    return "No desktop session bus is running, so notifications cannot be shown.";
+  }
+  return "No desktop session bus: " + describe(bus.lastError());
+}
+
 }  // namespace
 
 DBusNotificationCenter::DBusNotificationCenter(QDBusConnection bus,
                                                std::shared_ptr<UserDefaults> defaults,
-                                               QObject* parent)
-    : QObject(parent), bus_(std::move(bus)), defaults_(std::move(defaults)) {}
+                                               std::string appIcon, QObject* parent)
+    : QObject(parent),
+      bus_(std::move(bus)),
+      defaults_(std::move(defaults)),
+      appIcon_(std::move(appIcon)) {}
 
 void DBusNotificationCenter::authorizationStatus(std::function<void(AuthorizationStatus)> done) {
   const bool granted = defaults_->string(kNotificationGrantKey) == std::string(kGranted);
@@ -39,7 +53,7 @@ void DBusNotificationCenter::authorizationStatus(std::function<void(Authorizatio
 void DBusNotificationCenter::requestAuthorization(
     std::function<void(bool, std::optional<std::string>)> done) {
   if (!bus_.isConnected()) {
-    std::string reason = "No desktop session bus: " + describe(bus_.lastError());
+    std::string reason = unconnected(bus_);
     QTimer::singleShot(0, this, [done = std::move(done), reason] { done(false, reason); });
     return;
   }
@@ -61,7 +75,7 @@ void DBusNotificationCenter::requestAuthorization(
 void DBusNotificationCenter::post(const UserNotification& notification,
                                   std::function<void(std::optional<std::string>)> done) {
   if (!bus_.isConnected()) {
-    std::string reason = "No desktop session bus: " + describe(bus_.lastError());
+    std::string reason = unconnected(bus_);
     QTimer::singleShot(0, this, [done = std::move(done), reason] { done(reason); });
     return;
   }
@@ -69,8 +83,11 @@ void DBusNotificationCenter::post(const UserNotification& notification,
   hints.insert("urgency", QVariant::fromValue(static_cast<uchar>(1)));
   hints.insert("category", QString("device"));
   hints.insert("desktop-entry", QString("com.quorvel.tempyra"));
+  // The sound theme's name for a warning: an alert about the machine is a warning, not an
+  // arriving message ("message-new-instant"), and servers without sounds ignore the hint.
+  hints.insert("sound-name", QString("dialog-warning"));
   QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, "Notify");
-  call << QString("Tempyra") << static_cast<uint>(0) << QString()
+  call << QString("Tempyra") << static_cast<uint>(0) << QString::fromStdString(appIcon_)
        << QString::fromStdString(notification.title) << QString::fromStdString(notification.body)
        << QStringList() << hints << static_cast<int>(-1);
   auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call, timeout_), this);

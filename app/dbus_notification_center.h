@@ -3,13 +3,15 @@
 #include <QObject>
 
 #include <memory>
+#include <string>
 
 #include "app/notification_center.h"
 #include "app/user_defaults.h"
 
 namespace tempyra {
 
-// Desktop notifications through org.freedesktop.Notifications on the session bus.
+// Desktop notifications through org.freedesktop.Notifications on the session bus. Each names
+// the application, its icon and desktop entry, and asks for the sound theme's warning sound.
 //
 // The desktop has no permission prompt, so the permission is modelled on the user's own
 // choice: "not determined" until the user asks; asking succeeds when a notification server
@@ -20,8 +22,9 @@ namespace tempyra {
 class DBusNotificationCenter final : public QObject, public NotificationCenter {
   Q_OBJECT
  public:
+  // appIcon: the application's icon, as an icon name or a file URI (desktopIconReference).
   DBusNotificationCenter(QDBusConnection bus, std::shared_ptr<UserDefaults> defaults,
-                         QObject* parent = nullptr);
+                         std::string appIcon, QObject* parent = nullptr);
 
   void authorizationStatus(std::function<void(AuthorizationStatus)> done) override;
   void requestAuthorization(
@@ -35,6 +38,7 @@ class DBusNotificationCenter final : public QObject, public NotificationCenter {
  private:
   QDBusConnection bus_;
   std::shared_ptr<UserDefaults> defaults_;
+  std::string appIcon_;
   int timeout_ = 5000;
 };
 

@@ -7,8 +7,8 @@
 
 namespace tempyra {
 
-// REQUIRES: called on the main thread; `done` runs on the main thread, exactly once, with the
-// chosen writable location or nothing when the user cancelled.
+// REQUIRES: called on the main thread; `done` runs on the main thread, exactly once unless the
+// chooser is destroyed first, with the chosen location or nothing when the user cancelled.
 class FileChooser {
  public:
   virtual ~FileChooser() = default;

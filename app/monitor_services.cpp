@@ -24,8 +24,9 @@ MonitorServices makeSystemServices() {
   LinuxSystemEvents::Options options;
   options.thermalLevel = [] { return liveThermalLevel("/"); };
   s.events = std::make_shared<LinuxSystemEvents>(QDBusConnection::systemBus(), options);
-  s.notifications =
-      std::make_shared<DBusNotificationCenter>(QDBusConnection::sessionBus(), s.defaults);
+  s.notifications = std::make_shared<DBusNotificationCenter>(
+      QDBusConnection::sessionBus(), s.defaults,
+      desktopIconReference(env, QCoreApplication::applicationDirPath().toStdString()));
   s.loginItem = std::make_shared<AutostartLoginItem>(
       xdgConfigHome(env), xdgConfigDirs(env), "com.quorvel.tempyra.desktop",
       std::vector<std::string>{QCoreApplication::applicationFilePath().toStdString()});
@@ -33,9 +34,7 @@ MonitorServices makeSystemServices() {
     if (demo) return std::make_unique<DemoProvider>();
     return makeLiveProvider("/");
   };
-  // Without any home directory the history lives beside the working directory's data.
-  const auto data = xdgDataHome(env);
-  s.storePath = (data ? *data : std::filesystem::path(".local/share")) / kHistoryRelativePath;
+  s.storePath = historyFile(env, s.info->boolean(kDemoDataKey).value_or(false));
   return s;
 }
 

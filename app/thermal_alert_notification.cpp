@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "core/platform_words.h"
+
 namespace tempyra {
 
 UserNotification thermalAlertNotification(ThermalState state, std::string identifier) {
@@ -11,7 +13,7 @@ UserNotification thermalAlertNotification(ThermalState state, std::string identi
   std::transform(lower.begin(), lower.end(), lower.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return {std::move(identifier), stateTitle + " thermal pressure",
-          "macOS has reported sustained " + lower +
+          std::string(platformWord(PlatformWord::alertBodyOpening)) + lower +
               " thermal pressure. Consider pausing demanding work and checking ventilation."};
 }
 

@@ -12,6 +12,8 @@ inline constexpr const char* kLastThermalAlertKey = "lastThermalAlert";  // date
 inline constexpr const char* kShowTourKey = "quorvel.showTour";        // boolean
 inline constexpr const char* kShowWelcomeKey = "quorvel.showWelcome";  // boolean
 inline constexpr const char* kShowStepsKey = "quorvel.showSteps";      // boolean
+// Without a tray, closing the dashboard first says once that monitoring goes on.
+inline constexpr const char* kShowCloseNoticeKey = "quorvel.showCloseNotice";  // boolean
 // Linux has no system-wide notification permission; the user's grant is remembered here.
 inline constexpr const char* kNotificationGrantKey = "notificationAuthorization";  // string
 

@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "core/json_writer.h"
+#include "core/platform_words.h"
 #include "core/thermal_state.h"
 
 namespace tempyra {
@@ -18,27 +19,18 @@ namespace tempyra {
 namespace {
 
 const char* const kStaleHeadline = "Waiting for a fresh reading";
-const char* const kStaleDetail =
-    "Monitoring was paused, asleep or delayed. Older readings do not describe your Mac right now.";
-const char* const kHotDetail =
-    "Pause demanding tasks if practical, use a firm ventilated surface and check that vents are "
-    "clear. If this persists, consult Apple support. This app cannot diagnose hardware faults.";
 
-const char* detailFor(ThermalState s) {
+std::string_view detailFor(ThermalState s) {
   switch (s) {
-    case ThermalState::nominal:
-      return "Keep using your Mac normally. Thermal pressure is not a temperature reading or "
-             "proof that every component is cool.";
+    case ThermalState::nominal: return platformWord(PlatformWord::nominalDetail);
     case ThermalState::fair:
       return "If performance feels slower, check active work and keep vents unobstructed. CPU "
              "activity is context, not proof of the cause.";
     case ThermalState::serious:
-    case ThermalState::critical:
-      return kHotDetail;
-    case ThermalState::unknown:
-      break;
+    case ThermalState::critical: return platformWord(PlatformWord::hotDetail);
+    case ThermalState::unknown: break;
   }
-  return "The app cannot assess heat while macOS thermal pressure is unavailable.";
+  return platformWord(PlatformWord::unknownDetail);
 }
 
 // Whole seconds: negative and NaN count as 0, fractions are cut off, and values beyond the
@@ -121,13 +113,14 @@ Advice evaluate(const Reading& reading, double duration, double now, double fres
   // Equal to the limit is still fresh; a NaN age is not.
   if (!(age <= freshness) || now < reading.timestamp) {
     advice.headline = kStaleHeadline;
-    advice.detail = kStaleDetail;
+    advice.detail = platformWord(PlatformWord::staleDetail);
     advice.evidence = {"Last sample: " + formatShortDateTime(reading.timestamp)};
     return advice;
   }
   advice.headline = explanation(reading.state);
   advice.detail = detailFor(reading.state);
-  advice.evidence.push_back("macOS thermal pressure: " + title(reading.state));
+  advice.evidence.push_back(std::string(platformWord(PlatformWord::pressureEvidence)) +
+                            title(reading.state));
   advice.evidence.push_back("Observed in this state for " +
                             std::to_string(wholeSeconds(duration)) + " seconds");
   advice.evidence.push_back("Power source: " + reading.power.source);

@@ -1,5 +1,7 @@
 #include "core/thermal_state.h"
 
+#include "core/platform_words.h"
+
 namespace tempyra {
 
 std::optional<ThermalState> thermalStateFromRaw(std::int64_t raw) {
@@ -15,10 +17,10 @@ const std::string& title(ThermalState s) {
 
 const std::string& explanation(ThermalState s) {
   static const std::array<std::string, 5> kExplanations = {
-      "macOS reports normal thermal pressure.",
-      "Thermal pressure is elevated. macOS may adjust performance to manage heat.",
-      "macOS reports serious thermal pressure and may reduce performance.",
-      "macOS reports critical thermal pressure. Reduce demanding work and let your Mac cool.",
+      std::string(platformWord(PlatformWord::nominalExplanation)),
+      std::string(platformWord(PlatformWord::fairExplanation)),
+      std::string(platformWord(PlatformWord::seriousExplanation)),
+      std::string(platformWord(PlatformWord::criticalExplanation)),
       "The current thermal state is unavailable."};
   return kExplanations.at(static_cast<std::size_t>(rawValue(s)));
 }

@@ -1,6 +1,10 @@
 // The file-based backends: QSettings user defaults, the compiled-in information dictionary,
-// XDG directories and the autostart login item.
+// XDG directories, the notification icon, the session bus lookup and the autostart login item.
 #include <QTemporaryDir>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -9,6 +13,7 @@
 
 #include "app/autostart_login_item.h"
 #include "app/resource_info_dictionary.h"
+#include "app/session_bus.h"
 #include "app/settings_user_defaults.h"
 #include "app/xdg_paths.h"
 
@@ -51,6 +56,13 @@ TEST(ResourceInfoDictionaryTest, ReadsTheCompiledInDictionary) {
   EXPECT_FALSE(ResourceInfoDictionary(":/nothing/here.json").boolean("QuorvelDemoData"));
 }
 
+Environment envOf(std::map<std::string, std::string> vars) {
+  return [vars = std::move(vars)](const std::string& k) -> std::optional<std::string> {
+    auto it = vars.find(k);
+    return it == vars.end() ? std::nullopt : std::optional(it->second);
+  };
+}
+
 TEST(XdgPathsTest, UnsetEmptyOrRelativeVariablesFallBackToHome) {
   const std::map<std::string, std::string> cases[] = {
       {{"HOME", "/h"}},
@@ -58,10 +70,7 @@ TEST(XdgPathsTest, UnsetEmptyOrRelativeVariablesFallBackToHome) {
       {{"HOME", "/h"}, {"XDG_DATA_HOME", "/h/.local/share"}, {"XDG_CONFIG_DIRS", "/a:rel::/b"}},
   };
   for (const auto& vars : cases) {
-    Environment env = [&](const std::string& k) -> std::optional<std::string> {
-      auto it = vars.find(k);
-      return it == vars.end() ? std::nullopt : std::optional(it->second);
-    };
+    const Environment env = envOf(vars);
     EXPECT_EQ(xdgDataHome(env), fs::path("/h/.local/share"));
     EXPECT_EQ(xdgConfigHome(env), fs::path("/h/.config"));
     const std::vector<fs::path> dirs = vars.count("XDG_CONFIG_DIRS")
@@ -69,6 +78,63 @@ TEST(XdgPathsTest, UnsetEmptyOrRelativeVariablesFallBackToHome) {
                                            : std::vector<fs::path>{"/etc/xdg"};
     EXPECT_EQ(xdgConfigDirs(env), dirs);
   }
+}
+
+TEST(XdgPathsTest, TheDemonstrationKeepsAHistoryOfItsOwn) {
+  const Environment env = envOf({{"HOME", "/h"}});
+  EXPECT_EQ(historyFile(env, false), fs::path("/h/.local/share/com.quorvel.tempyra/history.sqlite"));
+  EXPECT_EQ(historyFile(env, true),
+            fs::path("/h/.local/share/com.quorvel.tempyra.demo/history.sqlite"));
+}
+
+TEST(XdgPathsTest, NotificationIconIsTheThemeNameOnceInstalledElseTheFileBesideTheProgram) {
+  QTemporaryDir dir;
+  const fs::path root = dir.path().toStdString();
+  const fs::path build = root / "my build/ui", prefix = root / "opt/t", data = root / "data";
+  put(build / "com.quorvel.tempyra.svg", "<svg/>");
+  put(prefix / "share/icons/hicolor/scalable/apps/com.quorvel.tempyra.svg", "<svg/>");
+  put(data / "icons/hicolor/48x48/apps/com.quorvel.tempyra.png", "png");
+  fs::create_directories(prefix / "bin");
+  const std::string home = (root / "home").string(), nothing = (root / "none").string();
+  const std::tuple<std::string, fs::path, std::string> cases[] = {
+      // XDG_DATA_DIRS, program directory, reference
+      {nothing + ":" + data.string(), build, "com.quorvel.tempyra"},
+      {nothing, build, "file://" + (root / "my%20build/ui/com.quorvel.tempyra.svg").string()},
+      {nothing, prefix / "bin",
+       "file://" + (prefix / "share/icons/hicolor/scalable/apps/com.quorvel.tempyra.svg").string()},
+      {nothing, root / "elsewhere", "com.quorvel.tempyra"},
+  };
+  for (const auto& [dataDirs, programDir, reference] : cases) {
+    const Environment env = envOf({{"HOME", home}, {"XDG_DATA_DIRS", dataDirs}});
+    EXPECT_EQ(desktopIconReference(env, programDir), reference) << programDir;
+  }
+}
+
+TEST(SessionBusTest, AdvertisedByAnAddressOrTheUserBusSocket) {
+  QTemporaryDir dir;
+  const std::string withSocket = dir.filePath("run").toStdString();
+  const std::string withFile = dir.filePath("file").toStdString();
+  fs::create_directories(withSocket);
+  put(fs::path(withFile) / "bus", "not a socket");
+  const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  const std::string path = withSocket + "/bus";
+  ASSERT_LT(path.size(), sizeof addr.sun_path);
+  path.copy(addr.sun_path, path.size());
+  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  const std::pair<std::map<std::string, std::string>, bool> cases[] = {
+      {{{"DBUS_SESSION_BUS_ADDRESS", "unix:path=/run/user/1000/bus"}}, true},
+      {{{"DBUS_SESSION_BUS_ADDRESS", ""}, {"XDG_RUNTIME_DIR", withSocket}}, true},
+      {{{"XDG_RUNTIME_DIR", withFile}}, false},
+      {{{"DBUS_SESSION_BUS_ADDRESS", "disabled:"}, {"XDG_RUNTIME_DIR", withSocket}}, false},
+      {{{"XDG_RUNTIME_DIR", "run"}}, false},
+      {{}, false},
+  };
+  for (const auto& [vars, advertised] : cases) {
+    EXPECT_EQ(sessionBusAdvertised(envOf(vars)), advertised) << vars.size();
+  }
+  close(fd);
 }
 
 TEST(AutostartTest, ExecArgumentsAreQuotedAndEscaped) {

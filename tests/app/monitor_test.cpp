@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "core/advice.h"
+#include "core/platform_words.h"
 #include "history/history_store.h"
 #include "tests/app/fakes.h"
 
@@ -269,9 +270,9 @@ TEST(MonitorTest, AlertsOnlyWithPermissionAllowed) {
     if (c.events.empty()) continue;
     const UserNotification& n = rig.notifications->posted[0];
     EXPECT_EQ(n.title, "Critical thermal pressure");
-    EXPECT_EQ(n.body,
-              "macOS has reported sustained critical thermal pressure. Consider pausing "
-              "demanding work and checking ventilation.");
+    EXPECT_EQ(n.body, std::string(platformWord(PlatformWord::alertBodyOpening)) +
+                          "critical thermal pressure. Consider pausing demanding work and "
+                          "checking ventilation.");
     EXPECT_EQ(rig.defaults->date(kLastThermalAlertKey), m->events()[0].time);
     EXPECT_EQ(m->problem(), c.postError ? "Notification could not be delivered: gone"
                                         : std::optional<std::string>());

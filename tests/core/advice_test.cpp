@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/platform_words.h"
+
 namespace tempyra {
 namespace {
 
@@ -50,11 +52,11 @@ TEST(Advice, FreshEvidenceLines) {
       {std::nan(""), std::nullopt, {"Observed in this state for 0 seconds"}},
       {1234567.8, 0.04, {"Observed in this state for 1234567 seconds", "System CPU load: 0.0%"}},
   };
+  const std::string pressure(platformWord(PlatformWord::pressureEvidence));
   for (const auto& [duration, cpu, lines] : cases) {
     const Advice a =
         Rules::evaluate(readingAt(kNow, ThermalState::fair, cpu), duration, kNow, 95);
-    std::vector<std::string> want{"macOS thermal pressure: Fair", lines[0],
-                                  "Power source: AC power"};
+    std::vector<std::string> want{pressure + "Fair", lines[0], "Power source: AC power"};
     if (lines.size() > 1) want.push_back(lines[1]);
     EXPECT_EQ(a.evidence, want);
   }
@@ -67,9 +69,7 @@ TEST(Advice, FreshEvidenceLines) {
 }
 
 TEST(Advice, HeadlineAndDetailFollowTheStateOnly) {
-  const std::string hot =
-      "Pause demanding tasks if practical, use a firm ventilated surface and check that vents are "
-      "clear. If this persists, consult Apple support. This app cannot diagnose hardware faults.";
+  const std::string_view hot = platformWord(PlatformWord::hotDetail);
   for (ThermalState s : kAllThermalStates) {
     const Advice a = Rules::evaluate(readingAt(kNow, s, std::nullopt), 3, kNow, 95);
     EXPECT_EQ(a.headline, explanation(s));

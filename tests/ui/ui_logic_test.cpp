@@ -2,15 +2,21 @@
 
 #include <clocale>
 #include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
 #include <limits>
 
+#include "core/platform_words.h"
 #include "ui/logic/chart_data.h"
+#include "ui/logic/chart_ticks.h"
 #include "ui/logic/dashboard_pages.h"
 #include "ui/logic/maker_links.h"
 #include "ui/logic/onboarding_flow.h"
 #include "ui/logic/popover_placement.h"
 #include "ui/logic/settings_options.h"
 #include "ui/logic/text_format.h"
+#include "ui/logic/tray_face.h"
 
 namespace tempyra {
 namespace {
@@ -128,6 +134,60 @@ TEST(MenuTitle, EveryModeAndTheStaleRule) {
   EXPECT_EQ(menuTitle(Reading{}, MenuMode::cpuTemperature, celsius), "CPU —");
 }
 
+TEST(TrayFace, ColourGlyphAndFigurePerMode) {
+  struct Case {
+    MenuMode mode;
+    std::optional<ThermalState> state;  // none: no reading yet
+    std::optional<double> cpu;
+    double sensorAge;
+    bool stale;
+    Tint tint;
+    bool slashed;
+    const char* figure;
+  };
+  const auto nominal = ThermalState::nominal;
+  const Case cases[] = {
+      {MenuMode::mixed, std::nullopt, 12.4, 0, true, Tint::grey, true, ""},
+      {MenuMode::numerical, ThermalState::critical, 12.4, 0, true, Tint::grey, true, ""},
+      {MenuMode::iconOnly, ThermalState::serious, 12.4, 0, false, Tint::orange, false, ""},
+      {MenuMode::thermalState, ThermalState::fair, 12.4, 0, false, Tint::yellow, false, ""},
+      {MenuMode::thermalState, ThermalState::unknown, 12.4, 0, false, Tint::secondary, false, ""},
+      {MenuMode::cpuTemperature, nominal, 12.4, 0, false, Tint::green, false, "110°"},
+      {MenuMode::cpuTemperature, nominal, 12.4, 95.5, false, Tint::green, false, ""},
+      {MenuMode::numerical, nominal, 37.4, 0, false, Tint::green, false, "37%"},
+      {MenuMode::numerical, nominal, std::nullopt, 0, false, Tint::green, false, ""},
+      {MenuMode::numerical, nominal, -0.2, 0, false, Tint::green, false, "0%"},
+      {MenuMode::mixed, ThermalState::critical, 99.6, 0, false, Tint::red, false, "100%"},
+  };
+  for (const Case& c : cases) {
+    std::optional<Reading> r;
+    if (c.state) {
+      r.emplace();
+      r->state = *c.state;
+      r->cpu = metricAged(c.cpu, "%", 0);
+      r->sensors = {metricAged(43.2, "°C", c.sensorAge, "CPU temperature")};
+    }
+    const TrayFace face =
+        trayFace(r, c.mode, {TemperatureUnit::fahrenheit, c.stale, kNow});
+    EXPECT_EQ(face.tint, c.tint) << c.figure;
+    EXPECT_EQ(face.slashed, c.slashed) << c.figure;
+    EXPECT_EQ(face.figure, c.figure);
+  }
+  Reading r;
+  r.cpu = metricAged(100, "%", 0);
+  EXPECT_EQ(trayFace(r, MenuMode::numerical, {TemperatureUnit::celsius, false, kNow}).digits,
+            "100");
+}
+
+TEST(TrayFace, InkReadsOnEveryBadge) {
+  for (Tint t : {Tint::green, Tint::yellow, Tint::orange, Tint::red, Tint::secondary, Tint::grey}) {
+    // Bold text this size needs 3:1.
+    EXPECT_GE(contrastRatio(trayBadgeColour(t), trayInkColour(t)), 3.0) << static_cast<int>(t);
+  }
+  EXPECT_EQ(trayInkColour(Tint::yellow), (Rgb{0x1c, 0x1c, 0x1e}));
+  EXPECT_EQ(trayInkColour(Tint::red), (Rgb{0xff, 0xff, 0xff}));
+}
+
 TEST(StatusTexts, PermissionAndLoginItem) {
   EXPECT_EQ(permissionText(AuthorizationStatus::authorized), "Allowed");
   EXPECT_EQ(permissionText(AuthorizationStatus::denied), "Denied");
@@ -135,7 +195,7 @@ TEST(StatusTexts, PermissionAndLoginItem) {
   EXPECT_EQ(permissionText(AuthorizationStatus::provisional), "Not requested");
   EXPECT_EQ(loginStatusText(LoginItemStatus::enabled), "Enabled");
   EXPECT_EQ(loginStatusText(LoginItemStatus::requiresApproval),
-            "Needs approval in System Settings");
+            platformWord(PlatformWord::loginNeedsApproval));
   EXPECT_EQ(loginStatusText(LoginItemStatus::notRegistered), "Off");
   EXPECT_EQ(loginStatusText(LoginItemStatus::notFound), "Unavailable");
 }
@@ -198,6 +258,82 @@ TEST(ThermalChartData, KeepsTheFortyNewestPowerEvents) {
   ASSERT_EQ(d.powerMarkers.size(), 40u);
   EXPECT_EQ(d.powerMarkers.front(), 1000);
   EXPECT_EQ(d.powerMarkers.back(), 961);
+}
+
+// Sets the time zone and the time-text locale for one test.
+class LocalTime {
+ public:
+  explicit LocalTime(const char* zone) : old_(std::getenv("TZ") ? std::getenv("TZ") : "") {
+    setenv("TZ", zone, 1);
+    tzset();
+    std::setlocale(LC_TIME, "C");
+  }
+  ~LocalTime() {
+    old_.empty() ? unsetenv("TZ") : setenv("TZ", old_.c_str(), 1);
+    tzset();
+  }
+
+ private:
+  std::string old_;
+};
+
+std::vector<std::string> labels(const TimeAxis& axis) {
+  std::vector<std::string> out;
+  for (const AxisTick& t : axis.ticks) out.push_back(t.label);
+  return out;
+}
+
+TEST(TimeAxis, RoundStepsForEachRange) {
+  LocalTime utc("UTC");
+  const double t0 = 1'800'000'180;  // 2027-01-15 08:03 UTC
+  struct Case {
+    double span;
+    double step;
+    std::vector<std::string> labels;
+  };
+  const Case cases[] = {
+      {3600, 600, {"08:10", "08:20", "08:30", "08:40", "08:50", "09:00"}},
+      {3 * 3600, 1800, {"08:00", "08:30", "09:00", "09:30", "10:00", "10:30", "11:00"}},
+      {86400, 6 * 3600, {"12:00", "18:00", "16 Jan", "06:00"}},
+      {7 * 86400, 86400, {"16 Jan", "17 Jan", "18 Jan", "19 Jan", "20 Jan", "21 Jan", "22 Jan"}},
+      // Weeks start on Monday.
+      {30 * 86400, 7 * 86400, {"18 Jan", "25 Jan", "1 Feb", "8 Feb", "15 Feb"}},
+  };
+  for (const Case& c : cases) {
+    const TimeAxis axis = timeAxis(t0, t0 + c.span);
+    EXPECT_EQ(axis.step, c.step) << c.span;
+    EXPECT_EQ(labels(axis), c.labels) << c.span;
+    EXPECT_LT(axis.min, t0);
+    EXPECT_GT(axis.max, t0 + c.span);
+  }
+  const TimeAxis instant = timeAxis(t0, t0);
+  EXPECT_EQ(instant.step, 300);
+  EXPECT_EQ(labels(instant), (std::vector<std::string>{"08:00", "08:05"}));
+  EXPECT_TRUE(timeAxis(std::nan(""), t0).ticks.empty());
+}
+
+TEST(TimeAxis, FollowsTheWallClockAcrossDaylightSaving) {
+  if (!std::filesystem::exists("/usr/share/zoneinfo/Europe/Berlin")) {
+    GTEST_SKIP() << "no time zone data";
+  }
+  LocalTime berlin("Europe/Berlin");
+  // 2027-03-27 12:00 to 03-28 20:00 local; clocks go from 02:00 to 03:00 on the 28th.
+  const TimeAxis axis = timeAxis(1806145200, 1806256800);
+  EXPECT_EQ(axis.step, 6 * 3600);
+  EXPECT_EQ(labels(axis),
+            (std::vector<std::string>{"12:00", "18:00", "28 Mar", "06:00", "12:00", "18:00"}));
+}
+
+TEST(ValueAxis, RoundDegreeSteps) {
+  struct Case {
+    double low, high;
+    ValueAxis axis;
+  };
+  const Case cases[] = {
+      {45, 45, {44, 46, 1}},     {40, 45, {38, 46, 2}},  {41, 52, {40, 55, 5}},
+      {122, 150, {120, 160, 10}}, {30, 95, {20, 100, 20}}, {std::nan(""), 3, {0, 10, 2}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(valueAxis(c.low, c.high), c.axis) << c.low << "–" << c.high;
 }
 
 Metric temp(const std::string& name, std::optional<double> v, const std::string& unit = "°C") {

@@ -1,6 +1,7 @@
 // The view models over a scripted monitor.
 #include <gtest/gtest.h>
 
+#include "core/platform_words.h"
 #include "tests/ui/fake_monitor.h"
 #include "ui/logic/text_format.h"
 #include "ui/models/dashboard_model.h"
@@ -24,7 +25,7 @@ Reading sampleReading(ThermalState state) {
   r.state = state;
   r.cpu = metric("CPU load", 12.4, "%");
   r.sensors = {metric("CPU temperature", 43.2, "°C"), metric("Sensor TC0P", 44, "°C"),
-               metric("GPU temperature", 40, "°C")};
+               metric("Zone x86_pkg_temp", 45, "°C"), metric("GPU temperature", 40, "°C")};
   r.power.source = "AC power";
   r.activity = {{42, "compiler", 153.25}};
   r.segment = "S1";
@@ -75,9 +76,8 @@ TEST(PopoverModel, PausedIsStaleButKeepsTheExplanation) {
   p.togglePause();
   EXPECT_EQ(p.stateTitle(), "Monitoring paused or waiting");
   EXPECT_EQ(p.tint(), static_cast<int>(Tint::grey));
-  EXPECT_EQ(p.trayIcon(), "thermometer.slash");
-  EXPECT_EQ(p.explanation(),
-            "Thermal pressure is elevated. macOS may adjust performance to manage heat.");
+  EXPECT_TRUE(p.trayFace().slashed);
+  EXPECT_EQ(p.explanation().toStdString(), explanation(ThermalState::fair));
   EXPECT_EQ(p.pauseLabel(), "Resume");
   EXPECT_EQ(p.tooltip(), "Paused");
 }
@@ -96,6 +96,7 @@ TEST(PopoverModel, SnoozeIsOneHourFromEachPress) {
 TEST(DashboardModel, BuildsThePageOnlyWhileTheWindowIsOpen) {
   FakeMonitor m;
   m.reading_ = sampleReading(ThermalState::nominal);
+  m.profile_.capabilities = {{"Intel CPU limits", "cpufreq"}};
   DashboardModel d(m);
   m.publish();
   EXPECT_EQ(d.overview()->cpu(), "");
@@ -103,7 +104,10 @@ TEST(DashboardModel, BuildsThePageOnlyWhileTheWindowIsOpen) {
   EXPECT_EQ(d.overview()->cpu(), "12.4 %");
   d.selectPage(DashboardPage::sensors);
   EXPECT_EQ(d.overview()->cpu(), "");  // only the shown page holds anything
-  EXPECT_EQ(d.sensors()->metrics().size(), 4);
+  EXPECT_EQ(d.sensors()->metrics().size(), 5);  // the CPU load and every sensor
+  // The stored key keeps its name; the page shows the platform's label for it.
+  EXPECT_EQ(d.sensors()->capabilities().value(0).name.toStdString(),
+            capabilityLabel("Intel CPU limits"));
   d.setActive(false);
   EXPECT_TRUE(d.sensors()->metrics().isEmpty());
   EXPECT_EQ(d.page(), DashboardModel::Page::Sensors);  // the selection outlives the window
@@ -221,6 +225,19 @@ TEST(DashboardModel, ProblemAndClearConfirmation) {
   d.clearHistoryConfirmed();
   EXPECT_EQ(m.clears, 1);
   EXPECT_FALSE(d.confirmClear());
+}
+
+TEST(DashboardModel, CloseNoticeOnlyWithoutATrayAndOnlyOnce) {
+  FakeMonitor m;
+  DashboardModel d(m);
+  d.setActive(true);
+  EXPECT_TRUE(d.closeNotice());
+  d.setTrayShown(true);
+  EXPECT_FALSE(d.closeNotice());
+  d.setTrayShown(false);
+  d.closeNoticeShown();
+  EXPECT_FALSE(d.closeNotice());
+  EXPECT_EQ(m.defaults_.get<bool>(kShowCloseNoticeKey), false);
 }
 
 TEST(SettingsModel, SavesOnceForEachChangeWhileShown) {

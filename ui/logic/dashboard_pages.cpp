@@ -1,14 +1,16 @@
 #include "ui/logic/dashboard_pages.h"
 
+#include "core/platform_words.h"
+
 namespace tempyra {
 
 const std::vector<PageInfo>& dashboardPages() {
   static const std::vector<PageInfo> kPages = {
       {DashboardPage::overview, "Overview", "square.grid.2x2",
-       "Your Mac’s thermal pressure, explained.",
+       std::string(platformWord(PlatformWord::overviewSubtitle)),
        {"Monitoring starts automatically; allow a moment for the CPU baseline.",
-        "Read macOS thermal pressure and available hardware context.",
-        "Use Pause Monitoring or the menu-bar icon when needed."}},
+        std::string(platformWord(PlatformWord::overviewStepPressure)),
+        std::string(platformWord(PlatformWord::overviewStepPause))}},
       {DashboardPage::thermalIntelligence, "Thermal Intelligence", "sparkle.magnifyingglass",
        "Clear advice based on observations, without guesswork.",
        {"Let the monitor collect a fresh reading.",
@@ -26,11 +28,11 @@ const std::vector<PageInfo>& dashboardPages() {
         "Review activity as context; it does not prove what caused heat."}},
       {DashboardPage::sensors, "Sensors", "thermometer.medium",
        "Available readings, sources and hardware capabilities.",
-       {"Check which readings your Mac provides.",
+       {std::string(platformWord(PlatformWord::sensorsStepReadings)),
         "Read units, source and freshness before comparing values.",
         "Unsupported readings remain unavailable; no measurements are invented."}},
       {DashboardPage::settings, "Settings", "gearshape", "Make monitoring work for you.",
-       {"Choose menu-bar display, units and guidance preferences.",
+       {std::string(platformWord(PlatformWord::settingsStepDisplay)),
         "Enable notifications or login launch only if you want them.",
         "Choose local history retention and process privacy options."}},
       {DashboardPage::about, "About", "info.circle", "Free software by quorvel.",

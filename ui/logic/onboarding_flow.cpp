@@ -1,20 +1,18 @@
 #include "ui/logic/onboarding_flow.h"
 
+#include "core/platform_words.h"
+
 namespace tempyra {
 
 const std::vector<GuideStep>& tempyraGuideSteps() {
   static const std::vector<GuideStep> kSteps = {
       {"Monitoring starts automatically",
-       "Read the Overview for macOS thermal pressure, CPU load and power context. A second "
-       "observation establishes CPU activity. Hardware temperatures depend on your Mac and "
-       "build; unavailable values are never guessed."},
+       std::string(platformWord(PlatformWord::guideStartDetail))},
       {"Understand the observations",
        "Thermal Intelligence explains the current state. History records local observations "
        "and sleep or pause gaps. Activity provides context rather than proof of a heat source."},
       {"Choose your preferences",
-       "Settings controls the menu bar, optional alerts, launch at login and local retention. "
-       "Numbered page instructions, this walkthrough and the welcome can be hidden "
-       "independently. Nothing requires an account or purchase."},
+       std::string(platformWord(PlatformWord::guidePreferencesDetail))},
   };
   return kSteps;
 }

@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "app/freshness.h"
+#include "core/platform_words.h"
 
 namespace tempyra {
 
@@ -18,6 +19,10 @@ std::string localTime(double secondsSince1970, const char* format) {
   char buffer[128];
   const std::size_t n = std::strftime(buffer, sizeof buffer, format, &tm);
   return std::string(buffer, n);
+}
+
+bool convertsToFahrenheit(const Metric& metric, TemperatureUnit unit) {
+  return metric.unit == "\u00B0C" && unit == TemperatureUnit::fahrenheit;
 }
 
 }  // namespace
@@ -44,18 +49,23 @@ std::string fixed(double value, int decimals) {
   return std::string(buffer, end);
 }
 
-std::string ValueDisplay::operator()(const Metric& metric) const {
-  if (!metric.value || !std::isfinite(*metric.value)) return kNotAvailable;
+std::optional<double> ValueDisplay::shownValue(const Metric& metric) const {
+  if (!metric.value || !std::isfinite(*metric.value)) return std::nullopt;
   if (metric.timestamp > now || now - metric.timestamp > kFreshness || stale) {
-    return kNotAvailable;
+    return std::nullopt;
   }
-  if (metric.unit == "\u00B0C" && unit == TemperatureUnit::fahrenheit) {
-    return fixed(*metric.value * 9 / 5 + 32, 1) + " \u00B0F";
-  }
-  return fixed(*metric.value, 1) + " " + metric.unit;
+  return convertsToFahrenheit(metric, unit) ? *metric.value * 9 / 5 + 32 : *metric.value;
 }
 
-bool listedInSummary(const Metric& metric) { return metric.name.rfind("Sensor ", 0) != 0; }
+std::string ValueDisplay::operator()(const Metric& metric) const {
+  const std::optional<double> value = shownValue(metric);
+  if (!value) return kNotAvailable;
+  return fixed(*value, 1) + " " + (convertsToFahrenheit(metric, unit) ? "\u00B0F" : metric.unit);
+}
+
+bool listedInSummary(const Metric& metric) {
+  return metric.name.rfind("Sensor ", 0) != 0 && metric.name.rfind("Zone ", 0) != 0;
+}
 
 std::string menuTitle(const std::optional<Reading>& reading, MenuMode mode,
                       const ValueDisplay& display) {
@@ -90,7 +100,8 @@ std::string permissionText(AuthorizationStatus status) {
 std::string loginStatusText(LoginItemStatus status) {
   switch (status) {
     case LoginItemStatus::enabled: return "Enabled";
-    case LoginItemStatus::requiresApproval: return "Needs approval in System Settings";
+    case LoginItemStatus::requiresApproval:
+      return std::string(platformWord(PlatformWord::loginNeedsApproval));
     case LoginItemStatus::notRegistered: return "Off";
     case LoginItemStatus::notFound: break;
   }

@@ -26,10 +26,13 @@ struct ValueDisplay {
   // 95 s, or while stale. A temperature in "°C" shows in °F when asked ("109.8 °F"); any other
   // value shows with one decimal and its own unit ("1200.0 RPM").
   std::string operator()(const Metric& metric) const;
+  // The number that text shows (in °F when converted); nothing where it says "Not available".
+  std::optional<double> shownValue(const Metric& metric) const;
 };
 
-// Whether the popover and the Overview list a sensor metric: group means and other derived
-// values are listed, the individual controller sensors ("Sensor <key>") are not.
+// Whether the popover and the Overview list a sensor metric: group means, fans and other derived
+// values are listed; individual sensors ("Sensor <key>") and thermal zones ("Zone <type>") are
+// left to the Sensors page.
 bool listedInSummary(const Metric& metric);
 
 // The text beside the tray icon: empty for icon only; "Paused" without a current reading;
@@ -40,7 +43,7 @@ std::string menuTitle(const std::optional<Reading>& reading, MenuMode mode,
 
 // "Allowed", "Denied", or "Not requested" (not determined, provisional).
 std::string permissionText(AuthorizationStatus status);
-// "Enabled", "Needs approval in System Settings", "Off" or "Unavailable".
+// "Enabled", the platform's "needs approval" words, "Off" or "Unavailable".
 std::string loginStatusText(LoginItemStatus status);
 
 // "1h 2m 5s": seconds truncated toward zero, hours never folded into days, all three parts

@@ -1,11 +1,15 @@
 #include "ui/models/chart_series.h"
 
 #include <QAbstractAxis>
-#include <QDateTime>
-#include <QDateTimeAxis>
+#include <QCategoryAxis>
 #include <QMetaEnum>
 #include <QMetaObject>
+#include <QValueAxis>
 #include <QXYSeries>
+
+#include <cmath>
+
+#include "ui/logic/chart_ticks.h"
 
 namespace tempyra {
 
@@ -38,24 +42,39 @@ QXYSeries* addSeries(QObject* chart, SeriesKind kind, const QString& name, QObje
 }
 
 void setTimeAxis(QObject* axis, double first, double last) {
-  auto* a = qobject_cast<QDateTimeAxis*>(axis);
+  auto* a = qobject_cast<QCategoryAxis*>(axis);
   if (!a) return;
-  if (last <= first) {
-    first -= 60;
-    last += 60;
+  const TimeAxis time = timeAxis(first, last);
+  for (const QString& label : a->categoriesLabels()) a->remove(label);
+  // Grid lines fall on the marks; the axis' own start lies outside the span so it draws none.
+  a->setStartValue((time.min - (time.max - time.min)) * 1000);
+  QStringList used;
+  for (const AxisTick& tick : time.ticks) {
+    QString label = QString::fromStdString(tick.label);
+    // Labels name the categories, so a repeated one (the same time a day apart) gets an
+    // invisible mark to stay distinct.
+    while (used.contains(label)) label += QChar(0x200B);
+    used << label;
+    a->append(label, tick.value * 1000);
   }
-  const double pad = (last - first) * 0.03;
-  a->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>((first - pad) * 1000)),
-              QDateTime::fromMSecsSinceEpoch(static_cast<qint64>((last + pad) * 1000)));
-  a->setFormat(last - first > 2 * 86400 ? QStringLiteral("d MMM") : QStringLiteral("HH:mm"));
-  a->setTickCount(6);
+  a->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+  a->setRange(time.min * 1000, time.max * 1000);
 }
 
-void styleAxis(QObject* axis, const QColor& labels, const QColor& grid) {
+void setValueAxis(QObject* axis, double low, double high) {
+  auto* a = qobject_cast<QValueAxis*>(axis);
+  if (!a) return;
+  const ValueAxis value = valueAxis(low, high);
+  a->setRange(value.min, value.max);
+  a->setTickCount(static_cast<int>(std::lround((value.max - value.min) / value.step)) + 1);
+  a->setLabelFormat(QStringLiteral("%.0f"));
+}
+
+void styleAxis(QObject* axis, const QColor& labels, const QColor& title, const QColor& grid) {
   auto* a = qobject_cast<QAbstractAxis*>(axis);
   if (!a) return;
   a->setLabelsColor(labels);
-  a->setTitleBrush(labels);
+  a->setTitleBrush(title);
   a->setGridLineColor(grid);
   a->setLinePenColor(grid);
 }

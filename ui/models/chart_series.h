@@ -16,9 +16,12 @@ void clearSeries(QObject* chart);
 // A new series on the two axes, or nullptr when `chart` is no ChartView.
 QXYSeries* addSeries(QObject* chart, SeriesKind kind, const QString& name, QObject* axisX,
                      QObject* axisY);
-// Time axis range and label format for a span of time points (seconds since 1970).
+// A category axis over time (milliseconds since 1970) showing the span of time points `first`
+// to `last` (seconds since 1970), marked on round local times.
 void setTimeAxis(QObject* axis, double first, double last);
-// Axis colours for the current scheme.
-void styleAxis(QObject* axis, const QColor& labels, const QColor& grid);
+// A value axis showing `low` to `high` on round steps.
+void setValueAxis(QObject* axis, double low, double high);
+// Axis colours for the current scheme: tick labels, the axis title, grid and axis lines.
+void styleAxis(QObject* axis, const QColor& labels, const QColor& title, const QColor& grid);
 
 }  // namespace tempyra

@@ -92,6 +92,7 @@ void DashboardModel::refreshChrome() {
       tempyra::statusTint(port_.stale(), r ? std::optional(r->state) : std::nullopt));
   v.statusText = statusLine(port_);
   v.demo = port_.demo();
+  v.closeNotice = !trayShown_ && port_.defaults().boolean(kShowCloseNoticeKey).value_or(true);
   v.hasProblem = port_.problem().has_value();
   v.problem = qs(port_.problem().value_or(""));
   v.appearanceIndex = optionIndex(appearanceOptions(),
@@ -141,6 +142,16 @@ void DashboardModel::dismissProblem() { port_.clearProblem(); }
 void DashboardModel::setShowSteps(bool on) {
   port_.defaults().setBoolean(kShowStepsKey, on);
   emit port_.defaultsChanged();
+}
+
+void DashboardModel::closeNoticeShown() {
+  port_.defaults().setBoolean(kShowCloseNoticeKey, false);
+  emit port_.defaultsChanged();
+}
+
+void DashboardModel::setTrayShown(bool shown) {
+  trayShown_ = shown;
+  refresh();
 }
 
 }  // namespace tempyra

@@ -58,6 +58,9 @@ class DashboardModel : public QObject {
   Q_PROPERTY(int statusTint READ statusTint NOTIFY changed)  // a Tint (ui/logic/text_format.h)
   Q_PROPERTY(QString statusText READ statusText NOTIFY changed)
   Q_PROPERTY(bool demo READ demo NOTIFY changed)
+  // Closing the window should first say that monitoring goes on and how to quit: nothing else
+  // (no tray item) shows that the application still runs, and it has not been said yet.
+  Q_PROPERTY(bool closeNotice READ closeNotice NOTIFY changed)
   Q_PROPERTY(bool hasProblem READ hasProblem NOTIFY changed)
   Q_PROPERTY(QString problem READ problem NOTIFY changed)
   Q_PROPERTY(int appearanceIndex READ appearanceIndex NOTIFY changed)
@@ -93,6 +96,7 @@ class DashboardModel : public QObject {
   int statusTint() const { return v_.statusTint; }
   QString statusText() const { return v_.statusText; }
   bool demo() const { return v_.demo; }
+  bool closeNotice() const { return v_.closeNotice; }
   bool hasProblem() const { return v_.hasProblem; }
   QString problem() const { return v_.problem; }
   int appearanceIndex() const { return v_.appearanceIndex; }
@@ -119,6 +123,11 @@ class DashboardModel : public QObject {
   Q_INVOKABLE void dismissProblem();
   // Switches the numbered steps on every page at once.
   Q_INVOKABLE void setShowSteps(bool on);
+  // The close notice was shown; it is not shown again.
+  Q_INVOKABLE void closeNoticeShown();
+  Q_INVOKABLE void quit() { emit quitRequested(); }
+  // Whether a tray host shows the application's item (the shell tells).
+  void setTrayShown(bool shown);
 
   void refresh();
 
@@ -126,6 +135,7 @@ class DashboardModel : public QObject {
   void changed();
   void activeChanged();
   void confirmClearChanged();
+  void quitRequested();
 
  private:
   struct View {
@@ -137,6 +147,7 @@ class DashboardModel : public QObject {
     int statusTint = 0;
     QString statusText;
     bool demo = false;
+    bool closeNotice = false;
     bool hasProblem = false;
     QString problem;
     int appearanceIndex = -1;
@@ -154,6 +165,7 @@ class DashboardModel : public QObject {
   HistoryRange range_ = HistoryRange::hour;
   bool active_ = false;
   bool confirmClear_ = false;
+  bool trayShown_ = false;
   View v_;
   OverviewModel overview_;
   IntelligenceModel intelligence_;

@@ -44,10 +44,10 @@ void PopoverModel::refresh() {
   const bool described = !events.empty() && !events.front().detail.empty();
   v.lastEvent = qs("Last event: " + (described ? events.front().detail : "No events recorded"));
   v.pauseLabel = port_.paused() ? QStringLiteral("Resume") : QStringLiteral("Pause");
-  v.trayIcon =
-      display.stale ? QStringLiteral("thermometer.slash") : QStringLiteral("thermometer.medium");
-  const QString title = qs(menuTitle(reading, port_.preferences().menu, display));
-  v.tooltip = title.isEmpty() ? QStringLiteral("Tempyra") : title;
+  const MenuMode mode = port_.preferences().menu;
+  v.trayFace = tempyra::trayFace(reading, mode, display);
+  v.trayTitle = qs(menuTitle(reading, mode, display));
+  v.trayTitleGuide = qs(tempyra::trayTitleGuide(mode));
   if (replaceView(v_, std::move(v))) emit changed();
 }
 

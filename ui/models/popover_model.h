@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QtQml/qqmlregistration.h>
 
+#include "ui/logic/tray_face.h"
+
 namespace tempyra {
 
 class MonitorPort;
@@ -37,9 +39,12 @@ class PopoverModel : public QObject {
   QString activityLine() const { return v_.activityLine; }
   QString lastEvent() const { return v_.lastEvent; }
   QString pauseLabel() const { return v_.pauseLabel; }
-  // The tray icon's symbol and tooltip (the menu title; trays show no text beside the icon).
-  QString trayIcon() const { return v_.trayIcon; }
-  QString tooltip() const { return v_.tooltip; }
+  // The tray item: what its icon shows, the title beside it (empty for icon only), the widest
+  // title the chosen mode can show, and the tooltip (the title, or the product's name).
+  const TrayFace& trayFace() const { return v_.trayFace; }
+  QString trayTitle() const { return v_.trayTitle; }
+  QString trayTitleGuide() const { return v_.trayTitleGuide; }
+  QString tooltip() const { return v_.trayTitle.isEmpty() ? QStringLiteral("Tempyra") : v_.trayTitle; }
 
   Q_INVOKABLE void togglePause();
   // Snooze ends one hour after now (a second press moves it, never adds), alerts stay as set.
@@ -66,8 +71,9 @@ class PopoverModel : public QObject {
     QString activityLine;
     QString lastEvent;
     QString pauseLabel;
-    QString trayIcon;
-    QString tooltip;
+    TrayFace trayFace;
+    QString trayTitle;
+    QString trayTitleGuide;
     friend bool operator==(const View&, const View&) = default;
   };
 

@@ -1,5 +1,6 @@
 #include "ui/models/sensors_model.h"
 
+#include "core/platform_words.h"
 #include "ui/logic/text_format.h"
 #include "ui/models/model_support.h"
 #include "ui/models/monitor_port.h"
@@ -14,7 +15,7 @@ void SensorsModel::refresh(const MonitorPort& port) {
   v.os = qs(p.os);
   v.fans = qs(p.fans);
   for (const auto& [key, value] : p.capabilities) {  // a std::map: ascending keys
-    v.capabilities.push_back({qs(key), qs(value)});
+    v.capabilities.push_back({qs(std::string(capabilityLabel(key))), qs(value)});
   }
   if (const auto& r = port.reading()) {
     const ValueDisplay display = port.valueDisplay();

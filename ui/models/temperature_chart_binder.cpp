@@ -1,10 +1,9 @@
 #include "ui/models/temperature_chart_binder.h"
 
+#include <QAbstractAxis>
 #include <QScatterSeries>
-#include <QValueAxis>
 
 #include <algorithm>
-#include <cmath>
 
 #include "ui/logic/chart_data.h"
 #include "ui/logic/text_format.h"
@@ -21,11 +20,10 @@ void TemperatureChartBinder::draw(UiContext& ui) {
   const TemperatureChartData data =
       temperatureChartData(port.history(), port.preferences().unit);
   clearSeries(chart_);
-  styleAxis(axisX_, theme.secondary(), theme.separator());
-  styleAxis(axisY_, theme.secondary(), theme.separator());
-  if (auto* y = qobject_cast<QValueAxis*>(axisY_.data())) {
+  styleAxis(axisX_, theme.text(), theme.secondary(), theme.separator());
+  styleAxis(axisY_, theme.text(), theme.secondary(), theme.separator());
+  if (auto* y = qobject_cast<QAbstractAxis*>(axisY_.data())) {
     y->setTitleText(QString::fromStdString(data.unit));
-    y->setLabelFormat(QStringLiteral("%.0f"));
   }
   if (!data.highest) return;
 
@@ -54,10 +52,7 @@ void TemperatureChartBinder::draw(UiContext& ui) {
     }
   }
   setTimeAxis(axisX_, first, last);
-  if (auto* y = qobject_cast<QValueAxis*>(axisY_.data())) {
-    const double pad = std::max(2.0, (high - low) * 0.1);
-    y->setRange(std::floor(low - pad), std::ceil(high + pad));
-  }
+  setValueAxis(axisY_, low, high);
 }
 
 }  // namespace tempyra

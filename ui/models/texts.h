@@ -1,10 +1,13 @@
 #pragma once
-// Every fixed text of the windows: the product's own words, one constant property each.
+// Every fixed text of the windows: the product's own words, one constant property each. Texts
+// that name the operating system, the machine or a system service come from the platform's
+// words.
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QtQml/qqmlregistration.h>
 
+#include "core/platform_words.h"
 #include "ui/logic/maker_links.h"
 
 namespace tempyra {
@@ -16,6 +19,11 @@ class Texts : public QObject {
 
  public:
   using QObject::QObject;
+  static QString word(PlatformWord w) {
+    const std::string_view text = platformWord(w);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  }
+
   // Shell and popover.
   Q_PROPERTY(QString product MEMBER product CONSTANT)
   const QString product{"Tempyra"};
@@ -25,6 +33,17 @@ class Texts : public QObject {
   const QString snoozeAlerts{"Snooze Alerts · 1 hour"};
   Q_PROPERTY(QString quit MEMBER quit CONSTANT)
   const QString quit{"Quit"};
+  Q_PROPERTY(QString quitHelp MEMBER quitHelp CONSTANT)
+  const QString quitHelp{"Quit Tempyra (Ctrl+Q)"};
+  // Closing the dashboard while no tray item shows the application, said once.
+  Q_PROPERTY(QString closeNoticeTitle MEMBER closeNoticeTitle CONSTANT)
+  const QString closeNoticeTitle{"Tempyra keeps running"};
+  Q_PROPERTY(QString closeNotice MEMBER closeNotice CONSTANT)
+  const QString closeNotice{
+      "Monitoring and alerts go on after this window closes. Open Tempyra again to bring the "
+      "window back; choose Quit or press Ctrl+Q to stop it."};
+  Q_PROPERTY(QString closeWindow MEMBER closeWindow CONSTANT)
+  const QString closeWindow{"Close Window"};
 
   // Sidebar and window.
   Q_PROPERTY(QString madeBy MEMBER madeBy CONSTANT)
@@ -36,7 +55,7 @@ class Texts : public QObject {
   Q_PROPERTY(QString headerLink MEMBER headerLink CONSTANT)
   const QString headerLink = QString::fromStdString(tempyra::headerLink("tempyra"));
   Q_PROPERTY(QString tagline MEMBER tagline CONSTANT)
-  const QString tagline{"Know your Mac. Keep it cool."};
+  const QString tagline = word(PlatformWord::tagline);
   Q_PROPERTY(QString appearance MEMBER appearance CONSTANT)
   const QString appearance{"Appearance"};
   Q_PROPERTY(QStringList appearanceOptions MEMBER appearanceOptions CONSTANT)
@@ -56,9 +75,7 @@ class Texts : public QObject {
 
   // Overview.
   Q_PROPERTY(QString overviewCaption MEMBER overviewCaption CONSTANT)
-  const QString overviewCaption{
-      "Thermal pressure describes macOS heat management. It is not a temperature or a "
-      "measured performance-loss percentage."};
+  const QString overviewCaption = word(PlatformWord::overviewCaption);
   Q_PROPERTY(QString cpuLoad MEMBER cpuLoad CONSTANT)
   const QString cpuLoad{"CPU load"};
   Q_PROPERTY(QString cpuCaption MEMBER cpuCaption CONSTANT)
@@ -68,10 +85,7 @@ class Texts : public QObject {
   Q_PROPERTY(QString temperatureFans MEMBER temperatureFans CONSTANT)
   const QString temperatureFans{"Temperature & fans"};
   Q_PROPERTY(QString temperatureFansCaption MEMBER temperatureFansCaption CONSTANT)
-  const QString temperatureFansCaption{
-      "Controller-reported temperatures use recognised sensor groups. Individual keys and "
-      "provenance are available in Sensors. Availability varies by Mac; no readings are "
-      "guessed."};
+  const QString temperatureFansCaption = word(PlatformWord::temperatureFansCaption);
   Q_PROPERTY(QString recentPressure MEMBER recentPressure CONSTANT)
   const QString recentPressure{"Recent thermal pressure"};
 
@@ -89,8 +103,8 @@ class Texts : public QObject {
       "CPU and GPU temperature observations. Points do not connect across missing readings."};
 
   // Thermal Intelligence.
-  Q_PROPERTY(QString whatMacosReports MEMBER whatMacosReports CONSTANT)
-  const QString whatMacosReports{"What macOS is reporting"};
+  Q_PROPERTY(QString whatIsReported MEMBER whatIsReported CONSTANT)
+  const QString whatIsReported = word(PlatformWord::intelligenceTitle);
   Q_PROPERTY(QString evidenceTitle MEMBER evidenceTitle CONSTANT)
   const QString evidenceTitle{"Evidence · rules version 1"};
   Q_PROPERTY(QString evidenceCaption MEMBER evidenceCaption CONSTANT)
@@ -103,6 +117,8 @@ class Texts : public QObject {
   const QString refresh{"Refresh"};
   Q_PROPERTY(QString exportHistory MEMBER exportHistory CONSTANT)
   const QString exportHistory{"Export History…"};
+  Q_PROPERTY(QString exportTitle MEMBER exportTitle CONSTANT)
+  const QString exportTitle{"Export History"};  // the save dialog's title
   Q_PROPERTY(QString thermalPressure MEMBER thermalPressure CONSTANT)
   const QString thermalPressure{"Thermal pressure"};
   Q_PROPERTY(QString thermalPressureCaption MEMBER thermalPressureCaption CONSTANT)
@@ -144,8 +160,8 @@ class Texts : public QObject {
       "when recording is enabled."};
 
   // Sensors.
-  Q_PROPERTY(QString thisMac MEMBER thisMac CONSTANT)
-  const QString thisMac{"This Mac"};
+  Q_PROPERTY(QString thisMachine MEMBER thisMachine CONSTANT)
+  const QString thisMachine = word(PlatformWord::thisMachine);
   Q_PROPERTY(QString capabilityMatrix MEMBER capabilityMatrix CONSTANT)
   const QString capabilityMatrix{"Capability matrix"};
   Q_PROPERTY(QString readingsProvenance MEMBER readingsProvenance CONSTANT)
@@ -155,17 +171,14 @@ class Texts : public QObject {
   Q_PROPERTY(QString aboutTitle MEMBER aboutTitle CONSTANT)
   const QString aboutTitle{"Tempyra · 1.0"};
   Q_PROPERTY(QString aboutLine1 MEMBER aboutLine1 CONSTANT)
-  const QString aboutLine1{"Understand your Mac’s thermal pressure."};
+  const QString aboutLine1 = word(PlatformWord::aboutUnderstand);
   Q_PROPERTY(QString aboutLine2 MEMBER aboutLine2 CONSTANT)
   const QString aboutLine2{
       "Free to use. No account, subscription or paywall. Useful thermal monitoring that works "
       "offline. Optional quorvel recommendations appear in the welcome, which you can turn "
       "off."};
   Q_PROPERTY(QString aboutLine3 MEMBER aboutLine3 CONSTANT)
-  const QString aboutLine3{
-      "The direct build reports macOS thermal pressure and read-only AppleSMC readings where "
-      "accessible. Undocumented hardware mappings vary by model and are not calibrated "
-      "diagnostic measurements. Thermal pressure is not a thermometer or proof of throttling."};
+  const QString aboutLine3 = word(PlatformWord::aboutSources);
   Q_PROPERTY(QString exploreQuorvel MEMBER exploreQuorvel CONSTANT)
   const QString exploreQuorvel{"Explore quorvel"};
   Q_PROPERTY(QString aboutLink MEMBER aboutLink CONSTANT)
@@ -173,18 +186,14 @@ class Texts : public QObject {
   Q_PROPERTY(QString privacySupport MEMBER privacySupport CONSTANT)
   const QString privacySupport{"Privacy & support"};
   Q_PROPERTY(QString privacyLine1 MEMBER privacyLine1 CONSTANT)
-  const QString privacyLine1{
-      "All monitoring and history stay on this Mac. No automatic outbound connections. "
-      "Opening the website is optional; its separate website privacy policy applies."};
+  const QString privacyLine1 = word(PlatformWord::privacyLocal);
   Q_PROPERTY(QString privacyLine2 MEMBER privacyLine2 CONSTANT)
   const QString privacyLine2 = QStringLiteral(
       "If readings stop, resume monitoring or reopen the app. If history cannot be opened, the "
       "app preserves it and shows the error. Support: ") +
       QString::fromUtf8(kSupportEmail.data(), static_cast<int>(kSupportEmail.size())) + u'.';
   Q_PROPERTY(QString privacyLine3 MEMBER privacyLine3 CONSTANT)
-  const QString privacyLine3{
-      "Built with Apple system frameworks and SQLite (public domain). No third-party "
-      "analytics. Hardware sensor protocol references are documented in the source."};
+  const QString privacyLine3 = word(PlatformWord::privacyBuiltWith);
 
   // Onboarding.
   Q_PROPERTY(QString welcomeFree MEMBER welcomeFree CONSTANT)
@@ -240,18 +249,15 @@ class Texts : public QObject {
   Q_PROPERTY(QString launchAtLogin MEMBER launchAtLogin CONSTANT)
   const QString launchAtLogin{"Launch at login"};
   Q_PROPERTY(QString loginCaption MEMBER loginCaption CONSTANT)
-  const QString loginCaption{
-      "macOS may request approval. This setting is managed separately from Reset Preferences."};
+  const QString loginCaption = word(PlatformWord::loginCaption);
   Q_PROPERTY(QString temperatureUnits MEMBER temperatureUnits CONSTANT)
   const QString temperatureUnits{"Temperature units"};
   Q_PROPERTY(QString menuBar MEMBER menuBar CONSTANT)
-  const QString menuBar{"Menu Bar"};
+  const QString menuBar = word(PlatformWord::menuBarTitle);
   Q_PROPERTY(QString display MEMBER display CONSTANT)
   const QString display{"Display"};
   Q_PROPERTY(QString menuCaption MEMBER menuCaption CONSTANT)
-  const QString menuCaption{
-      "CPU temperature displays the controller sensor-group mean. Numerical displays CPU "
-      "load. Unavailable temperatures are never replaced with a guessed value."};
+  const QString menuCaption = word(PlatformWord::menuCaption);
   Q_PROPERTY(QString sensors MEMBER sensors CONSTANT)
   const QString sensors{"Sensors"};
   Q_PROPERTY(QString advanced MEMBER advanced CONSTANT)
@@ -285,9 +291,7 @@ class Texts : public QObject {
   Q_PROPERTY(QString snoozeHour MEMBER snoozeHour CONSTANT)
   const QString snoozeHour{"Snooze for 1 hour"};
   Q_PROPERTY(QString alertsCaption MEMBER alertsCaption CONSTANT)
-  const QString alertsCaption{
-      "Alerts use macOS thermal pressure. Custom temperature thresholds are not included; "
-      "sensor temperatures vary by model and are shown as supporting context."};
+  const QString alertsCaption = word(PlatformWord::alertsCaption);
   Q_PROPERTY(QString history MEMBER history CONSTANT)
   const QString history{"History"};
   Q_PROPERTY(QString keepReadings MEMBER keepReadings CONSTANT)
@@ -310,8 +314,7 @@ class Texts : public QObject {
   Q_PROPERTY(QString resetPreferences MEMBER resetPreferences CONSTANT)
   const QString resetPreferences{"Reset Preferences"};
   Q_PROPERTY(QString resetCaption MEMBER resetCaption CONSTANT)
-  const QString resetCaption{
-      "Resets monitoring options without erasing history or changing the macOS login item."};
+  const QString resetCaption = word(PlatformWord::resetCaption);
 };
 
 }  // namespace tempyra

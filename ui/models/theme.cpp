@@ -61,6 +61,16 @@ QColor Theme::button() const {
   return dark() ? QColor(0x3a, 0x3a, 0x3f) : QColor(0xfa, 0xfa, 0xfc);
 }
 
+QList<QColor> Theme::tints() const {
+  QList<QColor> out;
+  for (Tint t : {Tint::green, Tint::yellow, Tint::orange, Tint::red, Tint::secondary, Tint::grey}) {
+    out << tint(static_cast<int>(t));
+  }
+  return out;
+}
+
+QColor Theme::destructive() const { return tint(static_cast<int>(Tint::red)); }
+
 QColor Theme::tint(int tint) const {
   switch (static_cast<Tint>(tint)) {
     case Tint::green: return dark() ? QColor(0x30, 0xd1, 0x58) : QColor(0x28, 0xa7, 0x45);

@@ -24,6 +24,10 @@ class Theme : public QObject {
   Q_PROPERTY(QColor selection READ selection NOTIFY changed)
   Q_PROPERTY(QColor warning READ warning NOTIFY changed)
   Q_PROPERTY(QColor button READ button NOTIFY changed)
+  // The colour of each Tint (ui/logic/text_format.h), indexed by its value. A property, so a
+  // binding such as a status dot's follows a change of scheme.
+  Q_PROPERTY(QList<QColor> tints READ tints NOTIFY changed)
+  Q_PROPERTY(QColor destructive READ destructive NOTIFY changed)
 
  public:
   explicit Theme(MonitorPort& port, QObject* parent = nullptr);
@@ -40,8 +44,10 @@ class Theme : public QObject {
   QColor warning() const;
   QColor button() const;
 
-  // The colour of a Tint (ui/text_format.h) in the current scheme.
-  Q_INVOKABLE QColor tint(int tint) const;
+  QList<QColor> tints() const;
+  QColor destructive() const;
+  // The colour of a Tint (ui/logic/text_format.h) in the current scheme.
+  QColor tint(int tint) const;
   // Stores the choice under "appearance".
   Q_INVOKABLE void setAppearance(const QString& appearance);
   // Rereads the stored value (after a preferences reset).

@@ -38,8 +38,8 @@ void ThermalChartBinder::draw(UiContext& ui) {
     y->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
   }
   if (auto* y = qobject_cast<QAbstractAxis*>(axisY_.data())) y->setRange(0, 3);
-  styleAxis(axisX_, theme.secondary(), theme.separator());
-  styleAxis(axisY_, theme.secondary(), theme.separator());
+  styleAxis(axisX_, theme.text(), theme.secondary(), theme.separator());
+  styleAxis(axisY_, theme.text(), theme.secondary(), theme.separator());
 
   double first = 0, last = 0;
   bool any = false;

@@ -1,6 +1,7 @@
 #include "ui/shell/app_shell.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QQmlComponent>
 #include <QScreen>
@@ -15,8 +16,8 @@
 #include "ui/logic/popover_placement.h"
 #include "ui/models/symbol_images.h"
 #include "ui/models/ui_context.h"
+#include "ui/shell/file_dialog_chooser.h"
 #include "ui/shell/monitor_adapter.h"
-#include "ui/shell/qml_file_chooser.h"
 #include "ui/shell/tray_item.h"
 
 namespace tempyra {
@@ -32,12 +33,16 @@ AppShell::AppShell() {
   engine_ = std::make_unique<QQmlEngine>();
   engine_->addImportPath(QStringLiteral("qrc:/"));
   engine_->addImageProvider(QStringLiteral("symbol"), new SymbolImageProvider);
-  monitor_->setFileChooser(std::make_shared<QmlFileChooser>(
-      *engine_, [this]() -> QWindow* { return dashboard_.data(); }));
-  tray_ = std::make_unique<TrayItem>(*ui_->popover(), *ui_->theme());
+  chooser_ = std::make_shared<FileDialogChooser>(
+      ui_->texts()->exportTitle, [this]() -> QWindow* { return dashboard_.data(); });
+  monitor_->setFileChooser(chooser_);
+  tray_ = std::make_unique<TrayItem>(*ui_->popover());
   connect(tray_.get(), &TrayItem::clicked, this, &AppShell::togglePopover);
+  connect(tray_.get(), &TrayItem::hostAppeared, this, &AppShell::trayAppeared);
+  ui_->dashboard()->setTrayShown(tray_->shown());
   connect(ui_->popover(), &PopoverModel::openDetailsRequested, this, &AppShell::openDashboard);
   connect(ui_->popover(), &PopoverModel::quitRequested, qApp, &QCoreApplication::quit);
+  connect(ui_->dashboard(), &DashboardModel::quitRequested, qApp, &QCoreApplication::quit);
   // The dashboard opens closed: the monitor samples slowly until it is shown.
   monitor_->setDetailVisible(false);
   QGuiApplication::setQuitOnLastWindowClosed(false);
@@ -55,10 +60,27 @@ AppShell::~AppShell() {
 }
 
 void AppShell::start() {
-  if (!tray_->shown()) openDashboard();
+  if (tray_->shown()) return;
+  showDashboard();
+  openForLackOfTray_ = dashboard_ != nullptr;
 }
 
 void AppShell::openDashboard() {
+  openForLackOfTray_ = false;
+  showDashboard();
+}
+
+QWidget* AppShell::exportDialog() const { return chooser_->dialog(); }
+
+void AppShell::trayAppeared() {
+  ui_->dashboard()->setTrayShown(true);
+  // A window the user is saving from stays.
+  if (!openForLackOfTray_ || !dashboard_ || chooser_->dialog()) return;
+  openForLackOfTray_ = false;
+  dashboard_->close();
+}
+
+void AppShell::showDashboard() {
   if (popover_) popover_->close();
   if (!dashboard_) {
     // The content is built from the model's first view, so the model starts before the window.
@@ -87,7 +109,9 @@ void AppShell::openDashboard() {
 
 void AppShell::dashboardClosed() {
   if (!dashboard_ || dashboard_->isVisible()) return;
-  // Release what the closed window held: its items, charts, textures and cached components.
+  openForLackOfTray_ = false;
+  // Monitoring goes on. Release what the closed window held: its items, charts, textures and
+  // cached components.
   dashboard_->deleteLater();
   dashboard_ = nullptr;
   QTimer::singleShot(0, this, [this] {
@@ -98,7 +122,6 @@ void AppShell::dashboardClosed() {
       malloc_trim(0);
     });
   });
-  if (!tray_->shown()) QCoreApplication::quit();
 }
 
 void AppShell::togglePopover() {

@@ -10,8 +10,11 @@
 
 #include "app/monitor.h"
 
+class QWidget;
+
 namespace tempyra {
 
+class FileDialogChooser;
 class MonitorAdapter;
 class TrayItem;
 class UiContext;
@@ -20,14 +23,14 @@ class AppShell : public QObject {
   Q_OBJECT
 
  public:
-  // REQUIRES: a QApplication exists. Closing the last window does not end the application
-  // while the tray item can reopen it.
+  // REQUIRES: a QApplication exists. Closing the last window never ends the application: the
+  // tray item, or launching it again, brings the dashboard back.
   AppShell();
   ~AppShell() override;
 
-  // Opens the dashboard when no tray host runs: nothing else could open it.
+  // Opens the dashboard when no tray host runs: nothing else would show that it runs.
   void start();
-  // Creates the dashboard on first use, shows it and brings it to the front.
+  // Creates the dashboard on first use, shows it and brings it to the front (the user asked).
   void openDashboard();
   void togglePopover();
 
@@ -35,17 +38,25 @@ class AppShell : public QObject {
   // The windows while they exist.
   QQuickWindow* popoverWindow() const { return popover_.data(); }
   QQuickWindow* dashboardWindow() const { return dashboard_.data(); }
+  // The export dialog while it is open.
+  QWidget* exportDialog() const;
 
  private:
+  void showDashboard();
   void dashboardClosed();
+  void trayAppeared();
 
   std::unique_ptr<Monitor> monitor_;
   std::unique_ptr<MonitorAdapter> port_;
   std::unique_ptr<UiContext> ui_;
   std::unique_ptr<QQmlEngine> engine_;
   std::unique_ptr<TrayItem> tray_;
+  std::shared_ptr<FileDialogChooser> chooser_;
   QPointer<QQuickWindow> popover_;
   QPointer<QQuickWindow> dashboard_;
+  // The dashboard is open only because no tray host ran at start; a tray host that appears
+  // later takes over and closes it.
+  bool openForLackOfTray_ = false;
 };
 
 }  // namespace tempyra

@@ -1,16 +1,27 @@
 #include "ui/shell/screenshot_tour.h"
 
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
+#include <QFont>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QScreen>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
+#include <tuple>
 
 #include "ui/logic/dashboard_pages.h"
+#include "ui/logic/tray_face.h"
 #include "ui/models/ui_context.h"
 #include "ui/shell/app_shell.h"
+#include "ui/shell/tray_face_painter.h"
 
 namespace tempyra {
 
@@ -31,26 +42,90 @@ void ScreenshotTour::grab(bool dashboard, const QString& name) {
   }
 }
 
+void ScreenshotTour::grabScreen(const QString& name) {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  const QString file = folder_ + "/" + name + ".png";
+  if (!screen || !screen->grabWindow(0).save(file)) {
+    std::fprintf(stderr, "Tempyra: could not write %s\n", qPrintable(file));
+  }
+}
+
 void ScreenshotTour::grabPage(const QString& name, const QString& scheme) {
   QString file = name.toLower();
   file.replace(QLatin1Char(' '), QLatin1Char('-'));
   grab(true, file + "-" + scheme);
-  // Long pages: scroll to the end for a second picture.
+  grabScrolled(file, scheme, 0, 2);
+}
+
+void ScreenshotTour::grabScrolled(const QString& file, const QString& scheme, double offset,
+                                  int part) {
+  // Long pages: one more picture per screenful, the last one named "-end-".
   QQuickWindow* window = shell_.dashboardWindow();
   auto* scroll = window ? window->findChild<QQuickItem*>("pageScroll") : nullptr;
   auto* flick = scroll ? scroll->property("contentItem").value<QQuickItem*>() : nullptr;
   if (!flick) return;
   const double overflow = flick->property("contentHeight").toDouble() - flick->height();
-  if (overflow <= 0) return;
-  flick->setProperty("contentY", overflow);
-  QTimer::singleShot(300, this, [this, file, scheme, flick] {
-    grab(true, file + "-end-" + scheme);
-    flick->setProperty("contentY", 0);
+  // The page is left scrolled: the next page must start at its own top.
+  if (overflow <= offset) return;
+  const double next = std::min(overflow, offset + flick->height() * 0.9);
+  flick->setProperty("contentY", next);
+  QTimer::singleShot(300, this, [this, file, scheme, next, overflow, part] {
+    const bool last = next >= overflow;
+    grab(true, file + (last ? QStringLiteral("-end") : QStringLiteral("-%1").arg(part)) + "-" +
+                   scheme);
+    grabScrolled(file, scheme, next, part + 1);
   });
+}
+
+void ScreenshotTour::drawTrayPanels() {
+  const auto face = [](Tint tint, const char* figure, const char* digits, bool slashed = false) {
+    return TrayFace{tint, slashed, figure, digits};
+  };
+  const struct {
+    TrayFace face;
+    const char* title;
+  } rows[] = {
+      {face(Tint::green, "", ""), "Nominal"},
+      {face(Tint::yellow, "37%", "37"), "CPU 37%"},
+      {face(Tint::orange, "74\u00B0", "74"), "CPU 74.3 \u00B0C"},
+      {face(Tint::red, "100%", "100"), "Critical \u00B7 100% CPU"},
+      {face(Tint::green, "212\u00B0", "212"), "CPU 212.0 \u00B0F"},
+      {face(Tint::secondary, "", ""), "Unknown"},
+      {face(Tint::grey, "", "", true), "Paused"},
+  };
+  const int rowHeight = 56, width = 560;
+  for (const auto& [panelName, panel, text] :
+       {std::tuple{"light", QColor(0xef, 0xef, 0xef), QColor(0x20, 0x20, 0x20)},
+        std::tuple{"dark", QColor(0x1f, 0x1f, 0x22), QColor(0xee, 0xee, 0xee)}}) {
+    QImage sheet(width, rowHeight * static_cast<int>(std::size(rows)), QImage::Format_RGB32);
+    sheet.fill(panel);
+    QPainter p(&sheet);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+      const int top = static_cast<int>(i) * rowHeight;
+      int x = 8;
+      for (int size : kTrayIconSizes) {
+        if (size == 44 || size == 64) continue;  // the scaled sizes look like 22 and 32 doubled
+        p.drawImage(x, top + (rowHeight - size) / 2, paintTrayFace(rows[i].face, size));
+        x += size + 12;
+      }
+      // A host that shows a label draws the title beside the 24-pixel icon like this.
+      p.setPen(text);
+      QFont font;
+      font.setPixelSize(13);
+      p.setFont(font);
+      p.drawText(QRect(x + 8, top, width - x - 8, rowHeight), Qt::AlignVCenter,
+                 QString::fromUtf8(rows[i].title));
+    }
+    p.end();
+    const QString file = folder_ + "/tray-" + panelName + "-panel.png";
+    if (!sheet.save(file)) std::fprintf(stderr, "Tempyra: could not write %s\n", qPrintable(file));
+  }
 }
 
 void ScreenshotTour::plan() {
   UiContext& ui = shell_.ui();
+  steps_.push_back({0, [this] { drawTrayPanels(); }});
   for (const QString& appearance : {QStringLiteral("Light"), QStringLiteral("Dark")}) {
     const QString scheme = appearance.toLower();
     steps_.push_back({300, [&ui, appearance] { ui.theme()->setAppearance(appearance); }});
@@ -77,7 +152,29 @@ void ScreenshotTour::plan() {
       const QString name = QString::fromStdString(page.name);
       const DashboardPage value = page.page;
       steps_.push_back({900, [&ui, value] { ui.dashboard()->selectPage(value); }});
-      steps_.push_back({1500, [this, name, scheme] { grabPage(name, scheme); }});
+      // A page shown after a long one starts at its top.
+      steps_.push_back({2500, [this, name, scheme] { grabPage(name, scheme); }});
+    }
+    steps_.push_back({900, [&ui] {
+                        ui.dashboard()->selectPage(DashboardPage::overview);
+                        ui.dashboard()->togglePause();
+                      }});
+    steps_.push_back({1200, [this, &ui, scheme] {
+                        grab(true, "paused-" + scheme);
+                        ui.dashboard()->togglePause();
+                      }});
+    if (scheme == QLatin1String("light")) {
+      // The export dialog over the History page, as the screen shows it.
+      steps_.push_back({300, [&ui] {
+                          ui.dashboard()->selectPage(DashboardPage::history);
+                          ui.dashboard()->exportHistory();
+                        }});
+      steps_.push_back({1500, [this] {
+                          auto* dialog = qobject_cast<QDialog*>(shell_.exportDialog());
+                          if (!dialog) return;
+                          grabScreen("export-dialog-light");
+                          dialog->reject();
+                        }});
     }
   }
   steps_.push_back({200, [&ui] {

@@ -1,7 +1,8 @@
 #pragma once
-// The screenshot script's tour: the popover, the onboarding sheets and every dashboard page in
-// light and dark, each written as a PNG to a folder, then the application quits. Started when
-// TEMPYRA_SCREENSHOTS names the folder (scripts/screenshots).
+// The screenshot script's tour: the tray icon's faces on a light and a dark panel, the popover,
+// the onboarding sheets, every dashboard page (a screenful at a time), the paused dashboard in
+// light and dark, and the export dialog, each written as a PNG to a folder, then the
+// application quits. Started when TEMPYRA_SCREENSHOTS names the folder (scripts/screenshots).
 #include <QObject>
 #include <QString>
 
@@ -27,7 +28,14 @@ class ScreenshotTour : public QObject {
   void plan();
   void run(std::size_t index);
   void grab(bool dashboard, const QString& name);
+  // The whole screen, for what is not one of our Qt Quick windows (the save dialog).
+  void grabScreen(const QString& name);
   void grabPage(const QString& name, const QString& scheme);
+  // Grabs the page scrolled to `offset` and then each following screenful.
+  void grabScrolled(const QString& file, const QString& scheme, double offset, int part);
+  // The tray icon's faces at the sizes hosts ask for, with the title beside them, on a light
+  // and a dark panel whatever the app's own appearance.
+  void drawTrayPanels();
 
   AppShell& shell_;
   QString folder_;

@@ -1,28 +1,44 @@
 #pragma once
-// The tray item: our drawn thermometer (slashed while stale), the menu title as tooltip, and a
-// click that asks for the popover. Without a tray host it stays hidden and watches for one.
+// The tray item: a badge in the state's colour with the thermometer or the short value, the
+// menu title beside it where the tray host shows text, the title as tooltip, and a click that
+// asks for the popover. It is a StatusNotifierItem where a watcher with a host runs, an XEmbed
+// tray icon where only such a tray exists, and hidden otherwise, watching for a host.
+#include <QDBusConnection>
+#include <QImage>
+#include <QList>
 #include <QObject>
 #include <QRect>
-#include <QSystemTrayIcon>
 #include <QTimer>
 
+#include <memory>
 #include <optional>
+
+#include "ui/logic/tray_face.h"
+
+class QSystemTrayIcon;
 
 namespace tempyra {
 
 class PopoverModel;
-class Theme;
+class StatusNotifierItem;
 
 class TrayItem : public QObject {
   Q_OBJECT
 
  public:
-  TrayItem(PopoverModel& popover, Theme& theme, QObject* parent = nullptr);
+  // Uses the session bus when the session has one; never starts a bus of its own.
+  explicit TrayItem(PopoverModel& popover, QObject* parent = nullptr);
+  // `bus`: where to offer the StatusNotifierItem; none: an XEmbed tray only.
+  TrayItem(PopoverModel& popover, std::optional<QDBusConnection> bus, QObject* parent = nullptr);
+  ~TrayItem() override;
 
-  // True while a tray host shows the icon.
-  bool shown() const { return icon_.isVisible(); }
-  // The icon's global geometry, when the tray host tells it.
+  // True while a tray host shows the item.
+  bool shown() const { return shown_; }
+  // Where the item is on screen, when known: the XEmbed icon's geometry, or the spot the host
+  // reported for the last click.
   std::optional<QRect> geometry() const;
+  // How many times the icon has been drawn: once per change of what it shows.
+  int drawings() const { return drawings_; }
 
  signals:
   void clicked();
@@ -31,14 +47,20 @@ class TrayItem : public QObject {
 
  private:
   void update();
-  void poll();
+  // Shows the item where a host is, hides it where none is and then watches for one.
+  void place();
 
   PopoverModel& popover_;
-  Theme& theme_;
-  QSystemTrayIcon icon_;
+  std::unique_ptr<StatusNotifierItem> sni_;
+  // Created only when needed: it looks for hosts of its own on creation.
+  std::unique_ptr<QSystemTrayIcon> xembed_;
   QTimer hostWatch_;
-  QString iconName_;
-  bool dark_ = false;
+  std::optional<TrayFace> face_;  // what the current drawings show
+  QList<QImage> images_;
+  std::optional<QRect> clickedAt_;
+  int drawings_ = 0;
+  bool shown_ = false;
+  bool started_ = false;
 };
 
 }  // namespace tempyra

@@ -10,6 +10,7 @@ TestCase {
     height: 700
 
     Component { id: dashboard; DashboardContent { width: 1000; height: 700 } }
+    Component { id: dashboardWindow; DashboardWindow { visible: true } }
 
     function init() {
         fake.reset()
@@ -68,10 +69,14 @@ TestCase {
 
     function test_status_and_problem_alert() {
         fake.setReading(0, false)
-        fake.setPaused(true)
         var d = createTemporaryObject(dashboard, this)
-        compare(findChild(d, "statusText").text, "Paused · last readings are historical")
-        compare(findChild(d, "pauseButton").text, "Resume Monitoring")
+        fake.setPaused(true)  // longer texts than before: the header and the strip make room
+        var status = findChild(d, "statusText")
+        compare(status.text, "Paused · last readings are historical")
+        tryVerify(function () { return !status.truncated && status.lineCount === 1 })
+        var pause = findChild(d, "pauseButton")
+        compare(pause.text, "Resume Monitoring")
+        tryVerify(function () { return pause.width >= pause.implicitWidth })
         verify(!findChild(d, "demoLabel").visible)
         fake.setProblem("Export failed")
         var alert = findChild(d, "problemAlert")
@@ -80,11 +85,48 @@ TestCase {
         tryVerify(function () { return !Ui.dashboard.hasProblem })
     }
 
+    function test_a_new_page_starts_at_its_top() {
+        fake.setHistory()
+        Ui.dashboard.selectPage(DashboardModel.Settings)
+        var d = createTemporaryObject(dashboard, this)
+        var flick = findChild(d, "pageScroll").contentItem
+        tryVerify(function () { return flick.contentHeight > flick.height + 100 })
+        flick.contentY = 100
+        Ui.dashboard.selectPage(DashboardModel.History)  // long enough to stay scrolled
+        tryVerify(function () { return flick.contentHeight > flick.height + 100 })
+        compare(flick.contentY, 0)
+    }
+
+    function test_sidebar_reached_and_pressed_from_the_keyboard() {
+        var d = createTemporaryObject(dashboard, this)
+        d.forceActiveFocus()
+        for (var i = 0; i < 10 && d.Window.activeFocusItem.Accessible.name !== "History"; ++i)
+            keyClick(Qt.Key_Tab)
+        var item = d.Window.activeFocusItem
+        compare(item.Accessible.name, "History")
+        verify(findChild(item, "focusRing").visible)
+        keyClick(Qt.Key_Space)
+        compare(Ui.dashboard.page, DashboardModel.History)
+    }
+
     function test_sidebar_history_reloads() {
         var d = createTemporaryObject(dashboard, this)
         Ui.dashboard.selectPage(DashboardModel.History)
         Ui.dashboard.selectPage(DashboardModel.History)
         compare(fake.loads, 2)
         compare(findChild(d, "pageTitle").text, "History")
+    }
+
+    function test_closing_without_a_tray_says_once_that_monitoring_goes_on() {
+        var w = createTemporaryObject(dashboardWindow, this)
+        w.close()
+        var notice = findChild(w, "closeNotice")
+        tryVerify(function () { return notice.opened })
+        verify(w.visible)
+        mouseClick(findChild(w, "closeNoticeClose"))
+        tryVerify(function () { return !w.visible })
+        w.visible = true
+        w.close()
+        verify(!w.visible)
     }
 }

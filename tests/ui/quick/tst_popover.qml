@@ -46,8 +46,19 @@ TestCase {
         mouseClick(findChild(p, "pauseButton"))
         compare(findChild(p, "pauseButton").text, "Resume")
         compare(findChild(p, "stateTitle").text, "Monitoring paused or waiting")
-        compare(findChild(p, "explanation").text,
-                "Thermal pressure is elevated. macOS may adjust performance to manage heat.")
-        compare(findChild(p, "stateDot").color, Ui.theme.tint(5))
-            }
+        verify(findChild(p, "explanation").text.startsWith("Thermal pressure is elevated."))
+        compare(findChild(p, "stateDot").color, Ui.theme.tints[5])
+    }
+
+    function test_dot_follows_a_live_scheme_switch() {
+        fake.setReading(0, false)
+        var p = createTemporaryObject(popover, this)
+        var dot = findChild(p, "stateDot")
+        Ui.theme.setAppearance("Light")
+        var light = dot.color.toString()  // a copy, not a reference to the property
+        Ui.theme.setAppearance("Dark")
+        verify(dot.color.toString() !== light)
+        verify(Qt.colorEqual(dot.color, Ui.theme.tints[0]))
+        Ui.theme.setAppearance("System")
+    }
 }

@@ -11,6 +11,14 @@ TestCase {
     height: 700
 
     Component { id: settings; SettingsPage { width: 800 } }
+    Component {
+        id: windowed
+        ThemedWindow {
+            width: 800
+            height: 600
+            SettingsPage { objectName: "page"; width: 800 }
+        }
+    }
 
     function init() { fake.reset() }
 
@@ -62,5 +70,14 @@ TestCase {
         verify(Ui.dashboard.confirmClear)
         compare(fake.clears, 0)
         Ui.dashboard.confirmClear = false
+    }
+
+    function test_a_disabled_switch_looks_disabled() {
+        var w = createTemporaryObject(windowed, this)
+        var page = findChild(w.contentItem, "page")
+        var alerts = findChild(page, "alertsEnabled")  // no permission yet
+        verify(!alerts.enabled)
+        compare(alerts.palette.windowText, Ui.theme.secondary)
+        compare(findChild(page, "advanced").palette.windowText, Ui.theme.text)
     }
 }

@@ -54,6 +54,15 @@ Rectangle {
                     currentIndex: root.d.appearanceIndex
                     onActivated: (index) => Ui.theme.setAppearance(Ui.texts.appearanceOptions[index])
                 }
+                Button {
+                    id: quitButton
+                    objectName: "quitButton"
+                    text: Ui.texts.quit
+                    flat: true
+                    Layout.fillWidth: true
+                    ToolTipArea { text: Ui.texts.quitHelp; shown: quitButton.hovered }
+                    onClicked: root.d.quit()
+                }
             }
         }
         Rectangle { Layout.preferredWidth: 1; Layout.fillHeight: true; color: Ui.theme.separator }
@@ -64,45 +73,67 @@ Rectangle {
             Layout.margins: 18
             spacing: 12
 
-            RowLayout {
+            // The header and the status strip are plain items around a layout, not layouts inside
+            // the column: a nested layout is not laid out again when only its children's sizes
+            // change, which cut off the longer pause label and spilled the paused status.
+            Item {
+                objectName: "header"
                 Layout.fillWidth: true
-                spacing: 12
-                ColumnLayout {
-                    Layout.fillWidth: true
-                    spacing: 2
-                    Text {
-                        objectName: "pageTitle"
-                        text: root.d.title
-                        color: Ui.theme.text
-                        font.pixelSize: 28
-                        font.bold: true
-                    }
-                    Text {
-                        objectName: "pageSubtitle"
-                        text: root.d.subtitle
-                        color: Ui.theme.secondary
-                        font.pixelSize: 13
-                        Layout.fillWidth: true
-                        wrapMode: Text.WordWrap
-                    }
-                }
+                implicitHeight: Math.max(headerText.implicitHeight, pauseButton.implicitHeight)
                 RowLayout {
-                    objectName: "historyProblem"
-                    visible: root.d.historyProblem.length > 0
-                    Layout.maximumWidth: 320
-                    spacing: 4
-                    Symbol { name: "exclamationmark.triangle"; tint: Ui.theme.warning; size: 14 }
-                    Caption {
-                        text: root.d.historyProblem
-                        color: Ui.theme.warning
+                    id: headerText
+                    anchors.left: parent.left
+                    anchors.right: pauseButton.left
+                    anchors.rightMargin: 12
+                    spacing: 12
+                    ColumnLayout {
                         Layout.fillWidth: true
+                        spacing: 2
+                        Text {
+                            objectName: "pageTitle"
+                            text: root.d.title
+                            color: Ui.theme.text
+                            font.pixelSize: 28
+                            font.bold: true
+                        }
+                        Text {
+                            objectName: "pageSubtitle"
+                            text: root.d.subtitle
+                            color: Ui.theme.secondary
+                            font.pixelSize: 13
+                            Layout.fillWidth: true
+                            wrapMode: Text.WordWrap
+                        }
+                    }
+                    Item {
+                        objectName: "historyProblem"
+                        visible: root.d.historyProblem.length > 0
+                        Layout.preferredWidth: Math.min(320, problemText.x + problemText.implicitWidth)
+                        implicitHeight: problemText.implicitHeight
+                        Symbol {
+                            name: "exclamationmark.triangle"
+                            tint: Ui.theme.warning
+                            size: 14
+                        }
+                        Caption {
+                            id: problemText
+                            x: 18
+                            width: parent.width - x
+                            text: root.d.historyProblem
+                            color: Ui.theme.warning
+                        }
                     }
                 }
                 Button {
+                    id: pauseButton
                     objectName: "pauseButton"
+                    anchors.right: parent.right
+                    anchors.verticalCenter: parent.verticalCenter
                     text: root.d.pauseLabel
                     icon.source: Ui.symbol(root.d.pauseSymbol, Ui.theme.text)
                     icon.color: "transparent"
+                    icon.width: 14
+                    icon.height: 14
                     onClicked: root.d.togglePause()
                 }
             }
@@ -122,44 +153,75 @@ Rectangle {
                 Layout.preferredHeight: 100
                 Layout.minimumHeight: 0
                 clip: true
-                contentWidth: availableWidth
-                Loader {
-                    objectName: "pageLoader"
-                    width: scroll.availableWidth
-                    sourceComponent: {
-                        switch (root.d.page) {
-                        case DashboardModel.Overview: return overviewPage
-                        case DashboardModel.ThermalIntelligence: return intelligencePage
-                        case DashboardModel.History: return historyPage
-                        case DashboardModel.Activity: return activityPage
-                        case DashboardModel.Sensors: return sensorsPage
-                        case DashboardModel.Settings: return settingsPage
+                Flickable {
+                    id: pageFlick
+                    contentWidth: width
+                    contentHeight: pageLoader.height
+                    boundsBehavior: Flickable.StopAtBounds
+                    Loader {
+                        id: pageLoader
+                        objectName: "pageLoader"
+                        width: pageFlick.width
+                        // Every page starts at its top, wherever the last one was scrolled to.
+                        onLoaded: pageFlick.contentY = 0
+                        sourceComponent: {
+                            switch (root.d.page) {
+                            case DashboardModel.Overview: return overviewPage
+                            case DashboardModel.ThermalIntelligence: return intelligencePage
+                            case DashboardModel.History: return historyPage
+                            case DashboardModel.Activity: return activityPage
+                            case DashboardModel.Sensors: return sensorsPage
+                            case DashboardModel.Settings: return settingsPage
+                            }
+                            return aboutPage
                         }
-                        return aboutPage
                     }
                 }
             }
 
             Divider {}
-            RowLayout {
+            Item {
                 objectName: "statusStrip"
                 Layout.fillWidth: true
-                spacing: 8
-                Dot { tint: root.d.statusTint; size: 8 }
+                implicitHeight: noAccount.implicitHeight
+                // One line: the status text gives way (elided) before anything wraps or overlaps.
+                Dot {
+                    id: statusDot
+                    objectName: "statusDot"
+                    anchors.verticalCenter: parent.verticalCenter
+                    tint: root.d.statusTint
+                    size: 8
+                }
                 Caption {
+                    id: statusText
                     objectName: "statusText"
+                    x: statusDot.width + 8
+                    anchors.verticalCenter: parent.verticalCenter
+                    width: Math.min(implicitWidth, noAccount.x - 16 - x -
+                                    (demoLabel.visible ? demoLabel.implicitWidth + 8 : 0))
                     text: root.d.statusText
                     color: Ui.theme.text
-                    Layout.fillWidth: false
+                    wrapMode: Text.NoWrap
+                    elide: Text.ElideRight
                 }
                 Caption {
+                    id: demoLabel
                     objectName: "demoLabel"
+                    x: statusText.x + statusText.width + 8
+                    anchors.verticalCenter: parent.verticalCenter
+                    width: implicitWidth
                     visible: root.d.demo
                     text: Ui.texts.demoData
-                    Layout.fillWidth: false
+                    wrapMode: Text.NoWrap
                 }
-                Item { Layout.fillWidth: true }
-                Caption { text: Ui.texts.noAccount; Layout.fillWidth: false }
+                Caption {
+                    id: noAccount
+                    anchors.right: parent.right
+                    anchors.verticalCenter: parent.verticalCenter
+                    width: implicitWidth
+                    text: Ui.texts.noAccount
+                    wrapMode: Text.NoWrap
+                }
             }
         }
     }
@@ -188,7 +250,7 @@ Rectangle {
             Button {
                 objectName: "confirmClearButton"
                 text: Ui.texts.clearButton
-                palette.buttonText: Ui.theme.tint(3)
+                palette.buttonText: Ui.theme.destructive
                 onClicked: root.d.clearHistoryConfirmed()
             }
             Button {

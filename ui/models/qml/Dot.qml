@@ -1,12 +1,13 @@
 import QtQuick
 import Tempyra.Ui
 
-// A filled circle in a Tint colour.
+// A filled circle in a Tint colour. Decorative: the text beside it names the state.
 Rectangle {
     property int tint: 4
     property int size: 10
     width: size
     height: size
     radius: size / 2
-    color: Ui.theme.tint(tint)
+    color: Ui.theme.tints[tint]
+    Accessible.ignored: true
 }

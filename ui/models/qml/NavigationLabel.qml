@@ -2,7 +2,8 @@ import QtQuick
 import QtQuick.Layouts
 import Tempyra.Ui
 
-// One sidebar row: symbol, name (medium weight when selected), optional count.
+// One sidebar row: symbol, name (medium weight when selected), optional count. Reached with
+// Tab and pressed with Space or Return like a button.
 Rectangle {
     id: label
     property string name: ""
@@ -13,8 +14,13 @@ Rectangle {
     implicitHeight: 32
     radius: 6
     color: selected ? Ui.theme.selection : "transparent"
+    activeFocusOnTab: true
     Accessible.role: Accessible.Button
     Accessible.name: name
+    Accessible.onPressAction: label.clicked()
+    Keys.onSpacePressed: label.clicked()
+    Keys.onReturnPressed: label.clicked()
+    Keys.onEnterPressed: label.clicked()
 
     RowLayout {
         anchors.fill: parent
@@ -45,4 +51,5 @@ Rectangle {
         cursorShape: Qt.PointingHandCursor
         onClicked: label.clicked()
     }
+    FocusRing { shown: label.activeFocus; anchors.margins: 1 }
 }

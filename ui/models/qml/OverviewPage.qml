@@ -14,7 +14,7 @@ ColumnLayout {
             Symbol {
                 objectName: "stateSymbol"
                 name: page.c.symbol
-                tint: Ui.theme.tint(page.c.tint)
+                tint: Ui.theme.tints[page.c.tint]
                 size: 44
             }
             ColumnLayout {

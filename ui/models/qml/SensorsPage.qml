@@ -8,7 +8,7 @@ ColumnLayout {
     spacing: 18
 
     Panel {
-        title: Ui.texts.thisMac
+        title: Ui.texts.thisMachine
         Text {
             objectName: "model"
             text: page.c.model

@@ -189,7 +189,7 @@ ColumnLayout {
             Button {
                 objectName: "clearHistory"
                 text: Ui.texts.clearHistory
-                palette.buttonText: Ui.theme.tint(3)
+                palette.buttonText: Ui.theme.destructive
                 onClicked: Ui.dashboard.confirmClear = true
             }
         }

@@ -1,7 +1,7 @@
 import QtQuick
 import Tempyra.Ui
 
-// One of our named symbols in a colour.
+// One of our named symbols in a colour. Decorative: the text beside it says what it means.
 Image {
     id: symbol
     property string name: ""
@@ -14,4 +14,5 @@ Image {
     source: Ui.symbol(symbol.name, symbol.tint)
     fillMode: Image.PreserveAspectFit
     smooth: true
+    Accessible.ignored: true
 }

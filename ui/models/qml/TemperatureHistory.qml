@@ -22,9 +22,10 @@ Item {
         backgroundRoundness: 0
         margins { top: 4; bottom: 4; left: 4; right: 4 }
         Accessible.description: Ui.texts.temperatureChartDescription
-        DateTimeAxis { id: xAxis; titleText: "Time"; titleFont.pixelSize: 10; labelsFont.pixelSize: 10 }
+        // Marks on round local times, placed and labelled from C++.
+        CategoryAxis { id: xAxis; titleText: "Time"; titleFont.pixelSize: 10; labelsFont.pixelSize: 11 }
         // ValuesAxis: the value axis under its older name, the one the charts module's type
         // description resolves.
-        ValuesAxis { id: yAxis; titleFont.pixelSize: 10; labelsFont.pixelSize: 10 }
+        ValuesAxis { id: yAxis; titleFont.pixelSize: 10; labelsFont.pixelSize: 11 }
     }
 }

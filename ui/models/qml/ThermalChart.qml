@@ -54,7 +54,8 @@ Item {
         backgroundRoundness: 0
         margins { top: 4; bottom: 4; left: 4; right: 4 }
         Accessible.description: Ui.texts.thermalChartDescription
-        DateTimeAxis { id: xAxis; titleText: "Time"; titleFont.pixelSize: 10; labelsFont.pixelSize: 10 }
-        CategoryAxis { id: yAxis; titleText: "Pressure"; titleFont.pixelSize: 10; labelsFont.pixelSize: 10 }
+        // Marks on round local times, placed and labelled from C++.
+        CategoryAxis { id: xAxis; titleText: "Time"; titleFont.pixelSize: 10; labelsFont.pixelSize: 11 }
+        CategoryAxis { id: yAxis; titleText: "Pressure"; titleFont.pixelSize: 10; labelsFont.pixelSize: 11 }
     }
 }

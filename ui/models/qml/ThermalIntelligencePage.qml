@@ -8,7 +8,7 @@ ColumnLayout {
     spacing: 18
 
     Panel {
-        title: Ui.texts.whatMacosReports
+        title: Ui.texts.whatIsReported
         Text {
             objectName: "adviceHeadline"
             text: page.c.headline

@@ -1,0 +1,70 @@
+#pragma once
+// The texts that name the operating system, the machine or one of the system's services. Each
+// has the product's macOS wording and a Linux wording that says what is true there (the level
+// comes from the kernel's thermal zones, the machine is "this computer", login is the desktop's
+// autostart). The build's platform picks the column; everything else asks for words by name.
+#include <string_view>
+
+namespace tempyra {
+
+enum class TextPlatform { macos, linuxDesktop };
+
+#ifdef __APPLE__
+inline constexpr TextPlatform kBuildTextPlatform = TextPlatform::macos;
+#else
+inline constexpr TextPlatform kBuildTextPlatform = TextPlatform::linuxDesktop;
+#endif
+
+enum class PlatformWord {
+  // The thermal states' explanations, which are also the advice headlines.
+  nominalExplanation,
+  fairExplanation,
+  seriousExplanation,
+  criticalExplanation,
+  // Advice.
+  staleDetail,
+  nominalDetail,
+  hotDetail,
+  unknownDetail,
+  pressureEvidence,  // opens the first evidence line, before the state's title
+  // The sustained-pressure notification's body, before the state in lower case.
+  alertBodyOpening,
+  // Sidebar and page texts.
+  tagline,
+  overviewSubtitle,
+  overviewStepPressure,
+  overviewStepPause,
+  sensorsStepReadings,
+  settingsStepDisplay,
+  overviewCaption,
+  temperatureFansCaption,
+  intelligenceTitle,
+  thisMachine,
+  aboutUnderstand,
+  aboutSources,
+  privacyLocal,
+  privacyBuiltWith,
+  // Walkthrough details.
+  guideStartDetail,
+  guidePreferencesDetail,
+  // Settings.
+  loginCaption,
+  loginNeedsApproval,
+  menuBarTitle,
+  menuCaption,
+  alertsCaption,
+  resetCaption,
+  // Display label of the stored capability key "Intel CPU limits".
+  cpuLimitsLabel,
+};
+
+inline constexpr int kPlatformWordCount = static_cast<int>(PlatformWord::cpuLimitsLabel) + 1;
+
+// The word in the build's platform, or in the one asked for.
+std::string_view platformWord(PlatformWord word, TextPlatform platform = kBuildTextPlatform);
+
+// How the Sensors page labels a capability of the device profile. The keys are stored in the
+// profile and never change; only the label follows the platform.
+std::string_view capabilityLabel(std::string_view key, TextPlatform platform = kBuildTextPlatform);
+
+}  // namespace tempyra

@@ -1,0 +1,112 @@
+#include "ui/shell/single_instance.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <map>
+
+#include "tests/app/private_bus.h"
+
+namespace tempyra {
+namespace {
+
+using Claim = SingleInstance::Claim;
+const QString kName = QStringLiteral("com.quorvel.tempyra.test");
+
+SingleInstance::Options lockOnly(const QTemporaryDir& dir, int answerMs = 3000) {
+  return {kName, std::nullopt, dir.path(), answerMs};
+}
+
+struct Launch {
+  SingleInstance instance;
+  int activations = 0;
+  explicit Launch(SingleInstance::Options o) : instance(std::move(o)) {
+    QObject::connect(&instance, &SingleInstance::activated, [this] { ++activations; });
+  }
+};
+
+TEST(SingleInstance, ALaterLaunchShowsTheFirstAndLeaves) {
+  for (const bool withBus : {true, false}) {
+    SCOPED_TRACE(withBus ? "session bus" : "lock file only");
+    testing::PrivateBus bus;
+    ASSERT_TRUE(!withBus || bus.ok()) << bus.error();
+    QTemporaryDir dir;
+    auto options = [&](const char* role) {
+      auto o = lockOnly(dir);
+      if (withBus) o.bus = bus.connect(role);
+      return o;
+    };
+    Launch first(options("first")), second(options("second"));
+    EXPECT_EQ(first.instance.claim(), Claim::first);
+    EXPECT_TRUE(first.instance.problem().isEmpty()) << first.instance.problem().toStdString();
+    EXPECT_EQ(second.instance.claim(), Claim::shownOther);
+    EXPECT_TRUE(testing::waitFor([&] { return first.activations == 1; }));
+    EXPECT_EQ(second.activations, 0);
+  }
+}
+
+TEST(SingleInstance, WhatADeadHolderLeftBehindIsTakenOver) {
+  QTemporaryDir dir;
+  QFile lock(dir.filePath(kName + ".lock"));
+  ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+  // A socket file whose server is gone.
+  const QByteArray path = QFile::encodeName(dir.filePath(kName + ".socket"));
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, path.constData(), sizeof address.sun_path - 1);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ::close(fd);
+
+  Launch first(lockOnly(dir)), second(lockOnly(dir));
+  EXPECT_EQ(first.instance.claim(), Claim::first);
+  EXPECT_EQ(second.instance.claim(), Claim::shownOther);
+  EXPECT_EQ(first.activations, 1);
+}
+
+TEST(SingleInstance, AHolderThatNeverAnswersIsNotJoined) {
+  QTemporaryDir dir;
+  const int fd = ::open(QFile::encodeName(dir.filePath(kName + ".lock")).constData(),
+                        O_RDWR | O_CREAT, 0600);
+  ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+  Launch later(lockOnly(dir, 300));
+  EXPECT_EQ(later.instance.claim(), Claim::unanswered);
+  EXPECT_FALSE(later.instance.problem().isEmpty());
+  ::close(fd);
+}
+
+TEST(SingleInstance, SessionFolderAndBus) {
+  QTemporaryDir temp, runtime;
+  const QString fallback = temp.filePath("tempyra-" + QString::number(::getuid()));
+  auto options = [&](std::map<std::string, std::string> vars) {
+    const Environment env = [vars](const std::string& n) -> std::optional<std::string> {
+      const auto it = vars.find(n);
+      return it == vars.end() ? std::nullopt : std::optional(it->second);
+    };
+    return SingleInstance::forSession(kName, env, temp.path());
+  };
+  const auto set = options({{"XDG_RUNTIME_DIR", runtime.path().toStdString()}});
+  EXPECT_EQ(set.folder, runtime.path());
+  // No address and no socket in the runtime folder: no bus is asked for (none is autolaunched).
+  EXPECT_FALSE(set.bus);
+
+  EXPECT_EQ(options({{"XDG_RUNTIME_DIR", "relative/run"}}).folder, fallback);
+  struct stat st {};
+  ASSERT_EQ(::stat(QFile::encodeName(fallback).constData(), &st), 0);
+  EXPECT_EQ(st.st_mode & 077, 0u);
+  // A fallback folder that others may enter is not used.
+  ::chmod(QFile::encodeName(fallback).constData(), 0777);
+  EXPECT_TRUE(options({}).folder.isEmpty());
+}
+
+}  // namespace
+}  // namespace tempyra

@@ -1,0 +1,237 @@
+// The tray item against a StatusNotifierWatcher on a private bus: what a host reads from the
+// item, when the icon is drawn, and how the item follows the watcher.
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusPendingCall>
+#include <QDBusPendingReply>
+#include <QDBusVariant>
+#include <QMutex>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+#include "tests/app/private_bus.h"
+#include "tests/ui/sni_pixmaps.h"
+#include "tests/ui/fake_monitor.h"
+#include "ui/models/popover_model.h"
+#include "ui/shell/tray_item.h"
+
+namespace tempyra {
+
+// The watcher's side of the protocol. It runs on a thread of its own, so the item's blocking
+// first registration is answered while the test's thread waits.
+class FakeWatcher : public QObject {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+  Q_PROPERTY(bool IsStatusNotifierHostRegistered READ hostRegistered)
+
+ public:
+  std::atomic<bool> host{true};
+  bool hostRegistered() const { return host; }
+  QStringList items() const {
+    QMutexLocker lock(&mutex_);
+    return items_;
+  }
+
+ public slots:
+  void RegisterStatusNotifierItem(const QString& service) {
+    QMutexLocker lock(&mutex_);
+    items_ << service;
+  }
+
+ private:
+  mutable QMutex mutex_;
+  QStringList items_;
+};
+
+// Counts the item's change signals as a host receives them.
+class HostSide : public QObject {
+  Q_OBJECT
+
+ public:
+  int icons = 0;
+  QStringList labels;
+
+ public slots:
+  void newIcon() { ++icons; }
+  void newLabel(const QString& label, const QString&) { labels << label; }
+};
+
+namespace {
+
+using testing::PrivateBus;
+using testing::waitFor;
+
+constexpr double kNow = 1'800'000'000;
+const QString kItemInterface = QStringLiteral("org.kde.StatusNotifierItem");
+
+Reading nominalReading(double cpu) {
+  Reading r;
+  r.timestamp = kNow - 5;
+  r.state = ThermalState::nominal;
+  r.cpu = Metric("CPU load", cpu, "%", "test", kNow - 5, "Measured");
+  r.segment = "S1";
+  return r;
+}
+
+// A watcher on the private bus, on its own thread.
+class Watcher {
+ public:
+  explicit Watcher(PrivateBus& bus) : connection_(bus.connect("watcher")) {
+    // Registered before the move, so what the bus attaches to it moves along.
+    connection_.registerObject("/StatusNotifierWatcher", &watcher_,
+                               QDBusConnection::ExportAllSlots |
+                                   QDBusConnection::ExportAllProperties);
+    thread_.start();
+    watcher_.moveToThread(&thread_);
+  }
+  ~Watcher() {
+    stop();
+    connection_.unregisterObject("/StatusNotifierWatcher");
+    thread_.quit();
+    thread_.wait();
+  }
+  void start() { connection_.registerService("org.kde.StatusNotifierWatcher"); }
+  void stop() { connection_.unregisterService("org.kde.StatusNotifierWatcher"); }
+  FakeWatcher& fake() { return watcher_; }
+  void announceHost() {
+    watcher_.host = true;
+    connection_.send(QDBusMessage::createSignal("/StatusNotifierWatcher",
+                                                "org.kde.StatusNotifierWatcher",
+                                                "StatusNotifierHostRegistered"));
+  }
+
+ private:
+  QDBusConnection connection_;
+  QThread thread_;
+  FakeWatcher watcher_;
+};
+
+QDBusMessage callItem(QDBusConnection& host, const QString& service, const QString& interface,
+                      const QString& method, const QVariantList& args) {
+  QDBusMessage call =
+      QDBusMessage::createMethodCall(service, "/StatusNotifierItem", interface, method);
+  call.setArguments(args);
+  QDBusPendingCall pending = host.asyncCall(call);
+  waitFor([&] { return pending.isFinished(); });
+  return pending.reply();
+}
+
+QVariantMap properties(QDBusConnection& host, const QString& service) {
+  const QDBusMessage reply = callItem(host, service, "org.freedesktop.DBus.Properties", "GetAll",
+                                      {kItemInterface});
+  if (reply.arguments().isEmpty()) return {};
+  return qdbus_cast<QVariantMap>(reply.arguments().first());
+}
+
+struct Fixture {
+  PrivateBus bus;
+  FakeMonitor monitor;
+  std::unique_ptr<PopoverModel> popover;
+  std::unique_ptr<Watcher> watcher;
+  std::unique_ptr<TrayItem> tray;
+  QString service;  // the item's, as the watcher received it
+  Fixture() {
+    monitor.reading_ = nominalReading(12.4);
+    monitor.stale_ = false;
+    popover = std::make_unique<PopoverModel>(monitor);
+  }
+  // A watcher with a host, then the tray item.
+  void startHosted() {
+    watcher = std::make_unique<Watcher>(bus);
+    watcher->start();
+    tray = std::make_unique<TrayItem>(*popover, bus.connect("app"));
+    service = watcher->fake().items().value(0);
+  }
+};
+
+TEST(TrayItem, HostReadsTitleTooltipAndIconInNetworkByteOrder) {
+  Fixture f;
+  if (!f.bus.ok()) GTEST_SKIP() << f.bus.error();
+  f.startHosted();
+  ASSERT_TRUE(f.tray->shown());
+  ASSERT_EQ(f.watcher->fake().items().size(), 1);
+  QDBusConnection host = f.bus.connect("host");
+  const QVariantMap p = properties(host, f.service);
+  EXPECT_EQ(p["XAyatanaLabel"].toString(), "Nominal · 12% CPU");
+  EXPECT_EQ(p["XAyatanaLabelGuide"].toString(), "Critical · 100% CPU");
+  EXPECT_EQ(p["Status"].toString(), "Active");
+  EXPECT_FALSE(p["ItemIsMenu"].toBool());
+
+  const QList<testing::SniPixmapData> icons = testing::sniPixmaps(p["IconPixmap"]);
+  ASSERT_FALSE(icons.isEmpty());
+  const testing::SniPixmapData& big = icons.last();
+  ASSERT_EQ(big.argb.size(), big.width * big.height * 4);
+  // Just inside the badge's top edge: the nominal green, alpha first.
+  const int at = (6 * big.width + big.width / 2) * 4;
+  EXPECT_EQ(big.argb.mid(at, 4), QByteArray("\xff\x28\xa7\x45", 4));
+}
+
+TEST(TrayItem, DrawsOnlyWhenWhatTheIconShowsChanges) {
+  Fixture f;
+  if (!f.bus.ok()) GTEST_SKIP() << f.bus.error();
+  f.startHosted();
+  QDBusConnection host = f.bus.connect("host");
+  HostSide seen;
+  host.connect(f.service, "/StatusNotifierItem", kItemInterface, "NewIcon", &seen,
+               SLOT(newIcon()));
+  host.connect(f.service, "/StatusNotifierItem", kItemInterface, "XAyatanaNewLabel", &seen,
+               SLOT(newLabel(QString, QString)));
+  properties(host, f.service);  // the match rules are in place once a call has been answered
+
+  f.monitor.now_ += 10;  // a later sample with the same figure
+  f.monitor.publish();
+  f.monitor.reading_ = nominalReading(12.6);  // "13%"
+  f.monitor.publish();
+  Preferences iconOnly;
+  iconOnly.menu = MenuMode::iconOnly;
+  f.monitor.setPreferences(iconOnly);
+  ASSERT_TRUE(waitFor([&] { return seen.labels.size() == 2; }));
+  EXPECT_EQ(seen.labels, (QStringList{"Nominal · 13% CPU", ""}));
+  EXPECT_EQ(f.tray->drawings(), 3);
+  EXPECT_EQ(seen.icons, 2);
+}
+
+TEST(TrayItem, FollowsTheWatcherAndItsHost) {
+  Fixture f;
+  if (!f.bus.ok()) GTEST_SKIP() << f.bus.error();
+  Watcher watcher(f.bus);
+  watcher.fake().host = false;
+  TrayItem tray(*f.popover, f.bus.connect("app"));
+  int appeared = 0;
+  QObject::connect(&tray, &TrayItem::hostAppeared, [&] { ++appeared; });
+  EXPECT_FALSE(tray.shown());
+
+  watcher.start();  // a watcher without a host: nothing shows the item yet
+  ASSERT_TRUE(waitFor([&] { return watcher.fake().items().size() == 1; }));
+  testing::waitFor([] { return false; }, 200);
+  EXPECT_FALSE(tray.shown());
+  watcher.announceHost();
+  ASSERT_TRUE(waitFor([&] { return tray.shown(); }));
+  EXPECT_EQ(appeared, 1);
+  watcher.stop();
+  EXPECT_TRUE(waitFor([&] { return !tray.shown(); }));
+}
+
+TEST(TrayItem, ClicksAskForThePopoverNearWhereTheHostSays) {
+  Fixture f;
+  if (!f.bus.ok()) GTEST_SKIP() << f.bus.error();
+  f.startHosted();
+  int clicks = 0;
+  QObject::connect(f.tray.get(), &TrayItem::clicked, [&] { ++clicks; });
+  QDBusConnection host = f.bus.connect("host");
+  callItem(host, f.service, kItemInterface, "Activate", {500, 10});
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(f.tray->geometry(), QRect(488, -2, 24, 24));
+  callItem(host, f.service, kItemInterface, "ContextMenu", {0, 0});  // a host that cannot say
+  EXPECT_EQ(clicks, 2);
+  EXPECT_EQ(f.tray->geometry(), std::nullopt);
+}
+
+}  // namespace
+}  // namespace tempyra
+
+#include "tray_item_test.moc"

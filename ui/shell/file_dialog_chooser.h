@@ -1,0 +1,37 @@
+#pragma once
+// The export file chooser: Qt Widgets' save dialog. With a desktop portal or a platform theme
+// that offers one, Qt shows the desktop's own dialog; otherwise its widget dialog.
+#include <QFileDialog>
+#include <QPointer>
+#include <QString>
+#include <QWindow>
+
+#include <functional>
+
+#include "app/file_chooser.h"
+
+namespace tempyra {
+
+class FileDialogChooser final : public FileChooser {
+ public:
+  // `parentWindow` answers the window to show the dialog over (the dashboard), or nullptr;
+  // `title` is the dialog's window title.
+  // REQUIRES: a QApplication exists.
+  FileDialogChooser(QString title, std::function<QWindow*()> parentWindow);
+  ~FileDialogChooser() override;
+
+  // One dialog at a time: asked again while it is open, it raises that dialog and answers
+  // the new request with nothing.
+  void chooseSaveFile(const std::string& proposedName, const std::string& contentType,
+                      std::function<void(std::optional<std::filesystem::path>)> done) override;
+
+  // The open dialog, if any (the screenshot tour grabs it).
+  QFileDialog* dialog() const { return dialog_.data(); }
+
+ private:
+  QString title_;
+  std::function<QWindow*()> parentWindow_;
+  QPointer<QFileDialog> dialog_;
+};
+
+}  // namespace tempyra
