@@ -19,6 +19,7 @@
 #include "core/thermal_state.h"
 #include "history/export_file.h"
 #include "history/export_writer.h"
+#include "history/episode_builder.h"
 
 namespace tempyra {
 
@@ -400,6 +401,21 @@ std::string powerDetail(const PowerContext& power) {
   return detail;
 }
 
+// What an episode needs of a stored record; nothing when the record cannot be read.
+std::optional<EpisodeBuilder::Details> episodeDetails(std::string_view json) {
+  Expected<Reading> reading = decodeReading(json);
+  if (!reading) return std::nullopt;
+  EpisodeBuilder::Details details;
+  details.cpuLoad = reading->cpu.value;
+  for (const Metric& m : reading->sensors) {
+    if (m.name == "CPU temperature") details.cpuTemperature = m.value;
+    if (m.name == "GPU temperature") details.gpuTemperature = m.value;
+  }
+  details.powerSource = std::move(reading->power.source);
+  for (ProcessActivity& a : reading->activity) details.activity.emplace_back(std::move(a.name), a.cpu);
+  return details;
+}
+
 }  // namespace
 
 // BEGIN IMMEDIATE … COMMIT. A transaction that began and was not committed is rolled back when
@@ -670,6 +686,26 @@ Expected<std::map<ThermalState, double>> HistoryStore::durations(double since, d
       });
   if (!read) return read.failure();
   return seconds;
+}
+
+Expected<std::vector<Episode>> HistoryStore::episodes(double since, long long limit) {
+  EpisodeBuilder builder;
+  // Rows come in the order the durations query gives them intervals; times that are not finite
+  // numbers (a damaged or foreign row) are left out as by events.
+  const Status read = forEachRow(
+      "SELECT time,state,segment,json FROM samples WHERE time>=? AND time<=1e308 ORDER BY time,id",
+      {decimal(since)}, [&](sqlite3_stmt* row) {
+        std::optional<ThermalState> state;
+        if (sqlite3_column_type(row, 1) == SQLITE_INTEGER) {
+          state = thermalStateFromRaw(sqlite3_column_int64(row, 1));
+        }
+        builder.add(sqlite3_column_double(row, 0), state, columnText(row, 2),
+                    [row]() -> std::optional<EpisodeBuilder::Details> {
+                      return episodeDetails(columnText(row, 3));
+                    });
+      });
+  if (!read) return read.failure();
+  return builder.finish(limit);
 }
 
 Expected<ExportSummary> HistoryStore::exportTo(const fs::path& file) {
