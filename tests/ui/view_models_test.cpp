@@ -1,6 +1,8 @@
 // The view models over a scripted monitor.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "core/platform_words.h"
 #include "tests/ui/fake_monitor.h"
 #include "ui/logic/text_format.h"
@@ -209,6 +211,30 @@ TEST(DashboardModel, HistoryDurationsEventsAndTemperatures) {
   EXPECT_TRUE(h.events()[0].time.contains(" Sep 2001 ")) << h.events()[0].time.toStdString();
   EXPECT_EQ(h.temperatureSummary(), "Highest displayed CPU/GPU sample: 109.8 °F");
   EXPECT_EQ(d.rangeIndex(), 0);
+}
+
+// The chosen episode is remembered by its start: its band follows it across reloads (a growing
+// end) and goes when the episode leaves the range; choosing it again clears the choice.
+TEST(DashboardModel, ChosenEpisodeBandFollowsReloads) {
+  FakeMonitor m;
+  Episode e;
+  e.start = kNow - 600;
+  e.end = kNow - 300;
+  m.episodes_ = {e};
+  DashboardModel d(m);
+  show(d, DashboardPage::history);
+  HistoryModel& h = *d.history();
+  EXPECT_TRUE(std::isnan(h.bandStart()));
+  h.select(e.start);
+  EXPECT_EQ(h.bandEnd(), kNow - 300);
+  m.episodes_[0].end = kNow - 30;
+  m.publish();
+  EXPECT_EQ(h.bandEnd(), kNow - 30);
+  m.episodes_.clear();
+  m.publish();
+  EXPECT_TRUE(std::isnan(h.bandStart()));
+  h.select(e.start);
+  EXPECT_TRUE(std::isnan(h.selectedStart()));
 }
 
 TEST(DashboardModel, ProblemAndClearConfirmation) {

@@ -1,6 +1,7 @@
 #include "ui/models/chart_series.h"
 
 #include <QAbstractAxis>
+#include <QAreaSeries>
 #include <QCategoryAxis>
 #include <QMetaEnum>
 #include <QMetaObject>
@@ -39,6 +40,20 @@ QXYSeries* addSeries(QObject* chart, SeriesKind kind, const QString& name, QObje
                             Q_ARG(QAbstractAxis*, qobject_cast<QAbstractAxis*>(axisX)),
                             Q_ARG(QAbstractAxis*, qobject_cast<QAbstractAxis*>(axisY)));
   return qobject_cast<QXYSeries*>(series);
+}
+
+QAreaSeries* addArea(QObject* chart, const QString& name, QObject* axisX, QObject* axisY) {
+  if (!chart) return nullptr;
+  const int type = seriesType(chart, "SeriesTypeArea");
+  if (type < 0) return nullptr;
+  QAbstractSeries* series = nullptr;
+  QMetaObject::invokeMethod(chart, "createSeries", Q_RETURN_ARG(QAbstractSeries*, series),
+                            Q_ARG(int, type), Q_ARG(QString, name),
+                            Q_ARG(QAbstractAxis*, qobject_cast<QAbstractAxis*>(axisX)),
+                            Q_ARG(QAbstractAxis*, qobject_cast<QAbstractAxis*>(axisY)));
+  auto* area = qobject_cast<QAreaSeries*>(series);
+  // The view gives a new area its upper line.
+  return area && area->upperSeries() ? area : nullptr;
 }
 
 void setTimeAxis(QObject* axis, double first, double last) {
