@@ -48,7 +48,7 @@ void EpisodeBuilder::add(double time, std::optional<ThermalState> state, std::st
           loadWeight_ += interval;
         }
         for (const auto& [name, share] : d->activity) {
-          if (std::isfinite(share) && share > 0) cpuSeconds_[name] += share / 100 * interval;
+          if (share > 0 && std::isfinite(share)) cpuSeconds_[name] += share / 100 * interval;
         }
       }
     }
@@ -81,10 +81,14 @@ void EpisodeBuilder::add(double time, std::optional<ThermalState> state, std::st
 void EpisodeBuilder::close() {
   Episode& e = *open_;
   e.brief = e.seconds[e.highest] < kBriefSeconds;
-  if (loadWeight_ > 0) e.meanCpuLoad = loadSum_ / loadWeight_;
+  // A damaged record's absurd figures can overflow a sum: such a sum is left out, not shown.
+  if (loadWeight_ > 0 && std::isfinite(loadSum_)) e.meanCpuLoad = loadSum_ / loadWeight_;
   std::vector<Episode::Process> processes;
   for (const auto& [name, seconds] : cpuSeconds_) {
-    processes.push_back({name, seconds, e.duration() > 0 ? seconds / e.duration() * 100 : 0});
+    const double share = e.duration() > 0 ? seconds / e.duration() * 100 : 0;
+    if (std::isfinite(seconds) && std::isfinite(share)) {
+      processes.push_back({name, seconds, share});
+    }
   }
   const auto shown = std::min(processes.size(), kProcessesShown);
   // Equal CPU-seconds keep the order of names, so the choice does not vary between loads.
