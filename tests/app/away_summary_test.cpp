@@ -7,12 +7,7 @@ namespace {
 
 Episode episode(double start, double end, ThermalState highest,
                 std::vector<Episode::Process> processes = {}) {
-  Episode e;
-  e.start = start;
-  e.end = end;
-  e.highest = highest;
-  e.processes = std::move(processes);
-  return e;
+  return {start, end, highest, {}, {}, {}, {}, {}, std::move(processes), false};
 }
 
 TEST(AwaySummary, SumsUpOnlyAfterAnHourAwayWithEpisodes) {

@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 
 #include <random>
+#include <tuple>
 
 #include "core/model_json.h"
 #include "history/history_store.h"
@@ -36,14 +37,7 @@ void insert(const std::filesystem::path& file, const std::vector<Row>& rows) {
   db.exec("COMMIT");
 }
 
-struct Span {
-  double start, end;
-  S highest;
-  friend bool operator==(const Span&, const Span&) = default;
-  friend std::ostream& operator<<(std::ostream& o, const Span& s) {
-    return o << "[" << s.start << ", " << s.end << "] " << title(s.highest);
-  }
-};
+using Span = std::tuple<double, double, S, bool>;  // start, end, highest, brief
 
 TEST_F(HistoryTest, EpisodesEndAtGapsSegmentsAndCoolerStates) {
   const struct {
@@ -53,19 +47,22 @@ TEST_F(HistoryTest, EpisodesEndAtGapsSegmentsAndCoolerStates) {
   } cases[] = {
       {"a gap of exactly 90 s is counted",
        {{0, S::fair}, {90, S::fair}},
-       {{0, 90, S::fair}}},
+       {{0, 90, S::fair, false}}},
       {"a gap over 90 s splits",
        {{0, S::fair}, {30, S::fair}, {121, S::fair}},
-       {{121, 121, S::fair}, {0, 30, S::fair}}},
+       {{121, 121, S::fair, true}, {0, 30, S::fair, true}}},
       {"a new segment splits",
        {{0, S::fair}, {30, S::serious, "b"}},
-       {{30, 30, S::serious}, {0, 0, S::fair}}},
+       {{30, 30, S::serious, true}, {0, 0, S::fair, true}}},
       {"the closing reading's interval counts",
        {{0, S::nominal}, {30, S::fair}, {60, S::serious}, {90, S::nominal}, {200, S::fair}},
-       {{200, 200, S::fair}, {30, 90, S::serious}}},
+       {{200, 200, S::fair, true}, {30, 90, S::serious, true}}},  // 30 s at serious
       {"an unknown state ends an episode",
        {{0, S::critical}, {30, S::unknown}, {60, S::fair}},
-       {{60, 60, S::fair}, {0, 30, S::critical}}},
+       {{60, 60, S::fair, true}, {0, 30, S::critical, true}}},
+      {"brief: under a minute at the highest state",
+       {{0, S::fair}, {60, S::fair}, {90, S::serious}},
+       {{0, 90, S::serious, true}}},
       {"nominal alone is none", {{0, S::nominal}, {30, S::nominal}}, {}},
   };
   for (const auto& c : cases) {
@@ -73,7 +70,9 @@ TEST_F(HistoryTest, EpisodesEndAtGapsSegmentsAndCoolerStates) {
     const auto store = openStore(path());
     insert(path(), c.rows);
     std::vector<Span> spans;
-    for (const Episode& e : ok(store->episodes(0, -1))) spans.push_back({e.start, e.end, e.highest});
+    for (const Episode& e : ok(store->episodes(0, -1))) {
+      spans.push_back({e.start, e.end, e.highest, e.brief});
+    }
     EXPECT_EQ(spans, c.spans) << c.name;
   }
 }
@@ -107,17 +106,10 @@ TEST_F(HistoryTest, EpisodeFiguresComeFromTheIntervalsInsideIt) {
                                        Episode::Process{"chrome", 12, 10}));
 }
 
-TEST_F(HistoryTest, EpisodesAreNewestFirstWithinTheLimitAndBriefWhenShortAtTheirPeak) {
+TEST_F(HistoryTest, EpisodesKeepTheNewestWithinTheLimit) {
   const auto store = openStore(path());
-  insert(path(), {{0, S::fair}, {60, S::fair}, {120, S::serious}, {150, S::nominal},
-                  {1000, S::critical}, {2000, S::fair}, {2060, S::fair}});
-  const auto all = ok(store->episodes(0, -1));
-  ASSERT_EQ(all.size(), 3u);
-  EXPECT_EQ(all[0].start, 2000);
-  EXPECT_FALSE(all[0].brief);  // a minute at fair
-  EXPECT_TRUE(all[1].brief);   // a lone reading
-  EXPECT_TRUE(all[2].brief);   // 30 s at serious after two minutes at fair
-  const auto newest = ok(store->episodes(1000, 1));
+  insert(path(), {{0, S::fair}, {1000, S::critical}, {2000, S::fair}});
+  const auto newest = ok(store->episodes(500, 1));
   ASSERT_EQ(newest.size(), 1u);
   EXPECT_EQ(newest[0].start, 2000);
 }
