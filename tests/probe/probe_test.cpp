@@ -58,7 +58,8 @@ TEST(ProbeOptions, ParsesEveryOptionAndRejectsBadOnes) {
       {"--interval", "-1"}, {"--interval", "nan"},   {"--root"},
       {"--export", "e"},    {"--verbose"},           {"--history", ""},
       {"--root", fixtures + "/missing"}, {"--root", fixtures + "/laptop/etc/os-release"},
-      {"--episodes"},       {"--since", "5"},        {"--history", "h", "--episodes", "--since", "x"},
+      {"--episodes"},       {"--since", "5"},
+      {"--history", "h", "--episodes", "--since", "x"},
       {"--history", "h", "--episodes", "--export", "e"}};
   for (const auto& args : bad) EXPECT_FALSE(parseProbeOptions(args)) << args.back();
 }
@@ -141,8 +142,8 @@ TEST_F(ProbeTest, EpisodesArePrintedAsJsonLinesFromTheHistory) {
   ASSERT_EQ(run.out.size(), 2u);
   EXPECT_EQ(run.out[1],
             "{\"start\":1000,\"end\":1030,\"duration\":30,\"highest\":\"Serious\",\"brief\":true,"
-            "\"seconds\":{\"Fair\":30,\"Serious\":0},\"cpuTemperature\":null,\"gpuTemperature\":null,"
-            "\"meanCpuLoad\":null,\"powerSources\":[],\"processes\":[]}");
+            "\"seconds\":{\"Fair\":30,\"Serious\":0},\"cpuTemperature\":null,"
+            "\"gpuTemperature\":null,\"meanCpuLoad\":null,\"powerSources\":[],\"processes\":[]}");
   options.since = 1500;
   run = probe(options);
   ASSERT_EQ(run.out.size(), 1u);

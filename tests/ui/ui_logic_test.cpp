@@ -312,7 +312,8 @@ TEST(EpisodeText, RowsReadInTheChosenUnitWithDatesWhereNeeded) {
   };
   for (const auto& c : spans) EXPECT_EQ(episodeSpan(c.start, c.end, now), c.span);
   const std::pair<double, std::string> lengths[] = {
-      {0, "0 s"}, {59.9, "59 s"}, {60, "1 min"}, {89, "1 min"}, {3599, "1 h 0 min"}, {3900, "1 h 5 min"}};
+      {0, "0 s"},  {59.9, "59 s"},      {60, "1 min"},
+      {89, "1 min"}, {3599, "1 h 0 min"}, {3900, "1 h 5 min"}};
   for (const auto& [seconds, text] : lengths) EXPECT_EQ(episodeLength(seconds), text);
   EXPECT_EQ(elided("näme", 3), "nä…");
   EXPECT_EQ(elided("näm", 3), "näm");

@@ -1,7 +1,7 @@
 #pragma once
-// The History page: time per state, recent events and the temperature summary. The range
-// picker belongs to the dashboard; the charts draw themselves (ThermalChartBinder,
-// TemperatureChartBinder).
+// The History page: time per state, recent events, the temperature summary and the heat
+// episodes with the chosen one. The range picker belongs to the dashboard; the charts draw
+// themselves (ThermalChartBinder, TemperatureChartBinder).
 #include <QList>
 #include <QtQml/qqmlregistration.h>
 

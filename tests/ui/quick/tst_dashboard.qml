@@ -68,7 +68,8 @@ TestCase {
         var first = findChild(rows.itemAt(0), "episodeRow")
         verify(first.Accessible.name.startsWith("Serious · "))
         verify(first.Accessible.name.endsWith(" · 18 min · ffmpeg 71 %"))
-        verify(findChild(rows.itemAt(1), "episodeRow").Accessible.name.startsWith("Fair (brief) · "))
+        var brief = findChild(rows.itemAt(1), "episodeRow")
+        verify(brief.Accessible.name.startsWith("Fair (brief) · "))
         var view = findChild(findChild(p, "historyChart"), "chart")
         var before = view.count
         first.clicked()  // the row lies below the fold
@@ -85,8 +86,8 @@ TestCase {
         verify(!line.visible)
         fake.setEpisodes()
         verify(line.visible)
-        compare(findChild(line, "awayText").text,
-                "While you were away: 2 episodes, 18 min in total, highest Serious — busiest: ffmpeg")
+        compare(findChild(line, "awayText").text, "While you were away: 2 episodes, "
+                + "18 min in total, highest Serious — busiest: ffmpeg")
         mouseClick(findChild(line, "dismissAway"))
         verify(!line.visible)
     }
