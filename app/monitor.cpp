@@ -24,6 +24,7 @@ constexpr double kAlertFreshness = 90;
 constexpr double kDemoSeedWindow = 7200;
 constexpr long long kHistoryPoints = 1500;
 constexpr long long kHistoryEvents = 500;
+constexpr long long kHistoryEpisodes = 200;
 
 // A fresh random UUID in its canonical upper-case text form.
 std::string freshUuid() {
@@ -157,6 +158,7 @@ Monitor::Monitor(MonitorServices services, QObject* parent)
 }
 
 Monitor::~Monitor() {
+  if (dashboardOpen_) rememberSeen();
   relay_->close();
   timer_.stop();
   // The provider and the store are released on the worker, after the work already queued.
@@ -281,6 +283,8 @@ void Monitor::willSleep() {
   timer_.stop();
   plan_.reset();
   newSegment("Sleep");
+  // Time asleep is time away, even with the dashboard left open.
+  if (dashboardOpen_) rememberSeen();
 }
 
 void Monitor::didWake() {
@@ -290,6 +294,7 @@ void Monitor::didWake() {
   }
   newSegment("Wake \u00B7 readings resume");
   sample();
+  if (dashboardOpen_) sumUpAway();
 }
 
 void Monitor::clockChanged() {
@@ -356,6 +361,7 @@ struct HistoryLoad {
   Readings history;
   Events events;
   Durations durations;
+  Episodes episodes;
 };
 }  // namespace
 
@@ -368,7 +374,10 @@ void Monitor::loadHistory() {
     if (!events) return events.failure();
     auto durations = store.durations(from, clock->now());
     if (!durations) return durations.failure();
-    return HistoryLoad{std::move(*history), std::move(*events), std::move(*durations)};
+    auto episodes = store.episodes(from, kHistoryEpisodes);
+    if (!episodes) return episodes.failure();
+    return HistoryLoad{std::move(*history), std::move(*events), std::move(*durations),
+                       std::move(*episodes)};
   };
   withStore(&Monitor::setHistoryProblem, std::move(load), [this](HistoryLoad load) {
     history_ = std::move(load.history);
@@ -377,6 +386,8 @@ void Monitor::loadHistory() {
     emit eventsChanged();
     durations_ = std::move(load.durations);
     emit durationsChanged();
+    episodes_ = std::move(load.episodes);
+    emit episodesChanged();
   });
 }
 
@@ -437,7 +448,44 @@ void Monitor::setHistoryView(bool historyPageSelected, HistoryRange range) {
   range_ = range;
 }
 
-void Monitor::setDetailVisible(bool visible) { detailVisible_ = visible; }
+void Monitor::setDetailVisible(bool visible) {
+  detailVisible_ = visible;
+  if (visible == dashboardOpen_) return;
+  dashboardOpen_ = visible;
+  if (visible) {
+    sumUpAway();
+  } else {
+    rememberSeen();
+  }
+}
+
+void Monitor::rememberSeen() { services_.defaults->setDate(kDashboardSeenKey, now()); }
+
+void Monitor::sumUpAway() {
+  const std::optional<double> seen = services_.defaults->date(kDashboardSeenKey);
+  const double at = now();
+  rememberSeen();
+  if (!awayLongEnough(seen, at)) {
+    if (away_) {
+      away_.reset();
+      emit awayChanged();
+    }
+    return;
+  }
+  withStore(
+      &Monitor::setHistoryProblem,
+      [since = *seen](HistoryStore& store) { return store.episodes(since, -1); },
+      [this, seen, at](Episodes episodes) {
+        away_ = awaySummary(seen, at, episodes);
+        emit awayChanged();
+      });
+}
+
+void Monitor::dismissAway() {
+  if (!away_) return;
+  away_.reset();
+  emit awayChanged();
+}
 
 void Monitor::setProblem(const std::string& text) {
   problem_ = text;

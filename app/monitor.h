@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "app/away_summary.h"
 #include "app/freshness.h"
 #include "app/history_range.h"
 #include "app/monitor_services.h"
@@ -25,6 +26,7 @@
 #include "core/advice.h"
 #include "core/alert_engine.h"
 #include "core/device_profile.h"
+#include "core/episode.h"
 #include "core/event.h"
 #include "core/reading.h"
 #include "core/thermal_state.h"
@@ -34,6 +36,8 @@ namespace tempyra {
 class HistoryStore;
 
 using Events = std::vector<Event>;
+using Episodes = std::vector<Episode>;  // newest first
+using OptionalAway = std::optional<AwaySummary>;
 using Durations = std::map<ThermalState, double>;     // seconds per state
 using Readings = std::vector<Reading>;
 using OptionalReading = std::optional<Reading>;
@@ -49,6 +53,8 @@ class Monitor : public QObject {
   Q_PROPERTY(Readings history READ history NOTIFY historyChanged)
   Q_PROPERTY(Events events READ events NOTIFY eventsChanged)
   Q_PROPERTY(Durations durations READ durations NOTIFY durationsChanged)
+  Q_PROPERTY(Episodes episodes READ episodes NOTIFY episodesChanged)
+  Q_PROPERTY(OptionalAway away READ away NOTIFY awayChanged)
   Q_PROPERTY(bool paused READ paused NOTIFY pausedChanged)
   Q_PROPERTY(bool asleep READ asleep NOTIFY asleepChanged)
   Q_PROPERTY(OptionalText problem READ problem NOTIFY problemChanged)
@@ -72,6 +78,11 @@ class Monitor : public QObject {
   const std::vector<Reading>& history() const { return history_; }
   const Events& events() const { return events_; }
   const Durations& durations() const { return durations_; }
+  // The heat episodes of the history's range, newest first, loaded with it.
+  const Episodes& episodes() const { return episodes_; }
+  // "While you were away": set when the dashboard opens, or the machine wakes with it open,
+  // an hour or more after it was last seen and episodes happened meanwhile; otherwise nothing.
+  const OptionalAway& away() const { return away_; }
   bool paused() const { return paused_; }
   bool asleep() const { return asleep_; }
   const std::optional<std::string>& problem() const { return problem_; }
@@ -115,8 +126,12 @@ class Monitor : public QObject {
   // the history reloads after every reading, else after the 1st, 4th, 7th …) and its range.
   // Takes effect at the next load; starts as (false, hour).
   void setHistoryView(bool historyPageSelected, HistoryRange range);
-  // True while the dashboard window is shown; affects only the next interval.
+  // True while the dashboard window is shown; affects only the next interval. Opening it sums
+  // up the time away; closing it keeps the time it was last seen in the user defaults, so that
+  // the summary also covers time the application was not running.
   void setDetailVisible(bool visible);
+  // Hides the "while you were away" line until the next opening or wake that sums up.
+  void dismissAway();
   void setProblem(const std::string& text);
   void clearProblem();
   // The dialog that exportHistory() uses; without one, export does nothing.
@@ -143,6 +158,8 @@ class Monitor : public QObject {
   void historyChanged();
   void eventsChanged();
   void durationsChanged();
+  void episodesChanged();
+  void awayChanged();
   void pausedChanged();
   void asleepChanged();
   void problemChanged();
@@ -165,6 +182,10 @@ class Monitor : public QObject {
   void didWake();
   void clockChanged();
   void setHistoryProblem(const std::string& text);
+  // On opening the dashboard or waking with it open: publishes the summary since it was last
+  // seen (or nothing), and marks it seen now.
+  void sumUpAway();
+  void rememberSeen();
   // Runs `call(store)` on the sampling queue, after the work already queued, and hands its
   // answer back on the main thread: a value to `done`, an error's text to `report`
   // (setHistoryProblem for the store's own work, setProblem for what the user asked for).
@@ -184,6 +205,8 @@ class Monitor : public QObject {
   std::vector<Reading> history_;
   Events events_;
   Durations durations_;
+  Episodes episodes_;
+  OptionalAway away_;
   bool paused_ = false;
   bool asleep_ = false;
   std::optional<std::string> problem_;
@@ -205,6 +228,7 @@ class Monitor : public QObject {
   bool inFlight_ = false;
   long long count_ = 0;
   bool detailVisible_ = true;
+  bool dashboardOpen_ = false;  // what the shell last said, unlike detailVisible_'s default
   bool demo_ = false;
 };
 

@@ -480,6 +480,12 @@ int main(int argc, char** argv) {
                   stepBare(bare, kDurationsSql, {text(since), text(kNewest)});
                 }),
             1.1);
+    // Episodes run one pass over the range and decode the records of readings in episodes:
+    // goal at most twice the time-per-state query on the same range.
+    const double durations = median(9, [&] { must(store.durations(since, kNewest), "durations"); });
+    const double episodes = median(9, [&] { must(store.episodes(since, -1), "episodes"); });
+    std::printf("month_episodes: %.3f ms (durations %.3f ms, ratio %.2f; limit 2.00)\n",
+                episodes * 1e3, durations * 1e3, episodes / durations);
     compare("month_events_500",
             medians(
                 201, [&] { must(store.events(since, 500), "events"); },

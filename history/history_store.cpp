@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sqlite3.h>
+#include <simdjson.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,6 +20,7 @@
 #include "core/thermal_state.h"
 #include "history/export_file.h"
 #include "history/export_writer.h"
+#include "history/episode_builder.h"
 
 namespace tempyra {
 
@@ -400,6 +402,44 @@ std::string powerDetail(const PowerContext& power) {
   return detail;
 }
 
+// What an episode needs of a stored record, picked from the parsed document without building
+// the whole reading: decoding every metric's texts is most of what a reading costs, and a month
+// of episodes would take several times the durations query. Nothing when the text is not a
+// JSON object; members of another type count as absent.
+std::optional<EpisodeBuilder::Details> episodeDetails(simdjson::dom::parser& parser,
+                                                      std::string_view json) {
+  namespace dom = simdjson::dom;
+  dom::object reading;
+  if (parser.parse(json.data(), json.size()).get(reading) != simdjson::SUCCESS) {
+    return std::nullopt;
+  }
+  EpisodeBuilder::Details details;
+  double number = 0;
+  std::string_view text;
+  if (reading["cpu"]["value"].get(number) == simdjson::SUCCESS) details.cpuLoad = number;
+  dom::array list;
+  if (reading["sensors"].get(list) == simdjson::SUCCESS) {
+    for (const dom::element sensor : list) {
+      if (sensor["name"].get(text) != simdjson::SUCCESS ||
+          sensor["value"].get(number) != simdjson::SUCCESS) {
+        continue;
+      }
+      if (text == "CPU temperature") details.cpuTemperature = number;
+      if (text == "GPU temperature") details.gpuTemperature = number;
+    }
+  }
+  if (reading["power"]["source"].get(text) == simdjson::SUCCESS) details.powerSource = text;
+  if (reading["activity"].get(list) == simdjson::SUCCESS) {
+    for (const dom::element process : list) {
+      if (process["name"].get(text) == simdjson::SUCCESS &&
+          process["cpu"].get(number) == simdjson::SUCCESS) {
+        details.activity.emplace_back(std::string(text), number);
+      }
+    }
+  }
+  return details;
+}
+
 }  // namespace
 
 // BEGIN IMMEDIATE … COMMIT. A transaction that began and was not committed is rolled back when
@@ -670,6 +710,27 @@ Expected<std::map<ThermalState, double>> HistoryStore::durations(double since, d
       });
   if (!read) return read.failure();
   return seconds;
+}
+
+Expected<std::vector<Episode>> HistoryStore::episodes(double since, long long limit) {
+  EpisodeBuilder builder;
+  simdjson::dom::parser parser;
+  // Rows come in the order the durations query gives them intervals; times that are not finite
+  // numbers (a damaged or foreign row) are left out as by events.
+  const Status read = forEachRow(
+      "SELECT time,state,segment,json FROM samples WHERE time>=? AND time<=1e308 ORDER BY time,id",
+      {decimal(since)}, [&](sqlite3_stmt* row) {
+        std::optional<ThermalState> state;
+        if (sqlite3_column_type(row, 1) == SQLITE_INTEGER) {
+          state = thermalStateFromRaw(sqlite3_column_int64(row, 1));
+        }
+        builder.add(sqlite3_column_double(row, 0), state, columnText(row, 2),
+                    [row, &parser]() -> std::optional<EpisodeBuilder::Details> {
+                      return episodeDetails(parser, columnText(row, 3));
+                    });
+      });
+  if (!read) return read.failure();
+  return builder.finish(limit);
 }
 
 Expected<ExportSummary> HistoryStore::exportTo(const fs::path& file) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/device_profile.h"
+#include "core/episode.h"
 #include "core/event.h"
 #include "core/expected.h"
 #include "core/reading.h"
@@ -68,6 +69,11 @@ class HistoryStore {
   Expected<std::vector<Reading>> samples(double since, double until, long long points);
   // Seconds observed in each state in [since, until]; states without samples are absent.
   Expected<std::map<ThermalState, double>> durations(double since, double until);
+  // Heat episodes among the readings at or after `since` (EpisodeBuilder states the rules),
+  // newest first, at most `limit` (negative: no limit). One pass over the range; a stored record
+  // is decoded only for readings inside or closing an episode, and one that cannot be read
+  // still counts toward times and states but adds no figures.
+  Expected<std::vector<Episode>> episodes(double since, long long limit);
   // Something the user should hear about once although the store opened, e.g. a history file
   // that other users can read; nothing otherwise.
   const std::optional<std::string>& notice() const { return notice_; }

@@ -23,6 +23,7 @@ bool parseSeconds(const std::string& text, double& out) {
 
 Expected<ProbeOptions> parseProbeOptions(const std::vector<std::string>& args) {
   ProbeOptions options;
+  bool sinceGiven = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     auto value = [&](std::string& out) {
@@ -52,10 +53,20 @@ Expected<ProbeOptions> parseProbeOptions(const std::vector<std::string>& args) {
     } else if (arg == "--export") {
       if (!value(text)) return Error{"--export needs a file"};
       options.exportFile = text;
+    } else if (arg == "--episodes") {
+      options.episodes = true;
+    } else if (arg == "--since") {
+      if (!value(text) || !parseSeconds(text, options.since))
+        return Error{"--since needs a time in seconds since 1970"};
+      sinceGiven = true;
     } else {
       return Error{"unknown argument: " + arg};
     }
   }
+  if (options.episodes && !options.history)
+    return Error{"--episodes reads the history of --history; give both"};
+  if (sinceGiven && !options.episodes) return Error{"--since belongs to --episodes"};
+  if (options.episodes && options.exportFile) return Error{"--episodes takes no --export"};
   if (options.exportFile && !options.history)
     return Error{"--export writes the history of --history; give both"};
   // A tree that is not there would read as a machine without any sensor.

@@ -17,11 +17,14 @@ struct ProbeOptions {
   bool demo = false;
   std::optional<std::filesystem::path> history;     // also record every reading here
   std::optional<std::filesystem::path> exportFile;  // export that history when done
+  bool episodes = false;  // print the history's heat episodes instead of sampling
+  double since = 0;       // first time, in seconds since 1970, whose episodes are printed
 };
 
 inline constexpr const char* kProbeUsage =
     "usage: tempyra-probe [--root DIR] [--samples N] [--interval SECONDS] [--no-processes] "
-    "[--demo] [--history FILE [--export FILE]]";
+    "[--demo] [--history FILE [--export FILE]]\n"
+    "       tempyra-probe --history FILE --episodes [--since SECONDS]";
 
 // Arguments without the program name; --root must name an existing directory. An error value
 // carries a one-line reason.

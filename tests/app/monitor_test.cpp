@@ -242,6 +242,36 @@ TEST(MonitorTest, HistoryReloadsOnReadingsOneFourSevenOrAlwaysOnTheHistoryPage) 
   }
 }
 
+// Episodes load with the history; opening the dashboard an hour after it was last seen sums up
+// the episodes since, until dismissed; a shorter absence shows nothing.
+TEST(MonitorTest, OpeningAfterAnHourAwaySumsUpTheEpisodesSince) {
+  Rig rig;
+  auto m = rig.start();
+  m->setDetailVisible(true);  // never seen before: nothing to sum up
+  m->setDetailVisible(false);
+  rig.script->state = ThermalState::serious;
+  for (int i = 0; i < 4; ++i) step(rig, *m);
+  rig.script->state = ThermalState::nominal;
+  step(rig, *m);
+  m->loadHistory();
+  m->TEST_settle();
+  ASSERT_EQ(m->episodes().size(), 1u);
+  EXPECT_EQ(m->episodes()[0].duration(), 120);
+  EXPECT_FALSE(m->away());
+
+  rig.clock->advance(3600);
+  m->setDetailVisible(true);
+  m->TEST_settle();
+  EXPECT_EQ(m->away(), (AwaySummary{1, 120, ThermalState::serious, ""}));
+  m->dismissAway();
+  EXPECT_FALSE(m->away());
+  m->setDetailVisible(false);
+  rig.clock->advance(600);
+  m->setDetailVisible(true);
+  m->TEST_settle();
+  EXPECT_FALSE(m->away());
+}
+
 TEST(MonitorTest, AlertsOnlyWithPermissionAllowed) {
   struct Case {
     AuthorizationStatus status;

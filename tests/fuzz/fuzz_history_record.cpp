@@ -1,7 +1,7 @@
 // Stored rows made from the input, as a damaged or foreign history could hold them, met by every
-// operation that reads stored records: the chart's samples, the per-state durations, recording
-// (which decodes the last sample) and the export. None may crash or fail on a row's content;
-// what they return holds only finite values, and the export parses.
+// operation that reads stored records: the chart's samples, the per-state durations, the heat
+// episodes, recording (which decodes the last sample) and the export. None may crash or fail on
+// a row's content; what they return holds only finite values, and the export parses.
 #include <fuzzer/FuzzedDataProvider.h>
 #include <sqlite3.h>
 #include <stdlib.h>
@@ -93,12 +93,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   tempyra::HistoryStore& store = *fixture.store;
   const auto samples = store.samples(-1e7, 1e7, 100);
   const auto durations = store.durations(-1e7, 1e7);
-  if (!samples || !durations || !store.record(reading(2e6), {})) __builtin_trap();
+  const auto episodes = store.episodes(-1e7, -1);
+  if (!samples || !durations || !episodes || !store.record(reading(2e6), {})) __builtin_trap();
   for (const tempyra::Reading& r : *samples) {
     if (!tempyra::encodeJson(r)) __builtin_trap();
   }
   for (const auto& [state, seconds] : *durations) {
     if (!std::isfinite(seconds) || seconds < 0) __builtin_trap();
+  }
+  for (const tempyra::Episode& e : *episodes) {
+    if (!std::isfinite(e.duration()) || e.duration() < 0) __builtin_trap();
+    if (e.meanCpuLoad && !std::isfinite(*e.meanCpuLoad)) __builtin_trap();
+    for (const auto& p : e.processes) {
+      if (!std::isfinite(p.cpuSeconds) || !std::isfinite(p.share)) __builtin_trap();
+    }
   }
   const fs::path out = fixture.dir / "export.json";
   const auto exported = store.exportTo(out);

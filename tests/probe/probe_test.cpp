@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "core/model_json.h"
+#include "history/history_store.h"
 
 namespace tempyra {
 namespace {
@@ -56,7 +57,10 @@ TEST(ProbeOptions, ParsesEveryOptionAndRejectsBadOnes) {
       {"--samples"},        {"--samples", "0"},      {"--samples", "2x"},
       {"--interval", "-1"}, {"--interval", "nan"},   {"--root"},
       {"--export", "e"},    {"--verbose"},           {"--history", ""},
-      {"--root", fixtures + "/missing"}, {"--root", fixtures + "/laptop/etc/os-release"}};
+      {"--root", fixtures + "/missing"}, {"--root", fixtures + "/laptop/etc/os-release"},
+      {"--episodes"},       {"--since", "5"},
+      {"--history", "h", "--episodes", "--since", "x"},
+      {"--history", "h", "--episodes", "--export", "e"}};
   for (const auto& args : bad) EXPECT_FALSE(parseProbeOptions(args)) << args.back();
 }
 
@@ -115,6 +119,35 @@ TEST_F(ProbeTest, HistoryFailuresExitOneWithTheStoresMessage) {
             "file.\n");
   options.exportFile.reset();
   EXPECT_EQ(probe(options).status, 0) << "the history survives";
+}
+
+// Episodes as JSON lines, newest first, keys in their documented order, from --since on.
+TEST_F(ProbeTest, EpisodesArePrintedAsJsonLinesFromTheHistory) {
+  const fs::path file = dir / "history.sqlite";
+  {
+    auto store = std::move(*HistoryStore::open(file));
+    for (double at : {1000.0, 1030.0, 2000.0}) {
+      Reading r;
+      r.timestamp = at;
+      r.state = at == 1030 ? ThermalState::serious : ThermalState::fair;
+      r.segment = "s";
+      ASSERT_TRUE(store->record(r, {}));
+    }
+  }
+  ProbeOptions options;
+  options.history = file;
+  options.episodes = true;
+  auto run = probe(options);
+  ASSERT_EQ(run.status, 0) << run.err;
+  ASSERT_EQ(run.out.size(), 2u);
+  EXPECT_EQ(run.out[1],
+            "{\"start\":1000,\"end\":1030,\"duration\":30,\"highest\":\"Serious\",\"brief\":true,"
+            "\"seconds\":{\"Fair\":30,\"Serious\":0},\"cpuTemperature\":null,"
+            "\"gpuTemperature\":null,\"meanCpuLoad\":null,\"powerSources\":[],\"processes\":[]}");
+  options.since = 1500;
+  run = probe(options);
+  ASSERT_EQ(run.out.size(), 1u);
+  EXPECT_EQ(nlohmann::json::parse(run.out[0])["start"], 2000);
 }
 
 }  // namespace

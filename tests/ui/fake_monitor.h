@@ -38,6 +38,8 @@ class FakeMonitor final : public MonitorPort {
   std::vector<Reading> history_;
   std::vector<Event> events_;
   std::map<ThermalState, double> durations_;
+  std::vector<Episode> episodes_;
+  std::optional<AwaySummary> away_;
   bool paused_ = false;
   bool asleep_ = false;
   bool stale_ = false;
@@ -61,6 +63,8 @@ class FakeMonitor final : public MonitorPort {
   const std::vector<Reading>& history() const override { return history_; }
   const std::vector<Event>& events() const override { return events_; }
   const std::map<ThermalState, double>& durations() const override { return durations_; }
+  const std::vector<Episode>& episodes() const override { return episodes_; }
+  const std::optional<AwaySummary>& away() const override { return away_; }
   bool paused() const override { return paused_; }
   bool asleep() const override { return asleep_; }
   const std::optional<std::string>& problem() const override { return problem_; }
@@ -104,6 +108,10 @@ class FakeMonitor final : public MonitorPort {
   void setDetailVisible(bool) override {}
   void clearProblem() override {
     problem_.reset();
+    emit changed();
+  }
+  void dismissAway() override {
+    away_.reset();
     emit changed();
   }
 

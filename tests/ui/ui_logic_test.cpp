@@ -11,6 +11,7 @@
 #include "ui/logic/chart_data.h"
 #include "ui/logic/chart_ticks.h"
 #include "ui/logic/dashboard_pages.h"
+#include "ui/logic/episode_text.h"
 #include "ui/logic/maker_links.h"
 #include "ui/logic/onboarding_flow.h"
 #include "ui/logic/popover_placement.h"
@@ -281,6 +282,48 @@ std::vector<std::string> labels(const TimeAxis& axis) {
   std::vector<std::string> out;
   for (const AxisTick& t : axis.ticks) out.push_back(t.label);
   return out;
+}
+
+TEST(EpisodeText, RowsReadInTheChosenUnitWithDatesWhereNeeded) {
+  LocalTime utc("UTC");
+  const double day = 1'800'000'000 - 1'800'000'000 % 86400;  // 2027-01-15 00:00 UTC
+  Episode e;
+  e.start = day + 14 * 3600 + 5 * 60;
+  e.end = e.start + 18 * 60;
+  e.highest = ThermalState::serious;
+  e.cpuTemperature = Episode::Peak{96.4, e.start};
+  e.processes = {{"ffmpeg", 0, 71.2}, {"chrome", 0, 12}, {"idle", 0, 0.4}};
+  const double now = day + 20 * 3600;
+  EXPECT_EQ(episodeText(e, TemperatureUnit::celsius, now),
+            "Serious · 14:05–14:23 · 18 min · CPU 96 °C · ffmpeg 71 %, chrome 12 %");
+  e.brief = true;
+  e.processes = {{"a-very-long-process-name-from-a-build", 0, 50}};
+  e.gpuTemperature = Episode::Peak{50, e.start};
+  EXPECT_EQ(episodeText(e, TemperatureUnit::fahrenheit, now),
+            "Serious (brief) · 14:05–14:23 · 18 min · CPU 206 °F · GPU 122 °F · "
+            "a-very-long-process-nam… 50 %");
+  const struct {
+    double start, end;
+    std::string span;
+  } spans[] = {
+      {day + 60, day + 120, "00:01–00:02"},
+      {day - 600, day + 600, "14 Jan 23:50–15 Jan 00:10"},  // over midnight
+      {day - 7200, day - 3600, "14 Jan 22:00–23:00"},       // another day
+  };
+  for (const auto& c : spans) EXPECT_EQ(episodeSpan(c.start, c.end, now), c.span);
+  const std::pair<double, std::string> lengths[] = {
+      {0, "0 s"},  {59.9, "59 s"},      {60, "1 min"},
+      {89, "1 min"}, {3599, "1 h 0 min"}, {3900, "1 h 5 min"}};
+  for (const auto& [seconds, text] : lengths) EXPECT_EQ(episodeLength(seconds), text);
+  EXPECT_EQ(elided("näme", 3), "nä…");
+  EXPECT_EQ(elided("näm", 3), "näm");
+}
+
+TEST(EpisodeText, AwayLine) {
+  EXPECT_EQ(awayText({2, 26 * 60, ThermalState::serious, "ffmpeg"}),
+            "While you were away: 2 episodes, 26 min in total, highest Serious — busiest: ffmpeg");
+  EXPECT_EQ(awayText({1, 40, ThermalState::fair, ""}),
+            "While you were away: 1 episode, 40 s in total, highest Fair");
 }
 
 TEST(TimeAxis, RoundStepsForEachRange) {

@@ -1,6 +1,8 @@
 // The view models over a scripted monitor.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "core/platform_words.h"
 #include "tests/ui/fake_monitor.h"
 #include "ui/logic/text_format.h"
@@ -209,6 +211,23 @@ TEST(DashboardModel, HistoryDurationsEventsAndTemperatures) {
   EXPECT_TRUE(h.events()[0].time.contains(" Sep 2001 ")) << h.events()[0].time.toStdString();
   EXPECT_EQ(h.temperatureSummary(), "Highest displayed CPU/GPU sample: 109.8 °F");
   EXPECT_EQ(d.rangeIndex(), 0);
+}
+
+// The chosen episode is kept by its start: its band follows it across reloads and goes with it.
+TEST(DashboardModel, ChosenEpisodeBandFollowsReloads) {
+  FakeMonitor m;
+  m.episodes_.resize(1);
+  m.episodes_[0].start = kNow - 600;
+  DashboardModel d(m);
+  show(d, DashboardPage::history);
+  HistoryModel& h = *d.history();
+  h.select(kNow - 600);
+  m.episodes_[0].end = kNow - 30;
+  m.publish();
+  EXPECT_EQ(h.bandEnd(), kNow - 30);
+  m.episodes_.clear();
+  m.publish();
+  EXPECT_TRUE(std::isnan(h.bandStart()));
 }
 
 TEST(DashboardModel, ProblemAndClearConfirmation) {

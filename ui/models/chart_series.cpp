@@ -1,6 +1,7 @@
 #include "ui/models/chart_series.h"
 
 #include <QAbstractAxis>
+#include <QAreaSeries>
 #include <QCategoryAxis>
 #include <QMetaEnum>
 #include <QMetaObject>
@@ -21,6 +22,20 @@ int seriesType(QObject* chart, const char* key) {
   return e < 0 ? -1 : mo->enumerator(e).keyToValue(key);
 }
 
+// A new series of the ChartView's `type` ("SeriesTypeLine", …) on the two axes.
+QAbstractSeries* createSeries(QObject* chart, const char* type, const QString& name,
+                              QObject* axisX, QObject* axisY) {
+  if (!chart) return nullptr;
+  const int value = seriesType(chart, type);
+  if (value < 0) return nullptr;
+  QAbstractSeries* series = nullptr;
+  QMetaObject::invokeMethod(chart, "createSeries", Q_RETURN_ARG(QAbstractSeries*, series),
+                            Q_ARG(int, value), Q_ARG(QString, name),
+                            Q_ARG(QAbstractAxis*, qobject_cast<QAbstractAxis*>(axisX)),
+                            Q_ARG(QAbstractAxis*, qobject_cast<QAbstractAxis*>(axisY)));
+  return series;
+}
+
 }  // namespace
 
 void clearSeries(QObject* chart) {
@@ -29,16 +44,15 @@ void clearSeries(QObject* chart) {
 
 QXYSeries* addSeries(QObject* chart, SeriesKind kind, const QString& name, QObject* axisX,
                      QObject* axisY) {
-  if (!chart) return nullptr;
-  const int type =
-      seriesType(chart, kind == SeriesKind::line ? "SeriesTypeLine" : "SeriesTypeScatter");
-  if (type < 0) return nullptr;
-  QAbstractSeries* series = nullptr;
-  QMetaObject::invokeMethod(chart, "createSeries", Q_RETURN_ARG(QAbstractSeries*, series),
-                            Q_ARG(int, type), Q_ARG(QString, name),
-                            Q_ARG(QAbstractAxis*, qobject_cast<QAbstractAxis*>(axisX)),
-                            Q_ARG(QAbstractAxis*, qobject_cast<QAbstractAxis*>(axisY)));
-  return qobject_cast<QXYSeries*>(series);
+  const char* type = kind == SeriesKind::line ? "SeriesTypeLine" : "SeriesTypeScatter";
+  return qobject_cast<QXYSeries*>(createSeries(chart, type, name, axisX, axisY));
+}
+
+QAreaSeries* addArea(QObject* chart, const QString& name, QObject* axisX, QObject* axisY) {
+  auto* area =
+      qobject_cast<QAreaSeries*>(createSeries(chart, "SeriesTypeArea", name, axisX, axisY));
+  // The view gives a new area its upper line.
+  return area && area->upperSeries() ? area : nullptr;
 }
 
 void setTimeAxis(QObject* axis, double first, double last) {

@@ -6,6 +6,7 @@
 class QObject;
 class QAbstractAxis;
 class QXYSeries;
+class QAreaSeries;
 
 namespace tempyra {
 
@@ -16,6 +17,9 @@ void clearSeries(QObject* chart);
 // A new series on the two axes, or nullptr when `chart` is no ChartView.
 QXYSeries* addSeries(QObject* chart, SeriesKind kind, const QString& name, QObject* axisX,
                      QObject* axisY);
+// A new area series on the two axes, filled from its upper line down to the lowest value, or
+// nullptr when `chart` is no ChartView.
+QAreaSeries* addArea(QObject* chart, const QString& name, QObject* axisX, QObject* axisY);
 // A category axis over time (milliseconds since 1970) showing the span of time points `first`
 // to `last` (seconds since 1970), marked on round local times.
 void setTimeAxis(QObject* axis, double first, double last);

@@ -129,6 +129,8 @@ void DashboardModel::setRangeIndex(int index) {
   refresh();
 }
 
+void DashboardModel::dismissAway() { port_.dismissAway(); }
+
 void DashboardModel::refreshHistory() { port_.loadHistory(); }
 void DashboardModel::exportHistory() { port_.exportHistory(); }
 

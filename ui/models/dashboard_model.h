@@ -117,6 +117,8 @@ class DashboardModel : public QObject {
   // An index into the range picker's options; a new range reloads the history.
   Q_INVOKABLE void setRangeIndex(int index);
   Q_INVOKABLE void refreshHistory();
+  // Hides the Overview's "while you were away" line until the next opening or wake that sums up.
+  Q_INVOKABLE void dismissAway();
   Q_INVOKABLE void exportHistory();
   // The confirmation's destructive button: the only path that deletes history.
   Q_INVOKABLE void clearHistoryConfirmed();

@@ -1,6 +1,9 @@
 #include "ui/models/history_model.h"
 
+#include <cmath>
+
 #include "ui/logic/chart_data.h"
+#include "ui/logic/episode_text.h"
 #include "ui/logic/text_format.h"
 #include "ui/models/model_support.h"
 #include "ui/models/monitor_port.h"
@@ -20,7 +23,36 @@ void HistoryModel::refresh(const MonitorPort& port) {
   const TemperatureChartData t = temperatureChartData(port.history(), port.preferences().unit);
   v.hasTemperatures = t.highest.has_value();
   v.temperatureSummary = qs(t.summary);
+  for (const Episode& e : port.episodes()) {
+    v.episodes.push_back({qs(episodeText(e, port.preferences().unit, port.now())),
+                          static_cast<int>(stateTint(e.highest)), e.brief, e.start, e.end});
+  }
   if (replaceView(v_, std::move(v))) emit changed();
+}
+
+const EpisodeRow* HistoryModel::selectedRow() const {
+  for (const EpisodeRow& row : v_.episodes) {
+    if (row.start == selected_) return &row;
+  }
+  return nullptr;
+}
+
+double HistoryModel::bandStart() const {
+  const EpisodeRow* row = selectedRow();
+  return row ? row->start : std::numeric_limits<double>::quiet_NaN();
+}
+
+double HistoryModel::bandEnd() const {
+  const EpisodeRow* row = selectedRow();
+  return row ? row->end : std::numeric_limits<double>::quiet_NaN();
+}
+
+void HistoryModel::select(double start) {
+  // Choosing the chosen episode again clears the mark.
+  const double next = start == selected_ ? std::numeric_limits<double>::quiet_NaN() : start;
+  if (next == selected_ || (std::isnan(next) && std::isnan(selected_))) return;
+  selected_ = next;
+  emit changed();
 }
 
 void HistoryModel::clear() {

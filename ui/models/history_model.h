@@ -1,9 +1,11 @@
 #pragma once
-// The History page: time per state, recent events and the temperature summary. The range
-// picker belongs to the dashboard; the charts draw themselves (ThermalChartBinder,
-// TemperatureChartBinder).
+// The History page: time per state, recent events, the temperature summary and the heat
+// episodes with the chosen one. The range picker belongs to the dashboard; the charts draw
+// themselves (ThermalChartBinder, TemperatureChartBinder).
 #include <QList>
 #include <QtQml/qqmlregistration.h>
+
+#include <limits>
 
 #include "ui/models/page_model.h"
 
@@ -37,6 +39,25 @@ struct EventLine {
   friend bool operator==(const EventLine&, const EventLine&) = default;
 };
 
+// One heat episode as listed, with its span for marking it on the thermal chart.
+struct EpisodeRow {
+  Q_GADGET
+  QML_VALUE_TYPE(episodeRow)
+  Q_PROPERTY(QString text MEMBER text)
+  Q_PROPERTY(int tint MEMBER tint)  // the highest state's Tint (ui/logic/text_format.h)
+  Q_PROPERTY(bool brief MEMBER brief)
+  Q_PROPERTY(double start MEMBER start)
+  Q_PROPERTY(double end MEMBER end)
+
+ public:
+  QString text;
+  int tint = 0;
+  bool brief = false;
+  double start = 0;  // seconds since 1970; identifies the episode across reloads
+  double end = 0;
+  friend bool operator==(const EpisodeRow&, const EpisodeRow&) = default;
+};
+
 class HistoryModel : public tempyra::PageModel {
   Q_OBJECT
   QML_ELEMENT
@@ -45,6 +66,12 @@ class HistoryModel : public tempyra::PageModel {
   Q_PROPERTY(QList<tempyra::EventLine> events READ events NOTIFY changed)  // newest first
   Q_PROPERTY(bool hasTemperatures READ hasTemperatures NOTIFY changed)
   Q_PROPERTY(QString temperatureSummary READ temperatureSummary NOTIFY changed)
+  Q_PROPERTY(QList<tempyra::EpisodeRow> episodes READ episodes NOTIFY changed)  // newest first
+  // The chosen episode, by its start (NaN: none), and its span as loaded now (NaN when it is
+  // not among the rows): the thermal chart marks that span.
+  Q_PROPERTY(double selectedStart READ selectedStart WRITE select NOTIFY changed)
+  Q_PROPERTY(double bandStart READ bandStart NOTIFY changed)
+  Q_PROPERTY(double bandEnd READ bandEnd NOTIFY changed)
 
  public:
   using PageModel::PageModel;
@@ -53,6 +80,11 @@ class HistoryModel : public tempyra::PageModel {
   QList<EventLine> events() const { return v_.events; }
   bool hasTemperatures() const { return v_.hasTemperatures; }
   QString temperatureSummary() const { return v_.temperatureSummary; }
+  QList<EpisodeRow> episodes() const { return v_.episodes; }
+  double selectedStart() const { return selected_; }
+  double bandStart() const;
+  double bandEnd() const;
+  void select(double start);
 
   void refresh(const MonitorPort& port) override;
   void clear() override;
@@ -63,10 +95,14 @@ class HistoryModel : public tempyra::PageModel {
     QList<EventLine> events;
     bool hasTemperatures = false;
     QString temperatureSummary;
+    QList<EpisodeRow> episodes;
     friend bool operator==(const View&, const View&) = default;
   };
 
+  const EpisodeRow* selectedRow() const;
+
   View v_;
+  double selected_ = std::numeric_limits<double>::quiet_NaN();
 };
 
 }  // namespace tempyra

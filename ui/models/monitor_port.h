@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/away_summary.h"
 #include "app/history_range.h"
 #include "app/login_item.h"
 #include "app/notification_center.h"
@@ -16,6 +17,7 @@
 #include "app/user_defaults.h"
 #include "core/advice.h"
 #include "core/device_profile.h"
+#include "core/episode.h"
 #include "core/reading.h"
 #include "ui/logic/chart_data.h"
 #include "ui/logic/text_format.h"
@@ -33,6 +35,8 @@ class MonitorPort : public QObject {
   virtual const std::vector<Reading>& history() const = 0;
   virtual const std::vector<Event>& events() const = 0;
   virtual const std::map<ThermalState, double>& durations() const = 0;
+  virtual const std::vector<Episode>& episodes() const = 0;  // newest first
+  virtual const std::optional<AwaySummary>& away() const = 0;
   virtual bool paused() const = 0;
   virtual bool asleep() const = 0;
   virtual const std::optional<std::string>& problem() const = 0;
@@ -66,11 +70,12 @@ class MonitorPort : public QObject {
   virtual void setHistoryView(bool historyPageSelected, HistoryRange range) = 0;
   virtual void setDetailVisible(bool visible) = 0;
   virtual void clearProblem() = 0;
+  virtual void dismissAway() = 0;
 
  signals:
   // Any published field changed (several changes may arrive as several signals).
   void changed();
-  // The history, events, durations or the unit preference changed: the charts redraw.
+  // The history, events, durations, episodes or the unit preference changed: the charts redraw.
   void historyChanged();
   // The user-defaults values the interface keeps (appearance, guidance) changed.
   void defaultsChanged();

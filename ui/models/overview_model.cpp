@@ -1,5 +1,6 @@
 #include "ui/models/overview_model.h"
 
+#include "ui/logic/episode_text.h"
 #include "ui/logic/text_format.h"
 #include "ui/models/model_support.h"
 #include "ui/models/monitor_port.h"
@@ -31,6 +32,7 @@ void OverviewModel::refresh(const MonitorPort& port) {
       v.sensors.push_back({qs(m.name), qs(display(m))});
     }
   }
+  if (port.away()) v.away = qs(awayText(*port.away()));
   if (replaceView(v_, std::move(v))) emit changed();
 }
 

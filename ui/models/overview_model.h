@@ -21,6 +21,8 @@ class OverviewModel : public tempyra::PageModel {
   Q_PROPERTY(QString battery READ battery NOTIFY changed)
   Q_PROPERTY(QString charging READ charging NOTIFY changed)
   Q_PROPERTY(QList<tempyra::ValueRow> sensors READ sensors NOTIFY changed)
+  // "While you were away: …"; empty when there is nothing to tell.
+  Q_PROPERTY(QString away READ away NOTIFY changed)
 
  public:
   using PageModel::PageModel;
@@ -34,6 +36,7 @@ class OverviewModel : public tempyra::PageModel {
   QString battery() const { return v_.battery; }
   QString charging() const { return v_.charging; }
   QList<ValueRow> sensors() const { return v_.sensors; }
+  QString away() const { return v_.away; }
 
   void refresh(const MonitorPort& port);
   void clear();
@@ -45,7 +48,7 @@ class OverviewModel : public tempyra::PageModel {
   struct View {
     QString symbol;
     int tint = 0;
-    QString title, headline, cpu, powerSource, battery, charging;
+    QString title, headline, cpu, powerSource, battery, charging, away;
     QList<ValueRow> sensors;
     friend bool operator==(const View&, const View&) = default;
   };

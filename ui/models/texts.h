@@ -143,6 +143,16 @@ class Texts : public QObject {
   const QString eventsTitle{"Recent events · up to 500"};
   Q_PROPERTY(QString noEvents MEMBER noEvents CONSTANT)
   const QString noEvents{"No events recorded in this period."};
+  Q_PROPERTY(QString episodesTitle MEMBER episodesTitle CONSTANT)
+  const QString episodesTitle{"Episodes"};
+  Q_PROPERTY(QString noEpisodes MEMBER noEpisodes CONSTANT)
+  const QString noEpisodes{"No episodes in this range."};
+  Q_PROPERTY(QString episodesCaption MEMBER episodesCaption CONSTANT)
+  const QString episodesCaption{
+      "Stretches at Fair or above. Choose one to mark it on the thermal pressure chart. "
+      "Process shares are CPU time over the episode; 100 % is one core."};
+  Q_PROPERTY(QString dismiss MEMBER dismiss CONSTANT)
+  const QString dismiss{"Dismiss"};
 
   // Activity.
   Q_PROPERTY(QString activityTitle MEMBER activityTitle CONSTANT)

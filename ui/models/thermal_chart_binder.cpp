@@ -1,12 +1,15 @@
 #include "ui/models/thermal_chart_binder.h"
 
+#include <QAreaSeries>
 #include <QCategoryAxis>
+#include <QLineSeries>
 #include <QPen>
 #include <QScatterSeries>
 #include <QXYSeries>
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 #include "ui/logic/chart_data.h"
 #include "ui/logic/text_format.h"
@@ -49,6 +52,22 @@ void ThermalChartBinder::draw(UiContext& ui) {
     any = true;
   };
   for (const Reading& r : port.history()) extend(r.timestamp);
+
+  // Drawn first, under the line and the dots.
+  if (std::isfinite(bandStart_) && std::isfinite(bandEnd_) && bandEnd_ >= bandStart_) {
+    if (QAreaSeries* band = addArea(chart_, QStringLiteral("Chosen episode"), axisX_, axisY_)) {
+      QColor fill = theme.accent();
+      fill.setAlphaF(0.22f);
+      band->setColor(fill);
+      band->setBorderColor(fill);
+      // A lone reading's episode still gets a visible sliver.
+      const double end = std::max(bandEnd_, bandStart_ + 30);
+      band->upperSeries()->append(bandStart_ * 1000, 3);
+      band->upperSeries()->append(end * 1000, 3);
+      extend(bandStart_);
+      extend(end);
+    }
+  }
 
   std::array<QXYSeries*, 4> dots{};
   int lineNumber = 0;

@@ -1,8 +1,10 @@
 #pragma once
 // The thermal state chart: one blue line per monitoring segment, dots in the state colours, a
 // fixed 0–3 axis labelled with the state titles and, when asked, dashed markers for the newest
-// power changes.
+// power changes, and a highlighted band over a chosen span.
 #include <QtQml/qqmlregistration.h>
+
+#include <limits>
 
 #include "ui/models/chart_binder.h"
 
@@ -12,6 +14,9 @@ class ThermalChartBinder : public tempyra::ChartBinder {
   Q_OBJECT
   QML_ELEMENT
   Q_PROPERTY(bool powerMarkers MEMBER powerMarkers_ NOTIFY chartChanged)
+  // A span to highlight, seconds since 1970 (NaN: none), e.g. the chosen heat episode.
+  Q_PROPERTY(double bandStart MEMBER bandStart_ NOTIFY chartChanged)
+  Q_PROPERTY(double bandEnd MEMBER bandEnd_ NOTIFY chartChanged)
   // No readings at all: the view shows its placeholder instead of the chart.
   Q_PROPERTY(bool placeholder READ placeholder NOTIFY placeholderChanged)
 
@@ -28,6 +33,8 @@ class ThermalChartBinder : public tempyra::ChartBinder {
  private:
   bool powerMarkers_ = false;
   bool placeholder_ = true;
+  double bandStart_ = std::numeric_limits<double>::quiet_NaN();
+  double bandEnd_ = std::numeric_limits<double>::quiet_NaN();
 };
 
 }  // namespace tempyra

@@ -8,11 +8,12 @@ MonitorAdapter::MonitorAdapter(Monitor& monitor, std::shared_ptr<Clock> clock, b
   for (auto signal : {&Monitor::readingChanged, &Monitor::pausedChanged, &Monitor::asleepChanged,
                       &Monitor::problemChanged, &Monitor::historyProblemChanged,
                       &Monitor::permissionChanged, &Monitor::preferencesChanged,
-                      &Monitor::loginStatusChanged, &Monitor::profileChanged}) {
+                      &Monitor::loginStatusChanged, &Monitor::profileChanged,
+                      &Monitor::awayChanged}) {
     connect(&m_, signal, this, &MonitorPort::changed);
   }
   for (auto signal : {&Monitor::historyChanged, &Monitor::eventsChanged,
-                      &Monitor::durationsChanged}) {
+                      &Monitor::durationsChanged, &Monitor::episodesChanged}) {
     connect(&m_, signal, this, &MonitorPort::changed);
     connect(&m_, signal, this, &MonitorPort::historyChanged);
   }

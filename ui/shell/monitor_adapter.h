@@ -20,6 +20,8 @@ class MonitorAdapter final : public MonitorPort {
   const std::vector<Reading>& history() const override { return m_.history(); }
   const std::vector<Event>& events() const override { return m_.events(); }
   const std::map<ThermalState, double>& durations() const override { return m_.durations(); }
+  const std::vector<Episode>& episodes() const override { return m_.episodes(); }
+  const std::optional<AwaySummary>& away() const override { return m_.away(); }
   bool paused() const override { return m_.paused(); }
   bool asleep() const override { return m_.asleep(); }
   const std::optional<std::string>& problem() const override { return m_.problem(); }
@@ -51,6 +53,7 @@ class MonitorAdapter final : public MonitorPort {
   }
   void setDetailVisible(bool visible) override { m_.setDetailVisible(visible); }
   void clearProblem() override { m_.clearProblem(); }
+  void dismissAway() override { m_.dismissAway(); }
 
  private:
   Monitor& m_;

@@ -33,6 +33,8 @@ class FakeControl : public QObject {
     m_.history_.clear();
     m_.events_.clear();
     m_.durations_.clear();
+    m_.episodes_.clear();
+    m_.away_.reset();
     m_.paused_ = m_.asleep_ = false;
     m_.stale_ = true;
     m_.problem_.reset();
@@ -99,6 +101,20 @@ class FakeControl : public QObject {
   }
   Q_INVOKABLE void setDurations() {
     m_.durations_ = {{ThermalState::nominal, 3725}, {ThermalState::fair, 59.9}};
+    m_.publish();
+  }
+  // Two heat episodes, newest first, and the summary of time away.
+  Q_INVOKABLE void setEpisodes() {
+    Episode serious;
+    serious.start = m_.now_ - 1200;
+    serious.end = m_.now_ - 120;
+    serious.highest = ThermalState::serious;
+    serious.processes = {{"ffmpeg", 700, 71}};
+    Episode brief;
+    brief.start = brief.end = m_.now_ - 2400;
+    brief.brief = true;
+    m_.episodes_ = {serious, brief};
+    m_.away_ = AwaySummary{2, 1080, ThermalState::serious, "ffmpeg"};
     m_.publish();
   }
   Q_INVOKABLE void setProblem(const QString& text) {

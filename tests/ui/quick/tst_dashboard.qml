@@ -55,6 +55,43 @@ TestCase {
         compare(findChild(p, "events").count, 1)
     }
 
+    function test_history_episodes_mark_the_chosen_span() {
+        Ui.dashboard.selectPage(DashboardModel.History)
+        var d = createTemporaryObject(dashboard, this)
+        var p = page(d)
+        verify(findChild(p, "noEpisodes").visible)
+        fake.setHistory()
+        fake.setEpisodes()
+        verify(!findChild(p, "noEpisodes").visible)
+        var rows = findChild(p, "episodes")
+        compare(rows.count, 2)
+        var first = findChild(rows.itemAt(0), "episodeRow")
+        verify(first.Accessible.name.startsWith("Serious · "))
+        verify(first.Accessible.name.endsWith(" · 18 min · ffmpeg 71 %"))
+        var brief = findChild(rows.itemAt(1), "episodeRow")
+        verify(brief.Accessible.name.startsWith("Fair (brief) · "))
+        var view = findChild(findChild(p, "historyChart"), "chart")
+        var before = view.count
+        first.clicked()  // the row lies below the fold
+        verify(first.highlighted)
+        compare(view.count, before + 1)  // the band
+        first.clicked()
+        verify(!first.highlighted)
+        compare(view.count, before)
+    }
+
+    function test_away_line_is_dismissible() {
+        var d = createTemporaryObject(dashboard, this)
+        var line = findChild(page(d), "awayLine")
+        verify(!line.visible)
+        fake.setEpisodes()
+        verify(line.visible)
+        compare(findChild(line, "awayText").text, "While you were away: 2 episodes, "
+                + "18 min in total, highest Serious — busiest: ffmpeg")
+        mouseClick(findChild(line, "dismissAway"))
+        verify(!line.visible)
+    }
+
     function test_activity_disabled_notice() {
         fake.setReading(0, true)
         fake.setActivityRecording(false)

@@ -27,7 +27,13 @@ ColumnLayout {
 
     Panel {
         title: Ui.texts.thermalPressure
-        ThermalChart { objectName: "historyChart"; chartHeight: 220; powerMarkers: true }
+        ThermalChart {
+            objectName: "historyChart"
+            chartHeight: 220
+            powerMarkers: true
+            bandStart: page.c.bandStart
+            bandEnd: page.c.bandEnd
+        }
         Caption { text: Ui.texts.thermalPressureCaption }
     }
 
@@ -111,6 +117,52 @@ ColumnLayout {
                     }
                 }
             }
+        }
+    }
+
+    Panel {
+        objectName: "episodesPanel"
+        title: Ui.texts.episodesTitle
+        Body {
+            objectName: "noEpisodes"
+            visible: page.c.episodes.length === 0
+            text: Ui.texts.noEpisodes
+        }
+        Repeater {
+            objectName: "episodes"
+            model: page.c.episodes
+            ColumnLayout {
+                id: episodeItem
+                required property episodeRow modelData
+                required property int index
+                Layout.fillWidth: true
+                spacing: 0
+                Divider { visible: episodeItem.index > 0 }
+                ItemDelegate {
+                    objectName: "episodeRow"
+                    Layout.fillWidth: true
+                    highlighted: episodeItem.modelData.start === Ui.dashboard.history.selectedStart
+                    Accessible.name: episodeItem.modelData.text
+                    // Choosing the chosen row again clears the mark on the chart.
+                    onClicked: Ui.dashboard.history.selectedStart = episodeItem.modelData.start
+                    contentItem: RowLayout {
+                        spacing: 8
+                        Dot {
+                            tint: episodeItem.modelData.tint
+                            Layout.alignment: Qt.AlignVCenter
+                        }
+                        Body {
+                            text: episodeItem.modelData.text
+                            font.italic: episodeItem.modelData.brief
+                            Layout.fillWidth: true
+                        }
+                    }
+                }
+            }
+        }
+        Caption {
+            visible: page.c.episodes.length > 0
+            text: Ui.texts.episodesCaption
         }
     }
 }

@@ -1,4 +1,5 @@
 import QtQuick
+import QtQuick.Controls
 import QtQuick.Layouts
 import Tempyra.Ui
 
@@ -6,6 +7,35 @@ ColumnLayout {
     id: page
     readonly property OverviewModel c: Ui.dashboard.overview
     spacing: 18
+
+    // What got hot while the dashboard was out of sight; above the state card.
+    Rectangle {
+        objectName: "awayLine"
+        visible: page.c.away.length > 0
+        Layout.fillWidth: true
+        implicitHeight: awayRow.implicitHeight + 16
+        radius: 8
+        color: Ui.theme.panel
+        border.color: Ui.theme.tints[2]
+        border.width: 1
+        RowLayout {
+            id: awayRow
+            anchors.fill: parent
+            anchors.margins: 8
+            anchors.leftMargin: 12
+            spacing: 10
+            Body {
+                objectName: "awayText"
+                text: page.c.away
+                Layout.fillWidth: true
+            }
+            Button {
+                objectName: "dismissAway"
+                text: Ui.texts.dismiss
+                onClicked: Ui.dashboard.dismissAway()
+            }
+        }
+    }
 
     Panel {
         RowLayout {

@@ -8,6 +8,9 @@ Item {
     id: root
     property int chartHeight: 170
     property bool powerMarkers: false
+    // A span to highlight, seconds since 1970; NaN for none.
+    property real bandStart: NaN
+    property real bandEnd: NaN
     Layout.fillWidth: true
     implicitHeight: chartHeight
 
@@ -16,6 +19,8 @@ Item {
         axisX: xAxis
         axisY: yAxis
         powerMarkers: root.powerMarkers
+        bandStart: root.bandStart
+        bandEnd: root.bandEnd
         chart: chart
     }
 
