@@ -10,6 +10,18 @@
 
 namespace tempyra {
 
+namespace {
+
+// A row wraps where the layout runs out of room, but never between a figure and its unit.
+QString unitsKeptWithFigures(const std::string& text) {
+  QString shown = qs(text);
+  shown.replace(QStringLiteral(" %"), QStringLiteral("\u00A0%"));
+  shown.replace(QStringLiteral(" \u00B0"), QStringLiteral("\u00A0\u00B0"));
+  return shown;
+}
+
+}  // namespace
+
 void HistoryModel::refresh(const MonitorPort& port) {
   View v;
   for (ThermalState s : kAllThermalStates) {
@@ -24,7 +36,7 @@ void HistoryModel::refresh(const MonitorPort& port) {
   v.hasTemperatures = t.highest.has_value();
   v.temperatureSummary = qs(t.summary);
   for (const Episode& e : port.episodes()) {
-    v.episodes.push_back({qs(episodeText(e, port.preferences().unit, port.now())),
+    v.episodes.push_back({unitsKeptWithFigures(episodeText(e, port.preferences().unit, port.now())),
                           static_cast<int>(stateTint(e.highest)), e.brief, e.start, e.end});
   }
   if (replaceView(v_, std::move(v))) emit changed();

@@ -67,7 +67,7 @@ TestCase {
         compare(rows.count, 2)
         var first = findChild(rows.itemAt(0), "episodeRow")
         verify(first.Accessible.name.startsWith("Serious · "))
-        verify(first.Accessible.name.endsWith(" · 18 min · ffmpeg 71 %"))
+        verify(first.Accessible.name.endsWith(" · 18 min · ffmpeg 71\u00a0%"))
         var brief = findChild(rows.itemAt(1), "episodeRow")
         verify(brief.Accessible.name.startsWith("Fair (brief) · "))
         var view = findChild(findChild(p, "historyChart"), "chart")
