@@ -1,13 +1,11 @@
 #include "history/export_file.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <optional>
 #include <system_error>
 
+#include "core/atomic_file.h"
 #include "history/history_store.h"
 
 namespace tempyra {
@@ -22,7 +20,6 @@ constexpr const char* kOntoHistory =
 constexpr const char* kNotRegular =
     "The export can only replace a regular file. Choose another file.";
 
-constexpr std::size_t kBufferSize = 1 << 20;
 constexpr int kMaxLinks = 40;  // the kernel's own limit for one path
 
 // The path a chain of symbolic links ends at (which need not exist yet). A loop is left as a
@@ -58,79 +55,39 @@ bool sameFile(const fs::path& target, const std::optional<struct stat>& targetId
   return !ec1 && !ec2 && a == b;
 }
 
+// The exceptions the store's callers know: a file system refusal with its error number.
+[[noreturn]] void raise(const AtomicFile& file, const AtomicFile::Failure& failure) {
+  const char* what = failure.step == AtomicFile::Failure::Step::replace
+                         ? "Could not replace the export"
+                         : "Could not write the export";
+  throw fs::filesystem_error(what, file.target(),
+                             std::error_code(failure.error, std::generic_category()));
+}
+
 }  // namespace
 
-ExportFile::ExportFile(const fs::path& target, const std::vector<fs::path>& protectedFiles)
-    : target_(followLinks(target)) {
+ExportFile::ExportFile(const fs::path& target, const std::vector<fs::path>& protectedFiles) {
+  const fs::path resolved = followLinks(target);
   struct stat st {};
-  const bool exists = ::lstat(target_.c_str(), &st) == 0;
+  const bool exists = ::lstat(resolved.c_str(), &st) == 0;
   if (exists && !S_ISREG(st.st_mode)) throw HistoryError(kNotRegular);
   const auto targetId = exists ? std::optional(st) : std::nullopt;
   for (const fs::path& file : protectedFiles) {
-    if (sameFile(target_, targetId, file)) throw HistoryError(kOntoHistory);
+    if (sameFile(resolved, targetId, file)) throw HistoryError(kOntoHistory);
   }
-
-  const fs::path folder = target_.has_parent_path() ? target_.parent_path() : fs::path(".");
-  std::string pattern = (folder / ("." + target_.filename().string() + ".XXXXXX")).string();
-  fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);  // created 0600
-  if (fd_ < 0) throw HistoryError(kNotCreated);
-  temporary_ = pattern;
-  if (exists) ::fchmod(fd_, st.st_mode & 0777);  // a replaced file keeps its permissions
-  buffer_.reserve(kBufferSize);
+  // A replaced file keeps its permissions.
+  file_ = std::make_unique<AtomicFile>(resolved, exists ? st.st_mode & 0777 : 0600);
+  if (file_->failure()) throw HistoryError(kNotCreated);
 }
 
-ExportFile::~ExportFile() {
-  if (fd_ >= 0) ::close(fd_);
-  if (!temporary_.empty()) ::unlink(temporary_.c_str());
-}
-
-void ExportFile::fail(const char* what, int error) const {
-  throw fs::filesystem_error(what, target_, std::error_code(error, std::generic_category()));
-}
-
-void ExportFile::drain(std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      fail("Could not write the export", errno);
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(written));
-  }
-}
+ExportFile::~ExportFile() = default;
 
 void ExportFile::write(std::string_view bytes) {
-  if (buffer_.size() + bytes.size() > kBufferSize) {
-    drain(buffer_);
-    buffer_.clear();
-    if (bytes.size() >= kBufferSize) {
-      drain(bytes);
-      return;
-    }
-  }
-  buffer_.append(bytes);
+  if (const auto failure = file_->write(bytes)) raise(*file_, *failure);
 }
 
 void ExportFile::commit() {
-  drain(buffer_);
-  buffer_.clear();
-  // Space that a file system only promises (delayed allocation, network volumes) is refused at
-  // the sync or the close at the latest; either failure keeps the earlier file.
-  if (::fsync(fd_) != 0) fail("Could not write the export", errno);
-  const int fd = fd_;
-  fd_ = -1;
-  if (::close(fd) != 0) fail("Could not write the export", errno);
-  if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
-    fail("Could not replace the export", errno);
-  }
-  temporary_.clear();
-  // The new name is durable once the folder is synced; a folder that cannot be synced (some
-  // network file systems) still holds the complete file.
-  const fs::path folder = target_.has_parent_path() ? target_.parent_path() : fs::path(".");
-  if (const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
-  }
+  if (const auto failure = file_->commit()) raise(*file_, *failure);
 }
 
 }  // namespace tempyra

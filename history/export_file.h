@@ -1,15 +1,16 @@
 #pragma once
 // Where an export goes: the file the user chose, replaced only by a complete document.
 #include <filesystem>
-#include <string>
+#include <memory>
 #include <string_view>
 #include <vector>
 
 namespace tempyra {
 
-// The document is written to a private temporary file in the target's folder, which is flushed,
-// synced and closed, and only then renamed over the target: until commit() succeeds the target
-// keeps its earlier content, and on any failure the temporary file is removed again.
+class AtomicFile;
+
+// The document is written through an AtomicFile: until commit() succeeds the target keeps its
+// earlier content, and on any failure the temporary file is removed again.
 //
 // The target is followed through symbolic links (the file a link names is replaced, as a save
 // dialog would). Refused with a HistoryError before anything is created: a target that exists
@@ -30,13 +31,7 @@ class ExportFile {
   void commit();
 
  private:
-  void drain(std::string_view bytes);
-  [[noreturn]] void fail(const char* what, int error) const;
-
-  std::filesystem::path target_;
-  std::filesystem::path temporary_;
-  int fd_ = -1;
-  std::string buffer_;
+  std::unique_ptr<AtomicFile> file_;
 };
 
 }  // namespace tempyra

@@ -35,6 +35,8 @@ Expected<ProbeOptions> parseProbeOptions(const std::vector<std::string>& args) {
       options.processes = false;
     } else if (arg == "--demo") {
       options.demo = true;
+    } else if (arg == "--openmetrics") {
+      options.openMetrics = true;
     } else if (arg == "--root") {
       if (!value(text)) return Error{"--root needs a directory"};
       options.root = text;

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "core/model_json.h"
+#include "core/open_metrics_text.h"
 
 namespace tempyra {
 namespace {
@@ -48,14 +49,15 @@ class ProbeTest : public ::testing::Test {
 TEST(ProbeOptions, ParsesEveryOptionAndRejectsBadOnes) {
   const std::string fixtures = TEMPYRA_FIXTURES;
   auto ok = parseProbeOptions({"--root", fixtures, "--samples", "5", "--interval", "0.5",
-                               "--no-processes", "--demo", "--history", "h.db", "--export",
-                               "e.json"});
+                               "--no-processes", "--demo", "--openmetrics", "--history", "h.db",
+                               "--export", "e.json"});
   ASSERT_TRUE(ok) << ok.error();
   EXPECT_EQ(ok->root, fixtures);
   EXPECT_EQ(ok->samples, 5);
   EXPECT_DOUBLE_EQ(ok->interval, 0.5);
   EXPECT_FALSE(ok->processes);
   EXPECT_TRUE(ok->demo);
+  EXPECT_TRUE(ok->openMetrics);
   EXPECT_EQ(ok->history, fs::path("h.db"));
   EXPECT_EQ(ok->exportFile, fs::path("e.json"));
 
@@ -122,6 +124,23 @@ TEST_F(ProbeTest, HistoryThenExportHoldsTheReadings) {
   EXPECT_EQ(document["device"]["model"], "Demo Mac");
   auto printed = lines(run.out);
   EXPECT_EQ(document["samples"][1].dump(), nlohmann::json::parse(printed[2]).dump());
+}
+
+// The metrics text is the last reading's (the earlier ones only set baselines); every reading
+// is still recorded.
+TEST_F(ProbeTest, OpenMetricsPrintsTheLastReadingAndRecordsAll) {
+  ProbeOptions options;
+  options.demo = true;
+  options.openMetrics = true;
+  options.samples = 3;
+  options.history = dir / "history.sqlite";
+  options.exportFile = dir / "export.json";
+  auto run = probe(options);
+  ASSERT_EQ(run.status, 0) << run.err;
+  std::ifstream in(*options.exportFile);
+  const auto samples = nlohmann::json::parse(in)["samples"];
+  ASSERT_EQ(samples.size(), 3u);
+  EXPECT_EQ(run.out, openMetricsText(*decodeReading(samples[2].dump())));
 }
 
 // Output that cannot be written, and an export onto the history itself, fail the run.
