@@ -8,7 +8,8 @@ MonitorAdapter::MonitorAdapter(Monitor& monitor, std::shared_ptr<Clock> clock, b
   for (auto signal : {&Monitor::readingChanged, &Monitor::pausedChanged, &Monitor::asleepChanged,
                       &Monitor::problemChanged, &Monitor::historyProblemChanged,
                       &Monitor::permissionChanged, &Monitor::preferencesChanged,
-                      &Monitor::loginStatusChanged, &Monitor::profileChanged}) {
+                      &Monitor::loginStatusChanged, &Monitor::profileChanged,
+                      &Monitor::metricsChanged}) {
     connect(&m_, signal, this, &MonitorPort::changed);
   }
   for (auto signal : {&Monitor::historyChanged, &Monitor::eventsChanged,
