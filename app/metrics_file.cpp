@@ -11,32 +11,32 @@ namespace tempyra {
 
 namespace fs = std::filesystem;
 
-std::optional<std::string> writeMetricsFile(const fs::path& folder, std::string_view text) {
+Status writeMetricsFile(const fs::path& folder, std::string_view text) {
   AtomicFile file(folder / kMetricsFileName, 0644);
   auto failure = file.write(text);
   if (!failure) failure = file.commit();
-  if (!failure) return std::nullopt;
+  if (!failure) return {};
   const std::string where = folder.string();
   switch (failure->error) {
     case ENOENT:
     case ENOTDIR:
-      return "Metrics not written: the folder " + where + " does not exist.";
+      return Error{"Metrics not written: the folder " + where + " does not exist."};
     case EACCES:
     case EPERM:
-      return "Metrics not written: no permission to write in " + where + ".";
+      return Error{"Metrics not written: no permission to write in " + where + "."};
     case ENOSPC:
     case EDQUOT:
-      return "Metrics not written: the disk that holds " + where + " is full.";
+      return Error{"Metrics not written: the disk that holds " + where + " is full."};
     default:
-      return "Metrics not written to " + (folder / kMetricsFileName).string() + ": " +
-             std::strerror(failure->error) + ".";
+      return Error{"Metrics not written to " + (folder / kMetricsFileName).string() + ": " +
+                   std::strerror(failure->error) + "."};
   }
 }
 
-std::optional<std::string> removeMetricsFile(const fs::path& folder) {
+Status removeMetricsFile(const fs::path& folder) {
   const fs::path file = folder / kMetricsFileName;
-  if (::unlink(file.c_str()) == 0 || errno == ENOENT || errno == ENOTDIR) return std::nullopt;
-  return "Could not remove " + file.string() + ": " + std::strerror(errno) + ".";
+  if (::unlink(file.c_str()) == 0 || errno == ENOENT || errno == ENOTDIR) return {};
+  return Error{"Could not remove " + file.string() + ": " + std::strerror(errno) + "."};
 }
 
 }  // namespace tempyra

@@ -5,6 +5,7 @@
 #include <QUuid>
 
 #include <string_view>
+#include <type_traits>
 
 #include "app/metrics_file.h"
 #include "app/thermal_alert_notification.h"
@@ -40,6 +41,25 @@ std::string sentence(std::string text) {
     text += '.';
   }
   return text;
+}
+
+// Writes the demonstration history into a store that holds nothing of the last two hours. The
+// first failure stops it (what was written stays) and is answered.
+std::optional<std::string> seedDemoHistory(HistoryStore& store, const DeviceProfile& profile,
+                                           double now) {
+  const auto recent = store.samples(now - kDemoSeedWindow, now, kHistoryPoints);
+  if (!recent) return recent.error();
+  if (!recent->empty()) return std::nullopt;
+  const DemoSeed seed = demoHistorySeed(now);
+  for (const Reading& r : seed.readings) {
+    if (const Status recorded = store.record(r, profile); !recorded) return recorded.error();
+  }
+  for (const SeedEvent& e : seed.events) {
+    if (const Status written = store.event(e.at, e.kind, e.detail); !written) {
+      return written.error();
+    }
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -97,21 +117,15 @@ Monitor::Monitor(MonitorServices services, QObject* parent)
   queue_.sync([&, engine = engine_.get()] {
     engine->provider = services_.makeProvider(demo_);
     opened.profile = engine->provider->profile();
-    try {
-      engine->store = std::make_unique<HistoryStore>(services_.storePath);
-      opened.storeNotice = engine->store->notice();
-    } catch (const std::exception& e) {
-      opened.storeError = e.what();
+    auto store = HistoryStore::open(services_.storePath);
+    if (!store) {
+      opened.storeError = store.error();
+      return;
     }
-    if (!demo_ || !engine->store) return;
-    try {
-      const double t = services_.clock->now();
-      if (!engine->store->samples(t - kDemoSeedWindow, t, kHistoryPoints).empty()) return;
-      const DemoSeed seed = demoHistorySeed(t);
-      for (const Reading& r : seed.readings) engine->store->record(r, opened.profile);
-      for (const SeedEvent& e : seed.events) engine->store->event(e.at, e.kind, e.detail);
-    } catch (const std::exception& e) {
-      opened.seedError = e.what();
+    engine->store = std::move(*store);
+    opened.storeNotice = engine->store->notice();
+    if (demo_) {
+      opened.seedError = seedDemoHistory(*engine->store, opened.profile, services_.clock->now());
     }
   });
   profile_ = std::move(opened.profile);
@@ -169,10 +183,8 @@ void Monitor::sample() {
     result.reading = engine->provider->sample(clock->now(), segment, activity);
     result.profile = engine->provider->profile();
     if (engine->store) {
-      try {
-        engine->store->record(result.reading, result.profile);
-      } catch (const std::exception& e) {
-        result.saveError = e.what();
+      if (const Status saved = engine->store->record(result.reading, result.profile); !saved) {
+        result.saveError = saved.error();
       }
     }
     result.segment = segment;
@@ -216,19 +228,12 @@ void Monitor::complete(SampleResult result) {
 
   ++count_;
   if (count_ % kRetentionEvery == 0) {
-    auto prune = [engine = engine_, days = preferences_.retention,
-                  t = now()]() -> std::optional<std::string> {
-      if (!engine->store) return std::nullopt;
-      try {
-        engine->store->prune(days, t);
-        return std::nullopt;
-      } catch (const std::exception& e) {
-        return e.what();
-      }
-    };
-    queue_.asyncThen(std::move(prune), relay_, [this](std::optional<std::string> error) {
-      if (error) setHistoryProblem(*error);
-    });
+    withStore(
+        &Monitor::setHistoryProblem,
+        [days = preferences_.retention, t = now()](HistoryStore& store) {
+          return store.prune(days, t);
+        },
+        [] {});
     requestPermissionRefresh();
   }
   if (historyPageSelected_ || count_ % 3 == 1) loadHistory();
@@ -262,13 +267,8 @@ void Monitor::newSegment(const std::string& reason) {
   alertEngine_.resetContinuity();
   queue_.async([engine = engine_, reason, t] {
     engine->provider->reset();
-    if (engine->store) {
-      try {
-        engine->store->event(t, "Monitoring", reason);
-      } catch (const std::exception&) {
-        // A lost segment marker must not disturb monitoring.
-      }
-    }
+    // A lost segment marker must not disturb monitoring: its failure is not reported.
+    if (engine->store) engine->store->event(t, "Monitoring", reason);
   });
 }
 
@@ -335,34 +335,50 @@ double Monitor::since() const { return now() - rangeSpan(range_); }
 
 // ---------------------------------------------------------------- history
 
+template <class Call, class Done>
+void Monitor::withStore(void (Monitor::*report)(const std::string&), Call call, Done done) {
+  using Answer = std::invoke_result_t<Call&, HistoryStore&>;  // a Status or an Expected value
+  auto work = [engine = engine_, call = std::move(call)]() mutable -> Answer {
+    if (engine->store) return call(*engine->store);
+    if constexpr (std::is_same_v<Answer, Status>) {
+      return {};
+    } else {
+      return typename Answer::value_type{};
+    }
+  };
+  queue_.asyncThen(std::move(work), relay_,
+                   [this, report, done = std::move(done)](Answer answer) mutable {
+                     if (!answer) {
+                       (this->*report)(answer.error());
+                     } else if constexpr (std::is_same_v<Answer, Status>) {
+                       done();
+                     } else {
+                       done(std::move(*answer));
+                     }
+                   });
+}
+
 namespace {
-// One reload's answer: everything, or the first failure.
+// One reload's answer, read in three statements.
 struct HistoryLoad {
   Readings history;
-  EventRows events;
+  Events events;
   Durations durations;
-  std::optional<std::string> error;
 };
 }  // namespace
 
 void Monitor::loadHistory() {
-  auto work = [engine = engine_, clock = services_.clock, from = since()] {
-    HistoryLoad load;
-    if (!engine->store) return load;  // no store: empty lists are published
-    try {
-      load.history = engine->store->samples(from, clock->now(), kHistoryPoints);
-      load.events = engine->store->events(from, kHistoryEvents);
-      load.durations = engine->store->durations(from, clock->now());
-    } catch (const std::exception& e) {
-      load.error = e.what();
-    }
-    return load;
+  auto load = [clock = services_.clock,
+               from = since()](HistoryStore& store) -> Expected<HistoryLoad> {
+    auto history = store.samples(from, clock->now(), kHistoryPoints);
+    if (!history) return history.failure();
+    auto events = store.events(from, kHistoryEvents);
+    if (!events) return events.failure();
+    auto durations = store.durations(from, clock->now());
+    if (!durations) return durations.failure();
+    return HistoryLoad{std::move(*history), std::move(*events), std::move(*durations)};
   };
-  queue_.asyncThen(std::move(work), relay_, [this](HistoryLoad load) {
-    if (load.error) {
-      setHistoryProblem(*load.error);
-      return;
-    }
+  withStore(&Monitor::setHistoryProblem, std::move(load), [this](HistoryLoad load) {
     history_ = std::move(load.history);
     emit historyChanged();
     events_ = std::move(load.events);
@@ -373,21 +389,9 @@ void Monitor::loadHistory() {
 }
 
 void Monitor::clearHistory() {
-  auto work = [engine = engine_]() -> std::optional<std::string> {
-    try {
-      if (engine->store) engine->store->clear();
-    } catch (const std::exception& e) {
-      return e.what();
-    }
-    return std::nullopt;
-  };
-  queue_.asyncThen(std::move(work), relay_, [this](std::optional<std::string> error) {
-    if (error) {
-      setProblem(*error);
-    } else {
-      loadHistory();
-    }
-  });
+  withStore(
+      &Monitor::setProblem, [](HistoryStore& store) { return store.clear(); },
+      [this] { loadHistory(); });
 }
 
 void Monitor::exportHistory() {
@@ -401,22 +405,15 @@ void Monitor::exportHistory() {
       "Thermal history.json", "application/json",
       [self](std::optional<std::filesystem::path> file) {
         if (!self || !file || file->empty()) return;
-        // Answers the problem to show: a failure, or records the export had to leave out.
-        auto work = [engine = self->engine_, file = *file]() -> std::optional<std::string> {
-          try {
-            const ExportSummary summary = engine->store->exportTo(file);
-            if (summary.skipped == 0) return std::nullopt;
-            return "The export left out " + std::to_string(summary.skipped) +
-                   (summary.skipped == 1 ? " unreadable record." : " unreadable records.");
-          } catch (const std::exception& e) {
-            return e.what();
-          }
-          return std::nullopt;
-        };
-        self->queue_.asyncThen(std::move(work), self->relay_,
-                               [m = self.data()](std::optional<std::string> error) {
-                                 if (error) m->setProblem(*error);
-                               });
+        self->withStore(
+            &Monitor::setProblem,
+            [file = *file](HistoryStore& store) { return store.exportTo(file); },
+            [m = self.data()](ExportSummary summary) {
+              if (summary.skipped == 0) return;
+              m->setProblem(
+                  "The export left out " + std::to_string(summary.skipped) +
+                  (summary.skipped == 1 ? " unreadable record." : " unreadable records."));
+            });
       });
 }
 
@@ -473,9 +470,10 @@ void Monitor::writeMetrics(const Reading& reading) {
     return writeMetricsFile(folder, openMetricsText(reading));
   };
   queue_.asyncThen(std::move(work), relay_,
-                   [this, folder = *metricsFolder_](std::optional<std::string> problem) {
+                   [this, folder = *metricsFolder_](const Status& written) {
                      // A folder given up meanwhile no longer has a state to show.
-                     if (metricsFolder_ == folder) setMetricsProblem(std::move(problem));
+                     if (metricsFolder_ != folder) return;
+                     setMetricsProblem(written ? OptionalText() : OptionalText(written.error()));
                    });
 }
 
@@ -515,8 +513,8 @@ void Monitor::stopMetrics() {
   services_.defaults->remove(kMetricsFolderKey);
   emit metricsChanged();
   queue_.asyncThen([folder] { return removeMetricsFile(folder); }, relay_,
-                   [this](std::optional<std::string> problem) {
-                     if (!metricsFolder_ && problem) setMetricsProblem(std::move(problem));
+                   [this](const Status& removed) {
+                     if (!metricsFolder_ && !removed) setMetricsProblem(removed.error());
                    });
 }
 
@@ -559,12 +557,8 @@ void Monitor::notify(const Reading& reading) {
           const std::string detail =
               error ? "Delivery failed: " + *error : "Notification submitted: " + stateTitle;
           queue_.async([engine = engine_, at, detail] {
-            if (!engine->store) return;
-            try {
-              engine->store->event(at, "Alert", detail);
-            } catch (const std::exception&) {
-              // The alert was shown (or its failure reported); a lost log line is harmless.
-            }
+            // The alert was shown (or its failure reported); a lost log line is harmless.
+            if (engine->store) engine->store->event(at, "Alert", detail);
           });
           if (error) setProblem("Notification could not be delivered: " + *error);
         });

@@ -26,6 +26,7 @@
 #include "core/advice.h"
 #include "core/alert_engine.h"
 #include "core/device_profile.h"
+#include "core/event.h"
 #include "core/reading.h"
 #include "core/thermal_state.h"
 
@@ -33,8 +34,7 @@ namespace tempyra {
 
 class HistoryStore;
 
-using EventRow = std::map<std::string, std::string>;  // "id", "time", "kind", "detail"
-using EventRows = std::vector<EventRow>;
+using Events = std::vector<Event>;
 using Durations = std::map<ThermalState, double>;     // seconds per state
 using Readings = std::vector<Reading>;
 using OptionalReading = std::optional<Reading>;
@@ -49,7 +49,7 @@ class Monitor : public QObject {
   Q_OBJECT
   Q_PROPERTY(OptionalReading reading READ reading NOTIFY readingChanged)
   Q_PROPERTY(Readings history READ history NOTIFY historyChanged)
-  Q_PROPERTY(EventRows events READ events NOTIFY eventsChanged)
+  Q_PROPERTY(Events events READ events NOTIFY eventsChanged)
   Q_PROPERTY(Durations durations READ durations NOTIFY durationsChanged)
   Q_PROPERTY(bool paused READ paused NOTIFY pausedChanged)
   Q_PROPERTY(bool asleep READ asleep NOTIFY asleepChanged)
@@ -74,7 +74,7 @@ class Monitor : public QObject {
   // ---- published fields
   const std::optional<Reading>& reading() const { return reading_; }
   const std::vector<Reading>& history() const { return history_; }
-  const EventRows& events() const { return events_; }
+  const Events& events() const { return events_; }
   const Durations& durations() const { return durations_; }
   bool paused() const { return paused_; }
   bool asleep() const { return asleep_; }
@@ -184,6 +184,12 @@ class Monitor : public QObject {
   void setHistoryProblem(const std::string& text);
   void writeMetrics(const Reading& reading);
   void setMetricsProblem(std::optional<std::string> text);
+  // Runs `call(store)` on the sampling queue, after the work already queued, and hands its
+  // answer back on the main thread: a value to `done`, an error's text to `report`
+  // (setHistoryProblem for the store's own work, setProblem for what the user asked for).
+  // Without a store nothing runs and `done` gets the empty answer: no rows, success.
+  template <class Call, class Done>
+  void withStore(void (Monitor::*report)(const std::string&), Call call, Done done);
   double now() const { return services_.clock->now(); }
 
   MonitorServices services_;
@@ -195,7 +201,7 @@ class Monitor : public QObject {
 
   std::optional<Reading> reading_;
   std::vector<Reading> history_;
-  EventRows events_;
+  Events events_;
   Durations durations_;
   bool paused_ = false;
   bool asleep_ = false;

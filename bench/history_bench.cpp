@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -39,6 +40,25 @@ void check(int rc, sqlite3* db, const char* what) {
 
 void exec(sqlite3* db, const std::string& sql) {
   check(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), db, sql.c_str());
+}
+
+// The value of a store call; a failure ends the program with the store's message.
+template <class T>
+T must(tempyra::Expected<T> result, const char* what) {
+  if (!result) {
+    std::fprintf(stderr, "%s: %s\n", what, result.error().c_str());
+    std::exit(1);
+  }
+  return std::move(*result);
+}
+void must(const tempyra::Status& status, const char* what) {
+  if (!status) {
+    std::fprintf(stderr, "%s: %s\n", what, status.error().c_str());
+    std::exit(1);
+  }
+}
+std::unique_ptr<HistoryStore> openStore(const fs::path& file) {
+  return must(HistoryStore::open(file), "open");
 }
 
 class Generator {
@@ -96,14 +116,14 @@ class Generator {
 void generate(const fs::path& file, int samples, int events, int pageSize) {
   fs::remove(file);
   if (pageSize == 0) {
-    HistoryStore store(file);  // schema and page size as the store creates them
+    openStore(file);  // schema and page size as the store creates them
   }
   sqlite3* db = nullptr;
   check(sqlite3_open(file.c_str(), &db), db, "open");
   if (pageSize != 0) {
     exec(db, "PRAGMA page_size=" + std::to_string(pageSize));
     exec(db, "PRAGMA journal_mode=WAL");
-    HistoryStore store(file);
+    openStore(file);
   }
   exec(db, "PRAGMA synchronous=OFF");
   exec(db, "BEGIN");
@@ -364,14 +384,14 @@ void wear(const fs::path& full, const fs::path& dir, const char* name, const cha
   constexpr int kReadings = 3000;
   WriteCounter::reset();
   {
-    HistoryStore store(file);
+    const auto store = openStore(file);
     Generator generator;
     for (int i = 0; i < kReadings; ++i) {
       const double at = kNewest + (i + 1) * kStep;
       Reading r = generator.reading(at);
       r.power = {"Battery", 90.0 - i / 40, false};
-      store.record(r, {"Bench", "x86_64", "Linux", "2 fans", {}});
-      if ((i + 1) % 10 == 0) store.prune(365, at);
+      must(store->record(r, {"Bench", "x86_64", "Linux", "2 fans", {}}), "record");
+      if ((i + 1) % 10 == 0) must(store->prune(365, at), "prune");
     }
   }
   WriteCounter::skipSync = false;
@@ -392,12 +412,13 @@ const char* const kDurationsSql =
     "SELECT state,SUM(CASE WHEN nextsegment=segment AND next-time BETWEEN 0 AND 90 THEN "
     "next-time ELSE 0 END) seconds FROM intervals GROUP BY state";
 const char* const kEventsSql =
-    "SELECT * FROM events WHERE time>=? ORDER BY time DESC,id DESC LIMIT ?";
+    "SELECT id,time,kind,detail FROM events WHERE time>=? AND time<=1e308 ORDER BY time DESC,"
+    "id DESC LIMIT ?";
 
 void queries(HistoryStore& store, sqlite3* bare, const char* prefix, double span, int runs) {
   const double since = kNewest - span;
   const std::string w = text(std::max(1.0, span / 1500));
-  const auto load = [&] { store.samples(since, kNewest, 1500); };
+  const auto load = [&] { must(store.samples(since, kNewest, 1500), "samples"); };
   const auto floor = [&] { stepBare(bare, kSamplesSql, {text(since), text(kNewest), w}); };
   floor();
   const double cold = seconds(load);  // the first load of a range after another one
@@ -413,8 +434,8 @@ void queries(HistoryStore& store, sqlite3* bare, const char* prefix, double span
 
 int main(int argc, char** argv) {
   if (argc == 4 && (std::string(argv[1]) == "--export" || std::string(argv[1]) == "--open")) {
-    HistoryStore store(argv[2]);
-    if (std::string(argv[1]) == "--export") store.exportTo(argv[3]);
+    const auto store = openStore(argv[2]);
+    if (std::string(argv[1]) == "--export") must(store->exportTo(argv[3]), "export");
     std::printf("%ld\n", ownPeakKiB());
     return 0;
   }
@@ -425,7 +446,8 @@ int main(int argc, char** argv) {
 
   const fs::path full = cached(dir, 200000, 20000, 0);
   const fs::path db = workCopy(full, dir, "work.sqlite");
-  HistoryStore store(db);
+  const auto opened = openStore(db);
+  HistoryStore& store = *opened;
   sqlite3* bare = nullptr;
   check(sqlite3_open(db.c_str(), &bare), bare, "open");
 
@@ -445,29 +467,29 @@ int main(int argc, char** argv) {
   queries(store, bare, "month", 30 * 86400, 15);
   std::printf("hour_reload_in_all: %.3f ms (samples, durations and 500 events; limit 5 ms)\n",
               1e3 * median(51, [&] {
-                store.samples(kNewest - 3600, kNewest, 1500);
-                store.durations(kNewest - 3600, kNewest);
-                store.events(kNewest - 3600, 500);
+                must(store.samples(kNewest - 3600, kNewest, 1500), "samples");
+                must(store.durations(kNewest - 3600, kNewest), "durations");
+                must(store.events(kNewest - 3600, 500), "events");
               }));
   {
     const double since = kNewest - 30 * 86400;
     compare("month_durations",
             medians(
-                9, [&] { store.durations(since, kNewest); },
+                9, [&] { must(store.durations(since, kNewest), "durations"); },
                 [&] {
                   stepBare(bare, kDurationsSql, {text(since), text(kNewest)});
                 }),
             1.1);
     compare("month_events_500",
             medians(
-                201, [&] { store.events(since, 500); },
+                201, [&] { must(store.events(since, 500), "events"); },
                 [&] {
                   stepBare(bare, kEventsSql, {text(since), "500"});
                 }),
             1.5);
     compare("month_events_500_floor_reading_text",
             medians(
-                201, [&] { store.events(since, 500); },
+                201, [&] { must(store.events(since, 500), "events"); },
                 [&] {
                   stepBare(bare, kEventsSql, {text(since), "500"}, true);
                 }),
@@ -476,7 +498,7 @@ int main(int argc, char** argv) {
 
   // Retention at the bound with nothing to delete, beside the four literal statements.
   {
-    const double prune = median(21, [&] { store.prune(365, kNewest); });
+    const double prune = median(21, [&] { must(store.prune(365, kNewest), "prune"); });
     const std::string cutoff = text(kNewest - 365 * 86400.0);
     const double literal = median(5, [&] {
       stepBare(bare, "DELETE FROM samples WHERE time<?", {cutoff});
@@ -497,7 +519,7 @@ int main(int argc, char** argv) {
   // Export: throughput beside the sqlite3 shell writing the samples alone.
   {
     const fs::path out = dir / "export.json";
-    const double exportTime = median(3, [&] { store.exportTo(out); });
+    const double exportTime = median(3, [&] { must(store.exportTo(out), "export"); });
     const double bytes = static_cast<double>(fs::file_size(out));
     const std::string shell = "sqlite3 '" + db.string() +
                               "' 'SELECT json FROM samples ORDER BY time,id' > '" +
@@ -533,7 +555,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 31; ++i) {
       const Reading r = generator.reading(kNewest + (i + 1) * kStep);
       times.push_back(seconds([&] {
-        store.record(r, {"Bench", "x86_64", "Linux", "2 fans", {}});
+        must(store.record(r, {"Bench", "x86_64", "Linux", "2 fans", {}}), "record");
       }));
     }
     std::sort(times.begin(), times.end());
@@ -550,15 +572,17 @@ int main(int argc, char** argv) {
   for (int pageSize : {4096, 8192, 16384, 32768}) {
     const fs::path file = workCopy(cached(dir, 20000, 2000, pageSize), dir, "sized.sqlite");
     const double bytes = static_cast<double>(fs::file_size(file));
-    HistoryStore sized(file);
+    const auto sized = openStore(file);
     const double since = kNewest - 7 * 86400;
-    const double samples = median(9, [&] { sized.samples(since, kNewest, 1500); });
-    const double durations = median(9, [&] { sized.durations(since, kNewest); });
+    const double samples =
+        median(9, [&] { must(sized->samples(since, kNewest, 1500), "samples"); });
+    const double durations =
+        median(9, [&] { must(sized->durations(since, kNewest), "durations"); });
     Generator generator;
     std::vector<double> records;
     for (int i = 0; i < 15; ++i) {
       const Reading r = generator.reading(kNewest + (i + 1) * kStep);
-      records.push_back(seconds([&] { sized.record(r, {}); }));
+      records.push_back(seconds([&] { must(sized->record(r, {}), "record"); }));
     }
     std::sort(records.begin(), records.end());
     std::printf(

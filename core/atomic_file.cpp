@@ -21,7 +21,11 @@ fs::path folderOf(const fs::path& target) {
 }  // namespace
 
 AtomicFile::AtomicFile(fs::path target, mode_t mode) : target_(std::move(target)) {
-  std::string pattern = (folderOf(target_) / ("." + target_.filename().string() + ".XXXXXX")).string();
+  // Appended piece by piece: GCC 12 at -O3 takes `"." + name` for an overlapping copy.
+  std::string hidden = ".";
+  hidden += target_.filename().string();
+  hidden += ".XXXXXX";
+  std::string pattern = (folderOf(target_) / hidden).string();
   fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);  // created 0600
   if (fd_ < 0) {
     failure_ = Failure{Failure::Step::create, errno};

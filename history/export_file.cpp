@@ -4,9 +4,9 @@
 
 #include <optional>
 #include <system_error>
+#include <utility>
 
 #include "core/atomic_file.h"
-#include "history/history_store.h"
 
 namespace tempyra {
 
@@ -41,6 +41,17 @@ std::optional<struct stat> identity(const fs::path& path) {
   return st;
 }
 
+// The absolute path with links and dot segments resolved as far as it exists; nothing when the
+// file system cannot tell.
+std::optional<fs::path> resolved(const fs::path& path) {
+  std::error_code ec;
+  const fs::path absolute = fs::absolute(path, ec);
+  if (ec) return std::nullopt;
+  fs::path canonical = fs::weakly_canonical(absolute, ec);
+  if (ec) return std::nullopt;
+  return canonical;
+}
+
 // Names are compared as well as inodes: a companion that does not exist right now (the rollback
 // journal, say) would still be taken for one once the export stood under its name.
 bool sameFile(const fs::path& target, const std::optional<struct stat>& targetId,
@@ -49,45 +60,54 @@ bool sameFile(const fs::path& target, const std::optional<struct stat>& targetId
   if (targetId && otherId) {
     return targetId->st_dev == otherId->st_dev && targetId->st_ino == otherId->st_ino;
   }
-  std::error_code ec1, ec2;
-  const fs::path a = fs::weakly_canonical(fs::absolute(target), ec1);
-  const fs::path b = fs::weakly_canonical(fs::absolute(other), ec2);
-  return !ec1 && !ec2 && a == b;
-}
-
-// The exceptions the store's callers know: a file system refusal with its error number.
-[[noreturn]] void raise(const AtomicFile& file, const AtomicFile::Failure& failure) {
-  const char* what = failure.step == AtomicFile::Failure::Step::replace
-                         ? "Could not replace the export"
-                         : "Could not write the export";
-  throw fs::filesystem_error(what, file.target(),
-                             std::error_code(failure.error, std::generic_category()));
+  const auto a = resolved(target), b = resolved(other);
+  return a && b && *a == *b;
 }
 
 }  // namespace
 
-ExportFile::ExportFile(const fs::path& target, const std::vector<fs::path>& protectedFiles) {
-  const fs::path resolved = followLinks(target);
+Expected<std::unique_ptr<ExportFile>> ExportFile::open(
+    const fs::path& chosen, const std::vector<fs::path>& protectedFiles) {
+  const fs::path target = followLinks(chosen);
   struct stat st {};
-  const bool exists = ::lstat(resolved.c_str(), &st) == 0;
-  if (exists && !S_ISREG(st.st_mode)) throw HistoryError(kNotRegular);
+  const bool exists = ::lstat(target.c_str(), &st) == 0;
+  if (exists && !S_ISREG(st.st_mode)) return Error{kNotRegular};
   const auto targetId = exists ? std::optional(st) : std::nullopt;
   for (const fs::path& file : protectedFiles) {
-    if (sameFile(resolved, targetId, file)) throw HistoryError(kOntoHistory);
+    if (sameFile(target, targetId, file)) return Error{kOntoHistory};
   }
   // A replaced file keeps its permissions.
-  file_ = std::make_unique<AtomicFile>(resolved, exists ? st.st_mode & 0777 : 0600);
-  if (file_->failure()) throw HistoryError(kNotCreated);
+  auto file = std::make_unique<AtomicFile>(target, exists ? st.st_mode & 0777 : 0600);
+  if (file->failure()) return Error{kNotCreated};
+  return std::unique_ptr<ExportFile>(new ExportFile(std::move(file)));
 }
+
+ExportFile::ExportFile(std::unique_ptr<AtomicFile> file) : file_(std::move(file)) {}
 
 ExportFile::~ExportFile() = default;
 
-void ExportFile::write(std::string_view bytes) {
-  if (const auto failure = file_->write(bytes)) raise(*file_, *failure);
+Error ExportFile::fileError(const char* what, int error) const {
+  return Error{fs::filesystem_error(what, file_->target(),
+                                    std::error_code(error, std::generic_category()))
+                   .what()};
 }
 
-void ExportFile::commit() {
-  if (const auto failure = file_->commit()) raise(*file_, *failure);
+void ExportFile::write(std::string_view bytes) {
+  if (failure_) return;
+  if (const auto failure = file_->write(bytes)) {
+    failure_ = fileError("Could not write the export", failure->error);
+  }
+}
+
+Status ExportFile::commit() {
+  if (failure_) return *failure_;
+  if (const auto failure = file_->commit()) {
+    return fileError(failure->step == AtomicFile::Failure::Step::replace
+                         ? "Could not replace the export"
+                         : "Could not write the export",
+                     failure->error);
+  }
+  return {};
 }
 
 }  // namespace tempyra

@@ -2,8 +2,12 @@
 // Where an export goes: the file the user chose, replaced only by a complete document.
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
+
+#include "core/expected.h"
 
 namespace tempyra {
 
@@ -13,25 +17,34 @@ class AtomicFile;
 // earlier content, and on any failure the temporary file is removed again.
 //
 // The target is followed through symbolic links (the file a link names is replaced, as a save
-// dialog would). Refused with a HistoryError before anything is created: a target that exists
-// but is not a regular file (a FIFO would block, a device would swallow the document), and a
-// target that is one of `protectedFiles` by device and inode (a hard link included) or by name.
-// A new file is private to the user (0600); a replaced one keeps its permissions.
+// dialog would). Refused before anything is created: a target that exists but is not a regular
+// file (a FIFO would block, a device would swallow the document), and a target that is one of
+// `protectedFiles` by device and inode (a hard link included) or by name. A new file is private
+// to the user (0600); a replaced one keeps its permissions.
 class ExportFile {
  public:
-  ExportFile(const std::filesystem::path& target,
-             const std::vector<std::filesystem::path>& protectedFiles);
+  static Expected<std::unique_ptr<ExportFile>> open(
+      const std::filesystem::path& target,
+      const std::vector<std::filesystem::path>& protectedFiles);
   ~ExportFile();
   ExportFile(const ExportFile&) = delete;
   ExportFile& operator=(const ExportFile&) = delete;
 
-  // Buffered; throws std::filesystem::filesystem_error when the file system refuses the bytes.
+  // Buffered. The first failure of the file system is kept for commit(); later bytes are
+  // dropped.
   void write(std::string_view bytes);
-  // Makes the document the target's content; throws std::filesystem::filesystem_error.
-  void commit();
+  // False once a write has failed.
+  bool good() const { return !failure_; }
+  // Makes the document the target's content, or answers the first failure.
+  Status commit();
 
  private:
+  explicit ExportFile(std::unique_ptr<AtomicFile> file);
+  // The file system's refusal as a line for the user.
+  Error fileError(const char* what, int error) const;
+
   std::unique_ptr<AtomicFile> file_;
+  std::optional<Error> failure_;
 };
 
 }  // namespace tempyra

@@ -88,68 +88,99 @@ std::optional<long long> parseInteger(std::string_view text) {
   return value;
 }
 
-std::optional<double> parseDouble(std::string_view text) {
-  double value = 0;
-  const char* end = text.data() + text.size();
-  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  if (text.empty() || ec != std::errc() || ptr != end) return std::nullopt;
-  return value;
-}
-
-// The column's value as SQLite renders it as text. REQUIRES: the column is not NULL.
+// The column's value as SQLite renders it as text; empty for NULL.
 std::string_view columnText(sqlite3_stmt* row, int column) {
   const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(row, column));
   if (text == nullptr) return {};
   return {text, static_cast<std::size_t>(sqlite3_column_bytes(row, column))};
 }
 
-// A statement's column names, and their order by name, so that a row map is built by appending
-// at its end instead of searching it for every column.
-struct Columns {
-  std::vector<std::string> names;
-  std::vector<int> byName;
-  bool unique = true;
+// The column's text up to its first NUL, which no text the store writes for the monitor
+// holds; empty for NULL. One call into SQLite where columnText makes two: reading an event's
+// texts is most of what the events query costs beyond stepping its statement.
+std::string leadingText(sqlite3_stmt* row, int column) {
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(row, column));
+  return text != nullptr ? std::string(text) : std::string();
+}
+
+std::optional<std::string_view> optionalText(sqlite3_stmt* row, int column) {
+  if (sqlite3_column_type(row, column) == SQLITE_NULL) return std::nullopt;
+  return columnText(row, column);
+}
+
+struct Finalizer {
+  void operator()(sqlite3_stmt* statement) const noexcept { sqlite3_finalize(statement); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, Finalizer>;
+
+// Makes a statement ready to run again, and ends the read it may still hold.
+struct Resetter {
+  void operator()(sqlite3_stmt* statement) const noexcept { sqlite3_reset(statement); }
 };
 
-// One result row as a map from column name to text; NULL columns are missing and of two
-// columns with the same name the later wins.
-std::map<std::string, std::string> rowMap(sqlite3_stmt* row, Columns& columns) {
-  const int count = sqlite3_column_count(row);
-  if (columns.names.size() != static_cast<std::size_t>(count)) {
-    columns.names.clear();
-    columns.byName.clear();
-    for (int i = 0; i < count; ++i) {
-      const char* name = sqlite3_column_name(row, i);
-      columns.names.emplace_back(name ? name : "");
-      columns.byName.push_back(i);
-    }
-    std::stable_sort(columns.byName.begin(), columns.byName.end(), [&](int a, int b) {
-      return columns.names[static_cast<std::size_t>(a)] <
-             columns.names[static_cast<std::size_t>(b)];
-    });
-    columns.unique =
-        std::adjacent_find(columns.byName.begin(), columns.byName.end(), [&](int a, int b) {
-          return columns.names[static_cast<std::size_t>(a)] ==
-                 columns.names[static_cast<std::size_t>(b)];
-        }) == columns.byName.end();
+struct Closer {
+  void operator()(sqlite3* db) const noexcept { sqlite3_close_v2(db); }
+};
+using Connection = std::unique_ptr<sqlite3, Closer>;
+
+// SQLite's message for the connection's last failure.
+Error failure(sqlite3* db) { return Error{sqlite3_errmsg(db)}; }
+
+// Binds each argument, in order, as transient UTF-8 text.
+void bind(sqlite3_stmt* statement, std::initializer_list<std::string_view> arguments) {
+  int index = 1;
+  for (const std::string_view argument : arguments) {
+    // A null data pointer would bind NULL instead of the empty text.
+    sqlite3_bind_text64(statement, index++, argument.data() ? argument.data() : "",
+                        argument.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
   }
-  std::map<std::string, std::string> values;
-  if (columns.unique) {
-    for (const int i : columns.byName) {
-      if (sqlite3_column_type(row, i) == SQLITE_NULL) continue;
-      const std::string_view text = columnText(row, i);
-      values.emplace_hint(values.end(), std::piecewise_construct,
-                          std::forward_as_tuple(columns.names[static_cast<std::size_t>(i)]),
-                          std::forward_as_tuple(text.data(), text.size()));
-    }
-  } else {
-    for (int i = 0; i < count; ++i) {
-      if (sqlite3_column_type(row, i) == SQLITE_NULL) continue;
-      values.insert_or_assign(columns.names[static_cast<std::size_t>(i)],
-                              std::string(columnText(row, i)));
-    }
+}
+
+// Prepares `sql` and binds the arguments. An empty or comment-only text prepares no statement
+// and fails.
+Expected<Statement> prepare(sqlite3* db, std::string_view sql,
+                            std::initializer_list<std::string_view> arguments) {
+  sqlite3_stmt* raw = nullptr;
+  if (sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &raw, nullptr) !=
+          SQLITE_OK ||
+      raw == nullptr) {
+    return failure(db);
   }
-  return values;
+  Statement prepared(raw);
+  bind(raw, arguments);
+  return prepared;
+}
+
+// Steps `sql` once; a row or done is success.
+Status runOnce(sqlite3* db, std::string_view sql,
+               std::initializer_list<std::string_view> arguments = {}) {
+  const Expected<Statement> prepared = prepare(db, sql, arguments);
+  if (!prepared) return prepared.failure();
+  const int rc = sqlite3_step(prepared->get());
+  if (rc != SQLITE_ROW && rc != SQLITE_DONE) return failure(db);
+  return {};
+}
+
+// The first column of the statement's first row; nothing for no row or NULL. A failure also
+// leaves SQLite's extended result code in `*code`.
+Expected<std::optional<std::string>> firstValue(sqlite3* db, const char* sql, int* code) {
+  const Expected<Statement> prepared = prepare(db, sql, {});
+  const int rc = prepared ? sqlite3_step(prepared->get()) : SQLITE_ERROR;
+  if (rc == SQLITE_DONE) return std::optional<std::string>();
+  if (rc != SQLITE_ROW) {
+    *code = sqlite3_extended_errcode(db);
+    return failure(db);
+  }
+  const std::optional<std::string_view> text = optionalText(prepared->get(), 0);
+  return text ? std::optional<std::string>(*text) : std::nullopt;
+}
+
+// Whether the statement's first value is `value`.
+Expected<bool> answers(sqlite3* db, const char* sql, const char* value) {
+  int code = SQLITE_OK;
+  const auto first = firstValue(db, sql, &code);
+  if (!first) return first.failure();
+  return *first == std::optional<std::string>(value);
 }
 
 // Tables of any other name or shape mean the file belongs to another program (internal sqlite_
@@ -165,45 +196,23 @@ constexpr const char* kSchemaObjects =
     "('samples','sample_time','events','event_time','device')";
 
 // The checks of opening, all of them reads, so that a history that is refused is not written.
-// `firstValue(sql, column)` runs a statement and gives the named column of its first row, or
-// nothing.
-template <class FirstValue>
-void checkHistory(FirstValue&& firstValue) {
-  const std::string version = firstValue("PRAGMA user_version", "user_version").value_or("0");
-  const auto number = parseInteger(version);
-  if (!number || *number >= 2) throw HistoryError(kNewer);
-  if (firstValue("PRAGMA quick_check", "quick_check") != std::optional<std::string>("ok")) {
-    throw HistoryError(kDamaged);
-  }
-  if (firstValue(kForeignObjects, "others") != std::optional<std::string>("0")) {
-    throw HistoryError(kForeign);
-  }
+// A statement that fails leaves SQLite's extended result code in `*code`.
+Status checkHistory(sqlite3* db, int* code) {
+  const auto version = firstValue(db, "PRAGMA user_version", code);
+  if (!version) return version.failure();
+  const auto number = parseInteger(version->value_or("0"));
+  if (!number || *number >= 2) return Error{kNewer};
+  const auto integrity = firstValue(db, "PRAGMA quick_check", code);
+  if (!integrity) return integrity.failure();
+  if (*integrity != std::optional<std::string>("ok")) return Error{kDamaged};
+  const auto others = firstValue(db, kForeignObjects, code);
+  if (!others) return others.failure();
+  if (*others != std::optional<std::string>("0")) return Error{kForeign};
+  return {};
 }
 
 fs::path companion(const fs::path& file, const char* suffix) {
   return fs::path(file.native() + suffix);
-}
-
-struct ProbeBusy {};
-
-// `firstValue` for a connection of its own, outside the store.
-std::optional<std::string> firstValueOf(sqlite3* db, const char* sql, const char* column) {
-  sqlite3_stmt* raw = nullptr;
-  sqlite3_prepare_v2(db, sql, -1, &raw, nullptr);
-  const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, sqlite3_finalize);
-  const int rc = raw == nullptr ? sqlite3_errcode(db) : sqlite3_step(raw);
-  if ((rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED) throw ProbeBusy{};
-  if (rc == SQLITE_DONE) return std::nullopt;
-  if (rc != SQLITE_ROW) throw HistoryError(sqlite3_errmsg(db));
-  if (sqlite3_column_count(raw) < 1 || sqlite3_column_type(raw, 0) == SQLITE_NULL ||
-      std::string_view(sqlite3_column_name(raw, 0)) != column) {
-    return std::nullopt;
-  }
-  return std::string(columnText(raw, 0));
-}
-
-void checkConnection(sqlite3* db) {
-  checkHistory([db](const char* sql, const char* column) { return firstValueOf(db, sql, column); });
 }
 
 // Runs the opening checks without disturbing a history that was left with its write-ahead log
@@ -211,30 +220,28 @@ void checkConnection(sqlite3* db) {
 // index and, as the last one to close, copy the log into the database and delete both
 // companions: a newer or damaged history would no longer be "left as found". The probe keeps the
 // index in private memory (exclusive locking before the first read) and, when a log exists,
-// closes without a checkpoint. Throws what the regular checks would throw; returns when the
+// closes without a checkpoint. Answers what the regular checks would answer; succeeds when the
 // checks pass or cannot run without waiting for another connection, which then owns the
 // companions anyway.
-void probeExistingLog(const fs::path& file) {
+Status probeExistingLog(const fs::path& file) {
   std::error_code ec;
   const bool hasLog = fs::exists(companion(file, "-wal"), ec);
-  if (!hasLog && !fs::exists(companion(file, "-shm"), ec)) return;
-  if (!fs::exists(file, ec)) return;
+  if (!hasLog && !fs::exists(companion(file, "-shm"), ec)) return {};
+  if (!fs::exists(file, ec)) return {};
 
-  sqlite3* db = nullptr;
+  sqlite3* raw = nullptr;
   const int opened =
-      sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
-  const std::unique_ptr<sqlite3, int (*)(sqlite3*)> closer(db, sqlite3_close_v2);
-  if (opened != SQLITE_OK) return;  // the regular opening reports it
+      sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
+  const Connection db(raw);
+  if (opened != SQLITE_OK) return {};  // the regular opening reports it
   // Without a log of its own the probe may close normally: the empty log that reading creates
   // is then removed again instead of being left behind.
-  if (hasLog) sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
-  if (sqlite3_exec(db, "PRAGMA locking_mode=EXCLUSIVE", nullptr, nullptr, nullptr) != SQLITE_OK) {
-    return;
-  }
-  try {
-    checkConnection(db);
-  } catch (const ProbeBusy&) {
-  }
+  if (hasLog) sqlite3_db_config(db.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+  if (!runOnce(db.get(), "PRAGMA locking_mode=EXCLUSIVE")) return {};
+  int code = SQLITE_OK;
+  const Status checked = checkHistory(db.get(), &code);
+  if (!checked && ((code & 0xFF) == SQLITE_BUSY || (code & 0xFF) == SQLITE_LOCKED)) return {};
+  return checked;
 }
 
 // A rollback journal left beside the history (a crash while the file was still in rollback
@@ -243,14 +250,14 @@ void probeExistingLog(const fs::path& file) {
 // file. So the checks first run on a private copy of both, in a temporary folder, where the
 // play-back does no harm; only a history that passes them meets the regular connection, which
 // then completes the recovery. A copy that cannot be made leaves the files alone too.
-void probeHotJournal(const fs::path& file) {
+Status probeHotJournal(const fs::path& file) {
   std::error_code ec;
   const fs::path journal = companion(file, "-journal");
   const auto size = fs::file_size(journal, ec);
-  if (ec || size == 0 || !fs::exists(file, ec)) return;
+  if (ec || size == 0 || !fs::exists(file, ec)) return {};
 
   std::string pattern = (fs::temp_directory_path(ec) / "tempyra-history-XXXXXX").string();
-  if (ec || ::mkdtemp(pattern.data()) == nullptr) throw HistoryError(kOpenFailed);
+  if (ec || ::mkdtemp(pattern.data()) == nullptr) return Error{kOpenFailed};
   const fs::path folder = pattern;
   const std::unique_ptr<const fs::path, void (*)(const fs::path*)> cleanup(
       &folder, [](const fs::path* dir) {
@@ -260,31 +267,33 @@ void probeHotJournal(const fs::path& file) {
   const fs::path copy = folder / "history.sqlite";
   for (const char* suffix : {"", "-journal"}) {
     fs::copy_file(companion(file, suffix), companion(copy, suffix), ec);
-    if (ec) throw HistoryError(kOpenFailed);
+    if (ec) return Error{kOpenFailed};
   }
-  sqlite3* db = nullptr;
+  sqlite3* raw = nullptr;
   const int opened =
-      sqlite3_open_v2(copy.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
-  const std::unique_ptr<sqlite3, int (*)(sqlite3*)> closer(db, sqlite3_close_v2);
-  if (opened != SQLITE_OK) throw HistoryError(kOpenFailed);
-  checkConnection(db);
+      sqlite3_open_v2(copy.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
+  const Connection db(raw);
+  if (opened != SQLITE_OK) return Error{kOpenFailed};
+  int code = SQLITE_OK;
+  return checkHistory(db.get(), &code);
 }
 
 // Missing folders are created one by one, private to the user (0700): the history holds the
 // names of the processes that were busy. Folders that exist keep their permissions.
-void createPrivateDirectories(const fs::path& dir) {
+Status createPrivateDirectories(const fs::path& dir) {
   std::error_code ec;
-  if (dir.empty() || fs::is_directory(dir, ec)) return;
-  if (dir.has_parent_path() && dir.parent_path() != dir)
-    createPrivateDirectories(dir.parent_path());
+  if (dir.empty() || fs::is_directory(dir, ec)) return {};
+  if (dir.has_parent_path() && dir.parent_path() != dir) {
+    if (Status parent = createPrivateDirectories(dir.parent_path()); !parent) return parent;
+  }
+  std::error_code error;
   if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
-    throw fs::filesystem_error("Could not create the history folder", dir,
-                               std::error_code(errno, std::generic_category()));
+    error.assign(errno, std::generic_category());
+  } else if (!fs::is_directory(dir, ec)) {
+    error = std::make_error_code(std::errc::not_a_directory);
   }
-  if (!fs::is_directory(dir, ec)) {
-    throw fs::filesystem_error("Could not create the history folder", dir,
-                               std::make_error_code(std::errc::not_a_directory));
-  }
+  if (!error) return {};
+  return Error{fs::filesystem_error("Could not create the history folder", dir, error).what()};
 }
 
 // A new history starts as an empty file of the user's own (0600); SQLite would create it
@@ -294,15 +303,83 @@ void createPrivateFile(const fs::path& file) {
   if (fd >= 0) ::close(fd);  // any failure is the regular opening's to report
 }
 
-sqlite3* openConnection(const fs::path& file) {
-  sqlite3* db = nullptr;
-  if (sqlite3_open_v2(file.c_str(), &db,
-                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
-                      nullptr) != SQLITE_OK) {
-    sqlite3_close_v2(db);
-    throw HistoryError(kOpenFailed);
-  }
+Expected<Connection> openConnection(const fs::path& file) {
+  sqlite3* raw = nullptr;
+  const int opened =
+      sqlite3_open_v2(file.c_str(), &raw,
+                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
+  Connection db(raw);
+  if (opened != SQLITE_OK) return Error{kOpenFailed};
+  sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
   return db;
+}
+
+// The checks of opening on the store's own connection, which they may replace.
+Status check(Connection& db, const fs::path& file) {
+  int code = SQLITE_OK;
+  const Status checked = checkHistory(db.get(), &code);
+  // On a full disk the shared-memory index cannot grow to its first size, so a history that
+  // was closed cleanly could not even be read. Kept in this process's memory instead (which
+  // shuts other programs out of the file until the store closes), it can still be viewed. The
+  // choice holds only for a connection that has not opened the log yet.
+  if (checked ||
+      (code != SQLITE_IOERR_SHMSIZE && code != SQLITE_IOERR_SHMOPEN && code != SQLITE_FULL)) {
+    return checked;
+  }
+  db.reset();
+  Expected<Connection> reopened = openConnection(file);
+  if (!reopened) return reopened.failure();
+  db = std::move(*reopened);
+  if (Status exclusive = runOnce(db.get(), "PRAGMA locking_mode=EXCLUSIVE"); !exclusive) {
+    return exclusive;
+  }
+  return checkHistory(db.get(), &code);
+}
+
+// Writes what a new or older history lacks, and sets the connection up for recording.
+Status adopt(sqlite3* db) {
+  // Only what is missing is written: opening a current history writes nothing, so it opens on
+  // a full disk, and a file refused by the checks was never touched.
+  const Expected<bool> empty = answers(db, "PRAGMA page_count", "0");
+  if (!empty) return empty.failure();
+  if (*empty) {
+    if (Status sized = runOnce(db, kNewDatabasePageSize); !sized) return sized;
+  }
+  const struct {
+    const char* question;
+    const char* present;  // the answer when nothing is missing
+    std::vector<const char*> writes;
+  } parts[] = {
+      {"PRAGMA journal_mode", "wal", {"PRAGMA journal_mode=WAL"}},
+      {kSchemaObjects, "5", {std::begin(kSchema), std::end(kSchema)}},
+      {"PRAGMA user_version", "1", {"PRAGMA user_version=1"}},
+  };
+  for (const auto& part : parts) {
+    const Expected<bool> present = answers(db, part.question, part.present);
+    if (!present) return present.failure();
+    if (*present) continue;
+    for (const char* sql : part.writes) {
+      if (Status written = runOnce(db, sql); !written) return written;
+    }
+  }
+
+  // Every commit syncs the log: with synchronous=NORMAL a power cut could take back the readings
+  // committed since the last checkpoint, which the user had already been shown.
+  if (Status synced = runOnce(db, "PRAGMA synchronous=FULL"); !synced) return synced;
+  // The log is copied into the database whenever it holds about 4 MiB, and cut back to that
+  // size after a transaction that made it larger (a clear, a long retention). Left alone it
+  // grows to 1,000 pages, 16 MB with 16 KiB pages, and keeps that size. Checkpointing more
+  // often adds little: a page that changes many times is copied once per checkpoint.
+  int code = SQLITE_OK;
+  const auto pageText = firstValue(db, "PRAGMA page_size", &code);
+  if (!pageText) return pageText.failure();
+  const long long pageSize = parseInteger(pageText->value_or("")).value_or(4096);
+  if (Status s = runOnce(
+          db, "PRAGMA wal_autocheckpoint=" + decimal(kLogBytes / std::max(512LL, pageSize)));
+      !s) {
+    return s;
+  }
+  return runOnce(db, "PRAGMA journal_size_limit=" + decimal(kLogBytes));
 }
 
 bool unwritable(const fs::path& file) {
@@ -325,37 +402,75 @@ std::string powerDetail(const PowerContext& power) {
 
 }  // namespace
 
-void HistoryStore::Finalizer::operator()(sqlite3_stmt* statement) const noexcept {
-  sqlite3_finalize(statement);
+// BEGIN IMMEDIATE … COMMIT. A transaction that began and was not committed is rolled back when
+// the guard goes, so every early return of a failed step leaves nothing of it behind; what the
+// rollback reports is dropped, as the first failure is the one to report.
+// REQUIRES: the store's lock held for the guard's whole life.
+class HistoryStore::Transaction {
+ public:
+  explicit Transaction(HistoryStore& store) : store_(store) {}
+  ~Transaction() {
+    if (open_) store_.execute("ROLLBACK");
+  }
+  Transaction(const Transaction&) = delete;
+  Transaction& operator=(const Transaction&) = delete;
+
+  Status begin() {
+    Status begun = store_.execute("BEGIN IMMEDIATE");
+    open_ = begun.hasValue();
+    return begun;
+  }
+  Status commit() {
+    Status committed = store_.execute("COMMIT");
+    if (committed) open_ = false;
+    return committed;
+  }
+
+ private:
+  HistoryStore& store_;
+  bool open_ = false;
+};
+
+Expected<std::unique_ptr<HistoryStore>> HistoryStore::open(const fs::path& file) {
+  if (file.has_parent_path()) {
+    if (Status folders = createPrivateDirectories(file.parent_path()); !folders) {
+      return folders.failure();
+    }
+  }
+  createPrivateFile(file);
+  Expected<Connection> opened = openConnection(file);
+  if (!opened) return opened.failure();
+  Connection db = std::move(*opened);
+  // SQLite falls back to reading a file it may not write, and would then create the log and
+  // index files with the database's read-only permissions: the history would stay broken after
+  // the user fixed the permission. Nothing has been read (nor created) yet at this point.
+  if (sqlite3_db_readonly(db.get(), "main") == 1 || unwritable(companion(file, "-wal")) ||
+      unwritable(companion(file, "-shm"))) {
+    return Error{kReadOnly};
+  }
+  if (Status probed = probeExistingLog(file); !probed) return probed.failure();
+  if (Status probed = probeHotJournal(file); !probed) return probed.failure();
+  if (Status checked = check(db, file); !checked) return checked.failure();
+  if (Status adopted = adopt(db.get()); !adopted) return adopted.failure();
+
+  std::optional<std::string> notice;
+  struct stat st {};
+  if (::stat(file.c_str(), &st) == 0 && (st.st_mode & S_IROTH) != 0) {
+    const char* name = sqlite3_db_filename(db.get(), "main");
+    notice = "Other users of this computer can read the history file " +
+             std::string(name != nullptr ? name : file.c_str()) +
+             ", which names the processes you ran; chmod 600 on it keeps it private.";
+  }
+  return std::unique_ptr<HistoryStore>(new HistoryStore(db.release(), std::move(notice)));
 }
 
-HistoryStore::HistoryStore(const fs::path& file) {
-  if (file.has_parent_path()) createPrivateDirectories(file.parent_path());
-  createPrivateFile(file);
-  handle_ = openConnection(file);
-  try {
-    // SQLite falls back to reading a file it may not write, and would then create the log and
-    // index files with the database's read-only permissions: the history would stay broken after
-    // the user fixed the permission. Nothing has been read (nor created) yet at this point.
-    if (sqlite3_db_readonly(handle_, "main") == 1 || unwritable(companion(file, "-wal")) ||
-        unwritable(companion(file, "-shm"))) {
-      throw HistoryError(kReadOnly);
-    }
-    probeExistingLog(file);
-    probeHotJournal(file);
-    check(file);
-    adopt();
-    struct stat st {};
-    if (::stat(file.c_str(), &st) == 0 && (st.st_mode & S_IROTH) != 0) {
-      notice_ = "Other users of this computer can read the history file " +
-                databaseFile().string() +
-                ", which names the processes you ran; chmod 600 on it keeps it private.";
-    }
-  } catch (...) {
-    sqlite3_close_v2(handle_);
-    handle_ = nullptr;
-    throw;
-  }
+HistoryStore::HistoryStore(sqlite3* handle, std::optional<std::string> notice)
+    : handle_(handle), notice_(std::move(notice)) {}
+
+HistoryStore::~HistoryStore() {
+  const std::lock_guard guard(lock_);
+  for (const auto& [sql, statement] : reads_) sqlite3_finalize(statement);
+  sqlite3_close_v2(handle_);
 }
 
 fs::path HistoryStore::databaseFile() const {
@@ -364,184 +479,116 @@ fs::path HistoryStore::databaseFile() const {
   return name != nullptr ? fs::path(name) : fs::path();
 }
 
-std::optional<std::string> HistoryStore::firstValue(const char* sql, const char* column) {
-  const std::vector<Row> rows = query(sql);
-  if (rows.empty()) return std::nullopt;
-  const auto it = rows.front().find(column);
-  if (it == rows.front().end()) return std::nullopt;
-  return it->second;
-}
-
-void HistoryStore::check(const fs::path& file) {
-  const auto firstValueHere = [this](const char* sql, const char* column) {
-    return firstValue(sql, column);
-  };
-  sqlite3_busy_timeout(handle_, kBusyTimeoutMs);
-  try {
-    checkHistory(firstValueHere);
-  } catch (const HistoryError&) {
-    // On a full disk the shared-memory index cannot grow to its first size, so a history that
-    // was closed cleanly could not even be read. Kept in this process's memory instead (which
-    // shuts other programs out of the file until the store closes), it can still be viewed. The
-    // choice holds only for a connection that has not opened the log yet.
-    const int code = sqlite3_extended_errcode(handle_);
-    if (code != SQLITE_IOERR_SHMSIZE && code != SQLITE_IOERR_SHMOPEN && code != SQLITE_FULL) {
-      throw;
-    }
-    sqlite3_close_v2(std::exchange(handle_, nullptr));
-    handle_ = openConnection(file);
-    sqlite3_busy_timeout(handle_, kBusyTimeoutMs);
-    execute("PRAGMA locking_mode=EXCLUSIVE");
-    checkHistory(firstValueHere);
-  }
-}
-
-void HistoryStore::adopt() {
-  const auto is = [this](const char* sql, const char* column, const char* value) {
-    return firstValue(sql, column) == std::optional<std::string>(value);
-  };
-  // Only what is missing is written: opening a current history writes nothing, so it opens on
-  // a full disk, and a file refused by the checks was never touched.
-  if (is("PRAGMA page_count", "page_count", "0")) execute(kNewDatabasePageSize);
-  if (!is("PRAGMA journal_mode", "journal_mode", "wal")) execute("PRAGMA journal_mode=WAL");
-  if (!is(kSchemaObjects, "objects", "5")) {
-    for (const char* sql : kSchema) execute(sql);
-  }
-  if (!is("PRAGMA user_version", "user_version", "1")) execute("PRAGMA user_version=1");
-
-  // Every commit syncs the log: with synchronous=NORMAL a power cut could take back the readings
-  // committed since the last checkpoint, which the user had already been shown.
-  execute("PRAGMA synchronous=FULL");
-  // The log is copied into the database whenever it holds about 4 MiB, and cut back to that
-  // size after a transaction that made it larger (a clear, a long retention). Left alone it
-  // grows to 1,000 pages, 16 MB with 16 KiB pages, and keeps that size. Checkpointing more
-  // often adds little: a page that changes many times is copied once per checkpoint.
-  const long long pageSize =
-      parseInteger(firstValue("PRAGMA page_size", "page_size").value_or("")).value_or(4096);
-  execute("PRAGMA wal_autocheckpoint=" + decimal(kLogBytes / std::max(512LL, pageSize)));
-  execute("PRAGMA journal_size_limit=" + decimal(kLogBytes));
-}
-
-HistoryStore::~HistoryStore() {
+Status HistoryStore::execute(std::string_view sql, Arguments arguments) {
   const std::lock_guard guard(lock_);
-  sqlite3_close_v2(handle_);
+  return runOnce(handle_, sql, arguments);
 }
 
-void HistoryStore::fail() const { throw HistoryError(sqlite3_errmsg(handle_)); }
-
-HistoryStore::Statement HistoryStore::statement(std::string_view sql, Arguments arguments) {
-  sqlite3_stmt* raw = nullptr;
-  if (sqlite3_prepare_v2(handle_, sql.data(), static_cast<int>(sql.size()), &raw, nullptr) !=
-          SQLITE_OK ||
-      raw == nullptr) {
-    fail();
-  }
-  Statement prepared(raw);
-  int index = 1;
-  for (const std::string_view argument : arguments) {
-    // A null data pointer would bind NULL instead of the empty text.
-    sqlite3_bind_text64(raw, index++, argument.data() ? argument.data() : "", argument.size(),
-                        SQLITE_TRANSIENT, SQLITE_UTF8);
-  }
-  return prepared;
-}
-
-void HistoryStore::execute(std::string_view sql, Arguments arguments) {
+Status HistoryStore::executeAll(std::initializer_list<std::string_view> statements) {
   const std::lock_guard guard(lock_);
-  const Statement prepared = statement(sql, arguments);
-  const int rc = sqlite3_step(prepared.get());
-  if (rc != SQLITE_ROW && rc != SQLITE_DONE) fail();
+  for (const std::string_view sql : statements) {
+    if (Status done = runOnce(handle_, sql); !done) return done;
+  }
+  return {};
 }
 
-void HistoryStore::forEachRow(std::string_view sql, Arguments arguments, const RowVisitor& visit) {
+Status HistoryStore::forEachRow(std::string_view sql, Arguments arguments,
+                                const RowVisitor& visit) {
   const std::lock_guard guard(lock_);
-  const Statement prepared = statement(sql, arguments);
+  // The reads behind every reload run many times: each is prepared once and kept.
+  auto read = reads_.find(sql);
+  if (read == reads_.end()) {
+    Expected<Statement> prepared = prepare(handle_, sql, {});
+    if (!prepared) return prepared.failure();
+    read = reads_.emplace(std::string(sql), prepared->release()).first;
+  }
+  sqlite3_stmt* statement = read->second;
+  bind(statement, arguments);
+  // Reset on every way out: a statement left mid-way would keep its read open, which holds
+  // back checkpoints and makes VACUUM fail.
+  const std::unique_ptr<sqlite3_stmt, Resetter> reset(statement);
   for (;;) {
-    const int rc = sqlite3_step(prepared.get());
-    if (rc == SQLITE_DONE) return;
-    if (rc != SQLITE_ROW) fail();
-    visit(prepared.get());
+    const int rc = sqlite3_step(statement);
+    if (rc == SQLITE_DONE) return {};
+    if (rc != SQLITE_ROW) return failure(handle_);
+    visit(statement);
   }
 }
 
-std::vector<HistoryStore::Row> HistoryStore::query(std::string_view sql, Arguments arguments) {
-  std::vector<Row> rows;
-  Columns columns;
-  forEachRow(sql, arguments, [&](sqlite3_stmt* row) { rows.push_back(rowMap(row, columns)); });
-  return rows;
-}
+Status HistoryStore::record(const Reading& reading, const DeviceProfile& profile) {
+  const Expected<std::string> json = encodeJson(reading);
+  if (!json) return json.failure();
+  const Expected<std::string> device = encodeJson(profile);
+  if (!device) return device.failure();
 
-void HistoryStore::record(const Reading& reading, const DeviceProfile& profile) {
   const std::lock_guard guard(lock_);
   std::optional<Reading> previous;
-  const std::vector<Row> last = query("SELECT json FROM samples ORDER BY id DESC LIMIT 1");
-  if (!last.empty()) {
-    if (const auto it = last.front().find("json"); it != last.front().end()) {
-      if (auto decoded = decodeReading(it->second)) previous = std::move(*decoded);
+  const Status read =
+      forEachRow("SELECT json FROM samples ORDER BY id DESC LIMIT 1", {}, [&](sqlite3_stmt* row) {
+        // An unreadable last sample counts as none: both events are written again.
+        if (auto decoded = decodeReading(columnText(row, 0))) previous = std::move(*decoded);
+      });
+  if (!read) return read;
+
+  Transaction transaction(*this);
+  if (Status begun = transaction.begin(); !begun) return begun;
+  const std::string time = decimal(reading.timestamp);
+  if (Status s = execute(
+          "INSERT INTO samples(time,state,segment,json) VALUES(?,?,?,?)",
+          {time, decimal(static_cast<long long>(rawValue(reading.state))), reading.segment, *json});
+      !s) {
+    return s;
+  }
+  // The profile rarely changes between readings; rewriting its unchanged row would add a page
+  // to every recording's log.
+  if (Status s = execute(
+          "INSERT INTO device VALUES(1,?1) ON CONFLICT(id) DO UPDATE SET json=?1 WHERE json IS NOT "
+          "?1",
+          {*device});
+      !s) {
+    return s;
+  }
+  const bool segmentStarted = !previous || previous->segment != reading.segment;
+  if (segmentStarted || previous->state != reading.state) {
+    const std::string detail =
+        title(reading.state) +
+        (segmentStarted ? " · monitoring segment started" : " · state transition");
+    if (Status s = execute(kInsertEvent, {time, "Thermal", detail}); !s) return s;
+  }
+  if (!previous || !(previous->power == reading.power)) {
+    if (Status s = execute(kInsertEvent, {time, "Power", powerDetail(reading.power)}); !s) {
+      return s;
     }
   }
-  const Expected<std::string> json = encodeJson(reading);
-  if (!json) throw HistoryError(json.error());
-
-  execute("BEGIN IMMEDIATE");
-  try {
-    const std::string time = decimal(reading.timestamp);
-    execute(
-        "INSERT INTO samples(time,state,segment,json) VALUES(?,?,?,?)",
-        {time, decimal(static_cast<long long>(rawValue(reading.state))), reading.segment, *json});
-    const Expected<std::string> device = encodeJson(profile);
-    if (!device) throw HistoryError(device.error());
-    // The profile rarely changes between readings; rewriting its unchanged row would add a page
-    // to every recording's log.
-    execute(
-        "INSERT INTO device VALUES(1,?1) ON CONFLICT(id) DO UPDATE SET json=?1 WHERE json IS NOT "
-        "?1",
-        {*device});
-
-    const bool segmentStarted = !previous || previous->segment != reading.segment;
-    if (segmentStarted || previous->state != reading.state) {
-      execute(kInsertEvent,
-              {time, "Thermal",
-               title(reading.state) +
-                   (segmentStarted ? " · monitoring segment started" : " · state transition")});
-    }
-    if (!previous || !(previous->power == reading.power)) {
-      execute(kInsertEvent, {time, "Power", powerDetail(reading.power)});
-    }
-    execute("COMMIT");
-  } catch (...) {
-    try {
-      execute("ROLLBACK");
-    } catch (const std::exception&) {
-      // the first failure is the one to report
-    }
-    throw;
-  }
+  return transaction.commit();
 }
 
-void HistoryStore::event(double at, const std::string& kind, const std::string& detail) {
+Status HistoryStore::event(double at, const std::string& kind, const std::string& detail) {
   // Stored as text, a non-finite time would sort after every real time and escape retention.
-  if (!std::isfinite(at)) throw HistoryError(kEventTimeInvalid);
-  execute(kInsertEvent, {decimal(at), kind, detail});
+  if (!std::isfinite(at)) return Error{kEventTimeInvalid};
+  return execute(kInsertEvent, {decimal(at), kind, detail});
 }
 
-void HistoryStore::prune(long long days, double now) {
+Status HistoryStore::prune(long long days, double now) {
   // A non-finite cut-off is bound as text, which compares above every stored time: it would
   // delete the whole history.
-  if (!std::isfinite(now)) throw HistoryError(kPruneTimeInvalid);
+  if (!std::isfinite(now)) return Error{kPruneTimeInvalid};
   days = std::clamp(days, 1LL, 365LL);
   const std::string cutoff = decimal(now - static_cast<double>(days) * 86400.0);
-  execute("DELETE FROM samples WHERE time<?", {cutoff});
-  trim("samples", 200000,
-       "DELETE FROM samples WHERE id < (SELECT id FROM samples ORDER BY id DESC LIMIT 1 OFFSET "
-       "199999)");
-  execute("DELETE FROM events WHERE time<?", {cutoff});
-  trim("events", 20000,
-       "DELETE FROM events WHERE id < (SELECT id FROM events ORDER BY id DESC LIMIT 1 OFFSET "
-       "19999)");
+  if (Status s = execute("DELETE FROM samples WHERE time<?", {cutoff}); !s) return s;
+  if (Status s = trim("samples", 200000,
+                      "DELETE FROM samples WHERE id < (SELECT id FROM samples ORDER BY id DESC "
+                      "LIMIT 1 OFFSET 199999)");
+      !s) {
+    return s;
+  }
+  if (Status s = execute("DELETE FROM events WHERE time<?", {cutoff}); !s) return s;
+  return trim("events", 20000,
+              "DELETE FROM events WHERE id < (SELECT id FROM events ORDER BY id DESC LIMIT 1 "
+              "OFFSET 19999)");
 }
 
-void HistoryStore::trim(std::string_view table, long long keep, std::string_view literal) {
+Status HistoryStore::trim(std::string_view table, long long keep, std::string_view literal) {
   const std::lock_guard guard(lock_);
   // Ids are unique integers, so a table whose ids span at most `keep` values holds at most
   // `keep` rows and the literal statement would delete nothing. The span costs two index
@@ -549,48 +596,53 @@ void HistoryStore::trim(std::string_view table, long long keep, std::string_view
   const std::string span = "SELECT (SELECT MIN(id) FROM " + std::string(table) +
                            "),(SELECT MAX(id) FROM " + std::string(table) + ")";
   std::optional<long long> lowest, highest;
-  forEachRow(span, {}, [&](sqlite3_stmt* row) {
+  const Status read = forEachRow(span, {}, [&](sqlite3_stmt* row) {
     if (sqlite3_column_type(row, 0) == SQLITE_INTEGER) lowest = sqlite3_column_int64(row, 0);
     if (sqlite3_column_type(row, 1) == SQLITE_INTEGER) highest = sqlite3_column_int64(row, 1);
   });
-  if (!lowest || !highest) return;  // empty table
+  if (!read) return read;
+  if (!lowest || !highest) return {};  // empty table
   long long firstKept = 0;
-  if (!__builtin_sub_overflow(*highest, keep, &firstKept) && firstKept < *lowest) return;
-  execute(literal);
+  if (!__builtin_sub_overflow(*highest, keep, &firstKept) && firstKept < *lowest) return {};
+  return execute(literal);
 }
 
-void HistoryStore::clear() {
+Status HistoryStore::clear() {
   const std::lock_guard guard(lock_);
-  execute("BEGIN IMMEDIATE");
-  try {
-    execute("DELETE FROM samples");
-    execute("DELETE FROM events");
-    execute("COMMIT");
-    execute("PRAGMA wal_checkpoint(TRUNCATE)");
-    execute("VACUUM");
-  } catch (...) {
-    try {
-      execute("ROLLBACK");
-    } catch (const std::exception&) {
-      // the first failure is the one to report
-    }
-    throw;
+  Transaction transaction(*this);
+  if (Status begun = transaction.begin(); !begun) return begun;
+  if (Status deleted = executeAll({"DELETE FROM samples", "DELETE FROM events"}); !deleted) {
+    return deleted;
   }
+  if (Status committed = transaction.commit(); !committed) return committed;
+  // Reported although the deletion stands: the file did not give its space back.
+  return executeAll({"PRAGMA wal_checkpoint(TRUNCATE)", "VACUUM"});
 }
 
-std::vector<HistoryStore::Row> HistoryStore::events(double since, long long limit) {
-  return query("SELECT * FROM events WHERE time>=? ORDER BY time DESC,id DESC LIMIT ?",
-               {decimal(since), decimal(limit)});
+Expected<std::vector<Event>> HistoryStore::events(double since, long long limit) {
+  std::vector<Event> events;
+  events.reserve(static_cast<std::size_t>(std::clamp(limit, 0LL, 1000LL)));
+  // The upper bound leaves out times that are not finite numbers (a damaged or foreign row): a
+  // text compares above every number and would pass for the newest event.
+  const Status read = forEachRow(
+      "SELECT id,time,kind,detail FROM events WHERE time>=? AND time<=1e308 ORDER BY time DESC,"
+      "id DESC LIMIT ?",
+      {decimal(since), decimal(limit)}, [&](sqlite3_stmt* row) {
+        events.push_back(Event{sqlite3_column_int64(row, 0), sqlite3_column_double(row, 1),
+                               leadingText(row, 2), leadingText(row, 3)});
+      });
+  if (!read) return read.failure();
+  return events;
 }
 
-std::vector<Reading> HistoryStore::samples(double since, double until, long long points) {
+Expected<std::vector<Reading>> HistoryStore::samples(double since, double until, long long points) {
   points = std::max(points, 1LL);
   double width = (until - since) / static_cast<double>(points);
   if (!(width >= 1.0)) width = 1.0;
 
   std::vector<Reading> readings;
   // Each row is decoded straight from SQLite's copy of the text, while the statement holds it.
-  forEachRow(
+  const Status read = forEachRow(
       "SELECT json FROM samples WHERE id IN (SELECT MAX(id) FROM samples WHERE time>=? AND "
       "time<=? GROUP BY CAST(time/? AS INTEGER),segment) ORDER BY time",
       {decimal(since), decimal(until), decimal(width)}, [&](sqlite3_stmt* row) {
@@ -599,53 +651,65 @@ std::vector<Reading> HistoryStore::samples(double since, double until, long long
           readings.push_back(std::move(*reading));
         }
       });
+  if (!read) return read.failure();
   return readings;
 }
 
-std::map<ThermalState, double> HistoryStore::durations(double since, double until) {
+Expected<std::map<ThermalState, double>> HistoryStore::durations(double since, double until) {
   std::map<ThermalState, double> seconds;
-  const std::vector<Row> rows = query(
+  const Status read = forEachRow(
       "WITH intervals AS (SELECT state,time,segment,LEAD(time) OVER(ORDER BY time,id) next,"
       "LEAD(segment) OVER(ORDER BY time,id) nextsegment FROM samples WHERE time>=? AND time<=?) "
       "SELECT state,SUM(CASE WHEN nextsegment=segment AND next-time BETWEEN 0 AND 90 THEN "
       "next-time ELSE 0 END) seconds FROM intervals GROUP BY state",
-      {decimal(since), decimal(until)});
-  for (const Row& row : rows) {
-    const auto stateText = row.find("state");
-    if (stateText == row.end()) continue;
-    const auto raw = parseInteger(stateText->second);
-    const auto state = raw ? thermalStateFromRaw(*raw) : std::nullopt;
-    if (!state) continue;
-    const auto total = row.find("seconds");
-    seconds[*state] = total == row.end() ? 0.0 : parseDouble(total->second).value_or(0.0);
-  }
+      {decimal(since), decimal(until)}, [&](sqlite3_stmt* row) {
+        // A state stored as anything but an integer (a damaged or foreign row) is no state.
+        if (sqlite3_column_type(row, 0) != SQLITE_INTEGER) return;
+        const auto state = thermalStateFromRaw(sqlite3_column_int64(row, 0));
+        if (state) seconds[*state] = sqlite3_column_double(row, 1);
+      });
+  if (!read) return read.failure();
   return seconds;
 }
 
-ExportSummary HistoryStore::exportTo(const fs::path& file) {
+Expected<ExportSummary> HistoryStore::exportTo(const fs::path& file) {
   const std::lock_guard guard(lock_);
   const fs::path database = databaseFile();
-  ExportFile out(file, {database, companion(database, "-wal"), companion(database, "-shm"),
-                        companion(database, "-journal")});
+  Expected<std::unique_ptr<ExportFile>> opened =
+      ExportFile::open(file, {database, companion(database, "-wal"), companion(database, "-shm"),
+                              companion(database, "-journal")});
+  if (!opened) return opened.failure();
+  ExportFile& out = **opened;
   ExportWriter writer([&out](std::string_view bytes) { out.write(bytes); });
 
-  const std::vector<Row> device = query("SELECT json FROM device");
-  const auto profile = device.empty() ? nullptr : &device.front();
-  const auto json = profile ? profile->find("json") : Row::const_iterator();
-  writer.device(profile && json != profile->end() ? std::optional<std::string_view>(json->second)
-                                                  : std::nullopt);
-  // Each stored text is copied as soon as it is read: memory does not grow with the history.
-  forEachRow("SELECT json FROM samples ORDER BY time,id", {}, [&](sqlite3_stmt* row) {
-    writer.sample(sqlite3_column_type(row, 0) == SQLITE_NULL
-                      ? std::nullopt
-                      : std::optional<std::string_view>(columnText(row, 0)));
+  std::optional<std::string> device;
+  Status read = forEachRow("SELECT json FROM device", {}, [&](sqlite3_stmt* row) {
+    if (!device) device = optionalText(row, 0);
   });
-  Columns columns;
-  forEachRow("SELECT * FROM events ORDER BY time,id", {},
-             [&](sqlite3_stmt* row) { writer.event(rowMap(row, columns)); });
+  if (!read) return read.failure();
+  writer.device(device);
+  // Each stored text is copied as soon as it is read: memory does not grow with the history.
+  // Once a write has failed, the rest is only stepped through.
+  read = forEachRow("SELECT json FROM samples ORDER BY time,id", {}, [&](sqlite3_stmt* row) {
+    if (out.good()) writer.sample(optionalText(row, 0));
+  });
+  if (!read) return read.failure();
+  // The columns in the order of the document's keys; a NULL column has no member.
+  read = forEachRow("SELECT detail,id,kind,time FROM events ORDER BY time,id", {},
+                    [&](sqlite3_stmt* row) {
+                      if (!out.good()) return;
+                      ExportWriter::Row members;
+                      for (int i = 0; i < 4; ++i) {
+                        if (const auto text = optionalText(row, i)) {
+                          members.emplace_hint(members.end(), sqlite3_column_name(row, i), *text);
+                        }
+                      }
+                      writer.event(members);
+                    });
+  if (!read) return read.failure();
   writer.finish();
-  out.commit();
-  return {writer.samples(), writer.skipped()};
+  if (Status committed = out.commit(); !committed) return committed.failure();
+  return ExportSummary{writer.samples(), writer.skipped()};
 }
 
 }  // namespace tempyra

@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <exception>
 #include <memory>
 #include <optional>
 #include <random>
@@ -43,12 +42,12 @@ int runProbe(const ProbeOptions& options, std::ostream& out, std::ostream& err,
              const std::function<void(double)>& sleepSeconds) {
   std::unique_ptr<HistoryStore> store;
   if (options.history) {
-    try {
-      store = std::make_unique<HistoryStore>(*options.history);
-    } catch (const std::exception& e) {
-      err << "tempyra-probe: " << e.what() << '\n';
+    auto opened = HistoryStore::open(*options.history);
+    if (!opened) {
+      err << "tempyra-probe: " << opened.error() << '\n';
       return 1;
     }
+    store = std::move(*opened);
     if (store->notice()) err << "tempyra-probe: " << *store->notice() << '\n';
   }
 
@@ -82,10 +81,8 @@ int runProbe(const ProbeOptions& options, std::ostream& out, std::ostream& err,
       out << *json << '\n';
     }
     if (store) {
-      try {
-        store->record(reading, profile);
-      } catch (const std::exception& e) {
-        err << "tempyra-probe: " << e.what() << '\n';
+      if (const Status recorded = store->record(reading, profile); !recorded) {
+        err << "tempyra-probe: " << recorded.error() << '\n';
         status = 1;
       }
     }
@@ -97,15 +94,14 @@ int runProbe(const ProbeOptions& options, std::ostream& out, std::ostream& err,
   }
 
   if (store && options.exportFile) {
-    try {
-      const ExportSummary summary = store->exportTo(*options.exportFile);
-      if (summary.skipped > 0) {
-        err << "tempyra-probe: the export left out " << summary.skipped
-            << " stored record(s) that were not JSON\n";
-      }
-    } catch (const std::exception& e) {
-      err << "tempyra-probe: " << e.what() << '\n';
+    const Expected<ExportSummary> summary = store->exportTo(*options.exportFile);
+    if (!summary) {
+      err << "tempyra-probe: " << summary.error() << '\n';
       return 1;
+    }
+    if (summary->skipped > 0) {
+      err << "tempyra-probe: the export left out " << summary->skipped
+          << " stored record(s) that were not JSON\n";
     }
   }
   return status;

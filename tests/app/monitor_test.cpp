@@ -1,6 +1,7 @@
 // The sampling loop against fake services, a scripted provider and a real store.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <fstream>
@@ -14,17 +15,15 @@ namespace tempyra::testing {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::EndsWith;
 using ::testing::HasSubstr;
-using ::testing::StartsWith;
 
 // Details of the events of one kind in the current range, oldest first.
 std::vector<std::string> eventDetails(Monitor& m, const std::string& kind) {
   m.loadHistory();
   m.TEST_settle();
   std::vector<std::string> out;
-  for (const auto& row : m.events()) {
-    if (row.at("kind") == kind) out.insert(out.begin(), row.at("detail"));
+  for (const Event& e : m.events()) {
+    if (e.kind == kind) out.insert(out.begin(), e.detail);
   }
   return out;
 }
@@ -207,9 +206,9 @@ TEST(MonitorTest, IntervalFollowsStateDashboardAndLowPower) {
 TEST(MonitorTest, EveryTenthReadingPrunesAndRefreshesThePermission) {
   Rig rig;
   {
-    HistoryStore store(rig.storePath);
-    store.event(rig.clock->now() - 20 * 86400.0, "Test", "old");
-    store.event(rig.clock->now() - 2 * 86400.0, "Test", "recent");
+    const auto store = std::move(*HistoryStore::open(rig.storePath));
+    ASSERT_TRUE(store->event(rig.clock->now() - 20 * 86400.0, "Test", "old"));
+    ASSERT_TRUE(store->event(rig.clock->now() - 2 * 86400.0, "Test", "recent"));
   }
   rig.prefer([](Preferences& p) { p.retention = 7; });
   auto m = rig.start();
@@ -274,7 +273,7 @@ TEST(MonitorTest, AlertsOnlyWithPermissionAllowed) {
     EXPECT_EQ(n.body, std::string(platformWord(PlatformWord::alertBodyOpening)) +
                           "critical thermal pressure. Consider pausing demanding work and "
                           "checking ventilation.");
-    EXPECT_EQ(rig.defaults->date(kLastThermalAlertKey), std::stod(m->events()[0].at("time")));
+    EXPECT_EQ(rig.defaults->date(kLastThermalAlertKey), m->events()[0].time);
     EXPECT_EQ(m->problem(), c.postError ? "Notification could not be delivered: gone"
                                         : std::optional<std::string>());
   }
@@ -320,18 +319,45 @@ TEST(MonitorTest, PreferencesLoadWithSilentFallbackAndReset) {
   EXPECT_EQ(decodePreferences(*rig.defaults->bytes(kPreferencesKey)).value(), Preferences{});
 }
 
-TEST(MonitorTest, SaveFailureIsReportedAndTheReadingStillPublished) {
-  Rig rig;
-  rig.script->cpu = std::numeric_limits<double>::infinity();  // cannot be stored as JSON
-  auto m = rig.start();
-  ASSERT_TRUE(m->reading());
-  ASSERT_TRUE(m->historyProblem());
-  EXPECT_THAT(*m->historyProblem(), StartsWith("Could not save history: "));
-  EXPECT_THAT(*m->historyProblem(), EndsWith(". Live monitoring continues."));
-  rig.script->cpu = 10;
-  step(rig, *m);
-  EXPECT_EQ(m->TEST_count(), 2);
-  EXPECT_TRUE(m->historyProblem());  // a later success does not clear it
+// A store that fails after it opened: what the user asked for shows in `problem`, the store's
+// own work in `historyProblem`; monitoring goes on either way.
+TEST(MonitorTest, StoreFailuresArePublishedWhereTheyBelong) {
+  constexpr const char* kRefuseInserts =
+      "CREATE TRIGGER full BEFORE INSERT ON samples BEGIN SELECT RAISE(ABORT,'full'); END";
+  constexpr const char* kRefuseDeletes =
+      "INSERT INTO samples(time,state,segment,json) VALUES(0,0,'old','{}');"
+      "CREATE TRIGGER refuse BEFORE DELETE ON samples BEGIN SELECT RAISE(ABORT,'refused'); END";
+  struct Case {
+    const char* sabotage;  // run on the history behind the store's back
+    std::function<void(Rig&, Monitor&)> act;
+    std::optional<std::string> problem, historyProblem;
+  };
+  for (const Case& c : {
+           Case{kRefuseInserts, [](Rig& rig, Monitor& m) { step(rig, m); }, std::nullopt,
+                "Could not save history: full. Live monitoring continues."},
+           Case{"DROP TABLE events", [](Rig&, Monitor& m) { m.loadHistory(); }, std::nullopt,
+                "no such table: events"},
+           Case{kRefuseDeletes, [](Rig&, Monitor& m) { m.clearHistory(); }, "refused",
+                std::nullopt},
+           Case{kRefuseDeletes,
+                [](Rig& rig, Monitor& m) {
+                  for (int i = 2; i <= 10; ++i) step(rig, m);  // the tenth reading prunes
+                },
+                std::nullopt, "refused"},
+       }) {
+    Rig rig;
+    auto m = rig.start();
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(rig.storePath.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, c.sabotage, nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    c.act(rig, *m);
+    m->TEST_settle();
+    EXPECT_EQ(m->problem(), c.problem) << c.sabotage;
+    EXPECT_EQ(m->historyProblem(), c.historyProblem) << c.sabotage;
+    EXPECT_EQ(m->reading()->timestamp, rig.clock->now());
+    EXPECT_TRUE(m->TEST_scheduled());
+  }
 }
 
 TEST(MonitorTest, ExportAndClear) {
@@ -400,8 +426,9 @@ TEST(MonitorTest, DemoBuildSeedsOnceSamplesRecordsAndReloads) {
     EXPECT_FALSE(m.durations().empty());
     EXPECT_TRUE(m.TEST_scheduled());
   }
-  HistoryStore store(rig.storePath);
-  EXPECT_EQ(store.samples(t0 - 7200, t0 + 3600, 100000).size(), 122u);  // seed once, 2 readings
+  const auto store = HistoryStore::open(rig.storePath);
+  ASSERT_TRUE(store);
+  EXPECT_EQ((*store)->samples(t0 - 7200, t0 + 3600, 100000)->size(), 122u);  // seeded once
 }
 
 }  // namespace

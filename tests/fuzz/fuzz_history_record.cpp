@@ -36,7 +36,9 @@ struct Fixture {
             .string();
     if (::mkdtemp(pattern.data()) == nullptr) __builtin_trap();
     dir = pattern;
-    store = std::make_unique<tempyra::HistoryStore>(dir / "history.sqlite");
+    auto opened = tempyra::HistoryStore::open(dir / "history.sqlite");
+    if (!opened) __builtin_trap();
+    store = std::move(*opened);
     sqlite3_open((dir / "history.sqlite").c_str(), &raw);
     sqlite3_busy_timeout(raw, 3000);
     sqlite3_prepare_v2(raw, "INSERT INTO samples(time,state,segment,json) VALUES(?,?,?,?)", -1,
@@ -89,15 +91,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   tempyra::HistoryStore& store = *fixture.store;
-  for (const tempyra::Reading& r : store.samples(-1e7, 1e7, 100)) {
+  const auto samples = store.samples(-1e7, 1e7, 100);
+  const auto durations = store.durations(-1e7, 1e7);
+  if (!samples || !durations || !store.record(reading(2e6), {})) __builtin_trap();
+  for (const tempyra::Reading& r : *samples) {
     if (!tempyra::encodeJson(r)) __builtin_trap();
   }
-  for (const auto& [state, seconds] : store.durations(-1e7, 1e7)) {
+  for (const auto& [state, seconds] : *durations) {
     if (!std::isfinite(seconds) || seconds < 0) __builtin_trap();
   }
-  store.record(reading(2e6), {});
   const fs::path out = fixture.dir / "export.json";
-  const tempyra::ExportSummary summary = store.exportTo(out);
+  const auto exported = store.exportTo(out);
+  if (!exported) __builtin_trap();
+  const tempyra::ExportSummary summary = *exported;
   std::ifstream in(out, std::ios::binary);
   std::stringstream text;
   text << in.rdbuf();

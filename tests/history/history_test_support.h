@@ -13,9 +13,12 @@
 #include <map>
 #include <optional>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 
+#include "core/expected.h"
 #include "core/reading.h"
+#include "history/history_store.h"
 
 namespace tempyra::testing {
 
@@ -30,6 +33,25 @@ inline Reading makeReading(double at, ThermalState state, std::string segment,
   r.activity = {{42, "compiler", 97.5}};
   r.segment = std::move(segment);
   return r;
+}
+
+// The value of a call that must succeed; a failure ends the test with its message.
+template <class T>
+T ok(Expected<T> result) {
+  if (!result) throw std::runtime_error(result.error());
+  return std::move(*result);
+}
+inline void ok(const Status& status) {
+  if (!status) throw std::runtime_error(status.error());
+}
+// "ok", or the error's message.
+template <class T>
+std::string outcome(const Expected<T>& result) {
+  return result ? "ok" : result.error();
+}
+
+inline std::unique_ptr<HistoryStore> openStore(const std::filesystem::path& file) {
+  return ok(HistoryStore::open(file));
 }
 
 // A bare connection (rollback-journal mode unless the file says otherwise).

@@ -36,7 +36,7 @@ class FakeMonitor final : public MonitorPort {
  public:
   std::optional<Reading> reading_;
   std::vector<Reading> history_;
-  std::vector<EventRow> events_;
+  std::vector<Event> events_;
   std::map<ThermalState, double> durations_;
   bool paused_ = false;
   bool asleep_ = false;
@@ -62,7 +62,7 @@ class FakeMonitor final : public MonitorPort {
 
   const std::optional<Reading>& reading() const override { return reading_; }
   const std::vector<Reading>& history() const override { return history_; }
-  const std::vector<EventRow>& events() const override { return events_; }
+  const std::vector<Event>& events() const override { return events_; }
   const std::map<ThermalState, double>& durations() const override { return durations_; }
   bool paused() const override { return paused_; }
   bool asleep() const override { return asleep_; }

@@ -1,31 +1,14 @@
 #include "ui/logic/chart_data.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstdlib>
 
 #include "ui/logic/text_format.h"
 
 namespace tempyra {
 
-namespace {
-
-std::optional<double> parseTime(const EventRow& event) {
-  const auto it = event.find("time");
-  if (it == event.end() || it->second.empty()) return std::nullopt;
-  const char* begin = it->second.c_str();
-  char* end = nullptr;
-  errno = 0;
-  const double value = std::strtod(begin, &end);
-  if (errno != 0 || end == begin || *end != '\0' || !std::isfinite(value)) return std::nullopt;
-  return value;
-}
-
-}  // namespace
-
 ThermalChartData thermalChartData(const std::vector<Reading>& readings,
-                                  const std::vector<EventRow>& events) {
+                                  const std::vector<Event>& events) {
   ThermalChartData data;
   data.placeholder = readings.empty();
   std::map<std::string, std::size_t> lineOf;
@@ -35,13 +18,9 @@ ThermalChartData thermalChartData(const std::vector<Reading>& readings,
     if (added) data.lines.emplace_back();
     data.lines[it->second].push_back({r.timestamp, rawValue(r.state), r.state});
   }
-  std::size_t taken = 0;
-  for (const EventRow& e : events) {
-    if (taken == kMaxPowerMarkers) break;
-    const auto kind = e.find("kind");
-    if (kind == e.end() || kind->second != "Power") continue;
-    ++taken;
-    if (const auto t = parseTime(e)) data.powerMarkers.push_back(*t);
+  for (const Event& e : events) {
+    if (data.powerMarkers.size() == kMaxPowerMarkers) break;
+    if (e.kind == "Power") data.powerMarkers.push_back(e.time);
   }
   return data;
 }

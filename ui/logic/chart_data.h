@@ -7,11 +7,10 @@
 #include <vector>
 
 #include "app/preferences.h"
+#include "core/event.h"
 #include "core/reading.h"
 
 namespace tempyra {
-
-using EventRow = std::map<std::string, std::string>;
 
 inline constexpr std::size_t kMaxPowerMarkers = 40;
 
@@ -29,10 +28,9 @@ struct ThermalChartData {
 };
 
 // `readings` oldest first; `events` newest first. Unknown states are left out (never drawn at
-// a made-up level). Of the events whose kind is exactly "Power" the first 40 are taken; one
-// whose "time" is missing or not a finite number is not drawn.
+// a made-up level). Of the events whose kind is exactly "Power" the first 40 are drawn.
 ThermalChartData thermalChartData(const std::vector<Reading>& readings,
-                                  const std::vector<EventRow>& events);
+                                  const std::vector<Event>& events);
 
 struct TemperaturePoint {
   double time = 0;

@@ -32,7 +32,7 @@ class MonitorPort : public QObject {
   // Published fields.
   virtual const std::optional<Reading>& reading() const = 0;
   virtual const std::vector<Reading>& history() const = 0;
-  virtual const std::vector<EventRow>& events() const = 0;
+  virtual const std::vector<Event>& events() const = 0;
   virtual const std::map<ThermalState, double>& durations() const = 0;
   virtual bool paused() const = 0;
   virtual bool asleep() const = 0;

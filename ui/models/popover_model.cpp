@@ -40,12 +40,9 @@ void PopoverModel::refresh() {
           qs("Observed activity: " + a.name + " · " + fixed(a.cpu, 1) + "% of one core");
     }
   }
-  std::string lastDetail = "No events recorded";
-  if (!port_.events().empty()) {
-    const auto& newest = port_.events().front();
-    if (const auto it = newest.find("detail"); it != newest.end()) lastDetail = it->second;
-  }
-  v.lastEvent = qs("Last event: " + lastDetail);
+  const auto& events = port_.events();
+  const bool described = !events.empty() && !events.front().detail.empty();
+  v.lastEvent = qs("Last event: " + (described ? events.front().detail : "No events recorded"));
   v.pauseLabel = port_.paused() ? QStringLiteral("Resume") : QStringLiteral("Pause");
   const MenuMode mode = port_.preferences().menu;
   v.trayFace = tempyra::trayFace(reading, mode, display);

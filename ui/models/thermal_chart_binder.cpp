@@ -20,7 +20,7 @@ void ThermalChartBinder::draw(UiContext& ui) {
   MonitorPort& port = ui.port();
   const Theme& theme = *ui.theme();
   const ThermalChartData data =
-      thermalChartData(port.history(), powerMarkers_ ? port.events() : std::vector<EventRow>{});
+      thermalChartData(port.history(), powerMarkers_ ? port.events() : std::vector<Event>{});
   if (data.placeholder != placeholder_) {
     placeholder_ = data.placeholder;
     emit placeholderChanged();

@@ -18,7 +18,7 @@ class MonitorAdapter final : public MonitorPort {
 
   const std::optional<Reading>& reading() const override { return m_.reading(); }
   const std::vector<Reading>& history() const override { return m_.history(); }
-  const std::vector<EventRow>& events() const override { return m_.events(); }
+  const std::vector<Event>& events() const override { return m_.events(); }
   const std::map<ThermalState, double>& durations() const override { return m_.durations(); }
   bool paused() const override { return m_.paused(); }
   bool asleep() const override { return m_.asleep(); }

@@ -75,8 +75,7 @@ class FakeControl : public QObject {
       r.segment = i < 3 ? "A" : "B";
       m_.history_.push_back(r);
     }
-    m_.events_ = {{{"kind", "Power"}, {"time", std::to_string(m_.now_ - 1500)},
-                   {"detail", "Battery"}}};
+    m_.events_ = {{1, m_.now_ - 1500, "Power", "Battery"}};
     m_.publish();
   }
   Q_INVOKABLE void setPaused(bool on) {
