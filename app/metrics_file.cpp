@@ -12,7 +12,9 @@ namespace tempyra {
 namespace fs = std::filesystem;
 
 Status writeMetricsFile(const fs::path& folder, std::string_view text) {
-  AtomicFile file(folder / kMetricsFileName, 0644);
+  // The next reading replaces the file anyway: its content must be whole, its name need not
+  // survive a crash.
+  AtomicFile file(folder / kMetricsFileName, 0644, AtomicFile::Durability::content);
   auto failure = file.write(text);
   if (!failure) failure = file.commit();
   if (!failure) return {};

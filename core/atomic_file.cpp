@@ -20,7 +20,8 @@ fs::path folderOf(const fs::path& target) {
 
 }  // namespace
 
-AtomicFile::AtomicFile(fs::path target, mode_t mode) : target_(std::move(target)) {
+AtomicFile::AtomicFile(fs::path target, mode_t mode, Durability durability)
+    : target_(std::move(target)), durability_(durability) {
   // Appended piece by piece: GCC 12 at -O3 takes `"." + name` for an overlapping copy.
   std::string hidden = ".";
   hidden += target_.filename().string();
@@ -82,6 +83,7 @@ std::optional<AtomicFile::Failure> AtomicFile::commit() {
     return fail(Failure::Step::replace, errno);
   }
   temporary_.clear();
+  if (durability_ == Durability::content) return std::nullopt;
   // The new name is durable once the folder is synced; a folder that cannot be synced (some
   // network file systems) still holds the complete file.
   if (const int dir = ::open(folderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

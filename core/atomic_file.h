@@ -25,9 +25,15 @@ class AtomicFile {
     int error;
   };
 
+  // How much survives a crash once commit() has succeeded: the new name too, or only the
+  // content (after a crash the target is then the earlier or the new file, both complete; for a
+  // file rewritten every few seconds the folder's sync is a cost with nothing to gain).
+  enum class Durability { nameAndContent, content };
+
   // Creates the temporary file with permissions `mode` (whatever the umask). A folder that
   // refuses it makes failure() answer, and every later call fail the same way.
-  AtomicFile(std::filesystem::path target, mode_t mode);
+  AtomicFile(std::filesystem::path target, mode_t mode,
+             Durability durability = Durability::nameAndContent);
   ~AtomicFile();
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;
@@ -45,6 +51,7 @@ class AtomicFile {
   std::optional<Failure> fail(Failure::Step step, int error);
 
   std::filesystem::path target_;
+  Durability durability_;
   std::filesystem::path temporary_;
   int fd_ = -1;
   std::string buffer_;
