@@ -151,7 +151,8 @@ void ScreenshotTour::plan() {
     for (const PageInfo& page : dashboardPages()) {
       const QString name = QString::fromStdString(page.name);
       const DashboardPage value = page.page;
-      steps_.push_back({900, [&ui, value] { ui.dashboard()->selectPage(value); }});
+      // The previous page may still be taking a picture per screenful (Settings has four).
+      steps_.push_back({2500, [&ui, value] { ui.dashboard()->selectPage(value); }});
       // A page shown after a long one starts at its top.
       steps_.push_back({2500, [this, name, scheme] { grabPage(name, scheme); }});
     }
