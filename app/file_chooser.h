@@ -1,5 +1,6 @@
 #pragma once
-// Asks the user where to save a file. The interface layer supplies the dialog.
+// Asks the user where to save a file, or which folder to use. The interface layer supplies the
+// dialogs.
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -15,6 +16,9 @@ class FileChooser {
   // contentType: a MIME type, the only one offered ("application/json").
   virtual void chooseSaveFile(const std::string& proposedName, const std::string& contentType,
                               std::function<void(std::optional<std::filesystem::path>)> done) = 0;
+  // An existing folder; the dialog opens at `current` when it is one.
+  virtual void chooseFolder(const std::filesystem::path& current,
+                            std::function<void(std::optional<std::filesystem::path>)> done) = 0;
 };
 
 }  // namespace tempyra

@@ -7,7 +7,9 @@
 #include <string_view>
 #include <type_traits>
 
+#include "app/metrics_file.h"
 #include "app/thermal_alert_notification.h"
+#include "core/open_metrics_text.h"
 #include "history/history_store.h"
 #include "providers/demo_provider.h"
 
@@ -96,6 +98,10 @@ Monitor::Monitor(MonitorServices services, QObject* parent)
   if (auto stored = services_.defaults->bytes(kPreferencesKey)) {
     if (auto decoded = decodePreferences(*stored)) preferences_ = std::move(decoded.value());
   }
+
+  // The metrics folder, kept apart from the preferences document.
+  if (auto folder = services_.defaults->string(kMetricsFolderKey); folder && !folder->empty())
+    metricsFolder_ = std::filesystem::path(*folder);
 
   // 3. Alert engine.
   alertEngine_ = AlertEngine(services_.defaults->date(kLastThermalAlertKey));
@@ -219,6 +225,8 @@ void Monitor::complete(SampleResult result) {
                             kAlertFreshness)) {
     notify(*reading_);
   }
+
+  if (metricsFolder_) writeMetrics(*reading_);
 
   ++count_;
   if (count_ % kRetentionEvery == 0) {
@@ -501,6 +509,61 @@ void Monitor::clearProblem() {
 void Monitor::setHistoryProblem(const std::string& text) {
   historyProblem_ = text;
   emit historyProblemChanged();
+}
+
+// ---------------------------------------------------------------- metrics for node_exporter
+
+void Monitor::writeMetrics(const Reading& reading) {
+  auto work = [folder = *metricsFolder_, reading] {
+    return writeMetricsFile(folder, openMetricsText(reading));
+  };
+  queue_.asyncThen(std::move(work), relay_,
+                   [this, folder = *metricsFolder_](const Status& written) {
+                     // A folder given up meanwhile no longer has a state to show.
+                     if (metricsFolder_ != folder) return;
+                     setMetricsProblem(written ? OptionalText() : OptionalText(written.error()));
+                   });
+}
+
+void Monitor::setMetricsProblem(std::optional<std::string> text) {
+  if (text == metricsProblem_) return;
+  metricsProblem_ = std::move(text);
+  emit metricsChanged();
+}
+
+void Monitor::chooseMetricsFolder() {
+  if (!services_.fileChooser) return;
+  QPointer<Monitor> self(this);
+  services_.fileChooser->chooseFolder(
+      metricsFolder_.value_or(std::filesystem::path()),
+      [self](std::optional<std::filesystem::path> folder) {
+        if (self && folder && !folder->empty()) self->setMetricsFolder(*folder);
+      });
+}
+
+void Monitor::setMetricsFolder(const std::filesystem::path& folder) {
+  if (metricsFolder_ != folder) {
+    // The serial queue removes the old file after any write to it that is still waiting.
+    if (metricsFolder_) queue_.async([old = *metricsFolder_] { removeMetricsFile(old); });
+    metricsFolder_ = folder;
+    metricsProblem_.reset();
+    services_.defaults->setString(kMetricsFolderKey, folder.string());
+    emit metricsChanged();
+  }
+  if (reading_) writeMetrics(*reading_);
+}
+
+void Monitor::stopMetrics() {
+  if (!metricsFolder_) return;
+  const std::filesystem::path folder = *metricsFolder_;
+  metricsFolder_.reset();
+  metricsProblem_.reset();
+  services_.defaults->remove(kMetricsFolderKey);
+  emit metricsChanged();
+  queue_.asyncThen([folder] { return removeMetricsFile(folder); }, relay_,
+                   [this](const Status& removed) {
+                     if (!metricsFolder_ && !removed) setMetricsProblem(removed.error());
+                   });
 }
 
 // ---------------------------------------------------------------- notifications, login item

@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
@@ -42,6 +43,7 @@ using Durations = std::map<ThermalState, double>;     // seconds per state
 using Readings = std::vector<Reading>;
 using OptionalReading = std::optional<Reading>;
 using OptionalText = std::optional<std::string>;
+using OptionalPath = std::optional<std::filesystem::path>;
 
 // The problem published when history is exported without a store and nothing more specific is
 // known.
@@ -64,6 +66,8 @@ class Monitor : public QObject {
       Preferences preferences READ preferences WRITE setPreferences NOTIFY preferencesChanged)
   Q_PROPERTY(LoginItemStatus loginStatus READ loginStatus NOTIFY loginStatusChanged)
   Q_PROPERTY(DeviceProfile profile READ profile NOTIFY profileChanged)
+  Q_PROPERTY(OptionalPath metricsFolder READ metricsFolder NOTIFY metricsChanged)
+  Q_PROPERTY(OptionalText metricsProblem READ metricsProblem NOTIFY metricsChanged)
 
  public:
   // Runs the whole construction: preferences, alert engine, provider, profile, store,
@@ -92,6 +96,11 @@ class Monitor : public QObject {
   const Preferences& preferences() const { return preferences_; }
   LoginItemStatus loginStatus() const { return loginStatus_; }
   const DeviceProfile& profile() const { return profile_; }
+  // Where the node_exporter textfile goes after every accepted reading; nothing while off.
+  const std::optional<std::filesystem::path>& metricsFolder() const { return metricsFolder_; }
+  // Why the last write (or the removal) of the metrics file failed; cleared by a success, so it
+  // describes the file as it is now.
+  const std::optional<std::string>& metricsProblem() const { return metricsProblem_; }
 
   // ---- derived, computed afresh on every call
   // Paused, asleep, no reading, or the reading is older than 95 s or lies in the future.
@@ -119,6 +128,13 @@ class Monitor : public QObject {
   void refreshLogin();
   void refreshPermission(AuthorizationStatus status);
   void requestAlerts();
+  // Asks the file chooser for the metrics folder, then writes there from now on (the current
+  // reading at once); the file in an earlier folder is removed.
+  void chooseMetricsFolder();
+  // Writes metrics to `folder` from now on, as if the user had chosen it.
+  void setMetricsFolder(const std::filesystem::path& folder);
+  // Stops writing metrics and removes the file.
+  void stopMetrics();
 
   // ---- setters the interface layer uses (each publishes only a real change; none saves)
   void setPreferences(const Preferences& preferences);
@@ -168,6 +184,7 @@ class Monitor : public QObject {
   void preferencesChanged();
   void loginStatusChanged();
   void profileChanged();
+  void metricsChanged();
 
  private:
   struct Engine;  // provider and store: touched only on the sampling queue
@@ -186,6 +203,8 @@ class Monitor : public QObject {
   // seen (or nothing), and marks it seen now.
   void sumUpAway();
   void rememberSeen();
+  void writeMetrics(const Reading& reading);
+  void setMetricsProblem(std::optional<std::string> text);
   // Runs `call(store)` on the sampling queue, after the work already queued, and hands its
   // answer back on the main thread: a value to `done`, an error's text to `report`
   // (setHistoryProblem for the store's own work, setProblem for what the user asked for).
@@ -215,6 +234,8 @@ class Monitor : public QObject {
   Preferences preferences_;
   LoginItemStatus loginStatus_ = LoginItemStatus::notFound;  // read during construction
   DeviceProfile profile_;
+  std::optional<std::filesystem::path> metricsFolder_;
+  std::optional<std::string> metricsProblem_;
 
   bool historyPageSelected_ = false;
   HistoryRange range_ = HistoryRange::hour;

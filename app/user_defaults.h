@@ -14,6 +14,8 @@ inline constexpr const char* kShowWelcomeKey = "quorvel.showWelcome";  // boolea
 inline constexpr const char* kShowStepsKey = "quorvel.showSteps";      // boolean
 // Without a tray, closing the dashboard first says once that monitoring goes on.
 inline constexpr const char* kShowCloseNoticeKey = "quorvel.showCloseNotice";  // boolean
+// Where the node_exporter textfile is written; absent while that is off.
+inline constexpr const char* kMetricsFolderKey = "metricsFolder";  // string: a folder path
 // Linux has no system-wide notification permission; the user's grant is remembered here.
 inline constexpr const char* kNotificationGrantKey = "notificationAuthorization";  // string
 

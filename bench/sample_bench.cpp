@@ -1,5 +1,6 @@
 // The cost of one live sample with processes on this machine, beside `ps` listing the same
-// processes with their names and CPU times in the same run.
+// processes with their names and CPU times in the same run, and beside writing the sample's
+// metrics file for node_exporter (formatting, then the synced replace the monitor does).
 #include <sys/resource.h>
 #include <time.h>
 
@@ -8,7 +9,12 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
+
+#include "core/atomic_file.h"
+#include "core/open_metrics_text.h"
 
 #include "providers/linux/linux_platform.h"
 #include "providers/live_provider.h"
@@ -62,6 +68,8 @@ void readStatFiles(const std::vector<std::int32_t>& ids) {
 
 }  // namespace
 
+// The metrics file goes to a folder on a disk (/var/tmp, not a memory file system), as the
+// collector's folder usually is, or to $TEMPYRA_BENCH_METRICS_DIR.
 int main() {
   constexpr int kRounds = 200;
   auto provider = tempyra::makeLiveProvider("/");
@@ -73,7 +81,16 @@ int main() {
 
   // Interleave both so they see the same processes and the same machine load.
   double sampleTotal = 0, psTotal = 0, scanTotal = 0, sampleCpu = 0, psCpu = 0, bareTotal = 0,
-         floorTotal = 0;
+         floorTotal = 0, metricsTotal = 0, metricsCpu = 0, formatCpu = 0;
+  const char* metricsBase = std::getenv("TEMPYRA_BENCH_METRICS_DIR");
+  std::string metricsDir = metricsBase ? metricsBase : "/var/tmp";
+  metricsDir += "/tempyra-bench.XXXXXX";
+  if (!::mkdtemp(metricsDir.data())) {
+    std::perror("mkdtemp");
+    return 1;
+  }
+  const std::filesystem::path metricsFile = std::filesystem::path(metricsDir) / "tempyra.prom";
+  int metricsFailures = 0;
   int psLines = 0;
   std::size_t listed = 0;
   for (int i = 0; i < kRounds; ++i) {
@@ -83,6 +100,18 @@ int main() {
     sampleTotal += seconds() - t0;
     sampleCpu += cpuSeconds() - c0;
     listed += reading.activity.size();
+
+    c0 = cpuSeconds();
+    const std::string text = tempyra::openMetricsText(reading);
+    formatCpu += cpuSeconds() - c0;
+    t0 = seconds();
+    c0 = cpuSeconds();
+    {
+      tempyra::AtomicFile file(metricsFile, 0644, tempyra::AtomicFile::Durability::content);
+      if (file.write(text) || file.commit()) ++metricsFailures;
+    }
+    metricsTotal += seconds() - t0;
+    metricsCpu += cpuSeconds() - c0;
 
     t0 = seconds();
     const auto ids = platform.processIds();
@@ -130,6 +159,19 @@ int main() {
   std::printf("ps_cpu_time: %.1f us\n", psCpuUs);
   std::printf("ps_cpu_per_process: %.2f us\n", psCpuUs / n);
   std::printf("ps_over_sample_cpu_ratio: %.1f x\n", psCpuUs / sampleCpuUs);
+  const double metricsUs = metricsTotal / kRounds * 1e6;
+  const double metricsCpuUs = metricsCpu / kRounds * 1e6;
+  // Formatting alone, and the whole write as the monitor does it (formatting, temporary file,
+  // sync, rename).
+  std::printf("metrics_format_cpu_time: %.2f us\n", formatCpu / kRounds * 1e6);
+  std::printf("metrics_format_over_sample_cpu_ratio: %.3f %%\n", 100 * formatCpu / sampleCpu);
+  std::printf("metrics_file_write: %.1f us\n", metricsUs);
+  std::printf("metrics_file_cpu_time: %.1f us\n", metricsCpuUs);
+  std::printf("metrics_over_sample_ratio: %.2f %% (goal < 1 %%)\n", 100 * metricsUs / sampleUs);
+  std::printf("metrics_over_sample_cpu_ratio: %.2f %% (goal < 1 %%)\n",
+              100 * metricsCpuUs / sampleCpuUs);
+  if (metricsFailures) std::printf("metrics_file_failures: %d count\n", metricsFailures);
+  std::filesystem::remove_all(metricsDir);
   std::printf("busy_processes_listed: %.1f count\n", static_cast<double>(listed) / kRounds);
   return 0;
 }

@@ -1,13 +1,12 @@
 #include "history/export_file.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <optional>
 #include <system_error>
 #include <utility>
+
+#include "core/atomic_file.h"
 
 namespace tempyra {
 
@@ -21,7 +20,6 @@ constexpr const char* kOntoHistory =
 constexpr const char* kNotRegular =
     "The export can only replace a regular file. Choose another file.";
 
-constexpr std::size_t kBufferSize = 1 << 20;
 constexpr int kMaxLinks = 40;  // the kernel's own limit for one path
 
 // The path a chain of symbolic links ends at (which need not exist yet). A loop is left as a
@@ -78,77 +76,36 @@ Expected<std::unique_ptr<ExportFile>> ExportFile::open(
   for (const fs::path& file : protectedFiles) {
     if (sameFile(target, targetId, file)) return Error{kOntoHistory};
   }
-
-  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  // Appended piece by piece: GCC 12 at -O3 takes `"." + name` for an overlapping copy.
-  std::string hidden = ".";
-  hidden += target.filename().string();
-  hidden += ".XXXXXX";
-  std::string pattern = (folder / hidden).string();
-  const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);  // created 0600
-  if (fd < 0) return Error{kNotCreated};
-  if (exists) ::fchmod(fd, st.st_mode & 0777);  // a replaced file keeps its permissions
-  return std::unique_ptr<ExportFile>(new ExportFile(target, pattern, fd));
+  // A replaced file keeps its permissions.
+  auto file = std::make_unique<AtomicFile>(target, exists ? st.st_mode & 0777 : 0600);
+  if (file->failure()) return Error{kNotCreated};
+  return std::unique_ptr<ExportFile>(new ExportFile(std::move(file)));
 }
 
-ExportFile::ExportFile(fs::path target, fs::path temporary, int fd)
-    : target_(std::move(target)), temporary_(std::move(temporary)), fd_(fd) {
-  buffer_.reserve(kBufferSize);
-}
+ExportFile::ExportFile(std::unique_ptr<AtomicFile> file) : file_(std::move(file)) {}
 
-ExportFile::~ExportFile() {
-  if (fd_ >= 0) ::close(fd_);
-  if (!temporary_.empty()) ::unlink(temporary_.c_str());
-}
+ExportFile::~ExportFile() = default;
 
 Error ExportFile::fileError(const char* what, int error) const {
-  return Error{
-      fs::filesystem_error(what, target_, std::error_code(error, std::generic_category())).what()};
-}
-
-void ExportFile::drain(std::string_view bytes) {
-  while (!bytes.empty() && !failure_) {
-    const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
-    if (written < 0) {
-      if (errno != EINTR) failure_ = fileError("Could not write the export", errno);
-      continue;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(written));
-  }
+  return Error{fs::filesystem_error(what, file_->target(),
+                                    std::error_code(error, std::generic_category()))
+                   .what()};
 }
 
 void ExportFile::write(std::string_view bytes) {
   if (failure_) return;
-  if (buffer_.size() + bytes.size() > kBufferSize) {
-    drain(buffer_);
-    buffer_.clear();
-    if (bytes.size() >= kBufferSize) {
-      drain(bytes);
-      return;
-    }
+  if (const auto failure = file_->write(bytes)) {
+    failure_ = fileError("Could not write the export", failure->error);
   }
-  buffer_.append(bytes);
 }
 
 Status ExportFile::commit() {
-  drain(buffer_);
-  buffer_.clear();
   if (failure_) return *failure_;
-  // Space that a file system only promises (delayed allocation, network volumes) is refused at
-  // the sync or the close at the latest; either failure keeps the earlier file.
-  if (::fsync(fd_) != 0) return fileError("Could not write the export", errno);
-  const int fd = std::exchange(fd_, -1);
-  if (::close(fd) != 0) return fileError("Could not write the export", errno);
-  if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
-    return fileError("Could not replace the export", errno);
-  }
-  temporary_.clear();
-  // The new name is durable once the folder is synced; a folder that cannot be synced (some
-  // network file systems) still holds the complete file.
-  const fs::path folder = target_.has_parent_path() ? target_.parent_path() : fs::path(".");
-  if (const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
+  if (const auto failure = file_->commit()) {
+    return fileError(failure->step == AtomicFile::Failure::Step::replace
+                         ? "Could not replace the export"
+                         : "Could not write the export",
+                     failure->error);
   }
   return {};
 }

@@ -11,9 +11,10 @@
 
 namespace tempyra {
 
-// The document is written to a private temporary file in the target's folder, which is flushed,
-// synced and closed, and only then renamed over the target: until commit() succeeds the target
-// keeps its earlier content, and on any failure the temporary file is removed again.
+class AtomicFile;
+
+// The document is written through an AtomicFile: until commit() succeeds the target keeps its
+// earlier content, and on any failure the temporary file is removed again.
 //
 // The target is followed through symbolic links (the file a link names is replaced, as a save
 // dialog would). Refused before anything is created: a target that exists but is not a regular
@@ -38,15 +39,11 @@ class ExportFile {
   Status commit();
 
  private:
-  ExportFile(std::filesystem::path target, std::filesystem::path temporary, int fd);
-  void drain(std::string_view bytes);
-  // The file system's error as a line for the user.
+  explicit ExportFile(std::unique_ptr<AtomicFile> file);
+  // The file system's refusal as a line for the user.
   Error fileError(const char* what, int error) const;
 
-  std::filesystem::path target_;
-  std::filesystem::path temporary_;
-  int fd_ = -1;
-  std::string buffer_;
+  std::unique_ptr<AtomicFile> file_;
   std::optional<Error> failure_;
 };
 

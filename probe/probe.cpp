@@ -8,6 +8,7 @@
 
 #include "core/json_writer.h"
 #include "core/model_json.h"
+#include "core/open_metrics_text.h"
 #include "history/history_store.h"
 #include "providers/demo_provider.h"
 #include "providers/live_provider.h"
@@ -146,18 +147,23 @@ int runProbe(const ProbeOptions& options, std::ostream& out, std::ostream& err,
     if (i > 0) sleepSeconds(options.interval);
     Reading reading = provider->sample(now(), segment, options.processes);
     DeviceProfile profile = provider->profile();
-    if (i == 0) {
-      // The profile settles on the first sample (hardware capabilities), so print it after it.
-      auto json = encodeJson(profile);
-      out << (json ? *json : "{}") << '\n';
+    if (options.openMetrics) {
+      // Only the last reading: the earlier ones set the baselines of the interval measures.
+      if (i + 1 == options.samples) out << openMetricsText(reading);
+    } else {
+      if (i == 0) {
+        // The profile settles on the first sample (hardware capabilities): print it after it.
+        auto json = encodeJson(profile);
+        out << (json ? *json : "{}") << '\n';
+      }
+      auto json = encodeJson(reading);
+      if (!json) {
+        err << "tempyra-probe: reading could not be encoded: " << json.error() << '\n';
+        status = 1;
+        continue;
+      }
+      out << *json << '\n';
     }
-    auto json = encodeJson(reading);
-    if (!json) {
-      err << "tempyra-probe: reading could not be encoded: " << json.error() << '\n';
-      status = 1;
-      continue;
-    }
-    out << *json << '\n';
     if (store) {
       if (const Status recorded = store->record(reading, profile); !recorded) {
         err << "tempyra-probe: " << recorded.error() << '\n';

@@ -36,6 +36,8 @@ Expected<ProbeOptions> parseProbeOptions(const std::vector<std::string>& args) {
       options.processes = false;
     } else if (arg == "--demo") {
       options.demo = true;
+    } else if (arg == "--openmetrics") {
+      options.openMetrics = true;
     } else if (arg == "--root") {
       if (!value(text)) return Error{"--root needs a directory"};
       options.root = text;
@@ -67,6 +69,7 @@ Expected<ProbeOptions> parseProbeOptions(const std::vector<std::string>& args) {
     return Error{"--episodes reads the history of --history; give both"};
   if (sinceGiven && !options.episodes) return Error{"--since belongs to --episodes"};
   if (options.episodes && options.exportFile) return Error{"--episodes takes no --export"};
+  if (options.episodes && options.openMetrics) return Error{"--episodes takes no --openmetrics"};
   if (options.exportFile && !options.history)
     return Error{"--export writes the history of --history; give both"};
   // A tree that is not there would read as a machine without any sensor.

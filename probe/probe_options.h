@@ -15,6 +15,7 @@ struct ProbeOptions {
   double interval = 1.0;             // seconds between samples
   bool processes = true;
   bool demo = false;
+  bool openMetrics = false;  // print the last reading as metrics text instead of JSON lines
   std::optional<std::filesystem::path> history;     // also record every reading here
   std::optional<std::filesystem::path> exportFile;  // export that history when done
   bool episodes = false;  // print the history's heat episodes instead of sampling
@@ -23,7 +24,7 @@ struct ProbeOptions {
 
 inline constexpr const char* kProbeUsage =
     "usage: tempyra-probe [--root DIR] [--samples N] [--interval SECONDS] [--no-processes] "
-    "[--demo] [--history FILE [--export FILE]]\n"
+    "[--demo] [--openmetrics] [--history FILE [--export FILE]]\n"
     "       tempyra-probe --history FILE --episodes [--since SECONDS]";
 
 // Arguments without the program name; --root must name an existing directory. An error value

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <utility>
 
-#include "providers/utf8_text.h"
+#include "core/utf8_text.h"
 
 namespace tempyra {
 namespace {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "providers/utf8_text.h"
+#include "core/utf8_text.h"
 
 namespace tempyra {
 namespace {

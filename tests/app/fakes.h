@@ -129,6 +129,11 @@ struct FakeChooser final : FileChooser {
     asked = name + " " + type;
     done(answer);
   }
+  void chooseFolder(const std::filesystem::path& current,
+                    std::function<void(std::optional<std::filesystem::path>)> done) override {
+    asked = "folder " + current.string();
+    done(answer);
+  }
   std::optional<std::filesystem::path> answer;
   std::string asked;
 };

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "core/model_json.h"
+#include "core/open_metrics_text.h"
 #include "history/history_store.h"
 
 namespace tempyra {
@@ -42,14 +43,15 @@ class ProbeTest : public ::testing::Test {
 TEST(ProbeOptions, ParsesEveryOptionAndRejectsBadOnes) {
   const std::string fixtures = TEMPYRA_FIXTURES;
   auto ok = parseProbeOptions({"--root", fixtures, "--samples", "5", "--interval", "0.5",
-                               "--no-processes", "--demo", "--history", "h.db", "--export",
-                               "e.json"});
+                               "--no-processes", "--demo", "--openmetrics", "--history", "h.db",
+                               "--export", "e.json"});
   ASSERT_TRUE(ok) << ok.error();
   EXPECT_EQ(ok->root, fixtures);
   EXPECT_EQ(ok->samples, 5);
   EXPECT_DOUBLE_EQ(ok->interval, 0.5);
   EXPECT_FALSE(ok->processes);
   EXPECT_TRUE(ok->demo);
+  EXPECT_TRUE(ok->openMetrics);
   EXPECT_EQ(ok->history, fs::path("h.db"));
   EXPECT_EQ(ok->exportFile, fs::path("e.json"));
 
@@ -60,7 +62,8 @@ TEST(ProbeOptions, ParsesEveryOptionAndRejectsBadOnes) {
       {"--root", fixtures + "/missing"}, {"--root", fixtures + "/laptop/etc/os-release"},
       {"--episodes"},       {"--since", "5"},
       {"--history", "h", "--episodes", "--since", "x"},
-      {"--history", "h", "--episodes", "--export", "e"}};
+      {"--history", "h", "--episodes", "--export", "e"},
+      {"--history", "h", "--episodes", "--openmetrics"}};
   for (const auto& args : bad) EXPECT_FALSE(parseProbeOptions(args)) << args.back();
 }
 
@@ -93,6 +96,25 @@ TEST_F(ProbeTest, CapturedTreePrintsItsProfileAndReadings) {
   EXPECT_EQ(decodeDeviceProfile(out[0])->model, "LENOVO 20XW0055GE");
   EXPECT_EQ(decodeReading(out[1])->cpu.source, "/proc/stat · establishing baseline");
   EXPECT_EQ(decodeReading(out[2])->power, (PowerContext{"AC power", 75.0, true}));
+}
+
+// The metrics text is the last reading's (the earlier ones only set baselines); every reading
+// is still recorded.
+TEST_F(ProbeTest, OpenMetricsPrintsTheLastReadingAndRecordsAll) {
+  ProbeOptions options;
+  options.demo = true;
+  options.openMetrics = true;
+  options.samples = 3;
+  options.history = dir / "history.sqlite";
+  options.exportFile = dir / "export.json";
+  const auto run = probe(options);
+  ASSERT_EQ(run.status, 0) << run.err;
+  std::ifstream in(*options.exportFile);
+  const auto samples = nlohmann::json::parse(in)["samples"];
+  ASSERT_EQ(samples.size(), 3u);
+  std::string printed;
+  for (const auto& line : run.out) printed += line + "\n";
+  EXPECT_EQ(printed, openMetricsText(*decodeReading(samples[2].dump())));
 }
 
 // A history that cannot be opened is left as found; an export onto the history is refused and

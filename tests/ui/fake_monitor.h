@@ -55,8 +55,11 @@ class FakeMonitor final : public MonitorPort {
   double now_ = 1'800'000'000;
   bool demo_ = false;
   MemoryDefaults defaults_;
+  std::optional<std::filesystem::path> metricsFolder_;
+  std::optional<std::string> metricsProblem_;
 
-  int saves = 0, resets = 0, loads = 0, clears = 0, exports = 0, toggles = 0, alertRequests = 0;
+  int saves = 0, resets = 0, loads = 0, clears = 0, exports = 0, toggles = 0, alertRequests = 0,
+      folderRequests = 0;
   std::vector<bool> logins;
 
   const std::optional<Reading>& reading() const override { return reading_; }
@@ -73,6 +76,10 @@ class FakeMonitor final : public MonitorPort {
   const Preferences& preferences() const override { return preferences_; }
   LoginItemStatus loginStatus() const override { return loginStatus_; }
   const DeviceProfile& profile() const override { return profile_; }
+  const std::optional<std::filesystem::path>& metricsFolder() const override {
+    return metricsFolder_;
+  }
+  const std::optional<std::string>& metricsProblem() const override { return metricsProblem_; }
   bool stale() const override { return stale_; }
   std::optional<Advice> advice() const override { return advice_; }
   double now() const override { return now_; }
@@ -112,6 +119,12 @@ class FakeMonitor final : public MonitorPort {
   }
   void dismissAway() override {
     away_.reset();
+    emit changed();
+  }
+  void chooseMetricsFolder() override { ++folderRequests; }
+  void stopMetrics() override {
+    metricsFolder_.reset();
+    metricsProblem_.reset();
     emit changed();
   }
 

@@ -330,6 +330,27 @@ TEST(SettingsModel, SnoozeRowAndLoginButton) {
   EXPECT_EQ(m.logins, (std::vector<bool>{true, false}));
 }
 
+// Switching metrics on asks for a folder first; off stops at once. The problem shows as sent.
+TEST(SettingsModel, MetricsSwitchAsksForAFolder) {
+  FakeMonitor m;
+  SettingsModel s(m);
+  s.setShown(true);
+  s.setMetricsEnabled(true);
+  EXPECT_EQ(m.folderRequests, 1);
+  EXPECT_FALSE(s.metricsEnabled());
+  m.metricsFolder_ = "/srv/metrics";
+  m.metricsProblem_ = "Metrics not written: the folder /srv/metrics does not exist.";
+  m.publish();
+  EXPECT_TRUE(s.metricsEnabled());
+  EXPECT_EQ(s.metricsFolder(), "/srv/metrics");
+  EXPECT_EQ(s.metricsProblem(), "Metrics not written: the folder /srv/metrics does not exist.");
+  s.setMetricsEnabled(true);  // already on: no second dialog
+  EXPECT_EQ(m.folderRequests, 1);
+  s.setMetricsEnabled(false);
+  EXPECT_FALSE(s.metricsEnabled());
+  EXPECT_EQ(s.metricsProblem(), "");
+}
+
 TEST(OnboardingModel, WelcomeThenWalkthroughOncePerRun) {
   FakeMonitor m;
   LaunchSession session;

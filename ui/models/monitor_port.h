@@ -4,6 +4,7 @@
 // REQUIRES: main thread only, like the monitor.
 #include <QObject>
 
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
@@ -45,6 +46,8 @@ class MonitorPort : public QObject {
   virtual const Preferences& preferences() const = 0;
   virtual LoginItemStatus loginStatus() const = 0;
   virtual const DeviceProfile& profile() const = 0;
+  virtual const std::optional<std::filesystem::path>& metricsFolder() const = 0;
+  virtual const std::optional<std::string>& metricsProblem() const = 0;
 
   // Derived values, computed afresh on each call.
   virtual bool stale() const = 0;
@@ -71,6 +74,8 @@ class MonitorPort : public QObject {
   virtual void setDetailVisible(bool visible) = 0;
   virtual void clearProblem() = 0;
   virtual void dismissAway() = 0;
+  virtual void chooseMetricsFolder() = 0;
+  virtual void stopMetrics() = 0;
 
  signals:
   // Any published field changed (several changes may arrive as several signals).

@@ -1,5 +1,7 @@
 #include "ui/models/settings_model.h"
 
+#include <QFile>
+
 #include "ui/logic/settings_options.h"
 #include "ui/logic/text_format.h"
 #include "ui/models/model_support.h"
@@ -75,6 +77,11 @@ void SettingsModel::refresh() {
   v.showSteps = d.boolean(kShowStepsKey).value_or(true);
   v.showTour = d.boolean(kShowTourKey).value_or(true);
   v.showWelcome = d.boolean(kShowWelcomeKey).value_or(true);
+  if (const auto& folder = port_.metricsFolder()) {
+    v.metricsEnabled = true;
+    v.metricsFolder = QFile::decodeName(folder->c_str());
+  }
+  if (const auto& problem = port_.metricsProblem()) v.metricsProblem = qs(*problem);
   if (replaceView(v_, std::move(v))) emit changed();
 }
 
@@ -129,6 +136,12 @@ void SettingsModel::toggleLogin() {
 void SettingsModel::requestAlerts() { port_.requestAlerts(); }
 void SettingsModel::exportHistory() { port_.exportHistory(); }
 void SettingsModel::resetPreferences() { port_.resetPreferences(); }
+
+void SettingsModel::setMetricsEnabled(bool on) {
+  if (on && !port_.metricsFolder()) port_.chooseMetricsFolder();
+  if (!on) port_.stopMetrics();
+}
+void SettingsModel::chooseMetricsFolder() { port_.chooseMetricsFolder(); }
 
 void SettingsModel::setGuidance(const char* key, bool on) {
   port_.defaults().setBoolean(key, on);

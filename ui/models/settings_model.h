@@ -46,6 +46,10 @@ class SettingsModel : public QObject {
   Q_PROPERTY(bool showSteps READ showSteps NOTIFY changed)
   Q_PROPERTY(bool showTour READ showTour NOTIFY changed)
   Q_PROPERTY(bool showWelcome READ showWelcome NOTIFY changed)
+  // The node_exporter textfile: on while a folder is chosen; the problem describes the file now.
+  Q_PROPERTY(bool metricsEnabled READ metricsEnabled NOTIFY changed)
+  Q_PROPERTY(QString metricsFolder READ metricsFolder NOTIFY changed)
+  Q_PROPERTY(QString metricsProblem READ metricsProblem NOTIFY changed)
 
  public:
   explicit SettingsModel(MonitorPort& port, QObject* parent = nullptr);
@@ -79,6 +83,9 @@ class SettingsModel : public QObject {
   bool showSteps() const { return v_.showSteps; }
   bool showTour() const { return v_.showTour; }
   bool showWelcome() const { return v_.showWelcome; }
+  bool metricsEnabled() const { return v_.metricsEnabled; }
+  QString metricsFolder() const { return v_.metricsFolder; }
+  QString metricsProblem() const { return v_.metricsProblem; }
 
   // Indices into the pickers' options; one outside the list changes nothing.
   Q_INVOKABLE void setUnitIndex(int index);
@@ -102,6 +109,10 @@ class SettingsModel : public QObject {
   Q_INVOKABLE void setShowSteps(bool on);
   Q_INVOKABLE void setShowTour(bool on);
   Q_INVOKABLE void setShowWelcome(bool on);
+  // On asks for a folder (it stays off when the dialog is cancelled); off stops and removes the
+  // file.
+  Q_INVOKABLE void setMetricsEnabled(bool on);
+  Q_INVOKABLE void chooseMetricsFolder();
 
   void refresh();
 
@@ -120,6 +131,8 @@ class SettingsModel : public QObject {
     bool activity = false;
     QString loginStatus, loginButton;
     bool showSteps = false, showTour = false, showWelcome = false;
+    bool metricsEnabled = false;
+    QString metricsFolder, metricsProblem;
     friend bool operator==(const View&, const View&) = default;
   };
   template <class Edit>

@@ -312,6 +312,18 @@ class Texts : public QObject {
       "automatically."};
   Q_PROPERTY(QString clearHistory MEMBER clearHistory CONSTANT)
   const QString clearHistory{"Clear History…"};
+  Q_PROPERTY(QString metricsTitle MEMBER metricsTitle CONSTANT)
+  const QString metricsTitle{"Metrics"};
+  Q_PROPERTY(QString writeMetrics MEMBER writeMetrics CONSTANT)
+  const QString writeMetrics{"Write metrics for node_exporter"};
+  Q_PROPERTY(QString chooseFolder MEMBER chooseFolder CONSTANT)
+  const QString chooseFolder{"Choose Folder…"};
+  Q_PROPERTY(QString metricsFolderTitle MEMBER metricsFolderTitle CONSTANT)
+  const QString metricsFolderTitle{"Metrics Folder"};  // the folder dialog's title
+  Q_PROPERTY(QString metricsCaption MEMBER metricsCaption CONSTANT)
+  const QString metricsCaption{
+      "After every reading, Tempyra replaces tempyra.prom in this folder for the node_exporter "
+      "textfile collector. Nothing listens on the network; turning this off removes the file."};
   Q_PROPERTY(QString privacyTitle MEMBER privacyTitle CONSTANT)
   const QString privacyTitle{"Privacy"};
   Q_PROPERTY(QString recordActivity MEMBER recordActivity CONSTANT)

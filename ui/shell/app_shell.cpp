@@ -34,7 +34,8 @@ AppShell::AppShell() {
   engine_->addImportPath(QStringLiteral("qrc:/"));
   engine_->addImageProvider(QStringLiteral("symbol"), new SymbolImageProvider);
   chooser_ = std::make_shared<FileDialogChooser>(
-      ui_->texts()->exportTitle, [this]() -> QWindow* { return dashboard_.data(); });
+      ui_->texts()->exportTitle, ui_->texts()->metricsFolderTitle,
+      [this]() -> QWindow* { return dashboard_.data(); });
   monitor_->setFileChooser(chooser_);
   tray_ = std::make_unique<TrayItem>(*ui_->popover());
   connect(tray_.get(), &TrayItem::clicked, this, &AppShell::togglePopover);

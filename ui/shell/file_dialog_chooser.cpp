@@ -9,8 +9,11 @@
 
 namespace tempyra {
 
-FileDialogChooser::FileDialogChooser(QString title, std::function<QWindow*()> parentWindow)
-    : title_(std::move(title)), parentWindow_(std::move(parentWindow)) {}
+FileDialogChooser::FileDialogChooser(QString saveTitle, QString folderTitle,
+                                     std::function<QWindow*()> parentWindow)
+    : saveTitle_(std::move(saveTitle)),
+      folderTitle_(std::move(folderTitle)),
+      parentWindow_(std::move(parentWindow)) {}
 
 FileDialogChooser::~FileDialogChooser() {
   if (!dialog_) return;
@@ -31,7 +34,7 @@ void FileDialogChooser::chooseSaveFile(
   QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
   if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
 
-  auto* dialog = new QFileDialog(nullptr, title_, folder);
+  auto* dialog = new QFileDialog(nullptr, saveTitle_, folder);
   dialog->setAcceptMode(QFileDialog::AcceptSave);
   dialog->setFileMode(QFileDialog::AnyFile);
   const QString type = QString::fromStdString(contentType);
@@ -40,7 +43,29 @@ void FileDialogChooser::chooseSaveFile(
   const QMimeType mime = QMimeDatabase().mimeTypeForName(type);
   if (mime.isValid()) dialog->setDefaultSuffix(mime.preferredSuffix());
   dialog->selectFile(QString::fromStdString(proposedName));
+  run(dialog, std::move(done));
+}
 
+void FileDialogChooser::chooseFolder(
+    const std::filesystem::path& current,
+    std::function<void(std::optional<std::filesystem::path>)> done) {
+  if (dialog_) {
+    dialog_->raise();
+    dialog_->activateWindow();
+    done(std::nullopt);
+    return;
+  }
+  QString folder = QFile::decodeName(current.c_str());
+  if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
+  auto* dialog = new QFileDialog(nullptr, folderTitle_, folder);
+  dialog->setAcceptMode(QFileDialog::AcceptOpen);
+  dialog->setFileMode(QFileDialog::Directory);
+  dialog->setOption(QFileDialog::ShowDirsOnly);
+  run(dialog, std::move(done));
+}
+
+void FileDialogChooser::run(QFileDialog* dialog,
+                            std::function<void(std::optional<std::filesystem::path>)> done) {
   // Modal over the dashboard when it is open, over the whole application otherwise.
   QWindow* parent = parentWindow_ ? parentWindow_() : nullptr;
   if (parent) {

@@ -1,6 +1,7 @@
 #pragma once
-// The export file chooser: Qt Widgets' save dialog. With a desktop portal or a platform theme
-// that offers one, Qt shows the desktop's own dialog; otherwise its widget dialog.
+// The export's save dialog and the metrics folder dialog: Qt Widgets' file dialog. With a
+// desktop portal or a platform theme that offers one, Qt shows the desktop's own dialog;
+// otherwise its widget dialog.
 #include <QFileDialog>
 #include <QPointer>
 #include <QString>
@@ -15,21 +16,26 @@ namespace tempyra {
 class FileDialogChooser final : public FileChooser {
  public:
   // `parentWindow` answers the window to show the dialog over (the dashboard), or nullptr;
-  // `title` is the dialog's window title.
+  // `saveTitle` and `folderTitle` are the two dialogs' window titles.
   // REQUIRES: a QApplication exists.
-  FileDialogChooser(QString title, std::function<QWindow*()> parentWindow);
+  FileDialogChooser(QString saveTitle, QString folderTitle, std::function<QWindow*()> parentWindow);
   ~FileDialogChooser() override;
 
-  // One dialog at a time: asked again while it is open, it raises that dialog and answers
+  // One dialog at a time: asked again while one is open, it raises that dialog and answers
   // the new request with nothing.
   void chooseSaveFile(const std::string& proposedName, const std::string& contentType,
                       std::function<void(std::optional<std::filesystem::path>)> done) override;
+  void chooseFolder(const std::filesystem::path& current,
+                    std::function<void(std::optional<std::filesystem::path>)> done) override;
 
   // The open dialog, if any (the screenshot tour grabs it).
   QFileDialog* dialog() const { return dialog_.data(); }
 
  private:
-  QString title_;
+  // Shows the dialog over the dashboard (or the application) and answers once it closes.
+  void run(QFileDialog* dialog, std::function<void(std::optional<std::filesystem::path>)> done);
+
+  QString saveTitle_, folderTitle_;
   std::function<QWindow*()> parentWindow_;
   QPointer<QFileDialog> dialog_;
 };

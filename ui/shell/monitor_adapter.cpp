@@ -9,7 +9,7 @@ MonitorAdapter::MonitorAdapter(Monitor& monitor, std::shared_ptr<Clock> clock, b
                       &Monitor::problemChanged, &Monitor::historyProblemChanged,
                       &Monitor::permissionChanged, &Monitor::preferencesChanged,
                       &Monitor::loginStatusChanged, &Monitor::profileChanged,
-                      &Monitor::awayChanged}) {
+                      &Monitor::awayChanged, &Monitor::metricsChanged}) {
     connect(&m_, signal, this, &MonitorPort::changed);
   }
   for (auto signal : {&Monitor::historyChanged, &Monitor::eventsChanged,

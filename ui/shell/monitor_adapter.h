@@ -32,6 +32,12 @@ class MonitorAdapter final : public MonitorPort {
   const Preferences& preferences() const override { return m_.preferences(); }
   LoginItemStatus loginStatus() const override { return m_.loginStatus(); }
   const DeviceProfile& profile() const override { return m_.profile(); }
+  const std::optional<std::filesystem::path>& metricsFolder() const override {
+    return m_.metricsFolder();
+  }
+  const std::optional<std::string>& metricsProblem() const override {
+    return m_.metricsProblem();
+  }
 
   bool stale() const override { return m_.stale(); }
   std::optional<Advice> advice() const override { return m_.advice(); }
@@ -54,6 +60,8 @@ class MonitorAdapter final : public MonitorPort {
   void setDetailVisible(bool visible) override { m_.setDetailVisible(visible); }
   void clearProblem() override { m_.clearProblem(); }
   void dismissAway() override { m_.dismissAway(); }
+  void chooseMetricsFolder() override { m_.chooseMetricsFolder(); }
+  void stopMetrics() override { m_.stopMetrics(); }
 
  private:
   Monitor& m_;

@@ -196,6 +196,43 @@ ColumnLayout {
     }
 
     Panel {
+        title: Ui.texts.metricsTitle
+        Switch {
+            id: metricsSwitch
+            objectName: "metricsEnabled"
+            text: Ui.texts.writeMetrics
+            checked: page.s.metricsEnabled
+            onToggled: {
+                page.s.setMetricsEnabled(metricsSwitch.checked)
+                // On only once a folder is chosen: the switch keeps showing the model.
+                metricsSwitch.checked = Qt.binding(() => page.s.metricsEnabled)
+            }
+        }
+        RowLayout {
+            objectName: "metricsFolderRow"
+            visible: page.s.metricsEnabled
+            Layout.fillWidth: true
+            Body {
+                objectName: "metricsFolder"
+                text: page.s.metricsFolder
+                Layout.fillWidth: true
+            }
+            Button {
+                objectName: "chooseMetricsFolder"
+                text: Ui.texts.chooseFolder
+                onClicked: page.s.chooseMetricsFolder()
+            }
+        }
+        Body {
+            objectName: "metricsProblem"
+            visible: page.s.metricsProblem !== ""
+            text: page.s.metricsProblem
+            color: Ui.theme.destructive
+        }
+        Caption { text: Ui.texts.metricsCaption }
+    }
+
+    Panel {
         title: Ui.texts.privacyTitle
         Switch {
             objectName: "activity"

@@ -1,4 +1,4 @@
-#include "providers/utf8_text.h"
+#include "core/utf8_text.h"
 
 #include <cstdint>
 

@@ -1,0 +1,23 @@
+#pragma once
+// The node_exporter textfile: "tempyra.prom" in the folder the user chose, replaced whole after
+// every reading so the collector never reads half a file. No Qt.
+#include <filesystem>
+#include <string_view>
+
+#include "core/expected.h"
+
+namespace tempyra {
+
+inline constexpr const char* kMetricsFileName = "tempyra.prom";
+
+// Writes `text` as <folder>/tempyra.prom, mode 0644 whatever the umask (the collector usually
+// runs as another user). A failure is one line for the user; it
+// leaves the earlier file, or none, and no temporary file.
+// REQUIRES: called on the sampling queue (it syncs the file).
+Status writeMetricsFile(const std::filesystem::path& folder, std::string_view text);
+
+// Removes <folder>/tempyra.prom; a file that is not there is no failure.
+// REQUIRES: called on the sampling queue.
+Status removeMetricsFile(const std::filesystem::path& folder);
+
+}  // namespace tempyra

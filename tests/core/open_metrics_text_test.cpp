@@ -1,0 +1,137 @@
+#include "core/open_metrics_text.h"
+
+#include <cmath>
+#include <regex>
+#include <set>
+#include <sstream>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace tempyra {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+Metric celsius(const std::string& name, std::optional<double> value) {
+  return Metric(name, value, "\u00B0C", "test", 10, "Measured");
+}
+
+Reading reading(std::vector<Metric> sensors = {}) {
+  Reading r;
+  r.timestamp = 1800000000.25;
+  r.state = ThermalState::serious;
+  r.cpu = Metric("CPU load", 18.4, "%", "test", 10, "Measured");
+  r.sensors = std::move(sensors);
+  r.power = PowerContext{"Battery", 43.7, false};
+  return r;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> out;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) out.push_back(line);
+  return out;
+}
+
+// Every line is a HELP, TYPE or sample line of the exposition grammar; each family's HELP and
+// TYPE come once, right before its samples; no series repeats; the text ends with "# EOF".
+TEST(OpenMetricsText, FollowsTheExpositionGrammarWithoutRepeatedSeries) {
+  const std::regex help(R"(# HELP ([a-z_]+) [^\n\\]+)"), type(R"(# TYPE ([a-z_]+) gauge)");
+  const std::regex sample(R"(([a-z_]+)(\{[a-z]+="([^"\\\n]|\\[\\"n])*"\})? -?[0-9.e+-]+)");
+  const auto text = openMetricsText(reading({celsius("Fan 1", 40), celsius("Fan 1", 41),
+                                             Metric("Fan 1", 900, "RPM", "", 10, "")}));
+  const auto all = lines(text);
+  ASSERT_EQ(all.back(), "# EOF");
+  std::set<std::string> families, series;
+  std::string current;
+  for (std::size_t i = 0; i + 1 < all.size(); ++i) {
+    std::smatch m;
+    if (std::regex_match(all[i], m, help)) {
+      EXPECT_TRUE(families.insert(m[1]).second) << all[i];
+      ASSERT_TRUE(std::regex_match(all[i + 1], m, type)) << all[i + 1];
+      current = m[1];
+      ++i;
+    } else {
+      ASSERT_TRUE(std::regex_match(all[i], m, sample)) << all[i];
+      EXPECT_EQ(m[1], current) << all[i];
+      EXPECT_TRUE(series.insert(all[i].substr(0, all[i].rfind(' '))).second) << all[i];
+    }
+  }
+}
+
+TEST(OpenMetricsText, ThermalPressureAndPowerSourceAreStateSetsWithExactlyOneSet) {
+  for (const ThermalState s : kAllThermalStates) {
+    Reading r = reading();
+    r.state = s;
+    const auto text = openMetricsText(r);
+    int set = 0;
+    for (const auto& line : lines(text)) {
+      if (line.starts_with("tempyra_thermal_pressure{")) set += line.ends_with(" 1");
+    }
+    EXPECT_EQ(set, 1) << rawValue(s);
+  }
+  const std::pair<std::string, std::string> sources[] = {
+      {"AC power", "ac"}, {"Battery", "battery"}, {"Not available", "unknown"}, {"UPS", "unknown"}};
+  for (const auto& [source, state] : sources) {
+    Reading r = reading();
+    r.power.source = source;
+    const auto text = openMetricsText(r);
+    EXPECT_THAT(text, HasSubstr("tempyra_power_source{source=\"" + state + "\"} 1\n")) << source;
+    EXPECT_EQ(lines(text).size(), lines(openMetricsText(reading())).size()) << source;
+  }
+  EXPECT_THAT(openMetricsText(reading()), HasSubstr("{state=\"serious\"} 1\n"));
+}
+
+// Percentages become ratios with the percentage's own digits; unknown values are absent series
+// (and a family without series has no HELP either), never zeros.
+TEST(OpenMetricsText, ValuesInBaseUnitsAndMissingValuesAbsent) {
+  const auto full = openMetricsText(reading(
+      {celsius("CPU temperature", 55.5), Metric("CPU speed limit", 75, "%", "", 10, "")}));
+  for (const char* line : {"tempyra_cpu_load_ratio 0.184\n", "tempyra_battery_charge_ratio 0.437\n",
+                           "tempyra_battery_charging 0\n", "tempyra_cpu_speed_limit_ratio 0.75\n",
+                           "tempyra_temperature_celsius{sensor=\"CPU temperature\"} 55.5\n",
+                           "tempyra_reading_timestamp_seconds 1800000000.25\n"}) {
+    EXPECT_THAT(full, HasSubstr(line));
+  }
+
+  Reading r = reading({celsius("CPU temperature", std::nullopt), celsius("GPU", std::nan("")),
+                       Metric("Fan 1", std::nullopt, "RPM", "", 10, ""),
+                       Metric("CPU speed limit", std::nullopt, "%", "", 10, "")});
+  r.cpu.value.reset();
+  r.power = PowerContext{"Not available", std::nullopt, std::nullopt};
+  const auto sparse = openMetricsText(r);
+  for (const char* family : {"tempyra_cpu_load_ratio", "tempyra_temperature_celsius",
+                             "tempyra_fan_speed_rpm", "tempyra_cpu_speed_limit_ratio",
+                             "tempyra_battery_charge_ratio", "tempyra_battery_charging"}) {
+    EXPECT_THAT(sparse, Not(HasSubstr(family)));
+  }
+  EXPECT_THAT(sparse, HasSubstr("tempyra_power_source{source=\"unknown\"} 1\n"));
+}
+
+// Sensor names from drivers are escaped, made valid UTF-8, bounded, and kept apart when equal.
+TEST(OpenMetricsText, LabelValuesAreEscapedBoundedAndDistinct) {
+  const std::string longName(200, 'x'), cutInside = std::string(92, 'y') + "\u00B0\u00B0z";
+  const std::pair<std::vector<std::string>, std::vector<std::string>> cases[] = {
+      {{"a\"b\\c\nd"}, {R"(a\"b\\c\nd)"}},
+      {{"bad \xFF byte"}, {"bad \uFFFD byte"}},
+      {{longName}, {std::string(93, 'x') + "\u2026"}},
+      {{cutInside}, {std::string(92, 'y') + "\u2026"}},
+      {{"Fan", "Fan", "Fan"}, {"Fan", "Fan (2)", "Fan (3)"}},
+      {{longName + "a", longName + "b"}, {std::string(93, 'x') + "\u2026",
+                                          std::string(89, 'x') + "\u2026 (2)"}},
+  };
+  for (const auto& [names, labels] : cases) {
+    std::vector<Metric> sensors;
+    for (const auto& n : names) sensors.push_back(celsius(n, 30));
+    const auto text = openMetricsText(reading(sensors));
+    for (const auto& label : labels) {
+      EXPECT_LE(label.size(), kMaxLabelBytes);
+      EXPECT_THAT(text, HasSubstr("{sensor=\"" + label + "\"} 30\n")) << names.front();
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tempyra
