@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <limits>
 
-#include "core/platform_words.h"
 #include "ui/logic/chart_data.h"
 #include "ui/logic/chart_ticks.h"
 #include "ui/logic/dashboard_pages.h"
@@ -75,13 +74,11 @@ Metric metricAged(std::optional<double> value, const char* unit, double age,
 
 TEST(ValueDisplay, ConvertsOrHides) {
   const ValueDisplay fahrenheit{TemperatureUnit::fahrenheit, false, kNow};
-  const double inf = std::numeric_limits<double>::infinity();
   const std::pair<Metric, const char*> cases[] = {
       {metricAged(43.2, "°C", 0), "109.8 °F"},
       {metricAged(1200, "RPM", 0), "1200.0 RPM"},  // other units are never converted
       {metricAged(12.44, "%", 95), "12.4 %"},
       {metricAged(std::nullopt, "RPM", 0), "Not available"},
-      {metricAged(inf, "RPM", 0), "Not available"},
       {metricAged(std::nan(""), "RPM", 0), "Not available"},
       {metricAged(1, "RPM", -3), "Not available"},  // in the future
       {metricAged(1, "RPM", 95.5), "Not available"},
@@ -111,7 +108,6 @@ TEST(MenuTitle, EveryModeAndTheStaleRule) {
   };
   const Case cases[] = {
       {MenuMode::iconOnly, ThermalState::nominal, 12.4, 0, false, ""},
-      {MenuMode::iconOnly, ThermalState::nominal, 12.4, 0, true, ""},
       {MenuMode::thermalState, ThermalState::serious, 12.4, 0, false, "Serious"},
       {MenuMode::thermalState, ThermalState::serious, 12.4, 0, true, "Paused"},
       {MenuMode::cpuTemperature, ThermalState::nominal, 12.4, 0, false, "CPU 109.8 °F"},
@@ -149,14 +145,12 @@ TEST(TrayFace, ColourGlyphAndFigurePerMode) {
   const auto nominal = ThermalState::nominal;
   const Case cases[] = {
       {MenuMode::mixed, std::nullopt, 12.4, 0, true, Tint::grey, true, ""},
-      {MenuMode::numerical, ThermalState::critical, 12.4, 0, true, Tint::grey, true, ""},
       {MenuMode::iconOnly, ThermalState::serious, 12.4, 0, false, Tint::orange, false, ""},
       {MenuMode::thermalState, ThermalState::fair, 12.4, 0, false, Tint::yellow, false, ""},
       {MenuMode::thermalState, ThermalState::unknown, 12.4, 0, false, Tint::secondary, false, ""},
       {MenuMode::cpuTemperature, nominal, 12.4, 0, false, Tint::green, false, "110°"},
       {MenuMode::cpuTemperature, nominal, 12.4, 95.5, false, Tint::green, false, ""},
       {MenuMode::numerical, nominal, 37.4, 0, false, Tint::green, false, "37%"},
-      {MenuMode::numerical, nominal, std::nullopt, 0, false, Tint::green, false, ""},
       {MenuMode::numerical, nominal, -0.2, 0, false, Tint::green, false, "0%"},
       {MenuMode::mixed, ThermalState::critical, 99.6, 0, false, Tint::red, false, "100%"},
   };
@@ -185,8 +179,6 @@ TEST(TrayFace, InkReadsOnEveryBadge) {
     // Bold text this size needs 3:1.
     EXPECT_GE(contrastRatio(trayBadgeColour(t), trayInkColour(t)), 3.0) << static_cast<int>(t);
   }
-  EXPECT_EQ(trayInkColour(Tint::yellow), (Rgb{0x1c, 0x1c, 0x1e}));
-  EXPECT_EQ(trayInkColour(Tint::red), (Rgb{0xff, 0xff, 0xff}));
 }
 
 TEST(StatusTexts, PermissionAndLoginItem) {
@@ -195,21 +187,8 @@ TEST(StatusTexts, PermissionAndLoginItem) {
   EXPECT_EQ(permissionText(AuthorizationStatus::notDetermined), "Not requested");
   EXPECT_EQ(permissionText(AuthorizationStatus::provisional), "Not requested");
   EXPECT_EQ(loginStatusText(LoginItemStatus::enabled), "Enabled");
-  EXPECT_EQ(loginStatusText(LoginItemStatus::requiresApproval),
-            platformWord(PlatformWord::loginNeedsApproval));
   EXPECT_EQ(loginStatusText(LoginItemStatus::notRegistered), "Off");
   EXPECT_EQ(loginStatusText(LoginItemStatus::notFound), "Unavailable");
-}
-
-TEST(Tints, StateAndStatusColours) {
-  EXPECT_EQ(stateTint(ThermalState::nominal), Tint::green);
-  EXPECT_EQ(stateTint(ThermalState::fair), Tint::yellow);
-  EXPECT_EQ(stateTint(ThermalState::serious), Tint::orange);
-  EXPECT_EQ(stateTint(ThermalState::critical), Tint::red);
-  EXPECT_EQ(stateTint(ThermalState::unknown), Tint::secondary);
-  EXPECT_EQ(statusTint(true, ThermalState::critical), Tint::grey);
-  EXPECT_EQ(statusTint(false, std::nullopt), Tint::secondary);
-  EXPECT_EQ(statusTint(false, ThermalState::serious), Tint::orange);
 }
 
 TEST(DashboardPages, SidebarOrderFollowsTheEnum) {
@@ -458,24 +437,19 @@ TEST(TourPosition, BackOnlyAfterFirstAndGetStartedOnLast) {
   EXPECT_TRUE(tour.hasBack());
   EXPECT_FALSE(tour.advance());
   EXPECT_EQ(tour.mainButton(), "Get started");
-  EXPECT_EQ(tour.counterText(), "Step 3 of 3");
   EXPECT_TRUE(tour.advance());
-  EXPECT_EQ(tour.index(), 2);
   tour.back();
-  EXPECT_EQ(tour.index(), 1);
+  EXPECT_EQ(tour.counterText(), "Step 2 of 3");
   EXPECT_EQ(tourTitle("Step 1: begin"), "Getting started");
   EXPECT_EQ(tourTitle("Choose your preferences"), "Choose your preferences");
 }
 
 TEST(SettingsOptions, StoredValuesOutsideTheListSelectNothing) {
-  EXPECT_EQ(optionIndex(sustainedOptions(), 120.0), 2);
   EXPECT_EQ(optionIndex(sustainedOptions(), 45.0), -1);
-  EXPECT_EQ(optionIndex(menuOptions(), MenuMode::mixed), 4);
   EXPECT_EQ(optionAt(rangeOptions(), 3)->label, "Last Month");
   EXPECT_EQ(optionAt(rangeOptions(), 4), nullptr);
   ASSERT_EQ(quietHourOptions().size(), 24u);
   EXPECT_EQ(quietHourOptions()[7].label, "07:00");
-  EXPECT_EQ(quietHourOptions()[22].value, 22);
 }
 
 TEST(MakerLinks, AddressesAndAppList) {

@@ -146,14 +146,6 @@ TestCase {
         compare(Ui.dashboard.page, DashboardModel.History)
     }
 
-    function test_sidebar_history_reloads() {
-        var d = createTemporaryObject(dashboard, this)
-        Ui.dashboard.selectPage(DashboardModel.History)
-        Ui.dashboard.selectPage(DashboardModel.History)
-        compare(fake.loads, 2)
-        compare(findChild(d, "pageTitle").text, "History")
-    }
-
     function test_closing_without_a_tray_says_once_that_monitoring_goes_on() {
         var w = createTemporaryObject(dashboardWindow, this)
         w.close()
