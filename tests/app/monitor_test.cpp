@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <fstream>
 
-#include "core/advice.h"
 #include "core/platform_words.h"
 #include "history/history_store.h"
 #include "tests/app/fakes.h"
@@ -109,8 +108,7 @@ TEST(MonitorTest, ResultCompletedAfterPauseIsDropped) {
   EXPECT_EQ(m->TEST_count(), 1);
   EXPECT_FALSE(m->TEST_scheduled());
   EXPECT_TRUE(m->stale());
-  const double now = rig.clock->now();
-  EXPECT_EQ(m->advice(), Rules::evaluate(*m->reading(), now - m->TEST_stateSince(), now, -1));
+  EXPECT_EQ(m->advice()->headline, "Waiting for a fresh reading");
   m->sample();  // refused while paused
   m->TEST_settle();
   EXPECT_EQ(rig.script->samples, 2);
@@ -241,7 +239,7 @@ TEST(MonitorTest, HistoryReloadsOnReadingsOneFourSevenOrAlwaysOnTheHistoryPage) 
 }
 
 // Episodes load with the history; opening the dashboard an hour after it was last seen sums up
-// the episodes since, until dismissed; a shorter absence shows nothing.
+// the episodes since, until dismissed.
 TEST(MonitorTest, OpeningAfterAnHourAwaySumsUpTheEpisodesSince) {
   Rig rig;
   auto m = rig.start();
@@ -262,11 +260,6 @@ TEST(MonitorTest, OpeningAfterAnHourAwaySumsUpTheEpisodesSince) {
   m->TEST_settle();
   EXPECT_EQ(m->away(), (AwaySummary{1, 120, ThermalState::serious, ""}));
   m->dismissAway();
-  EXPECT_FALSE(m->away());
-  m->setDetailVisible(false);
-  rig.clock->advance(600);
-  m->setDetailVisible(true);
-  m->TEST_settle();
   EXPECT_FALSE(m->away());
 }
 

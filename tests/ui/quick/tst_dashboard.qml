@@ -10,7 +10,6 @@ TestCase {
     height: 700
 
     Component { id: dashboard; DashboardContent { width: 1000; height: 700 } }
-    Component { id: dashboardWindow; DashboardWindow { visible: true } }
 
     function init() {
         fake.reset()
@@ -144,18 +143,5 @@ TestCase {
         verify(findChild(item, "focusRing").visible)
         keyClick(Qt.Key_Space)
         compare(Ui.dashboard.page, DashboardModel.History)
-    }
-
-    function test_closing_without_a_tray_says_once_that_monitoring_goes_on() {
-        var w = createTemporaryObject(dashboardWindow, this)
-        w.close()
-        var notice = findChild(w, "closeNotice")
-        tryVerify(function () { return notice.opened })
-        verify(w.visible)
-        mouseClick(findChild(w, "closeNoticeClose"))
-        tryVerify(function () { return !w.visible })
-        w.visible = true
-        w.close()
-        verify(!w.visible)
     }
 }
