@@ -183,7 +183,8 @@ TEST(MonitorTest, IntervalFollowsStateDashboardAndLowPower) {
   for (const Case& c : {Case{ThermalState::nominal, true, false, 30, 5},
                         Case{ThermalState::fair, false, false, 60, 5},
                         Case{ThermalState::unknown, true, true, 60, 5},
-                        Case{ThermalState::serious, false, true, 10, 1}}) {
+                        Case{ThermalState::serious, false, true, 10, 1},
+                        Case{ThermalState::critical, true, false, 10, 1}}) {
     SCOPED_TRACE(rawValue(c.state));
     Rig rig;
     rig.script->state = c.state;

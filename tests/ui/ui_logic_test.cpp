@@ -108,6 +108,7 @@ TEST(MenuTitle, EveryModeAndTheStaleRule) {
   };
   const Case cases[] = {
       {MenuMode::iconOnly, ThermalState::nominal, 12.4, 0, false, ""},
+      {MenuMode::iconOnly, ThermalState::nominal, 12.4, 0, true, ""},
       {MenuMode::thermalState, ThermalState::serious, 12.4, 0, false, "Serious"},
       {MenuMode::thermalState, ThermalState::serious, 12.4, 0, true, "Paused"},
       {MenuMode::cpuTemperature, ThermalState::nominal, 12.4, 0, false, "CPU 109.8 °F"},
@@ -145,12 +146,14 @@ TEST(TrayFace, ColourGlyphAndFigurePerMode) {
   const auto nominal = ThermalState::nominal;
   const Case cases[] = {
       {MenuMode::mixed, std::nullopt, 12.4, 0, true, Tint::grey, true, ""},
+      {MenuMode::numerical, ThermalState::critical, 12.4, 0, true, Tint::grey, true, ""},
       {MenuMode::iconOnly, ThermalState::serious, 12.4, 0, false, Tint::orange, false, ""},
       {MenuMode::thermalState, ThermalState::fair, 12.4, 0, false, Tint::yellow, false, ""},
       {MenuMode::thermalState, ThermalState::unknown, 12.4, 0, false, Tint::secondary, false, ""},
       {MenuMode::cpuTemperature, nominal, 12.4, 0, false, Tint::green, false, "110°"},
       {MenuMode::cpuTemperature, nominal, 12.4, 95.5, false, Tint::green, false, ""},
       {MenuMode::numerical, nominal, 37.4, 0, false, Tint::green, false, "37%"},
+      {MenuMode::numerical, nominal, std::nullopt, 0, false, Tint::green, false, ""},
       {MenuMode::numerical, nominal, -0.2, 0, false, Tint::green, false, "0%"},
       {MenuMode::mixed, ThermalState::critical, 99.6, 0, false, Tint::red, false, "100%"},
   };
@@ -185,6 +188,8 @@ TEST(StatusTexts, PermissionAndLoginItem) {
   EXPECT_EQ(permissionText(AuthorizationStatus::authorized), "Allowed");
   EXPECT_EQ(permissionText(AuthorizationStatus::denied), "Denied");
   EXPECT_EQ(permissionText(AuthorizationStatus::provisional), "Not requested");
+  EXPECT_EQ(loginStatusText(LoginItemStatus::requiresApproval),
+            "Needs approval in desktop settings");
   EXPECT_EQ(loginStatusText(LoginItemStatus::notRegistered), "Off");
   EXPECT_EQ(loginStatusText(LoginItemStatus::notFound), "Unavailable");
 }

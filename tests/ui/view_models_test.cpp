@@ -68,7 +68,7 @@ TEST(PopoverModel, LinesFollowTheReading) {
   EXPECT_EQ(p.lastEvent(), "Last event: No events recorded");
 }
 
-TEST(PopoverModel, PausedIsStaleButKeepsTheExplanation) {
+TEST(PopoverModel, PausedSlashesTheIconAndSaysSoInTheTooltip) {
   FakeMonitor m;
   m.reading_ = sampleReading(ThermalState::fair);
   PopoverModel p(m);
@@ -188,7 +188,7 @@ TEST(DashboardModel, ActivityOffShowsOnlyTheNotice) {
 
 TEST(DashboardModel, HistoryDurationsEventsAndTemperatures) {
   FakeMonitor m;
-  m.durations_ = {{ThermalState::nominal, 3725}, {ThermalState::unknown, 59.9}};
+  m.durations_ = {{ThermalState::nominal, 3725}};
   m.events_ = {{1, 1e9, "Power", "Battery"}};
   m.history_ = {sampleReading(ThermalState::nominal)};
   m.preferences_.unit = TemperatureUnit::fahrenheit;
