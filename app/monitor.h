@@ -165,7 +165,6 @@ class Monitor : public QObject {
   bool TEST_inFlight() const { return inFlight_; }
   long long TEST_count() const { return count_; }
   const std::string& TEST_segment() const { return segment_; }
-  double TEST_stateSince() const { return stateSince_; }
   // Runs until the sampling queue is empty and every result it handed back was delivered.
   void TEST_settle();
 

@@ -50,7 +50,6 @@ class PrivateBus {
 
   bool ok() const { return error_.empty(); }
   const std::string& error() const { return error_; }
-  const QString& address() const { return address_; }
 
   // A new connection to this bus under a name unique to this test.
   QDBusConnection connect(const QString& role) {

@@ -137,8 +137,6 @@ TEST(ModelJson, ReadingRules) {
     const auto r = decodeReading(doc);
     EXPECT_EQ(r.hasValue(), readable) << doc << (r ? "" : " -> " + r.error());
   }
-  EXPECT_FALSE(decodeDeviceProfile(
-      R"({"model":"m","architecture":"a","os":"o","fans":"f","capabilities":{"x":1}})"));
   // A stored metric without value keeps the model's rule whatever quality it claims.
   const auto m =
       decodeMetric(R"({"name":"n","unit":"","source":"","timestamp":1,"quality":"Measured"})");

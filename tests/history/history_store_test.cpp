@@ -84,7 +84,6 @@ TEST_F(HistoryTest, FailedOpenLeavesDatabaseAndCompanionsUntouched) {
   const std::vector<Case> cases = {
       {"newer, log left behind", log, "PRAGMA user_version=2", nullptr, kNewer},
       {"current, log left behind", log, "", nullptr, "opened"},
-      {"newer, closed cleanly", none, "PRAGMA user_version=2", nullptr, kNewer},
       {"damaged pages", none, "", damage, kDamaged},
       {"not a database, stray log", none, "",
        [](const fs::path& f) {

@@ -35,12 +35,10 @@ TEST(DemoProvider, HistorySeed) {
   const std::tuple<int, double, const char*, double, ThermalState> cases[] = {
       // k, CPU load, power source (charging on AC), battery, state
       {0, 12, "Battery", 70, ThermalState::nominal},
-      {7, 16, "Battery", 70, ThermalState::nominal},
       {44, 50, "Battery", 75, ThermalState::nominal},
       {45, 12, "Battery", 75, ThermalState::fair},
       {67, 31, "Battery", 78, ThermalState::fair},
       {68, 38, "Battery", 78, ThermalState::nominal},
-      {69, 45, "Battery", 78, ThermalState::nominal},
       {70, 52, "AC power", 78, ThermalState::nominal},
       {119, 35, "AC power", 84, ThermalState::nominal},
   };

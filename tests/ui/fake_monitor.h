@@ -58,8 +58,7 @@ class FakeMonitor final : public MonitorPort {
   std::optional<std::filesystem::path> metricsFolder_;
   std::optional<std::string> metricsProblem_;
 
-  int saves = 0, resets = 0, loads = 0, clears = 0, exports = 0, toggles = 0, alertRequests = 0,
-      folderRequests = 0;
+  int saves = 0, loads = 0, clears = 0, folderRequests = 0;
   std::vector<bool> logins;
 
   const std::optional<Reading>& reading() const override { return reading_; }
@@ -87,21 +86,17 @@ class FakeMonitor final : public MonitorPort {
   UserDefaults& defaults() override { return defaults_; }
 
   void togglePause() override {
-    ++toggles;
     paused_ = !paused_;
     stale_ = paused_ || !reading_;
     emit changed();
   }
   void loadHistory() override { ++loads; }
   void clearHistory() override { ++clears; }
-  void exportHistory() override { ++exports; }
+  void exportHistory() override {}
   void savePreferences() override { ++saves; }
-  void resetPreferences() override {
-    ++resets;
-    setPreferences(Preferences{});
-  }
+  void resetPreferences() override { setPreferences(Preferences{}); }
   void setLogin(bool enabled) override { logins.push_back(enabled); }
-  void requestAlerts() override { ++alertRequests; }
+  void requestAlerts() override {}
   void setPreferences(const Preferences& p) override {
     if (p == preferences_) return;
     preferences_ = p;

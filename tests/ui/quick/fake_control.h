@@ -10,7 +10,6 @@ namespace tempyra {
 class FakeControl : public QObject {
   Q_OBJECT
   Q_PROPERTY(int saves READ saves)
-  Q_PROPERTY(int loads READ loads)
   Q_PROPERTY(int clears READ clears)
   Q_PROPERTY(double sustained READ sustained)
   Q_PROPERTY(int quietStart READ quietStart)
@@ -22,7 +21,6 @@ class FakeControl : public QObject {
   Q_INVOKABLE void newRun() { session_ = LaunchSession(); }
 
   int saves() const { return m_.saves; }
-  int loads() const { return m_.loads; }
   int clears() const { return m_.clears; }
   double sustained() const { return m_.preferences_.alerts.sustained; }
   int quietStart() const { return static_cast<int>(m_.preferences_.alerts.quietStart); }
@@ -85,18 +83,9 @@ class FakeControl : public QObject {
     m_.stale_ = on || !m_.reading_;
     m_.publish();
   }
-  Q_INVOKABLE void allowNotifications() {
-    m_.permission_ = AuthorizationStatus::authorized;
-    m_.publish();
-  }
   Q_INVOKABLE void setActivityRecording(bool on) {
     Preferences p = m_.preferences_;
     p.activity = on;
-    m_.setPreferences(p);
-  }
-  Q_INVOKABLE void setQuietHours(bool on) {
-    Preferences p = m_.preferences_;
-    p.alerts.quietEnabled = on;
     m_.setPreferences(p);
   }
   Q_INVOKABLE void setDurations() {

@@ -45,14 +45,6 @@ TestCase {
         compare(fake.quietStart, 22)
     }
 
-    function test_alert_switch_needs_permission() {
-        var s = createTemporaryObject(settings, this)
-        verify(!findChild(s, "alertsEnabled").enabled)
-        verify(findChild(s, "allowNotifications").enabled)
-        fake.allowNotifications()
-        verify(findChild(s, "alertsEnabled").enabled)
-    }
-
     function test_snooze_row() {
         var s = createTemporaryObject(settings, this)
         verify(findChild(s, "snoozeHour").visible)
