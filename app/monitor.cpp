@@ -369,23 +369,28 @@ struct HistoryLoad {
   Readings history;
   Events events;
   Durations durations;
-  Episodes episodes;
+  std::optional<Episodes> episodes;  // read only while the History page shows them
 };
 }  // namespace
 
 void Monitor::loadHistory() {
-  auto load = [clock = services_.clock,
-               from = since()](HistoryStore& store) -> Expected<HistoryLoad> {
+  // Episodes cost more than the time per state over a long range and only the History page
+  // lists them, so the cadence that keeps the charts current leaves them out while it is hidden.
+  auto load = [clock = services_.clock, from = since(),
+               withEpisodes = historyPageSelected_](HistoryStore& store) -> Expected<HistoryLoad> {
     auto history = store.samples(from, clock->now(), kHistoryPoints);
     if (!history) return history.failure();
     auto events = store.events(from, kHistoryEvents);
     if (!events) return events.failure();
     auto durations = store.durations(from, clock->now());
     if (!durations) return durations.failure();
-    auto episodes = store.episodes(from, kHistoryEpisodes);
-    if (!episodes) return episodes.failure();
-    return HistoryLoad{std::move(*history), std::move(*events), std::move(*durations),
-                       std::move(*episodes)};
+    HistoryLoad load{std::move(*history), std::move(*events), std::move(*durations), {}};
+    if (withEpisodes) {
+      auto episodes = store.episodes(from, kHistoryEpisodes);
+      if (!episodes) return episodes.failure();
+      load.episodes = std::move(*episodes);
+    }
+    return load;
   };
   withStore(&Monitor::setHistoryProblem, std::move(load), [this](HistoryLoad load) {
     history_ = std::move(load.history);
@@ -394,8 +399,10 @@ void Monitor::loadHistory() {
     emit eventsChanged();
     durations_ = std::move(load.durations);
     emit durationsChanged();
-    episodes_ = std::move(load.episodes);
-    emit episodesChanged();
+    if (load.episodes) {
+      episodes_ = std::move(*load.episodes);
+      emit episodesChanged();
+    }
   });
 }
 

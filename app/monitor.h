@@ -82,7 +82,8 @@ class Monitor : public QObject {
   const std::vector<Reading>& history() const { return history_; }
   const Events& events() const { return events_; }
   const Durations& durations() const { return durations_; }
-  // The heat episodes of the history's range, newest first, loaded with it.
+  // The heat episodes of the history's range, newest first, loaded with it while the History
+  // page is selected (other loads keep the last list).
   const Episodes& episodes() const { return episodes_; }
   // "While you were away": set when the dashboard opens, or the machine wakes with it open,
   // an hour or more after it was last seen and episodes happened meanwhile; otherwise nothing.

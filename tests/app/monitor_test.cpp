@@ -246,6 +246,7 @@ TEST(MonitorTest, OpeningAfterAnHourAwaySumsUpTheEpisodesSince) {
   for (int i = 0; i < 4; ++i) step(rig, *m);
   rig.script->state = ThermalState::nominal;
   step(rig, *m);
+  m->setHistoryView(true, HistoryRange::hour);
   m->loadHistory();
   m->TEST_settle();
   ASSERT_EQ(m->episodes().size(), 1u);

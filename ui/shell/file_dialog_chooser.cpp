@@ -25,12 +25,7 @@ FileDialogChooser::~FileDialogChooser() {
 void FileDialogChooser::chooseSaveFile(
     const std::string& proposedName, const std::string& contentType,
     std::function<void(std::optional<std::filesystem::path>)> done) {
-  if (dialog_) {
-    dialog_->raise();
-    dialog_->activateWindow();
-    done(std::nullopt);
-    return;
-  }
+  if (raiseOpenDialog(done)) return;
   QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
   if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
 
@@ -49,12 +44,7 @@ void FileDialogChooser::chooseSaveFile(
 void FileDialogChooser::chooseFolder(
     const std::filesystem::path& current,
     std::function<void(std::optional<std::filesystem::path>)> done) {
-  if (dialog_) {
-    dialog_->raise();
-    dialog_->activateWindow();
-    done(std::nullopt);
-    return;
-  }
+  if (raiseOpenDialog(done)) return;
   QString folder = QFile::decodeName(current.c_str());
   if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
   auto* dialog = new QFileDialog(nullptr, folderTitle_, folder);
@@ -62,6 +52,16 @@ void FileDialogChooser::chooseFolder(
   dialog->setFileMode(QFileDialog::Directory);
   dialog->setOption(QFileDialog::ShowDirsOnly);
   run(dialog, std::move(done));
+}
+
+bool FileDialogChooser::raiseOpenDialog(
+    const std::function<void(std::optional<std::filesystem::path>)>& done) {
+  if (!dialog_) return false;
+  // One dialog at a time: a second request brings the open one forward and gets no answer.
+  dialog_->raise();
+  dialog_->activateWindow();
+  done(std::nullopt);
+  return true;
 }
 
 void FileDialogChooser::run(QFileDialog* dialog,

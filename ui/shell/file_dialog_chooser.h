@@ -33,6 +33,8 @@ class FileDialogChooser final : public FileChooser {
 
  private:
   // Shows the dialog over the dashboard (or the application) and answers once it closes.
+  // With a dialog already open: raises it, answers `done` with nothing and returns true.
+  bool raiseOpenDialog(const std::function<void(std::optional<std::filesystem::path>)>& done);
   void run(QFileDialog* dialog, std::function<void(std::optional<std::filesystem::path>)> done);
 
   QString saveTitle_, folderTitle_;
