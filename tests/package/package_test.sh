@@ -4,7 +4,7 @@
 # root. Usage: package_test.sh SOURCE_DIR BUILD_DIR
 set -euo pipefail
 src=$1 build=$2
-for tool in dpkg-deb lintian desktop-file-validate appstreamcli; do
+for tool in dpkg-deb lintian desktop-file-validate appstreamcli readelf; do
   command -v "$tool" >/dev/null || { echo "package_test: skipped ($tool is missing)"; exit 77; }
 done
 work=$(mktemp -d /tmp/tempyra-package.XXXXXX)
@@ -27,7 +27,7 @@ dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | sed 's|^\./||' | sort >
     usr/share/icons/hicolor/scalable/apps/com.quorvel.tempyra.svg \
     usr/share/doc/tempyra/copyright usr/share/doc/tempyra/changelog.gz \
     usr/share/man/man1/tempyra.1.gz usr/share/man/man1/tempyra-probe.1.gz \
-    usr/share/man/man1/tempyra-demo.1.gz
+    usr/share/man/man1/tempyra-demo.1.gz usr/share/tempyra/prometheus/tempyra-rules.yml
   for size in 16 22 24 32 48 64 128 256; do
     echo "usr/share/icons/hicolor/${size}x${size}/apps/com.quorvel.tempyra.png"
   done
@@ -39,6 +39,8 @@ for needed in libqt6quick6 libsqlite3-0 qml6-module-qtquick-controls qml6-module
   qt6-qpa-plugins libqt6svg6; do
   grep -q "\b$needed\b" <<<"$depends" || fail "Depends lacks $needed: $depends"
 done
+twice=$(tr ',' '\n' <<<"$depends" | sed 's/(.*//; s/ //g' | sort | uniq -d)
+[ -z "$twice" ] || fail "Depends names $twice more than once: $depends"
 
 root=$work/root
 dpkg-deb -x "$deb" "$root"
@@ -46,6 +48,15 @@ desktop=$root/usr/share/applications/com.quorvel.tempyra.desktop
 desktop-file-validate "$desktop" || fail "desktop-file-validate"
 appstreamcli validate --no-net "$root/usr/share/metainfo/com.quorvel.tempyra.metainfo.xml" >/dev/null ||
   fail "appstreamcli validate"
+# Every program is named in the metadata, stripped of the compiler's note, and finds its libraries
+# on the system's own paths.
+for program in "$root"/usr/bin/*; do
+  name=$(basename "$program")
+  grep -q "<binary>$name</binary>" "$root/usr/share/metainfo/com.quorvel.tempyra.metainfo.xml" ||
+    fail "the AppStream metadata does not provide $name"
+  if readelf -d "$program" | grep -E '\((RPATH|RUNPATH)\)'; then fail "$name has a RUNPATH"; fi
+  if readelf -S "$program" | grep ' \.comment '; then fail "$name keeps its .comment section"; fi
+done
 # The menu entry starts a program the package installs, with an icon it installs.
 exec=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
 icon=$(sed -n 's/^Icon=//p' "$desktop")

@@ -44,6 +44,9 @@ done
 [ -n "$pid" ] || fail "node_exporter did not start"
 
 grep -q '^node_textfile_scrape_error 0$' "$work/metrics" || fail "the collector could not read tempyra.prom"
+# The README's match for the file's time stamp series, whatever form the file label takes.
+grep -Eq '^node_textfile_mtime_seconds\{file="(.*/)?tempyra\.prom"\} ' "$work/metrics" ||
+  fail "node_textfile_mtime_seconds{file=~\"(.*/)?tempyra\\.prom\"} matches nothing"
 # Series and values as the file has them (samples only, comments left out).
 grep '^tempyra_' "$work/textfile/tempyra.prom" | sort >"$work/written"
 grep '^tempyra_' "$work/metrics" | sort >"$work/served"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # promtool reads the probe's metrics text from every fixture tree and from the demonstration
-# provider, and the alert rule the README shows. Usage: promtool_check.sh PROBE FIXTURES README
+# provider. Usage: promtool_check.sh PROBE FIXTURES
 set -euo pipefail
-probe=$1 fixtures=$2 readme=$3
+probe=$1 fixtures=$2
 command -v promtool >/dev/null || { echo "promtool_check: skipped (promtool is missing)"; exit 77; }
 work=$(mktemp -d /tmp/tempyra-promtool.XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -20,8 +20,3 @@ check() {
 }
 for tree in "$fixtures"/*/; do check "$(basename "$tree")" --root "$tree"; done
 check demo --demo
-
-# The first yaml block of the README is the sample alert rule file.
-awk '/^```yaml/{on=1; next} /^```/{if (on) exit} on' "$readme" >"$work/rules.yml"
-[ -s "$work/rules.yml" ] || { echo "README: no yaml block"; exit 1; }
-promtool check rules "$work/rules.yml"
