@@ -261,7 +261,7 @@ void NvidiaGpus::read(const Gpu& gpu, double at, Sample& out) {
   } else {
     for (unsigned fan = 0; fan < fans; ++fan) {
       const std::string name = numbered(fanName + " ", fan + 1);
-      const std::string fanSource = origin + " · " + numbered("fan ", fan);
+      const std::string fanSource = origin + " · " + numbered("fan ", fan + 1);
       unsigned percent = 0;
       if (const nvml::Return rc = lib.fanSpeed(device, fan, &percent); rc != nvml::kSuccess)
         out.sensors.emplace_back(name, std::nullopt, "%", fanSource + " · " + NvmlLibrary::errorText(rc), at,

@@ -2,6 +2,9 @@
 # variant (complete, an older library, one that lacks half the entry points). Tests load it by
 # path or through LD_LIBRARY_PATH; nothing links against it.
 set(TEMPYRA_FAKE_NVML_DIR ${CMAKE_BINARY_DIR}/fake_nvml)
+if(TARGET fake_nvml_full)
+  return()
+endif()
 foreach(variant full old half)
   add_library(fake_nvml_${variant} SHARED ${CMAKE_CURRENT_LIST_DIR}/fake_nvml.c)
   set_target_properties(fake_nvml_${variant} PROPERTIES

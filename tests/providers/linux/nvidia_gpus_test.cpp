@@ -76,7 +76,7 @@ TEST(NvidiaGpus, AnAwakeGpuIsReadAndReleasedWithinEachSample) {
               "52 NVML / nvidia 0000:01:00.0 · GPU core (NVIDIA GeForce RTX 3060 Laptop GPU) · slowdown 87 °C · shutdown 92 °C");
     EXPECT_EQ(shown(find(sample.sensors, "Sensor nvidia " + kBus + " board power")), "11 NVML / nvidia 0000:01:00.0 · board power · driver-reported");
     EXPECT_EQ(shown(find(sample.sensors, "Sensor nvidia " + kBus + " fan 1")),
-              "34 NVML / nvidia 0000:01:00.0 · fan 0 · percent of its maximum speed, not RPM");
+              "34 NVML / nvidia 0000:01:00.0 · fan 1 · percent of its maximum speed, not RPM");
     EXPECT_TRUE(script.balanced());
   }
   EXPECT_EQ(script.count("nvmlInit_v2"), 2);
@@ -159,7 +159,7 @@ TEST(NvidiaGpus, EachFailureLeavesItsValueAbsentWithTheReason) {
       {{{"POWER", "!3"}}, " board power", "- NVML / nvidia 0000:01:00.0 · board power · not supported by this GPU"},
       {{{"FANS", "!3"}}, " fan", "- NVML / nvidia 0000:01:00.0 · fan speed not supported by this GPU"},
       {{{"FANS", "1000"}}, " fan", "- NVML / nvidia 0000:01:00.0 · reports 1000 fans; not trusted"},
-      {{{"FAN", "4000"}}, " fan 1", "- NVML / nvidia 0000:01:00.0 · fan 0 · reads 4000 %, out of range"},
+      {{{"FAN", "4000"}}, " fan 1", "- NVML / nvidia 0000:01:00.0 · fan 1 · reads 4000 %, out of range"},
   };
   for (const auto& c : cases) {
     Script script(c.script);
