@@ -69,6 +69,12 @@ std::optional<double> NvidiaGpus::loadSeconds() const {
   return library_->loadSeconds();
 }
 
+std::vector<std::pair<std::string, std::string>> NvidiaGpus::devices() const {
+  std::vector<std::pair<std::string, std::string>> out;
+  for (const auto& gpu : gpus_) out.emplace_back(gpu.bus, gpu.dir);
+  return out;
+}
+
 std::vector<std::pair<std::string, DevicePower>> NvidiaGpus::lastPower() const {
   std::vector<std::pair<std::string, DevicePower>> out;
   for (const auto& gpu : gpus_) out.emplace_back(gpu.bus, gpu.power);

@@ -59,6 +59,8 @@ class NvidiaGpus {
   };
 
   bool empty() const { return gpus_.empty(); }
+  // The bus addresses of the GPUs found, and the directory of each below the root.
+  std::vector<std::pair<std::string, std::string>> devices() const;
   Sample sample(double at);
   // One clause for the hardware status, e.g. "nvidia 0000:01:00.0 through NVML, released after
   // each sample"; empty when there is no NVIDIA GPU.
