@@ -1,9 +1,11 @@
 // The cost of one live sample with processes on this machine, beside `ps` listing the same
 // processes with their names and CPU times in the same run, and beside writing the sample's
-// metrics file for node_exporter (formatting, then the synced replace the monitor does).
+// metrics file for node_exporter (formatting, then the synced replace the monitor does); then
+// the NVIDIA reader through a stand-in management library.
 #include <sys/resource.h>
 #include <time.h>
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -17,6 +19,7 @@
 #include "core/open_metrics_text.h"
 
 #include "providers/linux/linux_platform.h"
+#include "providers/linux/nvidia_gpus.h"
 #include "providers/live_provider.h"
 
 namespace {
@@ -64,6 +67,40 @@ void readStatFiles(const std::vector<std::int32_t>& ids) {
     if (::read(fd, buffer, sizeof buffer) < 0) buffer[0] = 0;
     ::close(fd);
   }
+}
+
+// One sample of the NVIDIA reader over a captured tree, through the stand-in library built
+// with the tests (its own time, which it counts, taken out): what reading an awake GPU costs
+// with the library released after the sample, kept initialised, and what a sleeping GPU costs.
+void nvmlSamples() {
+  const std::string library = std::string(TEMPYRA_FAKE_NVML_DIR) + "/full/libnvidia-ml.so.1";
+  const std::pair<const char*, const char*> trees[] = {
+      {"nvidia_laptop_active", "nvml_sample_released"},
+      {"nvidia_desktop", "nvml_sample_kept_initialised"},
+      {"nvidia_laptop_asleep", "nvml_sample_asleep"},
+  };
+  constexpr int kSamples = 2000;
+  for (const auto& [tree, name] : trees) {
+    tempyra::NvidiaGpus gpus(std::string(TEMPYRA_FIXTURES) + "/" + tree, library, [](const std::string&) {});
+    gpus.sample(0);  // loads the library
+    void* handle = ::dlopen(library.c_str(), RTLD_NOW | RTLD_NOLOAD);
+    const auto* spent = handle ? static_cast<const unsigned long long*>(::dlsym(handle, "tempyraFakeNvmlSpentNs")) : nullptr;
+    if (!spent) {
+      std::printf("%s: stand-in library not found\n", name);
+      continue;
+    }
+    const unsigned long long spentBefore = *spent;
+    const double t0 = seconds();
+    for (int i = 1; i <= kSamples; ++i) gpus.sample(i);
+    const double total = seconds() - t0 - static_cast<double>(*spent - spentBefore) * 1e-9;
+    std::printf("%s: %.2f us\n", name, total / kSamples * 1e6);
+    ::dlclose(handle);
+  }
+  // The floor of the sleeping GPU's sample: the one attribute it reads.
+  const tempyra::SysRoot root(std::string(TEMPYRA_FIXTURES) + "/nvidia_laptop_asleep");
+  const double t0 = seconds();
+  for (int i = 0; i < kSamples; ++i) (void)root.attribute("sys/bus/pci/devices/0000:01:00.0/power/runtime_status");
+  std::printf("runtime_status_read_floor: %.2f us\n", (seconds() - t0) / kSamples * 1e6);
 }
 
 }  // namespace
@@ -173,5 +210,6 @@ int main() {
   if (metricsFailures) std::printf("metrics_file_failures: %d count\n", metricsFailures);
   std::filesystem::remove_all(metricsDir);
   std::printf("busy_processes_listed: %.1f count\n", static_cast<double>(listed) / kRounds);
+  nvmlSamples();
   return 0;
 }

@@ -10,6 +10,7 @@
 #include "core/model_json.h"
 #include "core/open_metrics_text.h"
 #include "history/history_store.h"
+#include "probe/nvml_timing.h"
 #include "providers/demo_provider.h"
 #include "providers/live_provider.h"
 
@@ -171,6 +172,7 @@ int runProbe(const ProbeOptions& options, std::ostream& out, std::ostream& err,
       }
     }
   }
+  if (!options.demo && !options.openMetrics) reportNvmlTiming(options.root, err);
   // Lines that never arrived (a full disk, a closed pipe) are a failed run, not an empty one.
   if (!out.flush()) {
     err << "tempyra-probe: could not write the output\n";

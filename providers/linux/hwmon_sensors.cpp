@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "providers/linux/runtime_pm.h"
 #include "providers/linux/sys_text.h"
 #include "providers/linux/thermal_zones.h"
 
@@ -23,18 +24,23 @@ constexpr std::int64_t kMaxRpm = 20000;
 struct Placeholders {
   const char* driverPrefix;
   std::vector<std::int64_t> milli;
+  bool superIo = false;  // a Super-I/O chip: idle fan headers and SB-TSI/PECI channels too
 };
 const Placeholders kPlaceholders[] = {
     // Super-I/O chips: unconnected thermistor inputs read -128 or 127 °C, unused PECI/PCH
     // channels (PCH_* on AMD boards) read 0.
-    {"nct6", {-128000, 127000, 0}},
-    {"nct7", {-128000, 127000, 0}},
-    {"it8", {-128000, 127000, 0}},
-    {"w83", {-128000, 127000, 0}},
-    {"f718", {-128000, 127000, 0}},
+    {"nct6", {-128000, 127000, 0}, true},
+    {"nct7", {-128000, 127000, 0}, true},
+    {"it8", {-128000, 127000, 0}, true},
+    {"w83", {-128000, 127000, 0}, true},
+    {"f718", {-128000, 127000, 0}, true},
     // The Apple controller: a key with no sensor behind it reads -127 °C; some keys report a
     // constant -25 °C.
     {"applesmc", {-127000, -25000}},
+    // ThinkPad embedded controllers list sixteen slots whatever the model fits; a slot without
+    // a sensor reads 0 °C (temp2, 4, 8, 10, 11, 13-16 on a ThinkPad 11e), which no part of a
+    // running machine does.
+    {"thinkpad", {0}},
 };
 
 const Placeholders* placeholdersOf(const std::string& driver) {
@@ -45,7 +51,7 @@ const Placeholders* placeholdersOf(const std::string& driver) {
 
 bool superIo(const std::string& driver) {
   const Placeholders* p = placeholdersOf(driver);
-  return p && std::string_view(p->driverPrefix) != "applesmc";
+  return p && p->superIo;
 }
 
 bool startsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
@@ -62,14 +68,6 @@ bool gpuDriver(const std::string& driver) {
          driver == "xe";
 }
 
-// "0000:01:00.0": a PCI function, whose device can be runtime-suspended.
-bool pciAddress(const std::string& s) {
-  if (s.size() != 12 || s[4] != ':' || s[7] != ':' || s[10] != '.') return false;
-  for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9, 11})
-    if (!std::isxdigit(static_cast<unsigned char>(s[i]))) return false;
-  return true;
-}
-
 // One temperature that may stand for a part.
 struct Candidate {
   std::string driver;  // hwmon driver; empty for a thermal zone
@@ -78,6 +76,8 @@ struct Candidate {
   bool superIo = false;
   std::string text;  // how sources name it: "coretemp Package id 0", "thermal_zone3 (x86_pkg_temp)"
   double celsius = 0;
+  bool nvml = false;   // an NVIDIA GPU read through its management library
+  std::string detail;  // thresholds and the like, named when it stands alone
 };
 
 using Tier = bool (*)(const Candidate&);
@@ -116,6 +116,7 @@ const Group& gpuGroup() {
   static const Group group{"GPU temperature", "GPU", {
       [](const Candidate& c) { return c.driver == "amdgpu" && c.label == "edge"; },
       [](const Candidate& c) { return gpuDriver(c.driver); },
+      [](const Candidate& c) { return c.nvml; },
       [](const Candidate& c) { return c.zone && contains(lower(c.label), "gpu"); },
       [](const Candidate& c) { return smcKey(c) && (c.label == "TCGC" || c.label == "TCGc"); },  // PECI
       [](const Candidate& c) { return smcKey(c) && startsWith(c.label, "TG") && c.label[3] != 'P'; },
@@ -141,19 +142,20 @@ std::optional<Metric> groupMetric(const Group& group, const std::vector<Candidat
     double sum = 0;
     std::string names;
     int count = 0;
-    bool zone = false;
+    const Candidate* last = nullptr;
     for (const auto& c : candidates) {
       if (!group.tiers[t](c)) continue;
       sum += c.celsius;
       names += (count ? ", " : "") + c.text;
-      zone = c.zone;
+      last = &c;
       ++count;
     }
     if (count == 0) continue;
     const bool controller = t + group.controllerTiers >= group.tiers.size();
-    std::string source = zone ? "thermal zone · " : "hwmon · ";
+    std::string source = last->zone ? "thermal zone · " : last->nvml ? "NVML · " : "hwmon · ";
     if (count > 1) source += "mean of ";
     source += names;
+    if (count == 1 && !last->detail.empty()) source += " · " + last->detail;
     if (controller) source += " · controller keys; mapping undocumented";
     const char* quality = controller ? "Derived · undocumented group mapping"
                           : count > 1 ? "Derived · mean of driver-labelled sensors"
@@ -180,8 +182,9 @@ void disambiguate(std::vector<Item>& items, Of of, Suffix suffix) {
 }  // namespace
 
 HwmonSensors::HwmonSensors(const std::filesystem::path& root, std::shared_ptr<ThermalZones> zones,
-                           SysRoot::Resolution resolution)
-    : root_(root, resolution), zones_(std::move(zones)) {
+                           SysRoot::Resolution resolution, std::unique_ptr<NvidiaGpus> nvidia)
+    : root_(root, resolution), zones_(std::move(zones)), nvidia_(std::move(nvidia)) {
+  if (!nvidia_) nvidia_ = std::make_unique<NvidiaGpus>(root, NvmlLibrary::kName, NvidiaGpus::Log(), resolution);
   std::vector<std::string> zoneTypes;
   if (zones_) {
     for (const auto& entry : root_.list("sys/class/thermal")) {
@@ -234,8 +237,7 @@ void HwmonSensors::discover(const std::vector<std::string>& zoneTypes) {
       if (!parent.empty()) chip.device = parent;
       if (pciAddress(parent)) pci = device + "/device";
     }
-    if (!pci.empty() && root_.exists(pci + "/power/runtime_status"))
-      chip.runtimeStatus = pci + "/power/runtime_status";
+    chip.pciDevice = pci;
     chip.superIo = superIo(chip.driver);
     chip.gpu = gpuDriver(chip.driver);
     chips_.push_back(std::move(chip));
@@ -289,7 +291,7 @@ void HwmonSensors::discover(const std::vector<std::string>& zoneTypes) {
   // A bounded reading: the channels that may stand for a part first, then the rest in order.
   if (temps.size() + fans.size() > kMaxSensorMetrics) {
     auto standsForAPart = [&](const Channel& ch) {
-      const Candidate c{chips_[ch.chip].driver, ch.label, false, chips_[ch.chip].superIo, {}, 0};
+      const Candidate c{chips_[ch.chip].driver, ch.label, false, chips_[ch.chip].superIo, {}, 0, false, {}};
       for (const Group* g : {&cpuGroup(), &gpuGroup(), &batteryGroup()})
         for (const Tier tier : g->tiers)
           if (tier(c)) return true;
@@ -332,12 +334,18 @@ void HwmonSensors::discover(const std::vector<std::string>& zoneTypes) {
 std::vector<Metric> HwmonSensors::sample(double at) {
   std::vector<Metric> sensors;
   std::vector<Candidate> candidates;
-  std::vector<bool> asleep(chips_.size(), false);
+  // The one rule for every PCI device, whatever reads it: only an awake device is read.
+  std::vector<std::string> asleep(chips_.size());
   std::string asleepGpu;
   for (std::size_t c = 0; c < chips_.size(); ++c) {
-    if (chips_[c].runtimeStatus.empty()) continue;
-    asleep[c] = root_.trimmed(chips_[c].runtimeStatus) == "suspended";
-    if (asleep[c] && chips_[c].gpu && asleepGpu.empty()) asleepGpu = chips_[c].name;
+    if (chips_[c].pciDevice.empty()) continue;
+    const DevicePower power = devicePower(root_, chips_[c].pciDevice);
+    if (power.readable()) continue;
+    asleep[c] = power.state == DevicePower::State::asleep ? "device asleep; not woken to read it"
+                                                          : power.why + "; not read this sample";
+    if (chips_[c].gpu && asleepGpu.empty())
+      asleepGpu = power.state == DevicePower::State::asleep ? "GPU asleep · " + chips_[c].name + " not woken to read it"
+                                                            : chips_[c].name + " not read · " + power.why;
   }
 
   for (const auto& channel : temps_) {
@@ -346,8 +354,8 @@ std::vector<Metric> HwmonSensors::sample(double at) {
     auto unavailable = [&](const std::string& why) {
       sensors.emplace_back(channel.name, std::nullopt, "°C", source + " · " + why, at, kNotAvailable);
     };
-    if (asleep[channel.chip]) {
-      unavailable("device asleep; not woken to read it");
+    if (!asleep[channel.chip].empty()) {
+      unavailable(asleep[channel.chip]);
       continue;
     }
     if (!channel.fault.empty() && root_.integer(channel.fault) == 1) {
@@ -367,9 +375,14 @@ std::vector<Metric> HwmonSensors::sample(double at) {
       unavailable("reads " + celsiusText(celsius) + ", out of range");
       continue;
     }
-    candidates.push_back({chip.driver, channel.label, false, chip.superIo, chip.name + " " + channel.label, celsius});
+    candidates.push_back({chip.driver, channel.label, false, chip.superIo, chip.name + " " + channel.label, celsius, false, {}});
     sensors.emplace_back(channel.name, celsius, "°C", source + " · driver-reported", at, "Measured");
   }
+
+  const NvidiaGpus::Sample nvidia = nvidia_->sample(at);
+  sensors.insert(sensors.end(), nvidia.sensors.begin(), nvidia.sensors.end());
+  for (const auto& t : nvidia.temperatures)
+    candidates.push_back({"nvidia", {}, false, false, t.name, t.celsius, true, t.detail});
 
   std::size_t zonesDropped = 0;
   if (zones_) {
@@ -386,17 +399,19 @@ std::vector<Metric> HwmonSensors::sample(double at) {
       else source += zone.problem.empty() ? "no trip point above" : zone.problem;
       sensors.emplace_back("Zone " + zone.label, zone.celsius, "°C", source, at, "Measured");
       if (zone.celsius)
-        candidates.push_back({{}, zone.type, true, false, zone.dir + " (" + zone.type + ")", *zone.celsius});
+        candidates.push_back({{}, zone.type, true, false, zone.dir + " (" + zone.type + ")", *zone.celsius, false, {}});
     }
   }
 
-  const bool anySource = !chips_.empty() || (zones_ && !zones_->latest().zones.empty());
+  const bool anySource = !chips_.empty() || !nvidia_->empty() || (zones_ && !zones_->latest().zones.empty());
   for (const Group* group : {&cpuGroup(), &gpuGroup(), &batteryGroup()}) {
     auto metric = groupMetric(*group, candidates, at);
     if (!metric) {
       std::string why = baseStatus_;
       if (group == &gpuGroup() && !asleepGpu.empty())
-        why = "GPU asleep · " + asleepGpu + " not woken to read it";
+        why = asleepGpu;
+      else if (group == &gpuGroup() && !nvidia.why.empty())
+        why = nvidia.why;
       else if (anySource)
         why = std::string("no readable ") + group->part + " sensor among the known drivers";
       metric = Metric(group->metric, std::nullopt, "°C", why, at, kNotAvailable);
@@ -412,8 +427,8 @@ std::vector<Metric> HwmonSensors::sample(double at) {
     const Chip& chip = chips_[fan.chip];
     std::string source = "hwmon / " + chip.name + " " + fan.file + " · ";
     std::optional<double> rpm;
-    if (asleep[fan.chip]) {
-      source += "device asleep; not woken to read it";
+    if (!asleep[fan.chip].empty()) {
+      source += asleep[fan.chip];
     } else if (!fan.fault.empty() && root_.integer(fan.fault) == 1) {
       source += "the driver flags a fault";
     } else if (const auto value = root_.number(fan.input); !value) {
@@ -440,6 +455,7 @@ std::vector<Metric> HwmonSensors::sample(double at) {
   }
 
   status_ = baseStatus_;
+  if (!nvidia_->status().empty()) status_ += " · " + nvidia_->status();
   if (channelsDropped_ + zonesDropped > 0)
     status_ += " · " + std::to_string(channelsDropped_ + zonesDropped) + " more sensors not shown (at most " +
                std::to_string(kMaxSensorMetrics) + " per reading)";

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "providers/hardware_sensors.h"
+#include "providers/linux/nvidia_gpus.h"
 #include "providers/linux/sys_root.h"
 
 namespace tempyra {
@@ -21,8 +22,10 @@ class ThermalZones;
 //
 // Names are stable from boot to boot: chips that share a driver name are told apart by their
 // device ("nvme 0000:01:00.0"), never by the hwmonN number the kernel hands out at boot.
-// A device that is runtime-suspended (a discrete GPU asleep) is not read, since reading it
-// would wake it. Known placeholder values of a driver are dropped, not shown; unreadable or
+// A PCI device that is not awake (a discrete GPU runtime-suspended) is not read, since reading
+// it would wake it; NVIDIA GPUs on NVIDIA's driver, which register no hwmon chip, are read
+// through their management library under the same rule (NvidiaGpus) and stand for the GPU
+// where no hwmon GPU driver reads one. Known placeholder values of a driver are dropped, not shown; unreadable or
 // implausible values are shown without value, saying why.
 //
 // Chips and channels are discovered at construction; values are read at every sample.
@@ -30,8 +33,10 @@ class ThermalZones;
 // sample, whose latest evaluation this reader shows.
 class HwmonSensors final : public HardwareSensors {
  public:
+  // `nvidia` reads the NVIDIA GPUs on NVIDIA's driver; one over the installed library when null.
   explicit HwmonSensors(const std::filesystem::path& root, std::shared_ptr<ThermalZones> zones = nullptr,
-                        SysRoot::Resolution resolution = SysRoot::Resolution::automatic);
+                        SysRoot::Resolution resolution = SysRoot::Resolution::automatic,
+                        std::unique_ptr<NvidiaGpus> nvidia = nullptr);
 
   const std::string& status() const override { return status_; }
   std::vector<Metric> sample(double at) override;
@@ -48,7 +53,7 @@ class HwmonSensors final : public HardwareSensors {
     std::string name;           // the driver's name, with the device when several share it
     std::string device;         // the device's bus address or name, for telling chips apart
     std::string dir;            // attribute directory below the root
-    std::string runtimeStatus;  // power/runtime_status of a PCI device; empty otherwise
+    std::string pciDevice;      // the PCI function below the root, whose power state rules; may be empty
     std::string hwmon;          // "hwmon3", the last resort for ordering
     bool superIo = false;       // placeholders of unconnected inputs, idle fan headers
     bool gpu = false;
@@ -67,6 +72,7 @@ class HwmonSensors final : public HardwareSensors {
 
   SysRoot root_;
   std::shared_ptr<ThermalZones> zones_;
+  std::unique_ptr<NvidiaGpus> nvidia_;
   std::vector<Chip> chips_;
   std::vector<Channel> temps_;
   std::vector<Channel> fans_;

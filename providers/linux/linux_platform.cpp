@@ -212,6 +212,15 @@ std::optional<std::vector<std::uint32_t>> LinuxPlatform::cpuTicks() {
 
 std::optional<std::vector<std::int32_t>> LinuxPlatform::processIds() {
   if (!root_.isDirectory("proc")) return std::nullopt;
+  // A new scan: the previous one's figures become the baseline, and the machine's busy time
+  // since then (from the tick reading just taken) bounds the children's credit.
+  childWork_ = std::move(nextChildWork_);
+  nextChildWork_.clear();
+  nextChildWork_.reserve(childWork_.size() + 64);
+  std::optional<std::uint64_t> busy;
+  if (lastTicks_) busy = (*lastTicks_)[0] + (*lastTicks_)[1] + (*lastTicks_)[3];
+  intervalBusyTicks_ = busy && scanBusyTicks_ && *busy >= *scanBusyTicks_ ? *busy - *scanBusyTicks_ : 0;
+  scanBusyTicks_ = busy;
   std::vector<std::int32_t> ids;
   ids.reserve(512);
   for (const auto& name : root_.listUnsorted("proc")) {
@@ -242,7 +251,20 @@ std::optional<ProcessTimes> LinuxPlatform::processTimes(std::int32_t pid) {
   const auto stat = parseProcPidStat(std::string_view(buffer, static_cast<std::size_t>(n)));
   if (!stat || stat->pid != pid) return std::nullopt;
 
-  const unsigned __int128 ticks = static_cast<unsigned __int128>(stat->utime) + stat->stime;
+  const std::uint64_t own = stat->utime + stat->stime;
+  const std::uint64_t children = stat->cutime + stat->cstime;
+  ChildWork work{stat->startTime, own, children, 0};
+  if (const auto it = childWork_.find(pid); it != childWork_.end() && it->second.startStamp == stat->startTime) {
+    work.creditTicks = it->second.creditTicks;
+    if (children > it->second.childTicks) {
+      const std::uint64_t ownDelta = own > it->second.ownTicks ? own - it->second.ownTicks : 0;
+      const std::uint64_t room = intervalBusyTicks_ > ownDelta ? intervalBusyTicks_ - ownDelta : 0;
+      work.creditTicks += std::min(children - it->second.childTicks, room);
+    }
+  }
+  nextChildWork_[pid] = work;
+
+  const unsigned __int128 ticks = static_cast<unsigned __int128>(own) + work.creditTicks;
   const unsigned __int128 ns = ticks * nsPerTickNum_ / nsPerTickDen_;
   ProcessTimes times;
   times.cpuNs = ns > UINT64_MAX ? UINT64_MAX : static_cast<std::uint64_t>(ns);

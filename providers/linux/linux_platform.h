@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "providers/linux/sys_root.h"
@@ -68,6 +69,23 @@ class LinuxPlatform final : public Platform {
   std::optional<std::array<std::uint64_t, 4>> lastTicks_;
   std::optional<double> busyShare_;
   int atMinimumSamples_ = 0;
+  // Work of children that ended between two process scans. The kernel adds a reaped child's
+  // CPU time (its own and that of its own reaped children) to the parent's cutime/cstime; a
+  // process's time here is its own plus the growth of those fields since the previous scan, so
+  // a shell, make or ninja carries the work of the short compiler runs it started. A child
+  // seen alive at one scan and reaped before the next is counted twice (its time while alive
+  // under its own id, then again in its parent): the credit given in one interval is bounded
+  // by the machine's busy time over that interval less the parent's own time, so no share
+  // exceeds what the whole machine did.
+  struct ChildWork {
+    std::uint64_t startStamp = 0;
+    std::uint64_t ownTicks = 0;
+    std::uint64_t childTicks = 0;
+    std::uint64_t creditTicks = 0;  // children's ticks counted so far, cumulative
+  };
+  std::unordered_map<std::int32_t, ChildWork> childWork_, nextChildWork_;
+  std::optional<std::uint64_t> scanBusyTicks_;  // the machine's busy ticks at the previous scan
+  std::uint64_t intervalBusyTicks_ = 0;         // busy ticks between the last two scans
   // The name read with the latest processTimes call: a name is asked for right after the
   // times of the same process, so the stat file is not read twice.
   std::int32_t lastPid_ = 0;

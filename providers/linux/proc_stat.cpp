@@ -1,6 +1,7 @@
 #include "providers/linux/proc_stat.h"
 
 #include <charconv>
+#include <utility>
 
 namespace tempyra {
 namespace {
@@ -43,6 +44,9 @@ std::optional<ProcPidStat> parseProcPidStat(std::string_view text) {
   if (!parseUnsigned(tokens[6], stat.flags) || !parseUnsigned(tokens[11], stat.utime) ||
       !parseUnsigned(tokens[12], stat.stime) || !parseUnsigned(tokens[19], stat.startTime))
     return std::nullopt;
+  // cutime and cstime are printed signed; a negative value (never seen) counts as no time.
+  for (auto [token, field] : {std::pair{tokens[13], &stat.cutime}, std::pair{tokens[14], &stat.cstime}})
+    if (!(token.size() > 1 && token[0] == '-') && !parseUnsigned(token, *field)) return std::nullopt;
   return stat;
 }
 

@@ -16,6 +16,10 @@ struct ProcPidStat {
   std::uint64_t flags = 0;
   std::uint64_t utime = 0;      // clock ticks
   std::uint64_t stime = 0;      // clock ticks
+  // User and system time of its children that ended and were waited for, clock ticks. The
+  // kernel adds a child's whole time (its own and its reaped children's) when it is reaped.
+  std::uint64_t cutime = 0;
+  std::uint64_t cstime = 0;
   std::uint64_t startTime = 0;  // clock ticks after boot
 };
 

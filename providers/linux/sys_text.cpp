@@ -108,4 +108,11 @@ std::string celsiusText(double celsius) {
   return std::string(rounded < 0 ? "\xE2\x88\x92" : "") + text + " \xC2\xB0" "C";
 }
 
+bool pciAddress(std::string_view s) {
+  if (s.size() != 12 || s[4] != ':' || s[7] != ':' || s[10] != '.') return false;
+  for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9, 11})
+    if (!std::isxdigit(static_cast<unsigned char>(s[i]))) return false;
+  return true;
+}
+
 }  // namespace tempyra

@@ -29,6 +29,9 @@ std::string numbered(std::string_view prefix, std::int64_t n, std::string_view s
 std::optional<int> channelNumber(std::string_view name, std::string_view prefix,
                                  std::string_view suffix = {});
 
+// "0000:01:00.0": a PCI function's bus address (domain, bus, device, function).
+bool pciAddress(std::string_view text);
+
 // Degrees Celsius for messages: "99 °C", "−44 °C", "36.5 °C".
 std::string celsiusText(double celsius);
 

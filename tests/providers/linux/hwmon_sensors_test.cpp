@@ -47,7 +47,7 @@ TEST(HwmonSensors, PlaceholdersAreDroppedPerDriver) {
       {"nct6798", "0", false},      {"nct6798", "127000", false},  {"nct6798", "-128000", false},
       {"it8688", "-128000", false}, {"applesmc", "-127000", false}, {"applesmc", "-25000", false},
       {"applesmc", "0", true},      {"lm75", "-30000", true},       {"drivetemp", "0", true},
-      {"nct6798", "26000", true},
+      {"nct6798", "26000", true},   {"thinkpad", "0", false},      {"thinkpad", "45000", true},
   };
   for (const auto& c : cases) {
     TempTree tree;
@@ -84,6 +84,35 @@ TEST(HwmonSensors, DamagedChannelsAreNotAvailableWithAReason) {
     EXPECT_FALSE(m->value) << c.what;
     EXPECT_EQ(m->source, "hwmon / k10temp temp1_input · " + c.reason) << c.what;
     EXPECT_FALSE(metrics[2].value) << c.what;  // nor a CPU temperature
+  }
+}
+
+// Intel's GPU drivers are read like any chip, and every PCI GPU under one runtime-PM rule:
+// only an awake device (or one without runtime PM) is read.
+TEST(HwmonSensors, PciGpusAreReadOnlyWhileAwake) {
+  const std::string pci = "sys/devices/pci0000:00/0000:03:00.0";
+  struct Case {
+    const char* driver;
+    const char* status;  // nullptr: no runtime PM
+    std::string gpu;
+  } cases[] = {
+      {"xe", "active", "61.00 · hwmon · xe pkg"},
+      {"i915", nullptr, "61.00 · hwmon · i915 pkg"},
+      {"xe", "suspended", "- · GPU asleep · xe not woken to read it"},
+      {"i915", "resuming", "- · i915 not read · runtime_status resuming"},
+      {"amdgpu", "suspending", "- · GPU asleep · amdgpu not woken to read it"},
+  };
+  for (const auto& c : cases) {
+    TempTree tree;
+    tree.write(pci + "/hwmon/hwmon4/name", std::string(c.driver) + "\n");
+    tree.write(pci + "/hwmon/hwmon4/temp2_label", "pkg\n");
+    tree.write(pci + "/hwmon/hwmon4/temp2_input", "61000\n");
+    tree.link(pci + "/hwmon/hwmon4/device", "../../../0000:03:00.0");
+    if (c.status) tree.write(pci + "/power/runtime_status", std::string(c.status) + "\n");
+    tree.link("sys/class/hwmon/hwmon4", "../../devices/pci0000:00/0000:03:00.0/hwmon/hwmon4");
+    const auto metrics = HwmonSensors(tree.root()).sample(1);
+    const std::string value = metrics[1].value ? std::to_string(*metrics[1].value).substr(0, 5) : "-";
+    EXPECT_EQ(value + " · " + metrics[1].source, c.gpu) << c.driver << " " << (c.status ? c.status : "none");
   }
 }
 
