@@ -19,7 +19,7 @@ started+=($!)
 wait_for "the dashboard" shown Tempyra
 sleep 3
 
-DBUS_SESSION_BUS_ADDRESS=$bus DISPLAY=$display "$python" - "$(basename "$app")" <<'PY' || fail "AT-SPI walk"
+DBUS_SESSION_BUS_ADDRESS=$bus DISPLAY=$display "$python" - Tempyra <<'PY' || fail "AT-SPI walk"
 import sys, time
 import gi
 gi.require_version("Atspi", "2.0")
@@ -27,12 +27,16 @@ from gi.repository import Atspi
 
 program = sys.argv[1]
 
-def application():
+def children():
     desktop = Atspi.get_desktop(0)
-    for i in range(desktop.get_child_count()):
-        app = desktop.get_child_at_index(i)
-        if app is not None and app.get_name() == program:
-            return app
+    return [desktop.get_child_at_index(i) for i in range(desktop.get_child_count())]
+
+def application():
+    for _ in range(30):
+        for app in children():
+            if app is not None and app.get_name() == program:
+                return app
+        time.sleep(0.3)
     return None
 
 def walk(node, depth=0, out=None):
@@ -50,7 +54,8 @@ def walk(node, depth=0, out=None):
 def tree():
     app = application()
     if app is None:
-        sys.exit(f"{program} is not on the accessibility bus")
+        names = [desktop_child.get_name() for desktop_child in children()]
+        sys.exit(f"{program} is not on the accessibility bus (found: {names})")
     return walk(app)
 
 failures = []
@@ -78,7 +83,7 @@ expect(nodes, "the appearance drop-down by its label", lambda r, n: r == "combo 
 # Open Settings through its sidebar button, as a screen reader would.
 for role, name, node in nodes:
     if role in ("push button", "button") and name == "Settings":
-        node.get_action_iface().do_action(0)
+        Atspi.Action.do_action(node, 0)
         break
 nodes = page("Settings")
 expect(nodes, "the Settings title as a heading", lambda r, n: r == "heading" and n == "Settings")

@@ -19,17 +19,17 @@ Button {
     Accessible.name: text
     opacity: enabled ? 1 : 0.55
 
+    // The label (and its symbol) centred in whatever width the button is given.
     contentItem: Item {
-        implicitWidth: row.implicitWidth
-        implicitHeight: Math.max(18, row.implicitHeight)
+        implicitWidth: children[0].implicitWidth
+        implicitHeight: Math.max(18, children[0].implicitHeight)
         Row {
-            id: row
             anchors.centerIn: parent
             spacing: 6
             Image {
                 anchors.verticalCenter: parent.verticalCenter
                 source: control.icon.source
-                visible: control.icon.source.toString().length > 0
+                visible: status === Image.Ready
                 width: control.icon.width
                 height: control.icon.height
                 sourceSize.width: control.icon.width * 2

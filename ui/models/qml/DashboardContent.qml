@@ -259,6 +259,7 @@ Rectangle {
     }
 
     Dialog {
+        id: problemAlert
         objectName: "problemAlert"
         title: Ui.texts.product
         anchors.centerIn: parent
@@ -270,7 +271,7 @@ Rectangle {
             ActionButton {
                 text: Ui.texts.ok
                 highlighted: true
-                DialogButtonBox.buttonRole: DialogButtonBox.AcceptRole
+                onClicked: problemAlert.close()
             }
         }
         onClosed: root.d.dismissProblem()

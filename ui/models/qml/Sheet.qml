@@ -13,7 +13,6 @@ Popup {
     focus: true
     closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutside
     padding: 24
-    Accessible.role: Accessible.Dialog
 
     background: Rectangle {
         color: Ui.theme.panel
