@@ -601,6 +601,26 @@ void Monitor::requestAlerts() {
       });
 }
 
+void Monitor::sendTestNotification() {
+  services_.notifications->requestAuthorization(
+      [this, relay = relay_](bool granted, std::optional<std::string> error) {
+        relay->post([this, relay, granted, error] {
+          requestPermissionRefresh();
+          if (!granted) {
+            setProblem(error.value_or("No notification server answered."));
+            return;
+          }
+          const UserNotification n{freshUuid(), "Tempyra test notification",
+                                   "Thermal alerts will appear like this."};
+          services_.notifications->post(n, [this, relay](std::optional<std::string> failed) {
+            relay->post([this, failed] {
+              if (failed) setProblem("Notification could not be delivered: " + *failed);
+            });
+          });
+        });
+      });
+}
+
 void Monitor::notify(const Reading& reading) {
   services_.defaults->setDate(kLastThermalAlertKey, reading.timestamp);
   const std::string& stateTitle = title(reading.state);

@@ -129,6 +129,9 @@ class Monitor : public QObject {
   void refreshLogin();
   void refreshPermission(AuthorizationStatus status);
   void requestAlerts();
+  // Asks the notification server and, when it answers, shows a test notification; a failure
+  // becomes the problem. Where no permission service exists this stands in for requestAlerts.
+  void sendTestNotification();
   // Asks the file chooser for the metrics folder, then writes there from now on (the current
   // reading at once); the file in an earlier folder is removed.
   void chooseMetricsFolder();

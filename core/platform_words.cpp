@@ -19,16 +19,17 @@ using W = PlatformWord;
 // temperatures from its hwmon drivers, and launch at login is an autostart entry of the desktop.
 constexpr std::array<Row, kPlatformWordCount> kRows = {{
     {W::nominalExplanation, "macOS reports normal thermal pressure.",
-     "The kernel reports normal thermal pressure."},
+     "The kernel\u2019s thermal zones indicate normal thermal pressure."},
     {W::fairExplanation,
      "Thermal pressure is elevated. macOS may adjust performance to manage heat.",
      "Thermal pressure is elevated. The kernel may adjust performance to manage heat."},
     {W::seriousExplanation, "macOS reports serious thermal pressure and may reduce performance.",
-     "The kernel reports serious thermal pressure and may reduce performance."},
+     "The kernel\u2019s thermal zones indicate serious thermal pressure; the kernel may reduce "
+     "performance."},
     {W::criticalExplanation,
      "macOS reports critical thermal pressure. Reduce demanding work and let your Mac cool.",
-     "The kernel reports critical thermal pressure. Reduce demanding work and let your computer "
-     "cool."},
+     "The kernel\u2019s thermal zones indicate critical thermal pressure. Reduce demanding work "
+     "and let your computer cool."},
     {W::staleDetail,
      "Monitoring was paused, asleep or delayed. Older readings do not describe your Mac right "
      "now.",
@@ -48,7 +49,8 @@ constexpr std::array<Row, kPlatformWordCount> kRows = {{
     {W::unknownDetail, "The app cannot assess heat while macOS thermal pressure is unavailable.",
      "The app cannot assess heat while kernel thermal pressure is unavailable."},
     {W::pressureEvidence, "macOS thermal pressure: ", "Kernel thermal pressure: "},
-    {W::alertBodyOpening, "macOS has reported sustained ", "The kernel has reported sustained "},
+    {W::alertBodyOpening, "macOS has reported sustained ",
+     "The kernel\u2019s thermal zones have indicated sustained "},
     {W::tagline, "Know your Mac. Keep it cool.", "Know your computer. Keep it cool."},
     {W::overviewSubtitle, "Your Mac\u2019s thermal pressure, explained.",
      "Your computer\u2019s thermal pressure, explained."},
@@ -56,6 +58,8 @@ constexpr std::array<Row, kPlatformWordCount> kRows = {{
      "Read kernel thermal pressure and available hardware context."},
     {W::overviewStepPause, "Use Pause Monitoring or the menu-bar icon when needed.",
      "Use Pause Monitoring or the tray icon when needed."},
+    {W::overviewStepPauseNoIcon, "Use Pause Monitoring or the menu-bar icon when needed.",
+     "Use Pause Monitoring when needed."},
     {W::sensorsStepReadings, "Check which readings your Mac provides.",
      "Check which readings your computer provides."},
     {W::settingsStepDisplay, "Choose menu-bar display, units and guidance preferences.",
@@ -127,6 +131,23 @@ constexpr std::array<Row, kPlatformWordCount> kRows = {{
     {W::resetCaption,
      "Resets monitoring options without erasing history or changing the macOS login item.",
      "Resets monitoring options without erasing history or changing the autostart entry."},
+    // Linux has no permission service: the row says whether a notification server answered, and
+    // its button sends a test notification, which also asks the server.
+    {W::notificationRow, "Notification permission: ", "Notification service: "},
+    {W::notificationAllowed, "Allowed", "Available"},
+    {W::notificationDenied, "Denied", "Not found"},
+    {W::notificationUnknown, "Not requested", "Not checked yet"},
+    {W::notificationButton, "Allow Notifications\u2026", "Send Test Notification"},
+    {W::littleToShow,
+     "This Mac reports no thermal pressure and no temperature sensor, so most values here stay "
+     "empty. Sensors shows what it can read.",
+     "This computer\u2019s kernel exposes no readable thermal zone or temperature sensor, so most "
+     "values here stay empty. Sensors shows what it can read."},
+    {W::demoModel, "Demo Mac", "Demo computer"},
+    {W::demoArchitecture, "Apple Silicon", "Example processor"},
+    {W::demoOs, "macOS 14 or later", "Example Linux system"},
+    {W::demoPowerEvent, "Example Mac connected to AC power",
+     "Example computer connected to AC power"},
     {W::cpuLimitsLabel, "Intel CPU limits", "CPU speed limits"},
 }};
 

@@ -34,6 +34,7 @@ enum class PlatformWord {
   overviewSubtitle,
   overviewStepPressure,
   overviewStepPause,
+  overviewStepPauseNoIcon,  // while no tray icon shows the application
   sensorsStepReadings,
   settingsStepDisplay,
   overviewCaption,
@@ -54,6 +55,19 @@ enum class PlatformWord {
   menuCaption,
   alertsCaption,
   resetCaption,
+  // Notifications: what the Settings row names, its states and its button.
+  notificationRow,
+  notificationAllowed,
+  notificationDenied,
+  notificationUnknown,
+  notificationButton,
+  // A machine without thermal level or temperature sensors, said once on the Overview.
+  littleToShow,
+  // The demonstration's example machine and its seeded power event.
+  demoModel,
+  demoArchitecture,
+  demoOs,
+  demoPowerEvent,
   // Display label of the stored capability key "Intel CPU limits".
   cpuLimitsLabel,
 };

@@ -1,13 +1,15 @@
 #include "providers/demo_provider.h"
 
+#include "core/platform_words.h"
+
 namespace tempyra {
 
 namespace {
 
 DeviceProfile demoProfile() {
-  return DeviceProfile{"Demo Mac",
-                       "Apple Silicon",
-                       "macOS 14 or later",
+  return DeviceProfile{std::string(platformWord(PlatformWord::demoModel)),
+                       std::string(platformWord(PlatformWord::demoArchitecture)),
+                       std::string(platformWord(PlatformWord::demoOs)),
                        "1 example fan",
                        {{"Thermal pressure", "Demo observation"},
                         {"CPU load", "Demo interval average"},
@@ -61,7 +63,8 @@ DemoSeed demoHistorySeed(double now) {
     r.segment = "generated-demo";
     seed.readings.push_back(std::move(r));
   }
-  seed.events.push_back({now - 1500, "Power", "Example Mac connected to AC power"});
+  seed.events.push_back(
+      {now - 1500, "Power", std::string(platformWord(PlatformWord::demoPowerEvent))});
   seed.events.push_back(
       {now - 2100, "Thermal state", "Example elevated pressure during an export"});
   return seed;

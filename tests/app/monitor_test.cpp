@@ -288,8 +288,8 @@ TEST(MonitorTest, AlertsOnlyWithPermissionAllowed) {
     const UserNotification& n = rig.notifications->posted[0];
     EXPECT_EQ(n.title, "Critical thermal pressure");
     EXPECT_EQ(n.body,
-              "The kernel has reported sustained critical thermal pressure. Consider pausing "
-              "demanding work and checking ventilation.");
+              "The kernel\u2019s thermal zones have indicated sustained critical thermal pressure. "
+              "Consider pausing demanding work and checking ventilation.");
     EXPECT_EQ(rig.defaults->date(kLastThermalAlertKey), m->events()[0].time);
     EXPECT_EQ(m->problem(), c.postError ? "Notification could not be delivered: gone"
                                         : std::optional<std::string>());

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "core/model_json.h"
+#include "core/platform_words.h"
 #include "core/open_metrics_text.h"
 #include "history/history_store.h"
 
@@ -77,7 +78,7 @@ TEST_F(ProbeTest, DemoRunPrintsRecordsAndExportsItsReadings) {
   ASSERT_EQ(run.status, 0) << run.err;
   const auto& out = run.out;
   ASSERT_EQ(out.size(), 3u);
-  EXPECT_EQ(decodeDeviceProfile(out[0])->model, "Demo Mac");
+  EXPECT_EQ(decodeDeviceProfile(out[0])->model, platformWord(PlatformWord::demoModel));
   std::ifstream in(*options.exportFile);
   auto document = nlohmann::json::parse(in, nullptr, false);
   ASSERT_FALSE(document.is_discarded());

@@ -58,7 +58,7 @@ class FakeMonitor final : public MonitorPort {
   std::optional<std::filesystem::path> metricsFolder_;
   std::optional<std::string> metricsProblem_;
 
-  int saves = 0, loads = 0, clears = 0, folderRequests = 0;
+  int saves = 0, loads = 0, clears = 0, folderRequests = 0, testNotifications = 0;
   std::vector<bool> logins;
 
   const std::optional<Reading>& reading() const override { return reading_; }
@@ -97,6 +97,7 @@ class FakeMonitor final : public MonitorPort {
   void resetPreferences() override { setPreferences(Preferences{}); }
   void setLogin(bool enabled) override { logins.push_back(enabled); }
   void requestAlerts() override {}
+  void sendTestNotification() override { ++testNotifications; }
   void setPreferences(const Preferences& p) override {
     if (p == preferences_) return;
     preferences_ = p;

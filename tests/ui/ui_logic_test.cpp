@@ -97,6 +97,28 @@ TEST(ValueDisplay, WritesADecimalPointWhateverTheLocale) {
   EXPECT_EQ(shown, "43.3 °C");
 }
 
+TEST(ValueDisplay, CpuLoadWaitsForItsBaselineAndBareMachinesSaySoOnce) {
+  const ValueDisplay fresh{TemperatureUnit::celsius, false, kNow};
+  Reading r;
+  r.timestamp = kNow;
+  r.cpu = Metric("CPU load", std::nullopt, "%", "/proc/stat · establishing baseline", kNow, "");
+  EXPECT_EQ(cpuLoadText(std::nullopt, fresh), "Establishing baseline");
+  EXPECT_EQ(cpuLoadText(r, fresh), "Establishing baseline");
+  EXPECT_EQ(cpuLoadText(r, {TemperatureUnit::celsius, true, kNow}), "Not available");
+  r.cpu = Metric("CPU load", std::nullopt, "%", "/proc/stat", kNow, "");  // unreadable
+  EXPECT_EQ(cpuLoadText(r, fresh), "Not available");
+
+  // No level, no zone, no temperature with a value: one line. Any of them: none.
+  r.sensors = {metricAged(std::nullopt, "°C", 0), metricAged(1200, "RPM", 0)};
+  EXPECT_NE(littleToShowNotice(r).find("Sensors"), std::string::npos);
+  EXPECT_EQ(littleToShowNotice(std::nullopt), "");
+  Reading zone = r, hot = r, level = r;
+  zone.sensors.push_back(Metric("Zone acpitz", std::nullopt, "°C", "", kNow, ""));
+  hot.sensors.push_back(metricAged(50, "°C", 0));
+  level.state = ThermalState::nominal;
+  for (const Reading& more : {zone, hot, level}) EXPECT_EQ(littleToShowNotice(more), "");
+}
+
 TEST(MenuTitle, EveryModeAndTheStaleRule) {
   struct Case {
     MenuMode mode;
@@ -185,9 +207,13 @@ TEST(TrayFace, InkReadsOnEveryBadge) {
 }
 
 TEST(StatusTexts, PermissionAndLoginItem) {
-  EXPECT_EQ(permissionText(AuthorizationStatus::authorized), "Allowed");
-  EXPECT_EQ(permissionText(AuthorizationStatus::denied), "Denied");
-  EXPECT_EQ(permissionText(AuthorizationStatus::provisional), "Not requested");
+  const TextPlatform mac = TextPlatform::macos, gnu = TextPlatform::linuxDesktop;
+  EXPECT_EQ(permissionText(AuthorizationStatus::authorized, mac), "Allowed");
+  EXPECT_EQ(permissionText(AuthorizationStatus::denied, mac), "Denied");
+  EXPECT_EQ(permissionText(AuthorizationStatus::provisional, mac), "Not requested");
+  // Linux has no permission service: whether a notification server answered.
+  EXPECT_EQ(permissionText(AuthorizationStatus::authorized, gnu), "Available");
+  EXPECT_EQ(permissionText(AuthorizationStatus::notDetermined, gnu), "Not checked yet");
   EXPECT_EQ(loginStatusText(LoginItemStatus::requiresApproval),
             "Needs approval in desktop settings");
   EXPECT_EQ(loginStatusText(LoginItemStatus::notRegistered), "Off");
@@ -341,11 +367,13 @@ TEST(TimeAxis, FollowsTheWallClockAcrossDaylightSaving) {
     GTEST_SKIP() << "no time zone data";
   }
   LocalTime berlin("Europe/Berlin");
-  // 2027-03-27 12:00 to 03-28 20:00 local; clocks go from 02:00 to 03:00 on the 28th.
+  // 2027-03-27 12:00 to 03-28 20:00 local; clocks go from 02:00 to 03:00 on the 28th. More
+  // than a day: every mark names its day.
   const TimeAxis axis = timeAxis(1806145200, 1806256800);
   EXPECT_EQ(axis.step, 6 * 3600);
-  EXPECT_EQ(labels(axis),
-            (std::vector<std::string>{"12:00", "18:00", "28 Mar", "06:00", "12:00", "18:00"}));
+  EXPECT_EQ(labels(axis), (std::vector<std::string>{"27 Mar 12:00", "27 Mar 18:00", "28 Mar",
+                                                    "28 Mar 06:00", "28 Mar 12:00",
+                                                    "28 Mar 18:00"}));
 }
 
 TEST(ValueAxis, RoundDegreeSteps) {

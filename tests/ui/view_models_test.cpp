@@ -5,10 +5,12 @@
 
 #include "tests/ui/fake_monitor.h"
 #include "ui/logic/text_format.h"
+#include "ui/logic/tray_face.h"
 #include "ui/models/dashboard_model.h"
 #include "ui/models/onboarding_model.h"
 #include "ui/models/popover_model.h"
 #include "ui/models/settings_model.h"
+#include "ui/models/theme.h"
 
 namespace tempyra {
 namespace {
@@ -164,6 +166,24 @@ TEST(DashboardModel, OverviewFallbacksAndPowerTexts) {
   EXPECT_EQ(o.battery(), "Battery 80%");
   EXPECT_EQ(o.charging(), "Not charging");
   EXPECT_EQ(o.sensors().size(), 2);
+  EXPECT_EQ(o.littleToShow(), "");
+
+  // A machine without level, zones or temperatures says so once and keeps its rows.
+  m.reading_->state = ThermalState::unknown;
+  std::erase_if(m.reading_->sensors, [](const Metric& s) { return s.name.rfind("Zone ", 0) == 0; });
+  for (Metric& s : m.reading_->sensors) s.value.reset();
+  m.publish();
+  EXPECT_NE(o.littleToShow(), "");
+  EXPECT_EQ(o.sensors().size(), 2);
+}
+
+TEST(DashboardModel, PauseStepNamesTheTrayIconOnlyWhenThereIsOne) {
+  FakeMonitor m;
+  DashboardModel d(m);
+  d.setActive(true);
+  EXPECT_EQ(d.steps()[2], "Use Pause Monitoring when needed.");
+  d.setTrayShown(true);
+  EXPECT_EQ(d.steps()[2], "Use Pause Monitoring or the tray icon when needed.");
 }
 
 TEST(DashboardModel, ActivityOffShowsOnlyTheNotice) {
@@ -280,7 +300,10 @@ TEST(SettingsModel, AlertSwitchNeedsPermission) {
   SettingsModel s(m);
   s.setShown(true);
   EXPECT_FALSE(s.alertsOperable());
-  EXPECT_EQ(s.permissionLine(), "Notification permission: Not requested");
+  EXPECT_EQ(s.permissionLine(), "Notification service: Not checked yet");
+  // No permission service on Linux: the button sends a test notification instead.
+  s.requestAlerts();
+  EXPECT_EQ(m.testNotifications, 1);
   s.setAlertsEnabled(true);
   EXPECT_FALSE(m.preferences_.alerts.enabled);
   m.permission_ = AuthorizationStatus::authorized;
@@ -340,6 +363,21 @@ TEST(OnboardingModel, AppsComeFromTheDataFile) {
   o.loadApps(R"([{"name":"Nimbus","icon":"qrc:/n.png","path":"nimbus"}])");
   ASSERT_EQ(o.apps().size(), 1);
   EXPECT_TRUE(o.apps()[0].link.startsWith("https://quorvel.example/nimbus.html?"));
+}
+
+TEST(Theme, FocusRingStandsOutInBothAppearances) {
+  FakeMonitor m;
+  Theme t(m);
+  auto rgb = [](const QColor& c) {
+    return Rgb{static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
+               static_cast<std::uint8_t>(c.blue())};
+  };
+  for (const char* appearance : {"Light", "Dark"}) {
+    t.setAppearance(appearance);
+    for (const QColor& behind : {t.window(), t.panel(), t.button()}) {
+      EXPECT_GE(contrastRatio(rgb(t.accent()), rgb(behind)), 3.0) << appearance;
+    }
+  }
 }
 
 }  // namespace

@@ -47,7 +47,8 @@ void addTick(std::vector<AxisTick>& ticks, double value, std::string label) {
   ticks.push_back({value, std::move(label)});
 }
 
-std::vector<AxisTick> ticksBetween(double min, double max, double step) {
+// `dated`: every mark names its day, for data longer than a day.
+std::vector<AxisTick> ticksBetween(double min, double max, double step, bool dated) {
   std::vector<AxisTick> ticks;
   const std::time_t start = static_cast<std::time_t>(std::floor(min));
   std::tm first{};
@@ -79,7 +80,8 @@ std::vector<AxisTick> ticksBetween(double min, double max, double step) {
       const std::time_t at = std::mktime(&t);
       if (at == static_cast<std::time_t>(-1) || at < min) continue;
       if (at > max) return ticks;
-      addTick(ticks, static_cast<double>(at), format(t, m == 0 ? "%-d %b" : "%H:%M"));
+      addTick(ticks, static_cast<double>(at),
+              format(t, m == 0 ? "%-d %b" : dated ? "%-d %b %H:%M" : "%H:%M"));
     }
   }
   return ticks;
@@ -111,7 +113,7 @@ TimeAxis timeAxis(double first, double last, int maxTicks) {
   }
   // Beyond weeks: whole numbers of weeks.
   while (std::floor(span / axis.step) + 1 > maxTicks) axis.step += 7 * kDay;
-  axis.ticks = ticksBetween(axis.min, axis.max, axis.step);
+  axis.ticks = ticksBetween(axis.min, axis.max, axis.step, last - first > kDay);
   return axis;
 }
 

@@ -9,7 +9,9 @@ namespace tempyra {
 
 struct AxisTick {
   double value = 0;
-  std::string label;  // "14:30"; a day boundary or a day step shows the date, "6 Dec"
+  // "14:30"; a day boundary or a day step shows the date, "6 Dec"; on data longer than a day
+  // every mark names its day, "6 Dec 14:30".
+  std::string label;
   friend bool operator==(const AxisTick&, const AxisTick&) = default;
 };
 

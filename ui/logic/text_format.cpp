@@ -87,14 +87,38 @@ std::string menuTitle(const std::optional<Reading>& reading, MenuMode mode,
   return title(reading->state) + " \u00B7 " + (cpu ? fixed(*cpu, 0) + "% CPU" : none);
 }
 
-std::string permissionText(AuthorizationStatus status) {
+std::string permissionText(AuthorizationStatus status, TextPlatform platform) {
   switch (status) {
-    case AuthorizationStatus::authorized: return "Allowed";
-    case AuthorizationStatus::denied: return "Denied";
+    case AuthorizationStatus::authorized:
+      return std::string(platformWord(PlatformWord::notificationAllowed, platform));
+    case AuthorizationStatus::denied:
+      return std::string(platformWord(PlatformWord::notificationDenied, platform));
     case AuthorizationStatus::notDetermined:
     case AuthorizationStatus::provisional: break;
   }
-  return "Not requested";
+  return std::string(platformWord(PlatformWord::notificationUnknown, platform));
+}
+
+bool cpuBaselinePending(const Metric& cpu) {
+  constexpr std::string_view kMark = " · establishing baseline";
+  return !cpu.value && cpu.source.size() >= kMark.size() &&
+         cpu.source.compare(cpu.source.size() - kMark.size(), kMark.size(), kMark) == 0;
+}
+
+std::string cpuLoadText(const std::optional<Reading>& reading, const ValueDisplay& display) {
+  if (!reading || (!display.stale && cpuBaselinePending(reading->cpu))) {
+    return "Establishing baseline";
+  }
+  return display(reading->cpu);
+}
+
+std::string littleToShowNotice(const std::optional<Reading>& reading, TextPlatform platform) {
+  if (!reading || reading->state != ThermalState::unknown) return "";
+  for (const Metric& m : reading->sensors) {
+    if (m.name.rfind("Zone ", 0) == 0) return "";
+    if (m.unit == "°C" && m.value) return "";
+  }
+  return std::string(platformWord(PlatformWord::littleToShow, platform));
 }
 
 std::string loginStatusText(LoginItemStatus status) {

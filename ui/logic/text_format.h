@@ -8,6 +8,7 @@
 #include "app/login_item.h"
 #include "app/notification_center.h"
 #include "app/preferences.h"
+#include "core/platform_words.h"
 #include "core/reading.h"
 #include "core/thermal_state.h"
 
@@ -41,8 +42,21 @@ bool listedInSummary(const Metric& metric);
 std::string menuTitle(const std::optional<Reading>& reading, MenuMode mode,
                       const ValueDisplay& display);
 
-// "Allowed", "Denied", or "Not requested" (not determined, provisional).
-std::string permissionText(AuthorizationStatus status);
+// "Allowed", "Denied", or "Not requested" (not determined, provisional); on Linux whether a
+// notification server answered: "Available", "Not found", "Not checked yet".
+std::string permissionText(AuthorizationStatus status,
+                           TextPlatform platform = kBuildTextPlatform);
+
+// True while the CPU load waits for its second sample: the first one only sets the baseline.
+bool cpuBaselinePending(const Metric& cpu);
+// The CPU load as the Overview, the Sensors page and the popover show it: "Establishing
+// baseline" before the first reading and until the second sample, otherwise display(cpu).
+std::string cpuLoadText(const std::optional<Reading>& reading, const ValueDisplay& display);
+
+// One line for a machine that shows little: the reading has no thermal level, no thermal zone
+// and no temperature with a value. Empty otherwise.
+std::string littleToShowNotice(const std::optional<Reading>& reading,
+                               TextPlatform platform = kBuildTextPlatform);
 // "Enabled", the platform's "needs approval" words, "Off" or "Unavailable".
 std::string loginStatusText(LoginItemStatus status);
 

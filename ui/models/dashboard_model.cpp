@@ -1,5 +1,6 @@
 #include "ui/models/dashboard_model.h"
 
+#include "core/platform_words.h"
 #include "ui/logic/settings_options.h"
 #include "ui/logic/text_format.h"
 #include "ui/models/model_support.h"
@@ -82,6 +83,10 @@ void DashboardModel::refreshChrome() {
   v.title = qs(shown.name);
   v.subtitle = qs(shown.subtitle);
   v.steps = qstrings(shown.steps);
+  // The pause step names the tray icon only while one shows the application.
+  if (shown.page == DashboardPage::overview && !trayShown_) {
+    v.steps[2] = qs(std::string(platformWord(PlatformWord::overviewStepPauseNoIcon)));
+  }
   v.showSteps = port_.defaults().boolean(kShowStepsKey).value_or(true);
   v.historyProblem = qs(port_.historyProblem().value_or(""));
   v.pauseLabel =

@@ -69,6 +69,7 @@ class MonitorPort : public QObject {
   virtual void resetPreferences() = 0;
   virtual void setLogin(bool enabled) = 0;
   virtual void requestAlerts() = 0;
+  virtual void sendTestNotification() = 0;
   virtual void setPreferences(const Preferences& preferences) = 0;
   virtual void setHistoryView(bool historyPageSelected, HistoryRange range) = 0;
   virtual void setDetailVisible(bool visible) = 0;

@@ -18,7 +18,8 @@ void OverviewModel::refresh(const MonitorPort& port) {
                           : (r ? qs(tempyra::title(r->state)) : QStringLiteral("Waiting"));
   const auto advice = port.advice();
   v.headline = advice ? qs(advice->headline) : QStringLiteral("Monitoring will begin shortly.");
-  v.cpu = r ? qs(display(r->cpu)) : QStringLiteral("Establishing baseline");
+  v.cpu = qs(cpuLoadText(r, display));
+  v.littleToShow = qs(littleToShowNotice(r));
   v.powerSource = r ? qs(r->power.source) : QStringLiteral("Not available");
   v.battery = r && r->power.battery ? qs("Battery " + fixed(*r->power.battery, 0) + "%")
                                     : QStringLiteral("Battery level not available");

@@ -21,6 +21,9 @@ class OverviewModel : public tempyra::PageModel {
   Q_PROPERTY(QString battery READ battery NOTIFY changed)
   Q_PROPERTY(QString charging READ charging NOTIFY changed)
   Q_PROPERTY(QList<tempyra::ValueRow> sensors READ sensors NOTIFY changed)
+  // One line for a machine without thermal level or temperatures, pointing to Sensors; empty
+  // when the reading shows more (or there is none).
+  Q_PROPERTY(QString littleToShow READ littleToShow NOTIFY changed)
   // "While you were away: …"; empty when there is nothing to tell.
   Q_PROPERTY(QString away READ away NOTIFY changed)
 
@@ -37,6 +40,7 @@ class OverviewModel : public tempyra::PageModel {
   QString charging() const { return v_.charging; }
   QList<ValueRow> sensors() const { return v_.sensors; }
   QString away() const { return v_.away; }
+  QString littleToShow() const { return v_.littleToShow; }
 
   void refresh(const MonitorPort& port);
   void clear();
@@ -48,7 +52,7 @@ class OverviewModel : public tempyra::PageModel {
   struct View {
     QString symbol;
     int tint = 0;
-    QString title, headline, cpu, powerSource, battery, charging, away;
+    QString title, headline, cpu, powerSource, battery, charging, away, littleToShow;
     QList<ValueRow> sensors;
     friend bool operator==(const View&, const View&) = default;
   };

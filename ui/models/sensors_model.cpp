@@ -1,5 +1,7 @@
 #include "ui/models/sensors_model.h"
 
+#include <QSysInfo>
+
 #include "core/platform_words.h"
 #include "ui/logic/text_format.h"
 #include "ui/models/model_support.h"
@@ -10,7 +12,12 @@ namespace tempyra {
 void SensorsModel::refresh(const MonitorPort& port) {
   View v;
   const DeviceProfile& p = port.profile();
+  // The headline names the machine: the profile's model, else the host name.
   v.model = qs(p.model);
+  if (p.model.empty() || p.model == kNotAvailable) {
+    const QString host = QSysInfo::machineHostName();
+    v.model = host.isEmpty() ? qs(std::string(platformWord(PlatformWord::thisMachine))) : host;
+  }
   v.architecture = qs(p.architecture);
   v.os = qs(p.os);
   v.fans = qs(p.fans);
@@ -26,7 +33,8 @@ void SensorsModel::refresh(const MonitorPort& port) {
       const std::string quality = advanced ? "Quality: " + m->quality + " · " +
                                                  dateAndTime(m->timestamp) + " · unit " + m->unit
                                            : std::string();
-      v.metrics.push_back({qs(m->name), qs(display(*m)), qs(m->source), qs(quality)});
+      const std::string value = m == &r->cpu ? cpuLoadText(r, display) : display(*m);
+      v.metrics.push_back({qs(m->name), qs(value), qs(m->source), qs(quality)});
     }
   }
   if (replaceView(v_, std::move(v))) emit changed();

@@ -65,7 +65,8 @@ void SettingsModel::refresh() {
   v.advanced = p.advanced;
   v.alertsEnabled = a.enabled;
   v.alertsOperable = port_.permission() == AuthorizationStatus::authorized;
-  v.permissionLine = qs("Notification permission: " + permissionText(port_.permission()));
+  v.permissionLine = qs(std::string(platformWord(PlatformWord::notificationRow)) +
+                        permissionText(port_.permission()));
   v.quietEnabled = a.quietEnabled;
   v.snoozed = a.snoozeUntil > port_.now();
   if (v.snoozed) v.snoozeText = qs("Until " + shortTimeOfDay(a.snoozeUntil));
@@ -133,7 +134,14 @@ void SettingsModel::cancelSnooze() {
 void SettingsModel::toggleLogin() {
   port_.setLogin(port_.loginStatus() != LoginItemStatus::enabled);
 }
-void SettingsModel::requestAlerts() { port_.requestAlerts(); }
+void SettingsModel::requestAlerts() {
+  // Linux has no permission service to ask: a test notification shows whether a server answers.
+  if constexpr (kBuildTextPlatform == TextPlatform::linuxDesktop) {
+    port_.sendTestNotification();
+  } else {
+    port_.requestAlerts();
+  }
+}
 void SettingsModel::exportHistory() { port_.exportHistory(); }
 void SettingsModel::resetPreferences() { port_.resetPreferences(); }
 

@@ -98,6 +98,9 @@ class Texts : public QObject {
   const QString thermalChartDescription{
       "Thermal pressure over time. Monitoring sessions are separated; nominal is normal and "
       "critical is highest."};
+  // Over the empty axes of a history whose readings all have an unknown state.
+  Q_PROPERTY(QString noStateObserved MEMBER noStateObserved CONSTANT)
+  const QString noStateObserved{"No thermal state was observed in this range."};
   Q_PROPERTY(QString temperatureChartDescription MEMBER temperatureChartDescription CONSTANT)
   const QString temperatureChartDescription{
       "CPU and GPU temperature observations. Points do not connect across missing readings."};
@@ -113,6 +116,8 @@ class Texts : public QObject {
   const QString understandingStates{"Understanding the states"};
 
   // History.
+  Q_PROPERTY(QString historyRange MEMBER historyRange CONSTANT)  // the range picker's name
+  const QString historyRange{"History range"};
   Q_PROPERTY(QString refresh MEMBER refresh CONSTANT)
   const QString refresh{"Refresh"};
   Q_PROPERTY(QString exportHistory MEMBER exportHistory CONSTANT)
@@ -280,7 +285,7 @@ class Texts : public QObject {
   Q_PROPERTY(QString alerts MEMBER alerts CONSTANT)
   const QString alerts{"Alerts"};
   Q_PROPERTY(QString allowNotifications MEMBER allowNotifications CONSTANT)
-  const QString allowNotifications{"Allow Notifications…"};
+  const QString allowNotifications = word(PlatformWord::notificationButton);
   Q_PROPERTY(QString notifySustained MEMBER notifySustained CONSTANT)
   const QString notifySustained{"Notify about sustained serious or critical pressure"};
   Q_PROPERTY(QString sustainedFor MEMBER sustainedFor CONSTANT)

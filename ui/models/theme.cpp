@@ -1,6 +1,7 @@
 #include "ui/models/theme.h"
 
 #include <QEvent>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QPalette>
 
@@ -30,7 +31,35 @@ void Theme::setAppearance(const QString& appearance) {
 
 bool Theme::eventFilter(QObject* watched, QEvent* event) {
   if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange) emit changed();
+  if (event->type() == QEvent::Show) {
+    if (auto* dialog = qobject_cast<QFileDialog*>(watched)) dialog->setPalette(widgetPalette());
+  }
   return QObject::eventFilter(watched, event);
+}
+
+QPalette Theme::widgetPalette() const {
+  QPalette p;
+  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    const bool off = group == QPalette::Disabled;
+    p.setColor(group, QPalette::Window, window());
+    p.setColor(group, QPalette::WindowText, off ? secondary() : text());
+    p.setColor(group, QPalette::Base, panel());
+    p.setColor(group, QPalette::AlternateBase, window());
+    p.setColor(group, QPalette::Text, off ? secondary() : text());
+    p.setColor(group, QPalette::PlaceholderText, secondary());
+    p.setColor(group, QPalette::Button, button());
+    p.setColor(group, QPalette::ButtonText, off ? secondary() : text());
+    p.setColor(group, QPalette::Highlight, off ? separator() : accent());
+    p.setColor(group, QPalette::HighlightedText, QColor(0xff, 0xff, 0xff));
+    p.setColor(group, QPalette::ToolTipBase, panel());
+    p.setColor(group, QPalette::ToolTipText, text());
+    p.setColor(group, QPalette::Light, button());
+    p.setColor(group, QPalette::Midlight, button());
+    p.setColor(group, QPalette::Mid, separator());
+    p.setColor(group, QPalette::Dark, separator());
+    p.setColor(group, QPalette::Link, accent());
+  }
+  return p;
 }
 
 bool Theme::dark() const {

@@ -3,6 +3,7 @@
 // every window shares, so a change recolours the popover and the dashboard at once.
 #include <QColor>
 #include <QObject>
+#include <QPalette>
 #include <QtQml/qqmlregistration.h>
 
 namespace tempyra {
@@ -46,6 +47,9 @@ class Theme : public QObject {
 
   QList<QColor> tints() const;
   QColor destructive() const;
+  // The theme's colours for widgets: the file dialogs take it when they are shown, so they
+  // follow the chosen appearance like the windows.
+  QPalette widgetPalette() const;
   // The colour of a Tint (ui/logic/text_format.h) in the current scheme.
   QColor tint(int tint) const;
   // Stores the choice under "appearance".

@@ -24,8 +24,10 @@ void ThermalChartBinder::draw(UiContext& ui) {
   const Theme& theme = *ui.theme();
   const ThermalChartData data =
       thermalChartData(port.history(), powerMarkers_ ? port.events() : std::vector<Event>{});
-  if (data.placeholder != placeholder_) {
+  const bool unobserved = !data.placeholder && data.lines.empty();
+  if (data.placeholder != placeholder_ || unobserved != unobserved_) {
     placeholder_ = data.placeholder;
+    unobserved_ = unobserved;
     emit placeholderChanged();
   }
   if (!ready()) return;
@@ -40,7 +42,9 @@ void ThermalChartBinder::draw(UiContext& ui) {
     }
     y->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
   }
-  if (auto* y = qobject_cast<QAbstractAxis*>(axisY_.data())) y->setRange(0, 3);
+  // A little room above critical and below nominal, so that their dots lie wholly inside.
+  constexpr double kLow = -0.18, kHigh = 3.18;
+  if (auto* y = qobject_cast<QAbstractAxis*>(axisY_.data())) y->setRange(kLow, kHigh);
   styleAxis(axisX_, theme.text(), theme.secondary(), theme.separator());
   styleAxis(axisY_, theme.text(), theme.secondary(), theme.separator());
 
@@ -62,8 +66,8 @@ void ThermalChartBinder::draw(UiContext& ui) {
       band->setBorderColor(fill);
       // A lone reading's episode still gets a visible sliver.
       const double end = std::max(bandEnd_, bandStart_ + 30);
-      band->upperSeries()->append(bandStart_ * 1000, 3);
-      band->upperSeries()->append(end * 1000, 3);
+      band->upperSeries()->append(bandStart_ * 1000, kHigh);
+      band->upperSeries()->append(end * 1000, kHigh);
       extend(bandStart_);
       extend(end);
     }
@@ -78,8 +82,12 @@ void ThermalChartBinder::draw(UiContext& ui) {
     QPen pen(theme.accent());
     pen.setWidthF(2);
     s->setPen(pen);
+    const StatePoint* previous = nullptr;
     for (const StatePoint& p : line) {
+      // Steps: a state holds until the next reading.
+      if (previous && previous->level != p.level) s->append(p.time * 1000, previous->level);
       s->append(p.time * 1000, p.level);
+      previous = &p;
       QXYSeries*& d = dots[static_cast<std::size_t>(p.level)];
       if (!d) {
         d = addSeries(chart_, SeriesKind::scatter, QString::fromStdString(title(p.state)),
@@ -105,8 +113,8 @@ void ThermalChartBinder::draw(UiContext& ui) {
     pen.setWidthF(1);
     pen.setDashPattern({3, 3});
     s->setPen(pen);
-    s->append(t * 1000, 0);
-    s->append(t * 1000, 3);
+    s->append(t * 1000, kLow);
+    s->append(t * 1000, kHigh);
   }
   setTimeAxis(axisX_, first, last);
 }

@@ -19,10 +19,13 @@ class ThermalChartBinder : public tempyra::ChartBinder {
   Q_PROPERTY(double bandEnd MEMBER bandEnd_ NOTIFY chartChanged)
   // No readings at all: the view shows its placeholder instead of the chart.
   Q_PROPERTY(bool placeholder READ placeholder NOTIFY placeholderChanged)
+  // Readings, but none with a known state: the empty axes stay and a caption says so.
+  Q_PROPERTY(bool unobserved READ unobserved NOTIFY placeholderChanged)
 
  public:
   using ChartBinder::ChartBinder;
   bool placeholder() const { return placeholder_; }
+  bool unobserved() const { return unobserved_; }
 
  signals:
   void placeholderChanged();
@@ -33,6 +36,7 @@ class ThermalChartBinder : public tempyra::ChartBinder {
  private:
   bool powerMarkers_ = false;
   bool placeholder_ = true;
+  bool unobserved_ = false;
   double bandStart_ = std::numeric_limits<double>::quiet_NaN();
   double bandEnd_ = std::numeric_limits<double>::quiet_NaN();
 };

@@ -53,6 +53,7 @@ class MonitorAdapter final : public MonitorPort {
   void resetPreferences() override;
   void setLogin(bool enabled) override { m_.setLogin(enabled); }
   void requestAlerts() override { m_.requestAlerts(); }
+  void sendTestNotification() override { m_.sendTestNotification(); }
   void setPreferences(const Preferences& p) override { m_.setPreferences(p); }
   void setHistoryView(bool historyPageSelected, HistoryRange range) override {
     m_.setHistoryView(historyPageSelected, range);

@@ -35,6 +35,7 @@ ColumnLayout {
                     Layout.fillWidth: true
                 }
                 Text {
+                    horizontalAlignment: Text.AlignLeft
                     text: processItem.modelData.share
                     color: Ui.theme.text
                     font.pixelSize: 13

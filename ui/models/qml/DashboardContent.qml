@@ -15,6 +15,28 @@ Rectangle {
     }
     Component.onDestruction: Ui.dashboard.active = false
 
+    // A control that takes the keyboard focus on the page is scrolled into view.
+    Connections {
+        target: root.Window.window
+        function onActiveFocusItemChanged() { root.reveal(root.Window.activeFocusItem) }
+    }
+    function reveal(item) {
+        if (!item || !pageLoader.item)
+            return
+        let inside = item
+        while (inside && inside !== pageLoader)
+            inside = inside.parent
+        if (!inside)
+            return
+        const top = item.mapToItem(pageFlick.contentItem, 0, 0).y
+        const margin = 16
+        const maxY = Math.max(0, pageFlick.contentHeight - pageFlick.height)
+        if (top - margin < pageFlick.contentY)
+            pageFlick.contentY = Math.max(0, top - margin)
+        else if (top + item.height + margin > pageFlick.contentY + pageFlick.height)
+            pageFlick.contentY = Math.min(maxY, top + item.height + margin - pageFlick.height)
+    }
+
     RowLayout {
         anchors.fill: parent
         spacing: 0
@@ -46,15 +68,21 @@ Rectangle {
                     }
                 }
                 Caption { text: Ui.texts.tagline }
-                ComboBox {
+                Caption {
+                    objectName: "appearanceLabel"
+                    text: Ui.texts.appearance
+                    color: Ui.theme.text
+                    Layout.topMargin: 4
+                }
+                Picker {
                     objectName: "appearancePicker"
                     Layout.fillWidth: true
-                    Accessible.name: Ui.texts.appearance
+                    label: Ui.texts.appearance
                     model: Ui.texts.appearanceOptions
                     currentIndex: root.d.appearanceIndex
                     onActivated: (index) => Ui.theme.setAppearance(Ui.texts.appearanceOptions[index])
                 }
-                Button {
+                ActionButton {
                     id: quitButton
                     objectName: "quitButton"
                     text: Ui.texts.quit
@@ -91,6 +119,9 @@ Rectangle {
                         spacing: 2
                         Text {
                             objectName: "pageTitle"
+                            Accessible.role: Accessible.Heading
+                            Accessible.name: text
+                            horizontalAlignment: Text.AlignLeft
                             text: root.d.title
                             color: Ui.theme.text
                             font.pixelSize: 28
@@ -98,6 +129,7 @@ Rectangle {
                         }
                         Text {
                             objectName: "pageSubtitle"
+                            horizontalAlignment: Text.AlignLeft
                             text: root.d.subtitle
                             color: Ui.theme.secondary
                             font.pixelSize: 13
@@ -124,7 +156,7 @@ Rectangle {
                         }
                     }
                 }
-                Button {
+                ActionButton {
                     id: pauseButton
                     objectName: "pauseButton"
                     anchors.right: parent.right
@@ -227,14 +259,21 @@ Rectangle {
     }
 
     Dialog {
+        id: problemAlert
         objectName: "problemAlert"
         title: Ui.texts.product
         anchors.centerIn: parent
         width: 420
         modal: true
         visible: root.d.hasProblem
-        standardButtons: Dialog.Ok
         Body { width: parent.width; text: root.d.problem }
+        footer: DialogButtonBox {
+            ActionButton {
+                text: Ui.texts.ok
+                highlighted: true
+                onClicked: problemAlert.close()
+            }
+        }
         onClosed: root.d.dismissProblem()
     }
 
@@ -247,13 +286,13 @@ Rectangle {
         modal: true
         visible: root.d.confirmClear
         footer: DialogButtonBox {
-            Button {
+            ActionButton {
                 objectName: "confirmClearButton"
                 text: Ui.texts.clearButton
-                palette.buttonText: Ui.theme.destructive
+                destructive: true
                 onClicked: root.d.clearHistoryConfirmed()
             }
-            Button {
+            ActionButton {
                 text: Ui.texts.cancel
                 onClicked: clearConfirmation.reject()
             }

@@ -50,7 +50,7 @@ ThemedWindow {
             }
         }
         footer: DialogButtonBox {
-            Button {
+            ActionButton {
                 objectName: "closeNoticeQuit"
                 text: Ui.texts.quit
                 onClicked: {
@@ -58,7 +58,7 @@ ThemedWindow {
                     Ui.dashboard.quit()
                 }
             }
-            Button {
+            ActionButton {
                 objectName: "closeNoticeClose"
                 text: Ui.texts.closeWindow
                 highlighted: true

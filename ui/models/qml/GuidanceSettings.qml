@@ -9,25 +9,25 @@ ColumnLayout {
     readonly property SettingsModel s: Ui.settings
     Layout.fillWidth: true
     spacing: 6
-    Switch {
+    Toggle {
         objectName: "showSteps"
         text: Ui.texts.guideSteps
         checked: guidance.s.showSteps
         onToggled: guidance.s.setShowSteps(checked)
     }
-    Switch {
+    Toggle {
         objectName: "showTour"
         text: Ui.texts.guideTour
         checked: guidance.s.showTour
         onToggled: guidance.s.setShowTour(checked)
     }
-    Switch {
+    Toggle {
         objectName: "showWelcome"
         text: Ui.texts.guideWelcome
         checked: guidance.s.showWelcome
         onToggled: guidance.s.setShowWelcome(checked)
     }
-    Button {
+    ActionButton {
         objectName: "openTour"
         text: Ui.texts.openTour
         onClicked: Ui.onboarding.post("quorvel.openTour")

@@ -10,15 +10,16 @@ ColumnLayout {
 
     RowLayout {
         spacing: 10
-        ComboBox {
+        Picker {
             objectName: "rangePicker"
+            label: Ui.texts.historyRange
             Layout.preferredWidth: 180
             model: Ui.dashboard.ranges
             currentIndex: Ui.dashboard.rangeIndex
             onActivated: (index) => Ui.dashboard.setRangeIndex(index)
         }
-        Button { text: Ui.texts.refresh; onClicked: Ui.dashboard.refreshHistory() }
-        Button {
+        ActionButton { text: Ui.texts.refresh; onClicked: Ui.dashboard.refreshHistory() }
+        ActionButton {
             objectName: "exportButton"
             text: Ui.texts.exportHistory
             onClicked: Ui.dashboard.exportHistory()
@@ -35,6 +36,53 @@ ColumnLayout {
             bandEnd: page.c.bandEnd
         }
         Caption { text: Ui.texts.thermalPressureCaption }
+    }
+
+    Panel {
+        objectName: "episodesPanel"
+        title: Ui.texts.episodesTitle
+        Body {
+            objectName: "noEpisodes"
+            visible: page.c.episodes.length === 0
+            text: Ui.texts.noEpisodes
+        }
+        Repeater {
+            objectName: "episodes"
+            model: page.c.episodes
+            ColumnLayout {
+                id: episodeItem
+                required property episodeRow modelData
+                required property int index
+                Layout.fillWidth: true
+                spacing: 0
+                Divider { visible: episodeItem.index > 0 }
+                ItemDelegate {
+                    objectName: "episodeRow"
+                    Layout.fillWidth: true
+                    Accessible.role: Accessible.ListItem
+                    highlighted: episodeItem.modelData.start === Ui.dashboard.history.selectedStart
+                    Accessible.name: episodeItem.modelData.text
+                    // Choosing the chosen row again clears the mark on the chart.
+                    onClicked: Ui.dashboard.history.selectedStart = episodeItem.modelData.start
+                    contentItem: RowLayout {
+                        spacing: 8
+                        Dot {
+                            tint: episodeItem.modelData.tint
+                            Layout.alignment: Qt.AlignVCenter
+                        }
+                        Body {
+                            text: episodeItem.modelData.text
+                            font.italic: episodeItem.modelData.brief
+                            Layout.fillWidth: true
+                        }
+                    }
+                }
+            }
+        }
+        Caption {
+            visible: page.c.episodes.length > 0
+            text: Ui.texts.episodesCaption
+        }
     }
 
     Panel {
@@ -63,12 +111,15 @@ ColumnLayout {
                 id: durationItem
                 required property durationRow modelData
                 Layout.fillWidth: true
+                Accessible.role: Accessible.ListItem
+                Accessible.name: modelData.title + ": " + modelData.text
                 Body {
                     text: durationItem.modelData.title
                     Layout.fillWidth: true
                     wrapMode: Text.NoWrap
                 }
                 Text {
+                    horizontalAlignment: Text.AlignRight
                     text: durationItem.modelData.text
                     color: Ui.theme.text
                     font.pixelSize: 13
@@ -94,6 +145,8 @@ ColumnLayout {
                 required property eventLine modelData
                 required property int index
                 Layout.fillWidth: true
+                Accessible.role: Accessible.ListItem
+                Accessible.name: modelData.time + ", " + modelData.kind + ": " + modelData.detail
                 Divider { visible: eventRow.index > 0 }
                 RowLayout {
                     Layout.fillWidth: true
@@ -120,49 +173,4 @@ ColumnLayout {
         }
     }
 
-    Panel {
-        objectName: "episodesPanel"
-        title: Ui.texts.episodesTitle
-        Body {
-            objectName: "noEpisodes"
-            visible: page.c.episodes.length === 0
-            text: Ui.texts.noEpisodes
-        }
-        Repeater {
-            objectName: "episodes"
-            model: page.c.episodes
-            ColumnLayout {
-                id: episodeItem
-                required property episodeRow modelData
-                required property int index
-                Layout.fillWidth: true
-                spacing: 0
-                Divider { visible: episodeItem.index > 0 }
-                ItemDelegate {
-                    objectName: "episodeRow"
-                    Layout.fillWidth: true
-                    highlighted: episodeItem.modelData.start === Ui.dashboard.history.selectedStart
-                    Accessible.name: episodeItem.modelData.text
-                    // Choosing the chosen row again clears the mark on the chart.
-                    onClicked: Ui.dashboard.history.selectedStart = episodeItem.modelData.start
-                    contentItem: RowLayout {
-                        spacing: 8
-                        Dot {
-                            tint: episodeItem.modelData.tint
-                            Layout.alignment: Qt.AlignVCenter
-                        }
-                        Body {
-                            text: episodeItem.modelData.text
-                            font.italic: episodeItem.modelData.brief
-                            Layout.fillWidth: true
-                        }
-                    }
-                }
-            }
-        }
-        Caption {
-            visible: page.c.episodes.length > 0
-            text: Ui.texts.episodesCaption
-        }
-    }
 }

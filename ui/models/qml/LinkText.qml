@@ -5,6 +5,7 @@ import Tempyra.Ui
 // or Return.
 Text {
     id: link
+    horizontalAlignment: Text.AlignLeft
     property string url: ""
     property string help: ""
     color: Ui.theme.accent

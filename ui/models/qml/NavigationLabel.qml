@@ -33,6 +33,7 @@ Rectangle {
             Symbol { anchors.centerIn: parent; name: label.symbol; size: 16 }
         }
         Text {
+            horizontalAlignment: Text.AlignLeft
             text: label.name
             color: Ui.theme.text
             font.pixelSize: 13

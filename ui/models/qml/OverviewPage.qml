@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls
 import QtQuick.Layouts
 import Tempyra.Ui
 
@@ -29,10 +28,40 @@ ColumnLayout {
                 text: page.c.away
                 Layout.fillWidth: true
             }
-            Button {
+            ActionButton {
                 objectName: "dismissAway"
                 text: Ui.texts.dismiss
                 onClicked: Ui.dashboard.dismissAway()
+            }
+        }
+    }
+
+    // A machine that shows little says so once, and points to Sensors.
+    Rectangle {
+        objectName: "littleToShow"
+        visible: page.c.littleToShow.length > 0
+        Layout.fillWidth: true
+        implicitHeight: littleRow.implicitHeight + 16
+        radius: 8
+        color: Ui.theme.panel
+        border.color: Ui.theme.separator
+        border.width: 1
+        RowLayout {
+            id: littleRow
+            anchors.fill: parent
+            anchors.margins: 8
+            anchors.leftMargin: 12
+            spacing: 10
+            Symbol { name: "info.circle"; tint: Ui.theme.secondary; size: 16 }
+            Body {
+                objectName: "littleToShowText"
+                text: page.c.littleToShow
+                Layout.fillWidth: true
+            }
+            ActionButton {
+                objectName: "openSensors"
+                text: Ui.texts.sensors
+                onClicked: Ui.dashboard.selectPage(DashboardModel.Sensors)
             }
         }
     }
@@ -52,6 +81,10 @@ ColumnLayout {
                 spacing: 4
                 Text {
                     objectName: "overviewTitle"
+                    // The thermal state, read out by its text.
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
+                    horizontalAlignment: Text.AlignLeft
                     text: page.c.title
                     color: Ui.theme.text
                     font.pixelSize: 24
@@ -74,6 +107,9 @@ ColumnLayout {
             Layout.alignment: Qt.AlignTop
             Text {
                 objectName: "cpuValue"
+                Accessible.role: Accessible.StaticText
+                Accessible.name: Ui.texts.cpuLoad + ": " + text
+                horizontalAlignment: Text.AlignLeft
                 text: page.c.cpu
                 color: Ui.theme.text
                 font.pixelSize: 20
@@ -87,6 +123,9 @@ ColumnLayout {
             Layout.alignment: Qt.AlignTop
             Text {
                 objectName: "powerSource"
+                Accessible.role: Accessible.StaticText
+                Accessible.name: Ui.texts.power + ": " + text
+                horizontalAlignment: Text.AlignLeft
                 text: page.c.powerSource
                 color: Ui.theme.text
                 font.pixelSize: 20
@@ -106,6 +145,8 @@ ColumnLayout {
                 id: sensorRow
                 required property valueRow modelData
                 Layout.fillWidth: true
+                Accessible.role: Accessible.ListItem
+                Accessible.name: modelData.name + ": " + modelData.value
                 Body {
                     text: sensorRow.modelData.name
                     Layout.fillWidth: true
@@ -113,6 +154,7 @@ ColumnLayout {
                     elide: Text.ElideRight
                 }
                 Text {
+                    horizontalAlignment: Text.AlignRight
                     text: sensorRow.modelData.value
                     color: Ui.theme.text
                     font.pixelSize: 15

@@ -10,6 +10,7 @@ RowLayout {
     ColumnLayout {
         spacing: 0
         Text {
+            horizontalAlignment: Text.AlignLeft
             text: Ui.texts.product
             color: Ui.theme.text
             font.pixelSize: 15

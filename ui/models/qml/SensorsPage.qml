@@ -10,6 +10,7 @@ ColumnLayout {
     Panel {
         title: Ui.texts.thisMachine
         Text {
+            horizontalAlignment: Text.AlignLeft
             objectName: "model"
             text: page.c.model
             color: Ui.theme.text
@@ -49,6 +50,8 @@ ColumnLayout {
                 required property metricRow modelData
                 required property int index
                 Layout.fillWidth: true
+                Accessible.role: Accessible.ListItem
+                Accessible.name: modelData.name + ": " + modelData.value
                 spacing: 2
                 Divider { visible: metricItem.index > 0 }
                 RowLayout {

@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls
 import QtQuick.Layouts
 import Tempyra.Ui
 
@@ -19,10 +18,17 @@ ColumnLayout {
         signal picked(int index)
         Layout.fillWidth: true
         Layout.maximumWidth: picker.maxWidth
-        Body { id: caption; Layout.fillWidth: false; Layout.preferredWidth: 150 }
-        ComboBox {
+        Body {
+            id: caption
+            Layout.fillWidth: false
+            Layout.preferredWidth: 150
+            // Only the drop-down reaches screen readers, named by this label.
+            Accessible.ignored: true
+        }
+        Picker {
             id: box
             objectName: picker.objectName + "Box"
+            label: caption.text
             Layout.fillWidth: true
             onActivated: (index) => picker.picked(index)
         }
@@ -40,7 +46,7 @@ ColumnLayout {
             Body { text: Ui.texts.launchAtLogin; Layout.fillWidth: false }
             Item { Layout.fillWidth: true }
             Body { objectName: "loginStatus"; text: page.s.loginStatus; Layout.fillWidth: false }
-            Button {
+            ActionButton {
                 objectName: "loginButton"
                 text: page.s.loginButton
                 onClicked: page.s.toggleLogin()
@@ -72,7 +78,7 @@ ColumnLayout {
 
     Panel {
         title: Ui.texts.sensors
-        Switch {
+        Toggle {
             objectName: "advanced"
             text: Ui.texts.advanced
             checked: page.s.advanced
@@ -87,13 +93,13 @@ ColumnLayout {
             Layout.fillWidth: true
             Body { objectName: "permissionLine"; text: page.s.permissionLine; Layout.fillWidth: false }
             Item { Layout.fillWidth: true }
-            Button {
+            ActionButton {
                 objectName: "allowNotifications"
                 text: Ui.texts.allowNotifications
                 onClicked: page.s.requestAlerts()
             }
         }
-        Switch {
+        Toggle {
             objectName: "alertsEnabled"
             text: Ui.texts.notifySustained
             enabled: page.s.alertsOperable
@@ -114,7 +120,7 @@ ColumnLayout {
             currentIndex: page.s.cooldownIndex
             onPicked: (index) => page.s.setCooldownIndex(index)
         }
-        Switch {
+        Toggle {
             objectName: "quietEnabled"
             text: Ui.texts.quietHours
             checked: page.s.quietEnabled
@@ -153,13 +159,13 @@ ColumnLayout {
                 text: page.s.snoozeText
                 Layout.fillWidth: false
             }
-            Button {
+            ActionButton {
                 objectName: "cancelSnooze"
                 visible: page.s.snoozed
                 text: Ui.texts.cancelSnooze
                 onClicked: page.s.cancelSnooze()
             }
-            Button {
+            ActionButton {
                 objectName: "snoozeHour"
                 visible: !page.s.snoozed
                 text: Ui.texts.snoozeHour
@@ -181,15 +187,15 @@ ColumnLayout {
         }
         Caption { text: Ui.texts.historyCaption }
         RowLayout {
-            Button {
+            ActionButton {
                 objectName: "exportHistory"
                 text: Ui.texts.exportHistory
                 onClicked: page.s.exportHistory()
             }
-            Button {
+            ActionButton {
                 objectName: "clearHistory"
                 text: Ui.texts.clearHistory
-                palette.buttonText: Ui.theme.destructive
+                destructive: true
                 onClicked: Ui.dashboard.confirmClear = true
             }
         }
@@ -197,7 +203,7 @@ ColumnLayout {
 
     Panel {
         title: Ui.texts.metricsTitle
-        Switch {
+        Toggle {
             id: metricsSwitch
             objectName: "metricsEnabled"
             text: Ui.texts.writeMetrics
@@ -217,7 +223,7 @@ ColumnLayout {
                 text: page.s.metricsFolder
                 Layout.fillWidth: true
             }
-            Button {
+            ActionButton {
                 objectName: "chooseMetricsFolder"
                 text: Ui.texts.chooseFolder
                 onClicked: page.s.chooseMetricsFolder()
@@ -234,14 +240,14 @@ ColumnLayout {
 
     Panel {
         title: Ui.texts.privacyTitle
-        Switch {
+        Toggle {
             objectName: "activity"
             text: Ui.texts.recordActivity
             checked: page.s.activity
             onToggled: page.s.setActivity(checked)
         }
         Caption { text: Ui.texts.privacyCaption }
-        Button {
+        ActionButton {
             objectName: "resetPreferences"
             text: Ui.texts.resetPreferences
             onClicked: page.s.resetPreferences()

@@ -15,6 +15,7 @@ Item {
         radius: 10
         color: Qt.rgba(Ui.theme.accent.r, Ui.theme.accent.g, Ui.theme.accent.b, 0.18)
         Text {
+            horizontalAlignment: Text.AlignLeft
             anchors.centerIn: parent
             text: row.number
             color: Ui.theme.accent
@@ -23,6 +24,7 @@ Item {
         }
     }
     Text {
+        horizontalAlignment: Text.AlignLeft
         id: label
         x: 28
         y: 2

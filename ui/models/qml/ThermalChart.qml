@@ -36,6 +36,7 @@ Item {
             Layout.alignment: Qt.AlignHCenter
         }
         Text {
+            horizontalAlignment: Text.AlignHCenter
             text: Ui.texts.noReadings
             color: Ui.theme.text
             font.pixelSize: 15
@@ -62,5 +63,17 @@ Item {
         // Marks on round local times, placed and labelled from C++.
         CategoryAxis { id: xAxis; titleText: "Time"; titleFont.pixelSize: 10; labelsFont.pixelSize: 11 }
         CategoryAxis { id: yAxis; titleText: "Pressure"; titleFont.pixelSize: 10; labelsFont.pixelSize: 11 }
+    }
+
+    // Readings without any known state: the axes stay, and one caption says why they are empty.
+    Caption {
+        objectName: "unobserved"
+        visible: binder.unobserved
+        anchors.centerIn: parent
+        width: implicitWidth
+        wrapMode: Text.NoWrap
+        horizontalAlignment: Text.AlignHCenter
+        text: Ui.texts.noStateObserved
+        color: Ui.theme.text
     }
 }

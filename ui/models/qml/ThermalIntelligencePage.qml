@@ -10,6 +10,7 @@ ColumnLayout {
     Panel {
         title: Ui.texts.whatIsReported
         Text {
+            horizontalAlignment: Text.AlignLeft
             objectName: "adviceHeadline"
             text: page.c.headline
             color: Ui.theme.text

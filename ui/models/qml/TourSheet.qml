@@ -1,19 +1,13 @@
 import QtQuick
-import QtQuick.Controls
 import QtQuick.Layouts
 import Tempyra.Ui
 
-// The walkthrough sheet.
-Popup {
+// The walkthrough sheet. Escape, Skip or a press on the dimmed window closes it.
+Sheet {
     id: sheet
     readonly property OnboardingModel v: Ui.onboarding
-    anchors.centerIn: parent
     width: 480
-    modal: true
     visible: v.showTour
-    closePolicy: Popup.CloseOnEscape
-    padding: 24
-    background: Rectangle { color: Ui.theme.panel; radius: 12; border.color: Ui.theme.separator }
     onClosed: sheet.v.closeTour()
 
     contentItem: ColumnLayout {
@@ -24,6 +18,7 @@ Popup {
             Accessible.name: Ui.texts.appIconLabel
         }
         Text {
+            horizontalAlignment: Text.AlignLeft
             text: Ui.texts.product
             color: Ui.theme.text
             font.pixelSize: 20
@@ -32,6 +27,7 @@ Popup {
         Caption { text: Ui.texts.madeBy; font.pixelSize: 13 }
         Caption { objectName: "counter"; text: sheet.v.counter }
         Text {
+            horizontalAlignment: Text.AlignLeft
             objectName: "stepTitle"
             text: sheet.v.stepTitle
             color: Ui.theme.text
@@ -41,7 +37,7 @@ Popup {
             Layout.fillWidth: true
         }
         Body { objectName: "stepDetail"; text: sheet.v.stepDetail }
-        CheckBox {
+        Toggle {
             objectName: "tourAtStartup"
             text: Ui.texts.showTourAtStartup
             checked: sheet.v.tourAtStartup
@@ -49,19 +45,19 @@ Popup {
         }
         RowLayout {
             Layout.fillWidth: true
-            Button {
+            ActionButton {
                 objectName: "skipButton"
                 text: Ui.texts.skipTour
                 onClicked: sheet.v.closeTour()
             }
             Item { Layout.fillWidth: true }
-            Button {
+            ActionButton {
                 objectName: "backButton"
                 text: Ui.texts.back
                 visible: sheet.v.hasBack
                 onClicked: sheet.v.tourBack()
             }
-            Button {
+            ActionButton {
                 objectName: "nextButton"
                 text: sheet.v.mainButton
                 highlighted: true

@@ -1,18 +1,14 @@
 import QtQuick
-import QtQuick.Controls
 import QtQuick.Layouts
 import Tempyra.Ui
 
-// The welcome sheet. Continue, a click on its background or Escape finishes it.
-Popup {
+// The welcome sheet. Continue, a click on its background (inside the card outside its
+// controls, or the dimmed window around it) or Escape finishes it.
+Sheet {
     id: sheet
     readonly property OnboardingModel v: Ui.onboarding
-    anchors.centerIn: parent
     width: 440
-    modal: true
     visible: v.showWelcome
-    closePolicy: Popup.CloseOnEscape
-    padding: 24
     onClosed: sheet.v.finishWelcome()
 
     background: Rectangle {
@@ -53,16 +49,17 @@ Popup {
                 MakerAppTile {}
             }
         }
-        CheckBox {
+        CheckOption {
             objectName: "welcomeAtStartup"
             text: Ui.texts.showWelcomeAtStartup
             checked: sheet.v.welcomeAtStartup
             onToggled: sheet.v.setWelcomeAtStartup(checked)
         }
-        Button {
+        ActionButton {
             objectName: "continueButton"
             text: Ui.texts.continueLabel
             highlighted: true
+            focus: true
             Layout.alignment: Qt.AlignHCenter
             onClicked: sheet.v.finishWelcome()
         }
