@@ -66,6 +66,7 @@ class AtomicFile {
   // Gives the unnamed file the target's name.
   std::optional<Failure> linkIntoPlace();
   std::optional<Failure> drain(std::string_view bytes);
+  void writeBehind();
   std::optional<Failure> fail(Failure::Step step, int error);
 
   std::filesystem::path target_;
@@ -75,6 +76,9 @@ class AtomicFile {
   std::string temporary_;  // the named temporary file's name; empty while it has none
   int fd_ = -1;
   std::string buffer_;
+  off_t written_ = 0;  // bytes in the file
+  off_t started_ = 0;  // bytes whose writeback was started
+  off_t waited_ = 0;   // bytes written back
   std::optional<Failure> failure_;
 };
 
