@@ -5,7 +5,9 @@
 //
 // The generated databases are cached (TEMPYRA_BENCH_CACHE, default /tmp/tempyra-history-bench)
 // and copied before use, so reruns skip the generation.
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -522,11 +524,25 @@ int main(int argc, char** argv) {
                 prune * 1e3, literal * 1e3);
   }
 
-  // Export: throughput beside the sqlite3 shell writing the samples alone.
+  // Export: throughput beside floors that write as many bytes and flush them as the export
+  // does (it is synced before it replaces the target): the sqlite3 shell printing the samples
+  // alone plus a sync of its output, and cat of a file as large as the export plus a sync.
   {
     const fs::path out = dir / "export.json";
     const double exportTime = median(3, [&] { must(store.exportTo(out), "export"); });
     const double bytes = static_cast<double>(fs::file_size(out));
+    const auto flushed = [](const std::string& command, const fs::path& written) {
+      return [command, written] {
+        if (std::system(command.c_str()) != 0) std::fprintf(stderr, "%s failed\n", command.c_str());
+        const int fd = ::open(written.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0 || ::fsync(fd) != 0) std::fprintf(stderr, "%s: no sync\n", written.c_str());
+        if (fd >= 0) ::close(fd);
+      };
+    };
+    const double catTime = median(
+        3, flushed("cat '" + out.string() + "' > '" + (dir / "cat.json").string() + "'",
+                   dir / "cat.json"));
+    fs::remove(dir / "cat.json");
     const std::string shell = "sqlite3 '" + db.string() +
                               "' 'SELECT json FROM samples ORDER BY time,id' > '" +
                               (dir / "shell.txt").string() + "'";
@@ -541,10 +557,20 @@ int main(int argc, char** argv) {
           "ratio %.2f)\n",
           bytes / exportTime / 1e6, bytes / 1e6, exportTime, shellBytes / shellTime / 1e6,
           (shellBytes / shellTime) / (bytes / exportTime));
+      const double shellFlushed = median(3, flushed(shell, dir / "shell.txt"));
+      const double ratio = (bytes / exportTime) / (shellBytes / shellFlushed);
+      std::printf(
+          "export_vs_shell_plus_flush: %.2fx (shell plus flush %.0f MB/s; goal at least 1.50x, "
+          "%s)\n",
+          ratio, shellBytes / shellFlushed / 1e6, ratio >= 1.5 ? "within" : "UNDER");
     } else {
       std::printf("export_throughput: %.0f MB/s (no sqlite3 shell for the floor)\n",
                   bytes / exportTime / 1e6);
     }
+    const double share = catTime / exportTime;
+    std::printf(
+        "export_vs_cat_plus_flush: %.0f %% (cat plus flush %.0f MB/s; goal at least 50 %%, %s)\n",
+        share * 100, bytes / catTime / 1e6, share >= 0.5 ? "within" : "UNDER");
     fs::remove(dir / "shell.txt");
     const fs::path small = cached(dir, 20000, 20000, 0);
     std::printf("export_peak_rss_20000: %ld KiB (opening alone %ld KiB)\n",

@@ -18,14 +18,17 @@ class AtomicFile;
 //
 // The target is followed through symbolic links (the file a link names is replaced, as a save
 // dialog would). Refused before anything is created: a target that exists but is not a regular
-// file (a FIFO would block, a device would swallow the document), and a target that is one of
-// `protectedFiles` by device and inode (a hard link included) or by name. A new file is private
-// to the user (0600); a replaced one keeps its permissions.
+// file (a FIFO would block, a device would swallow the document), and a target that is one of the
+// history's files: any of `historyNames` (the database by every name it is known by) or its
+// -wal, -shm or -journal companion, compared by device and inode (a hard link included) and by
+// name, and any name that is a companion of a hard link of the database (SQLite would take
+// "link-journal" for the journal of "link"). A new file is private to the user (0600); a
+// replaced one keeps its permissions.
 class ExportFile {
  public:
   static Expected<std::unique_ptr<ExportFile>> open(
       const std::filesystem::path& target,
-      const std::vector<std::filesystem::path>& protectedFiles);
+      const std::vector<std::filesystem::path>& historyNames);
   ~ExportFile();
   ExportFile(const ExportFile&) = delete;
   ExportFile& operator=(const ExportFile&) = delete;

@@ -34,6 +34,13 @@ constexpr const char* kNewer = "This history was created by a newer app. It was 
 constexpr const char* kDamaged = "History integrity check failed. Existing history was preserved.";
 constexpr const char* kReadOnly = "The history file is read-only. It was preserved.";
 constexpr const char* kForeign = "This file holds another program's data. It was preserved.";
+constexpr const char* kEmpty = "This file holds no history yet. It was left as it was.";
+// SQLite's own messages for these say little to someone who did not write the program.
+constexpr const char* kCannotWrite =
+    "The history file cannot be written: the file or its folder is read-only. It was left as it "
+    "was.";
+constexpr const char* kNotDatabase = "This file is not a history database. It was left as it was.";
+constexpr const char* kCorrupt = "The history file is damaged. It was left as it was.";
 constexpr const char* kEventTimeInvalid = "An event needs a valid time. Nothing was written.";
 constexpr const char* kPruneTimeInvalid =
     "History retention needs a valid current time. Nothing was deleted.";
@@ -125,8 +132,20 @@ struct Closer {
 };
 using Connection = std::unique_ptr<sqlite3, Closer>;
 
-// SQLite's message for the connection's last failure.
-Error failure(sqlite3* db) { return Error{sqlite3_errmsg(db)}; }
+// The connection's last failure as a line for the user: SQLite's own message, or a sentence of
+// ours where that message does not say what is wrong with the file.
+Error failure(sqlite3* db) {
+  switch (sqlite3_extended_errcode(db) & 0xFF) {
+    case SQLITE_READONLY:
+      return Error{kCannotWrite};
+    case SQLITE_NOTADB:
+      return Error{kNotDatabase};
+    case SQLITE_CORRUPT:
+      return Error{kCorrupt};
+    default:
+      return Error{sqlite3_errmsg(db)};
+  }
+}
 
 // Binds each argument, in order, as transient UTF-8 text.
 void bind(sqlite3_stmt* statement, std::initializer_list<std::string_view> arguments) {
@@ -202,8 +221,11 @@ constexpr const char* kSchemaObjects =
 Status checkHistory(sqlite3* db, int* code) {
   const auto version = firstValue(db, "PRAGMA user_version", code);
   if (!version) return version.failure();
+  // 0 is a database nobody has claimed; 1 is the only version this store has written. Anything
+  // else was written by a newer store or by another program.
   const auto number = parseInteger(version->value_or("0"));
   if (!number || *number >= 2) return Error{kNewer};
+  if (*number < 0) return Error{kForeign};
   const auto integrity = firstValue(db, "PRAGMA quick_check", code);
   if (!integrity) return integrity.failure();
   if (*integrity != std::optional<std::string>("ok")) return Error{kDamaged};
@@ -305,19 +327,43 @@ void createPrivateFile(const fs::path& file) {
   if (fd >= 0) ::close(fd);  // any failure is the regular opening's to report
 }
 
-Expected<Connection> openConnection(const fs::path& file) {
+Expected<Connection> openConnection(
+    const fs::path& file, int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) {
   sqlite3* raw = nullptr;
-  const int opened =
-      sqlite3_open_v2(file.c_str(), &raw,
-                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
+  const int opened = sqlite3_open_v2(file.c_str(), &raw, flags | SQLITE_OPEN_FULLMUTEX, nullptr);
   Connection db(raw);
   if (opened != SQLITE_OK) return Error{kOpenFailed};
   sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
   return db;
 }
 
-// The checks of opening on the store's own connection, which they may replace.
-Status check(Connection& db, const fs::path& file) {
+bool present(const fs::path& file) {
+  struct stat st {};
+  return ::lstat(file.c_str(), &st) == 0;
+}
+
+// A reading connection creates the log and the shared-memory index beside a history that had
+// none, and leaves them: only the last connection that may write removes them when it closes. A
+// connection that reads once and closes does so without writing to the database (the log is
+// empty), and leaves them alone while another connection holds them.
+void removeReadersCompanions(const fs::path& file) {
+  if (!present(companion(file, "-wal")) && !present(companion(file, "-shm"))) return;
+  if (Expected<Connection> tidy = openConnection(file, SQLITE_OPEN_READWRITE)) {
+    runOnce(tidy->get(), "PRAGMA user_version");
+  }
+  // On a full disk the index never grows past its first three bytes, and nothing could be read
+  // through it or written to the empty log.
+  std::error_code ec;
+  const fs::path index = companion(file, "-shm"), log = companion(file, "-wal");
+  if (fs::file_size(index, ec) <= 3 && !ec) {
+    ::unlink(index.c_str());
+    if (fs::file_size(log, ec) == 0 && !ec) ::unlink(log.c_str());
+  }
+}
+
+// The checks of opening on the store's own connection, which they may replace. `hadIndex`: the
+// history's shared-memory index existed before this connection opened.
+Status check(Connection& db, const fs::path& file, bool hadIndex) {
   int code = SQLITE_OK;
   const Status checked = checkHistory(db.get(), &code);
   // On a full disk the shared-memory index cannot grow to its first size, so a history that
@@ -329,6 +375,11 @@ Status check(Connection& db, const fs::path& file) {
     return checked;
   }
   db.reset();
+  // The index this connection began holds only its first three bytes and is of no use to
+  // anyone; the connection that replaces it keeps its index in memory.
+  const fs::path index = companion(file, "-shm");
+  std::error_code ec;
+  if (!hadIndex && fs::file_size(index, ec) <= 3 && !ec) ::unlink(index.c_str());
   Expected<Connection> reopened = openConnection(file);
   if (!reopened) return reopened.failure();
   db = std::move(*reopened);
@@ -471,16 +522,43 @@ class HistoryStore::Transaction {
   bool open_ = false;
 };
 
-Expected<std::unique_ptr<HistoryStore>> HistoryStore::open(const fs::path& file) {
+Expected<std::unique_ptr<HistoryStore>> HistoryStore::open(const fs::path& file,
+                                                         Access access) {
+  std::error_code ec;
+  const fs::path opened = fs::absolute(file, ec);
+  if (access == Access::readOnly) {
+    if (!present(file)) return Error{"There is no history at " + file.string() + "."};
+    const bool tidy = !present(companion(file, "-wal")) && !present(companion(file, "-shm"));
+    Expected<Connection> connection = openConnection(file, SQLITE_OPEN_READONLY);
+    if (!connection) return connection.failure();
+    Connection db = std::move(*connection);
+    int code = SQLITE_OK;
+    Status checked = probeExistingLog(file);
+    if (checked) checked = probeHotJournal(file);
+    if (checked) checked = checkHistory(db.get(), &code);
+    if (checked) {
+      const Expected<bool> complete = answers(db.get(), kSchemaObjects, "5");
+      if (!complete) checked = complete.failure();
+      if (complete && !*complete) checked = Error{kEmpty};
+    }
+    if (!checked) {
+      db.reset();
+      if (tidy) removeReadersCompanions(file);
+      return checked.failure();
+    }
+    return std::unique_ptr<HistoryStore>(
+        new HistoryStore(db.release(), std::nullopt, ec ? file : opened, tidy));
+  }
   if (file.has_parent_path()) {
     if (Status folders = createPrivateDirectories(file.parent_path()); !folders) {
       return folders.failure();
     }
   }
   createPrivateFile(file);
-  Expected<Connection> opened = openConnection(file);
-  if (!opened) return opened.failure();
-  Connection db = std::move(*opened);
+  const bool hadIndex = present(companion(file, "-shm"));
+  Expected<Connection> connection = openConnection(file);
+  if (!connection) return connection.failure();
+  Connection db = std::move(*connection);
   // SQLite falls back to reading a file it may not write, and would then create the log and
   // index files with the database's read-only permissions: the history would stay broken after
   // the user fixed the permission. Nothing has been read (nor created) yet at this point.
@@ -490,7 +568,7 @@ Expected<std::unique_ptr<HistoryStore>> HistoryStore::open(const fs::path& file)
   }
   if (Status probed = probeExistingLog(file); !probed) return probed.failure();
   if (Status probed = probeHotJournal(file); !probed) return probed.failure();
-  if (Status checked = check(db, file); !checked) return checked.failure();
+  if (Status checked = check(db, file, hadIndex); !checked) return checked.failure();
   if (Status adopted = adopt(db.get()); !adopted) return adopted.failure();
 
   std::optional<std::string> notice;
@@ -501,16 +579,22 @@ Expected<std::unique_ptr<HistoryStore>> HistoryStore::open(const fs::path& file)
              std::string(name != nullptr ? name : file.c_str()) +
              ", which names the processes you ran; chmod 600 on it keeps it private.";
   }
-  return std::unique_ptr<HistoryStore>(new HistoryStore(db.release(), std::move(notice)));
+  return std::unique_ptr<HistoryStore>(
+      new HistoryStore(db.release(), std::move(notice), ec ? file : opened, false));
 }
 
-HistoryStore::HistoryStore(sqlite3* handle, std::optional<std::string> notice)
-    : handle_(handle), notice_(std::move(notice)) {}
+HistoryStore::HistoryStore(sqlite3* handle, std::optional<std::string> notice, fs::path opened,
+                           bool tidyOnClose)
+    : handle_(handle),
+      notice_(std::move(notice)),
+      opened_(std::move(opened)),
+      tidyOnClose_(tidyOnClose) {}
 
 HistoryStore::~HistoryStore() {
   const std::lock_guard guard(lock_);
   for (const auto& [sql, statement] : reads_) sqlite3_finalize(statement);
   sqlite3_close_v2(handle_);
+  if (tidyOnClose_) removeReadersCompanions(opened_);
 }
 
 fs::path HistoryStore::databaseFile() const {
@@ -736,9 +820,7 @@ Expected<std::vector<Episode>> HistoryStore::episodes(double since, long long li
 Expected<ExportSummary> HistoryStore::exportTo(const fs::path& file) {
   const std::lock_guard guard(lock_);
   const fs::path database = databaseFile();
-  Expected<std::unique_ptr<ExportFile>> opened =
-      ExportFile::open(file, {database, companion(database, "-wal"), companion(database, "-shm"),
-                              companion(database, "-journal")});
+  Expected<std::unique_ptr<ExportFile>> opened = ExportFile::open(file, {database, opened_});
   if (!opened) return opened.failure();
   ExportFile& out = **opened;
   ExportWriter writer([&out](std::string_view bytes) { out.write(bytes); });

@@ -39,11 +39,17 @@ struct ExportSummary {
 // with one recursive mutex (record, clear and exportTo hold it for their whole run).
 class HistoryStore {
  public:
-  // Opens or creates the database at `file`, creating missing directories private to the user
-  // (0700) and a new file readable by the user alone (0600). A newer, damaged, read-only,
-  // foreign or non-database file is left exactly as found, together with its -wal, -shm and
-  // -journal files, and reported. Opening a current history writes nothing.
-  static Expected<std::unique_ptr<HistoryStore>> open(const std::filesystem::path& file);
+  // readWrite opens or creates the database at `file`, creating missing directories private to
+  // the user (0700) and a new file readable by the user alone (0600). readOnly only reads a
+  // history that exists (for queries and exports): it creates no folder and no file, adopts
+  // nothing, and every write through it fails; the log and index files that SQLite's readers
+  // create beside a history that had none are removed again when it closes, unless another
+  // connection holds them by then. A newer, damaged, read-only, foreign or non-database file is
+  // left exactly as found, together with its -wal, -shm and -journal files, and reported.
+  // Opening a current history writes nothing.
+  enum class Access { readWrite, readOnly };
+  static Expected<std::unique_ptr<HistoryStore>> open(const std::filesystem::path& file,
+                                                      Access access = Access::readWrite);
   // Closes the connection once, after any running operation has finished.
   ~HistoryStore();
   HistoryStore(const HistoryStore&) = delete;
@@ -90,8 +96,10 @@ class HistoryStore {
   // One result row; its values are valid only during the call.
   using RowVisitor = std::function<void(sqlite3_stmt* row)>;
 
-  // Takes over an open, checked and adopted connection.
-  HistoryStore(sqlite3* handle, std::optional<std::string> notice);
+  // Takes over an open, checked and adopted connection to the history opened as `opened`.
+  // `tidyOnClose`: the connection may have created the history's log and index files.
+  HistoryStore(sqlite3* handle, std::optional<std::string> notice, std::filesystem::path opened,
+               bool tidyOnClose);
 
   // Prepares `sql`, binds each argument, in order, as transient UTF-8 text, and steps once; a
   // row or done is success.
@@ -107,6 +115,8 @@ class HistoryStore {
 
   sqlite3* handle_ = nullptr;
   std::optional<std::string> notice_;
+  std::filesystem::path opened_;  // absolute, links not resolved
+  bool tidyOnClose_ = false;
   // The statements forEachRow ran, by their text, ready to run again; finalized on closing.
   std::map<std::string, sqlite3_stmt*, std::less<>> reads_;
   std::recursive_mutex lock_;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <random>
+#include <system_error>
 
 #include "core/json_writer.h"
 #include "core/model_json.h"
@@ -16,6 +17,8 @@
 
 namespace tempyra {
 namespace {
+
+namespace fs = std::filesystem;
 
 double now() {
   using namespace std::chrono;
@@ -123,10 +126,18 @@ int printEpisodes(HistoryStore& store, double since, std::ostream& out, std::ost
 }  // namespace
 
 int runProbe(const ProbeOptions& options, std::ostream& out, std::ostream& err,
-             const std::function<void(double)>& sleepSeconds) {
+             const std::function<bool(double)>& wait) {
   std::unique_ptr<HistoryStore> store;
   if (options.history) {
-    auto opened = HistoryStore::open(*options.history);
+    // Queries only read: a history that is not there is not made.
+    const auto access =
+        options.episodes ? HistoryStore::Access::readOnly : HistoryStore::Access::readWrite;
+    std::error_code ec;
+    if (options.episodes && !fs::exists(fs::symlink_status(*options.history, ec))) {
+      err << "tempyra-probe: no history at " << options.history->string() << '\n';
+      return 1;
+    }
+    auto opened = HistoryStore::open(*options.history, access);
     if (!opened) {
       err << "tempyra-probe: " << opened.error() << '\n';
       return 1;
@@ -145,7 +156,7 @@ int runProbe(const ProbeOptions& options, std::ostream& out, std::ostream& err,
   const std::string segment = newSegment();
   int status = 0;
   for (int i = 0; i < options.samples; ++i) {
-    if (i > 0) sleepSeconds(options.interval);
+    if (i > 0 && !wait(options.interval)) break;
     Reading reading = provider->sample(now(), segment, options.processes);
     DeviceProfile profile = provider->profile();
     if (options.openMetrics) {

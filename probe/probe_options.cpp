@@ -23,6 +23,14 @@ bool parseSeconds(const std::string& text, double& out) {
 
 Expected<ProbeOptions> parseProbeOptions(const std::vector<std::string>& args) {
   ProbeOptions options;
+  for (const std::string& arg : args) {
+    if (arg == "--help" || arg == "-h") {
+      options.help = true;
+      return options;
+    }
+    if (arg == "--version") options.version = true;
+  }
+  if (options.version) return options;
   bool sinceGiven = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];

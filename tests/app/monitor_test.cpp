@@ -58,8 +58,8 @@ TEST(MonitorTest, UnopenableStoreKeepsMonitoringAndExplains) {
   auto m = rig.start();
   ASSERT_TRUE(m->historyProblem());
   EXPECT_EQ(*m->historyProblem(),
-            "History is unavailable: file is not a database. Live monitoring continues; existing "
-            "history is preserved.");
+            "History is unavailable: This file is not a history database. It was left as it was. "
+            "Live monitoring continues; existing history is preserved.");
   ASSERT_TRUE(m->reading());
   EXPECT_TRUE(m->history().empty());
   EXPECT_TRUE(m->TEST_scheduled());

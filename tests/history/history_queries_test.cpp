@@ -91,6 +91,10 @@ TEST_F(HistoryTest, ExportCopiesStoredTextsInOrderIntoTheLinkedFile) {
   EXPECT_EQ(slurp(path("new.json")),
             R"({"schema":1,"units":"Per metric; timestamps are seconds since 1970 UTC",)"
             R"("device":null,"samples":[],"events":[]})");
+  // The longest name a folder takes: the temporary file's name is a short one of its own.
+  const auto longest = path(std::string(255, 'n'));
+  ok(store->exportTo(longest));
+  EXPECT_EQ(slurp(longest), slurp(path("new.json")));
   EXPECT_EQ(fs::status(path("new.json")).permissions(), fs::perms(0600));
 
   RawDb db(path());
@@ -124,29 +128,51 @@ TEST_F(HistoryTest, ExportRefusesTheHistorysOwnFilesAndTargetsThatAreNotFiles) {
       "The export cannot replace the history's own files. Choose another file.";
   constexpr const char* kNotFile =
       "The export can only replace a regular file. Choose another file.";
-  const auto store = openStore(path());
-  ok(store->record(makeReading(1, ThermalState::fair, "s"), {}));
+  ok(openStore(path())->record(makeReading(1, ThermalState::fair, "s"), {}));
   fs::create_hard_link(path(), path("hard.sqlite"));
   fs::create_symlink(path(), path("soft.sqlite"));
+  // Opened by a link of its own: the other names are the history's too.
+  const auto store = openStore(path("soft.sqlite"));
   fs::create_directory(path("folder"));
   ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
+  const std::string tooLong(256, 'n');
   const std::vector<std::pair<fs::path, std::string>> cases = {
       {path(), kOwn},
       {dir_ / "." / "history.sqlite-wal", kOwn},
       {path("history.sqlite-shm"), kOwn},
       {path("history.sqlite-journal"), kOwn},  // absent now, a hot journal once written
       {path("hard.sqlite"), kOwn},
+      {path("hard.sqlite-journal"), kOwn},  // SQLite's journal of the history by that name
+      {path("hard.sqlite-wal"), kOwn},
       {path("soft.sqlite"), kOwn},
+      {path("soft.sqlite-shm"), kOwn},
       {path("fifo"), kNotFile},
       {path("folder"), kNotFile},
       {"/dev/null", kNotFile},
-      {path("missing") / "out.json", "Could not create export."},
+      {path("missing") / "out.json",
+       "Could not create export: the folder " + path("missing").string() + " does not exist."},
+      {path("fifo") / "out.json",
+       "Could not create export: " + path("fifo").string() + " is not a folder."},
+      {path(tooLong), "Could not create export: the name " + tooLong + " is too long."},
   };
   const auto before = folder();
   for (const auto& [target, message] : cases) {
     EXPECT_EQ(outcome(store->exportTo(target)), message) << target;
   }
   EXPECT_EQ(folder(), before);
+  // A folder the user may not write in (root may write anywhere).
+  fs::permissions(path("folder"), fs::perms(0555));
+  const int status = inChild([&] {
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return kUnavailable;
+    return outcome(store->exportTo(path("folder") / "out.json")) ==
+                   "Could not create export: no permission to write in " +
+                       path("folder").string() + "."
+               ? 0
+               : 1;
+  });
+  if (status != kUnavailable) {
+    EXPECT_EQ(status, 0);
+  }
 }
 
 // A write that the file system refuses (here beyond the child's file size limit) keeps the

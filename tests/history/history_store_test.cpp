@@ -23,6 +23,9 @@ constexpr const char* kNewer = "This history was created by a newer app. It was 
 constexpr const char* kDamaged = "History integrity check failed. Existing history was preserved.";
 constexpr const char* kForeign = "This file holds another program's data. It was preserved.";
 constexpr const char* kReadOnly = "The history file is read-only. It was preserved.";
+constexpr const char* kCannotWrite =
+    "The history file cannot be written: the file or its folder is read-only. It was left as it "
+    "was.";
 
 std::string openError(const fs::path& file) {
   const auto store = HistoryStore::open(file);
@@ -55,8 +58,8 @@ TEST_F(HistoryTest, CreatesAPrivateSchemaOnceAndReopensWithoutWriting) {
   EXPECT_THAT(openStore(file)->notice().value_or(""), HasSubstr(file.string()));
   EXPECT_EQ(mode(file), fs::perms(0604));
 
-  // An empty database is adopted, whatever its version number.
-  RawDb(path("plain.sqlite")).exec("PRAGMA user_version=-3");
+  // An empty database nobody has claimed is adopted.
+  RawDb(path("plain.sqlite")).exec("PRAGMA user_version=0");
   openStore(path("plain.sqlite"));
   RawDb plain(path("plain.sqlite"));
   EXPECT_EQ(plain.scalar("PRAGMA user_version"), "1");
@@ -83,6 +86,10 @@ TEST_F(HistoryTest, FailedOpenLeavesDatabaseAndCompanionsUntouched) {
   };
   const std::vector<Case> cases = {
       {"newer, log left behind", log, "PRAGMA user_version=2", nullptr, kNewer},
+      {"unknown version", none, "PRAGMA user_version=-1", nullptr, kForeign},
+      {"malformed schema", none,
+       "PRAGMA writable_schema=ON; UPDATE sqlite_master SET sql='garbage' WHERE name='device'",
+       nullptr, "The history file is damaged. It was left as it was."},
       {"current, log left behind", log, "", nullptr, "opened"},
       {"damaged pages", none, "", damage, kDamaged},
       {"not a database, stray log", none, "",
@@ -90,7 +97,7 @@ TEST_F(HistoryTest, FailedOpenLeavesDatabaseAndCompanionsUntouched) {
          std::ofstream(f, std::ios::trunc) << "plain text";
          std::ofstream(f.native() + "-wal") << std::string(5000, 'w');
        },
-       "file is not a database"},
+       "This file is not a history database. It was left as it was."},
       {"newer, hot journal", journal, "PRAGMA user_version=2", nullptr, kNewer},
       {"damaged, hot journal", journal, "", damage, kDamaged},
       {"current, hot journal", journal, "", nullptr, "opened"},
@@ -153,8 +160,35 @@ TEST_F(HistoryTest, ReadOnlyHistoryIsReportedWithoutCreatingCompanions) {
   EXPECT_FALSE(fs::exists(path("history.sqlite-wal")) || fs::exists(path("history.sqlite-shm")));
 }
 
-// On a full file system a current history still opens and reads. The file system is a small
-// tmpfs in a mount namespace of the child's own.
+// A read-only store creates nothing: not a missing history nor its folder, and no companion
+// files beside a closed one; it reads what a live writer has committed, and writes nothing.
+TEST_F(HistoryTest, ReadOnlyAccessCreatesNothing) {
+  const auto readOnly = [](const fs::path& file) {
+    return HistoryStore::open(file, HistoryStore::Access::readOnly);
+  };
+  const auto missing = dir_ / "sub" / "history.sqlite";
+  EXPECT_EQ(outcome(readOnly(missing)), "There is no history at " + missing.string() + ".");
+  std::ofstream(path("empty.sqlite")).close();
+  EXPECT_EQ(outcome(readOnly(path("empty.sqlite"))),
+            "This file holds no history yet. It was left as it was.");
+  ok(openStore(path())->record(makeReading(1, ThermalState::fair, "s"), {}));
+  const auto before = folder();
+  {
+    const auto store = ok(readOnly(path()));
+    EXPECT_EQ(ok(store->samples(0, 10, 10)).size(), 1u);
+    EXPECT_EQ(outcome(store->event(2, "Note", "x")), kCannotWrite);
+  }
+  EXPECT_EQ(folder(), before);
+  EXPECT_FALSE(fs::exists(path("history.sqlite-shm")));
+
+  const auto writer = openStore(path());
+  ok(writer->record(makeReading(2, ThermalState::fair, "s"), {}));
+  EXPECT_EQ(ok(ok(readOnly(path()))->samples(0, 10, 10)).size(), 2u);
+  ok(writer->record(makeReading(3, ThermalState::fair, "s"), {}));  // its log was left alone
+}
+
+// On a full file system a current history still opens and reads, and no opening leaves an
+// index file behind. The file system is a small tmpfs in a mount namespace of the child's own.
 TEST_F(HistoryTest, FullDiskStillOpensAndReads) {
   const int status = inChild([&] {
     if (::unshare(CLONE_NEWNS) != 0 ||
@@ -169,7 +203,9 @@ TEST_F(HistoryTest, FullDiskStillOpensAndReads) {
     std::ofstream filler(path("filler"), std::ios::binary);
     while (filler << std::string(4096, 'f')) {
     }
-    return ok(openStore(path())->samples(0, 100, 100)).size() == 20 ? 0 : 1;
+    if (ok(openStore(path())->samples(0, 100, 100)).size() != 20) return 1;
+    HistoryStore::open(path(), HistoryStore::Access::readOnly);
+    return fs::exists(path("history.sqlite-shm")) ? 2 : 0;
   });
   if (status == kUnavailable) GTEST_SKIP() << "cannot mount a small file system";
   EXPECT_EQ(status, 0);

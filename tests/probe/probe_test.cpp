@@ -24,9 +24,10 @@ struct Run {
   std::string err;
 };
 
-Run probe(const ProbeOptions& options) {
+// `waits`: how many waits between readings pass before a stop signal ends the run.
+Run probe(const ProbeOptions& options, int waits = 1 << 30) {
   std::ostringstream out, err;
-  Run run{runProbe(options, out, err, [](double) {}), {}, err.str()};
+  Run run{runProbe(options, out, err, [&waits](double) { return waits-- > 0; }), {}, err.str()};
   std::istringstream in(out.str());
   for (std::string line; std::getline(in, line);) run.out.push_back(line);
   return run;
@@ -99,6 +100,20 @@ TEST_F(ProbeTest, CapturedTreePrintsItsProfileAndReadings) {
   EXPECT_TRUE(decodeReading(out[2]));
 }
 
+// A stop signal ends the run after the reading in hand: recorded, exported, exit 0.
+TEST_F(ProbeTest, StopEndsTheRunCleanlyAfterTheReadingInHand) {
+  ProbeOptions options;
+  options.demo = true;
+  options.samples = 10;
+  options.history = dir / "history.sqlite";
+  options.exportFile = dir / "export.json";
+  const auto run = probe(options, 1);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out.size(), 3u);
+  std::ifstream in(*options.exportFile);
+  EXPECT_EQ(nlohmann::json::parse(in)["samples"].size(), 2u);
+}
+
 // The metrics text is the last reading's (the earlier ones only set baselines); every reading
 // is still recorded.
 TEST_F(ProbeTest, OpenMetricsPrintsTheLastReadingAndRecordsAll) {
@@ -129,7 +144,8 @@ TEST_F(ProbeTest, HistoryFailuresExitOneWithTheStoresMessage) {
   options.history = garbage;
   auto run = probe(options);
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "tempyra-probe: file is not a database\n");
+  EXPECT_EQ(run.err,
+            "tempyra-probe: This file is not a history database. It was left as it was.\n");
   EXPECT_TRUE(run.out.empty());
   std::ifstream in(garbage, std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), content);
@@ -142,6 +158,14 @@ TEST_F(ProbeTest, HistoryFailuresExitOneWithTheStoresMessage) {
             "file.\n");
   options.exportFile.reset();
   EXPECT_EQ(probe(options).status, 0) << "the history survives";
+
+  // A query reads only: a missing history is reported and not made.
+  options.history = dir / "missing" / "history.sqlite";
+  options.episodes = true;
+  run = probe(options);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "tempyra-probe: no history at " + options.history->string() + "\n");
+  EXPECT_FALSE(fs::exists(dir / "missing"));
 }
 
 // Episodes as JSON lines, newest first, keys in their documented order, from --since on.
