@@ -130,7 +130,8 @@ class Monitor : public QObject {
   void refreshPermission(AuthorizationStatus status);
   void requestAlerts();
   // Asks the file chooser for the metrics folder, then writes there from now on (the current
-  // reading at once); the file in an earlier folder is removed.
+  // reading at once); the file in an earlier folder is removed. Neither does anything in the
+  // demonstration, which never writes metrics.
   void chooseMetricsFolder();
   // Writes metrics to `folder` from now on, as if the user had chosen it.
   void setMetricsFolder(const std::filesystem::path& folder);
