@@ -51,7 +51,7 @@ Status writeMetricsFile(const fs::path& folder, std::string_view text) {
   // whole. Nothing is flushed to the disk: the next reading rewrites the file anyway, and after
   // a crash the collector finds the earlier content or, at worst, a file it reports as a scrape
   // error until then.
-  std::string temporary = (folder / ("." + std::string(kMetricsFileName) + ".XXXXXX")).string();
+  std::string temporary = (folder / ".tempyra.prom.XXXXXX").string();
   const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
   if (fd < 0) return describe(folder, errno);
   int error = ::fchmod(fd, 0644) == 0 ? writeAll(fd, text) : errno;
