@@ -11,9 +11,10 @@ namespace tempyra {
 inline constexpr const char* kMetricsFileName = "tempyra.prom";
 
 // Writes `text` as <folder>/tempyra.prom, mode 0644 whatever the umask (the collector usually
-// runs as another user). A failure is one line for the user; it
-// leaves the earlier file, or none, and no temporary file.
-// REQUIRES: called on the sampling queue (it syncs the file).
+// runs as another user), through a temporary file and a rename, so a reader never sees part of
+// a file; nothing is flushed to the disk. A failure is one line for the user; it leaves the
+// earlier file, or none, and no temporary file.
+// REQUIRES: called on the sampling queue.
 Status writeMetricsFile(const std::filesystem::path& folder, std::string_view text);
 
 // Removes <folder>/tempyra.prom; a file that is not there is no failure.

@@ -99,16 +99,18 @@ Monitor::Monitor(MonitorServices services, QObject* parent)
     if (auto decoded = decodePreferences(*stored)) preferences_ = std::move(decoded.value());
   }
 
-  // The metrics folder, kept apart from the preferences document.
-  if (auto folder = services_.defaults->string(kMetricsFolderKey); folder && !folder->empty())
-    metricsFolder_ = std::filesystem::path(*folder);
-
   // 3. Alert engine.
   alertEngine_ = AlertEngine(services_.defaults->date(kLastThermalAlertKey));
 
+  demo_ = services_.info->boolean(kDemoDataKey).value_or(false);
+  // The metrics folder, kept apart from the preferences document. The demonstration never
+  // publishes its invented readings where a collector would take them for the machine's.
+  if (auto folder = services_.defaults->string(kMetricsFolderKey);
+      !demo_ && folder && !folder->empty())
+    metricsFolder_ = std::filesystem::path(*folder);
+
   // 4.-7. Provider, profile, store and demonstration seed, built on the sampling queue so that
   // the engine objects are never touched anywhere else.
-  demo_ = services_.info->boolean(kDemoDataKey).value_or(false);
   struct Opened {
     DeviceProfile profile;
     std::optional<std::string> storeError;
@@ -539,7 +541,7 @@ void Monitor::setMetricsProblem(std::optional<std::string> text) {
 }
 
 void Monitor::chooseMetricsFolder() {
-  if (!services_.fileChooser) return;
+  if (!services_.fileChooser || demo_) return;
   QPointer<Monitor> self(this);
   services_.fileChooser->chooseFolder(
       metricsFolder_.value_or(std::filesystem::path()),
@@ -549,6 +551,7 @@ void Monitor::chooseMetricsFolder() {
 }
 
 void Monitor::setMetricsFolder(const std::filesystem::path& folder) {
+  if (demo_) return;
   if (metricsFolder_ != folder) {
     // The serial queue removes the old file after any write to it that is still waiting.
     if (metricsFolder_) queue_.async([old = *metricsFolder_] { removeMetricsFile(old); });

@@ -133,7 +133,8 @@ class Monitor : public QObject {
   // becomes the problem. Where no permission service exists this stands in for requestAlerts.
   void sendTestNotification();
   // Asks the file chooser for the metrics folder, then writes there from now on (the current
-  // reading at once); the file in an earlier folder is removed.
+  // reading at once); the file in an earlier folder is removed. Neither does anything in the
+  // demonstration, which never writes metrics.
   void chooseMetricsFolder();
   // Writes metrics to `folder` from now on, as if the user had chosen it.
   void setMetricsFolder(const std::filesystem::path& folder);

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QFile>
 
 #include "app/autostart_login_item.h"
 #include "app/dbus_notification_center.h"
@@ -19,8 +20,10 @@ MonitorServices makeSystemServices() {
   MonitorServices s;
   s.clock = std::make_shared<SystemClock>();
   s.calendar = std::make_shared<LocalCalendar>();
-  s.defaults = std::make_shared<SettingsUserDefaults>();
   s.info = std::make_shared<ResourceInfoDictionary>();
+  const bool demo = s.info->boolean(kDemoDataKey).value_or(false);
+  s.defaults = std::make_shared<SettingsUserDefaults>(
+      QFile::decodeName(settingsFile(env, demo).c_str()));
   LinuxSystemEvents::Options options;
   options.thermalLevel = [] { return liveThermalLevel("/"); };
   s.events = std::make_shared<LinuxSystemEvents>(QDBusConnection::systemBus(), options);
@@ -28,13 +31,13 @@ MonitorServices makeSystemServices() {
       QDBusConnection::sessionBus(), s.defaults,
       desktopIconReference(env, QCoreApplication::applicationDirPath().toStdString()));
   s.loginItem = std::make_shared<AutostartLoginItem>(
-      xdgConfigHome(env), xdgConfigDirs(env), "com.quorvel.tempyra.desktop",
+      xdgConfigHome(env), xdgConfigDirs(env), demo ? kDemoAutostartEntryName : kAutostartEntryName,
       std::vector<std::string>{QCoreApplication::applicationFilePath().toStdString()});
   s.makeProvider = [](bool demo) -> std::unique_ptr<SensorProvider> {
     if (demo) return std::make_unique<DemoProvider>();
     return makeLiveProvider("/");
   };
-  s.storePath = historyFile(env, s.info->boolean(kDemoDataKey).value_or(false));
+  s.storePath = historyFile(env, demo);
   return s;
 }
 

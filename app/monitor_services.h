@@ -35,7 +35,8 @@ struct MonitorServices {
 
 // The real services of this system: the system clock and calendar, QSettings, the compiled-in
 // information dictionary, logind / timerfd / thermal polling / power-profiles events, desktop
-// notifications over the session bus, the XDG autostart entry and the XDG data directory.
+// notifications over the session bus, the XDG autostart entry and the XDG data directory. The
+// demonstration build gets a settings file, an autostart entry and a history of its own.
 // fileChooser stays empty. REQUIRES: a QCoreApplication exists.
 MonitorServices makeSystemServices();
 

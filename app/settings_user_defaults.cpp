@@ -1,44 +1,88 @@
 #include "app/settings_user_defaults.h"
 
 #include <QDateTime>
+#include <QFile>
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 
 namespace tempyra {
 
 namespace {
+
 QString qkey(const std::string& key) { return QString::fromStdString(key); }
+
+const char* kindOf(mode_t mode) {
+  if (S_ISFIFO(mode)) return "a named pipe";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+  if (S_ISSOCK(mode)) return "a socket";
+  if (S_ISDIR(mode)) return "a folder";
+  return "an unusual file";
+}
+
 }  // namespace
 
-SettingsUserDefaults::SettingsUserDefaults()
-    : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                            "com.quorvel.tempyra")) {}
+std::optional<std::string> settingsFileProblem(const std::string& file) {
+  const std::string lead = "Settings not saved: " + file + " is ";
+  const std::string tail =
+      ", not a regular file; Tempyra uses its defaults and changes last until it quits.";
+  struct stat st {};
+  if (::lstat(file.c_str(), &st) != 0) {
+    if (errno == ENOENT) return std::nullopt;  // made on the first save
+    return "Settings not saved: " + file + " cannot be checked (" + std::strerror(errno) +
+           "); Tempyra uses its defaults and changes last until it quits.";
+  }
+  if (S_ISREG(st.st_mode)) return std::nullopt;
+  if (!S_ISLNK(st.st_mode)) return lead + kindOf(st.st_mode) + tail;
+  if (::stat(file.c_str(), &st) != 0) return lead + "a link to nothing" + tail;
+  if (S_ISREG(st.st_mode)) return std::nullopt;
+  return lead + "a link to " + kindOf(st.st_mode) + tail;
+}
 
 SettingsUserDefaults::SettingsUserDefaults(const QString& file)
-    : settings_(std::make_unique<QSettings>(file, QSettings::IniFormat)) {}
+    : problem_(settingsFileProblem(QFile::encodeName(file).toStdString())) {
+  if (!problem_) settings_ = std::make_unique<QSettings>(file, QSettings::IniFormat);
+}
+
+QVariant SettingsUserDefaults::value(const std::string& key) const {
+  if (settings_) return settings_->value(qkey(key));
+  const auto it = memory_.find(key);
+  return it == memory_.end() ? QVariant() : it->second;
+}
+
+void SettingsUserDefaults::setValue(const std::string& key, const QVariant& value) {
+  if (settings_) {
+    settings_->setValue(qkey(key), value);
+  } else {
+    memory_[key] = value;
+  }
+}
 
 std::optional<std::string> SettingsUserDefaults::bytes(const std::string& key) const {
-  const QVariant v = settings_->value(qkey(key));
+  const QVariant v = value(key);
   if (v.typeId() != QMetaType::QByteArray) return std::nullopt;
   return v.toByteArray().toStdString();
 }
 
 void SettingsUserDefaults::setBytes(const std::string& key, const std::string& value) {
-  settings_->setValue(qkey(key), QByteArray::fromStdString(value));
+  setValue(key, QByteArray::fromStdString(value));
 }
 
 std::optional<std::string> SettingsUserDefaults::string(const std::string& key) const {
-  const QVariant v = settings_->value(qkey(key));
+  const QVariant v = value(key);
   if (v.typeId() != QMetaType::QString) return std::nullopt;
   return v.toString().toStdString();
 }
 
 void SettingsUserDefaults::setString(const std::string& key, const std::string& value) {
-  settings_->setValue(qkey(key), QString::fromStdString(value));
+  setValue(key, QString::fromStdString(value));
 }
 
 std::optional<bool> SettingsUserDefaults::boolean(const std::string& key) const {
-  const QVariant v = settings_->value(qkey(key));
+  const QVariant v = value(key);
   if (v.typeId() == QMetaType::Bool) return v.toBool();
   // The INI format keeps booleans as the words true and false.
   if (v.typeId() == QMetaType::QString) {
@@ -48,12 +92,10 @@ std::optional<bool> SettingsUserDefaults::boolean(const std::string& key) const 
   return std::nullopt;
 }
 
-void SettingsUserDefaults::setBoolean(const std::string& key, bool value) {
-  settings_->setValue(qkey(key), value);
-}
+void SettingsUserDefaults::setBoolean(const std::string& key, bool value) { setValue(key, value); }
 
 std::optional<double> SettingsUserDefaults::date(const std::string& key) const {
-  const QVariant v = settings_->value(qkey(key));
+  const QVariant v = value(key);
   if (v.typeId() != QMetaType::QDateTime) return std::nullopt;
   const QDateTime d = v.toDateTime();
   if (!d.isValid()) return std::nullopt;
@@ -62,12 +104,19 @@ std::optional<double> SettingsUserDefaults::date(const std::string& key) const {
 
 void SettingsUserDefaults::setDate(const std::string& key, double value) {
   if (!std::isfinite(value)) return;
-  settings_->setValue(qkey(key),
-                      QDateTime::fromMSecsSinceEpoch(std::llround(value * 1000.0), Qt::UTC));
+  setValue(key, QDateTime::fromMSecsSinceEpoch(std::llround(value * 1000.0), Qt::UTC));
 }
 
-void SettingsUserDefaults::remove(const std::string& key) { settings_->remove(qkey(key)); }
+void SettingsUserDefaults::remove(const std::string& key) {
+  if (settings_) {
+    settings_->remove(qkey(key));
+  } else {
+    memory_.erase(key);
+  }
+}
 
-void SettingsUserDefaults::sync() { settings_->sync(); }
+void SettingsUserDefaults::sync() {
+  if (settings_) settings_->sync();
+}
 
 }  // namespace tempyra

@@ -1,6 +1,8 @@
 #pragma once
 #include <QSettings>
+#include <QVariant>
 
+#include <map>
 #include <memory>
 
 #include "app/user_defaults.h"
@@ -9,11 +11,14 @@ namespace tempyra {
 
 // User defaults in a QSettings store. Types survive a restart even in the INI format: bytes and
 // dates are stored as typed values, booleans are also recognised in their text form.
+//
+// The INI file is read and written only as a regular file (or made where none is): its path is
+// checked without opening it before QSettings ever sees it, and a symbolic link is followed only
+// to a regular file. Anything else (a named pipe, a device, a socket, a folder, a link to one of
+// those or to nothing) is never opened: the values then live in memory, starting from nothing,
+// and problem() names the file.
 class SettingsUserDefaults final : public UserDefaults {
  public:
-  // The user's own store: $XDG_CONFIG_HOME/com.quorvel.tempyra.conf.
-  SettingsUserDefaults();
-  // An INI file at `file` (tests).
   explicit SettingsUserDefaults(const QString& file);
 
   std::optional<std::string> bytes(const std::string& key) const override;
@@ -25,12 +30,22 @@ class SettingsUserDefaults final : public UserDefaults {
   std::optional<double> date(const std::string& key) const override;
   void setDate(const std::string& key, double value) override;
   void remove(const std::string& key) override;
+  std::optional<std::string> problem() const override { return problem_; }
 
   // Writes pending changes to disk now (QSettings otherwise writes them lazily).
   void sync();
 
  private:
-  std::unique_ptr<QSettings> settings_;
+  QVariant value(const std::string& key) const;
+  void setValue(const std::string& key, const QVariant& value);
+
+  std::unique_ptr<QSettings> settings_;  // absent while the values live in memory
+  std::map<std::string, QVariant> memory_;
+  std::optional<std::string> problem_;
 };
+
+// Why `file` may not be used as a settings file (see above); nothing when it is a regular file
+// or absent.
+std::optional<std::string> settingsFileProblem(const std::string& file);
 
 }  // namespace tempyra

@@ -39,6 +39,9 @@ class UserDefaults {
   virtual void setDate(const std::string& key, double value) = 0;
 
   virtual void remove(const std::string& key) = 0;
+
+  // Why the values are not saved (the store's file cannot be used); nothing when they are.
+  virtual std::optional<std::string> problem() const { return std::nullopt; }
 };
 
 }  // namespace tempyra

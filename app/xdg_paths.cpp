@@ -79,6 +79,12 @@ std::filesystem::path historyFile(const Environment& env, bool demo) {
          (demo ? kDemoHistoryRelativePath : kHistoryRelativePath);
 }
 
+std::filesystem::path settingsFile(const Environment& env, bool demo) {
+  const auto config = xdgConfigHome(env);
+  return (config ? *config : std::filesystem::path(".config")) /
+         (demo ? kDemoSettingsFileName : kSettingsFileName);
+}
+
 std::optional<std::filesystem::path> xdgConfigHome(const Environment& env) {
   return baseDir(env, "XDG_CONFIG_HOME", ".config");
 }

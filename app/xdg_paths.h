@@ -38,4 +38,15 @@ inline constexpr const char* kDemoHistoryRelativePath = "com.quorvel.tempyra.dem
 // working directory.
 std::filesystem::path historyFile(const Environment& env, bool demo);
 
+// The demonstration build likewise keeps settings and a login item of its own, so that nothing
+// done in it (appearance, units, the notification grant, the metrics folder) reaches the live
+// application. The settings file lives in the config home (below the working directory without
+// one).
+inline constexpr const char* kSettingsFileName = "com.quorvel.tempyra.ini";
+inline constexpr const char* kDemoSettingsFileName = "com.quorvel.tempyra.demo.ini";
+std::filesystem::path settingsFile(const Environment& env, bool demo);
+// The autostart entry's file name.
+inline constexpr const char* kAutostartEntryName = "com.quorvel.tempyra.desktop";
+inline constexpr const char* kDemoAutostartEntryName = "com.quorvel.tempyra.demo.desktop";
+
 }  // namespace tempyra

@@ -33,7 +33,7 @@ sleep 1
 # The welcome is switched off so that opening the dashboard measures the dashboard alone.
 mkdir -p "$home/.config"
 printf '[General]\nquorvel.showWelcome=false\nquorvel.showTour=false\n' \
-  >"$home/.config/com.quorvel.tempyra.ini"
+  >"$home/.config/com.quorvel.tempyra.demo.ini"
 # TEMPYRA_BENCH_OPEN names a file: its creation opens the dashboard, its removal closes it.
 control="$home/dashboard"
 env -i PATH="$PATH" HOME="$home" DISPLAY="$display" LANG=C.UTF-8 \

@@ -3,6 +3,7 @@
 #include <QTemporaryDir>
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -51,6 +52,46 @@ TEST(SettingsUserDefaultsTest, TypedValuesSurviveARestart) {
   EXPECT_FALSE(d.date("appearance"));
 }
 
+// Only a regular file, directly or through a link, is read and written. Anything else is never
+// opened (a named pipe would block the start) nor replaced; the values then live in memory and
+// the problem names the file.
+TEST(SettingsUserDefaultsTest, OnlyARegularFileIsReadOrWritten) {
+  QTemporaryDir dir;
+  const fs::path root = dir.path().toStdString();
+  ASSERT_EQ(::mkfifo((root / "pipe").c_str(), 0600), 0);
+  fs::create_directory(root / "folder");
+  fs::create_symlink("/dev/null", root / "null");
+  fs::create_symlink(root / "none", root / "dangling");
+  const std::pair<const char*, const char*> cases[] = {
+      {"null", "a link to a device"}, {"pipe", "a named pipe"},
+      {"folder", "a folder"},         {"dangling", "a link to nothing"}};
+  for (const auto& [name, kind] : cases) {
+    const fs::path file = root / name;
+    struct stat before {}, after {};
+    ::lstat(file.c_str(), &before);
+    {
+      SettingsUserDefaults d(QString::fromStdString(file.string()));
+      EXPECT_EQ(d.problem(), "Settings not saved: " + file.string() + " is " + kind +
+                                 ", not a regular file; Tempyra uses its defaults and changes "
+                                 "last until it quits.");
+      d.setString("appearance", "Dark");
+      EXPECT_EQ(d.string("appearance"), "Dark");
+      d.sync();
+    }
+    ::lstat(file.c_str(), &after);
+    EXPECT_EQ(after.st_ino, before.st_ino) << name;
+    EXPECT_EQ(after.st_mode, before.st_mode) << name;
+  }
+  put(root / "real.ini", "");
+  fs::create_symlink(root / "real.ini", root / "link.ini");
+  {
+    SettingsUserDefaults d(QString::fromStdString((root / "link.ini").string()));
+    EXPECT_FALSE(d.problem());
+    d.setString("appearance", "Dark");
+  }
+  EXPECT_NE(slurp(root / "real.ini").find("Dark"), std::string::npos);
+}
+
 TEST(ResourceInfoDictionaryTest, ReadsTheCompiledInDictionary) {
   EXPECT_EQ(ResourceInfoDictionary().boolean("QuorvelDemoData"), true);  // test_app is the demo
   EXPECT_FALSE(ResourceInfoDictionary(":/nothing/here.json").boolean("QuorvelDemoData"));
@@ -80,11 +121,13 @@ TEST(XdgPathsTest, UnsetEmptyOrRelativeVariablesFallBackToHome) {
   }
 }
 
-TEST(XdgPathsTest, TheDemonstrationKeepsAHistoryOfItsOwn) {
+TEST(XdgPathsTest, TheDemonstrationKeepsAHistoryAndSettingsOfItsOwn) {
   const Environment env = envOf({{"HOME", "/h"}});
   EXPECT_EQ(historyFile(env, false), fs::path("/h/.local/share/com.quorvel.tempyra/history.sqlite"));
   EXPECT_EQ(historyFile(env, true),
             fs::path("/h/.local/share/com.quorvel.tempyra.demo/history.sqlite"));
+  EXPECT_EQ(settingsFile(env, false), fs::path("/h/.config/com.quorvel.tempyra.ini"));
+  EXPECT_EQ(settingsFile(env, true), fs::path("/h/.config/com.quorvel.tempyra.demo.ini"));
 }
 
 TEST(XdgPathsTest, NotificationIconIsTheThemeNameOnceInstalledElseTheFileBesideTheProgram) {

@@ -1,9 +1,12 @@
 // The node_exporter textfile the monitor writes after every accepted reading.
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 
 #include <fstream>
 #include <sstream>
@@ -11,6 +14,17 @@
 #include "app/metrics_file.h"
 #include "core/open_metrics_text.h"
 #include "tests/app/fakes.h"
+
+// Every flush this test program asks for, counted on its way to the kernel.
+static std::atomic<int> flushes{0};
+extern "C" int fsync(int fd) {
+  ++flushes;
+  return static_cast<int>(::syscall(SYS_fsync, fd));
+}
+extern "C" int fdatasync(int fd) {
+  ++flushes;
+  return static_cast<int>(::syscall(SYS_fdatasync, fd));
+}
 
 namespace tempyra::testing {
 namespace {
@@ -63,6 +77,31 @@ TEST_F(MetricsTest, WrittenAfterEveryReadingWhateverTheUmask) {
   m->TEST_settle();
   expectCurrent(*m, a);
   EXPECT_EQ(entries(a), std::vector<std::string>{kMetricsFileName});
+}
+
+// The file is rewritten with every reading: replaced whole, but never flushed to the disk.
+TEST_F(MetricsTest, ReplacedWholeWithoutAFlush) {
+  const int before = flushes;
+  for (const char* text : {"first 1\n", "second 2\n"}) {
+    ASSERT_TRUE(writeMetricsFile(a, text));
+    EXPECT_EQ(slurp(a / kMetricsFileName), text);
+  }
+  EXPECT_EQ(flushes - before, 0);
+  EXPECT_EQ(entries(a), std::vector<std::string>{kMetricsFileName});
+}
+
+// The demonstration's invented readings never reach a collector: no folder is taken, neither
+// the stored one nor a new one.
+TEST_F(MetricsTest, TheDemonstrationNeverWritesThem) {
+  rig.defaults->setString(kMetricsFolderKey, a.string());
+  Monitor m(rig.services(true));
+  m.TEST_settle();
+  rig.chooser->answer = b;
+  m.chooseMetricsFolder();
+  m.setMetricsFolder(b);
+  m.TEST_settle();
+  EXPECT_FALSE(m.metricsFolder());
+  EXPECT_TRUE(entries(a).empty() && entries(b).empty());
 }
 
 // A chosen folder gets the current reading at once; moving on or stopping removes the file.

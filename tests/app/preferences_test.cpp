@@ -37,7 +37,7 @@ TEST(PreferencesTest, DecodingRequiresAllSixKeysWithTheirTypes) {
     EXPECT_FALSE(decodePreferences(null.dump())) << key;
   }
   const std::pair<const char*, nlohmann::json> wrong[] = {
-      {"unit", 1}, {"retention", "30"}, {"retention", 7.5}, {"activity", 1},
+      {"unit", 1}, {"retention", "30"}, {"activity", 1},
       {"advanced", "false"}, {"alerts", 5}, {"alerts", nlohmann::json::object()}};
   for (const auto& [key, value] : wrong) {
     auto bad = doc;
@@ -47,6 +47,7 @@ TEST(PreferencesTest, DecodingRequiresAllSixKeysWithTheirTypes) {
   for (const char* junk : {"", "[]", "{", "null", "\xff"}) EXPECT_FALSE(decodePreferences(junk));
 }
 
+// An unknown name reads as the default and is written back as found until the user picks one.
 TEST(PreferencesTest, StoredNamesAndUnknownTexts) {
   auto doc = nlohmann::json::parse(*encodeJson(Preferences{}));
   EXPECT_EQ(doc["unit"], "Celsius");
@@ -59,10 +60,49 @@ TEST(PreferencesTest, StoredNamesAndUnknownTexts) {
   for (const auto& [unit, menu, wantUnit, wantMenu] : cases) {
     doc["unit"] = unit;
     doc["menu"] = menu;
-    const Preferences p = decodePreferences(doc.dump()).value();
+    Preferences p = decodePreferences(doc.dump()).value();
     EXPECT_EQ(p.unit, wantUnit) << unit;
     EXPECT_EQ(p.menu, wantMenu) << menu;
+    p.advanced = true;  // another setting changes: the names stay as stored
+    const auto saved = nlohmann::json::parse(*encodeJson(p));
+    EXPECT_EQ(saved["unit"], unit);
+    EXPECT_EQ(saved["menu"], menu);
   }
+  Preferences p = decodePreferences(doc.dump()).value();
+  EXPECT_TRUE(p.keeps(kUnitPointer) && p.keeps(kMenuPointer));
+  p.forget(kUnitPointer);  // the user picks Celsius
+  EXPECT_EQ(nlohmann::json::parse(*encodeJson(p))["unit"], "Celsius");
+}
+
+// A number outside its range takes the default; its stored text survives saves of other
+// settings until that setting itself changes.
+TEST(PreferencesTest, OutOfRangeNumbersTakeTheirDefaults) {
+  const Preferences defaults;
+  const nlohmann::json base = nlohmann::json::parse(*encodeJson(defaults));
+  const std::pair<const char*, nlohmann::json> cases[] = {
+      {kSustainedPointer, -5},       {kSustainedPointer, 1e308},   {kCooldownPointer, -1.5},
+      {kCooldownPointer, 1e9},       {kQuietStartPointer, 24},     {kQuietStartPointer, -1},
+      {kQuietEndPointer, 99999},     {kQuietEndPointer, 1e308},    {kRetentionPointer, -7},
+      {kRetentionPointer, 0},        {kRetentionPointer, 1e308},   {kRetentionPointer, 7.5},
+      {kSnoozePointer, 1e308},       {kQuietStartPointer, 5.5},
+  };
+  for (const auto& [pointer, value] : cases) {
+    SCOPED_TRACE(std::string(pointer) + " = " + value.dump());
+    const nlohmann::json::json_pointer at(pointer);
+    auto doc = base;
+    doc[at] = value;
+    Preferences p = decodePreferences(doc.dump()).value();
+    Preferences used = p;
+    used.kept.clear();
+    EXPECT_EQ(used, defaults);
+    p.activity = false;
+    EXPECT_EQ(nlohmann::json::parse(*encodeJson(p))[at], value);
+    p.forget(pointer);
+    EXPECT_EQ(nlohmann::json::parse(*encodeJson(p))[at], base[at]);
+  }
+  auto doc = base;
+  doc["alerts"]["sustained"] = 45;  // in range though not offered: used as stored
+  EXPECT_EQ(decodePreferences(doc.dump())->alerts.sustained, 45);
 }
 
 }  // namespace

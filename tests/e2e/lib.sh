@@ -16,7 +16,7 @@ our_pids() {
   # The program's processes that run in this script's home, and no other.
   local pid
   for pid in $(pgrep -x "$(basename "$app" | cut -c1-15)" || true); do
-    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "HOME=$home" && echo "$pid"
+    tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -qx "HOME=$home" && echo "$pid"
   done
   return 0
 }
@@ -59,11 +59,17 @@ start_bus() {
   wait_for "the session bus" test -S "$home/bus"
   bus="unix:path=$home/bus"
 }
+# The program's settings file: the demonstration build keeps one of its own.
+settings_file() {
+  case "$(basename "$app")" in
+    *-demo) echo "$home/.config/com.quorvel.tempyra.demo.ini" ;;
+    *) echo "$home/.config/com.quorvel.tempyra.ini" ;;
+  esac
+}
 # The welcome and walkthrough stay away, so the dashboard is the first thing shown.
 skip_onboarding() {
   mkdir -p "$home/.config"
-  printf '[General]\nquorvel.showWelcome=false\nquorvel.showTour=false\n' \
-    >"$home/.config/com.quorvel.tempyra.ini"
+  printf '[General]\nquorvel.showWelcome=false\nquorvel.showTour=false\n' >"$(settings_file)"
 }
 # launch [args…]: runs the program in the foreground with the private environment.
 launch() {

@@ -1,5 +1,6 @@
 #include "ui/shell/single_instance.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -23,7 +24,7 @@ using Claim = SingleInstance::Claim;
 const QString kName = QStringLiteral("com.quorvel.tempyra.test");
 
 SingleInstance::Options lockOnly(const QTemporaryDir& dir, int answerMs = 3000) {
-  return {kName, std::nullopt, dir.path(), answerMs};
+  return {kName, std::nullopt, dir.path(), answerMs, {}};
 }
 
 struct Launch {
@@ -52,6 +53,19 @@ TEST(SingleInstance, ALaterLaunchShowsTheFirstAndLeaves) {
     EXPECT_TRUE(testing::waitFor([&] { return first.activations == 1; }));
     EXPECT_EQ(second.activations, 0);
   }
+}
+
+// The first instance removes its lock file and socket when it ends; the later one left nothing.
+TEST(SingleInstance, AnInstanceThatEndsLeavesNothingBehind) {
+  constexpr auto kEverything = QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot;
+  QTemporaryDir dir;
+  {
+    Launch first(lockOnly(dir)), second(lockOnly(dir));
+    EXPECT_EQ(first.instance.claim(), Claim::first);
+    EXPECT_EQ(second.instance.claim(), Claim::shownOther);
+    EXPECT_EQ(QDir(dir.path()).entryList(kEverything).size(), 2);
+  }
+  EXPECT_TRUE(QDir(dir.path()).isEmpty(kEverything));
 }
 
 TEST(SingleInstance, WhatADeadHolderLeftBehindIsTakenOver) {
@@ -103,9 +117,20 @@ TEST(SingleInstance, SessionFolderAndBus) {
   struct stat st {};
   ASSERT_EQ(::stat(QFile::encodeName(fallback).constData(), &st), 0);
   EXPECT_EQ(st.st_mode & 077, 0u);
-  // A fallback folder that others may enter is not used.
+  // A fallback folder that others may enter, or a link to a folder, is not used: without a lock
+  // file the instance says once why and what still guards it.
   ::chmod(QFile::encodeName(fallback).constData(), 0777);
-  EXPECT_TRUE(options({}).folder.isEmpty());
+  EXPECT_EQ(options({}).folderProblem, fallback + " is open to other users");
+  ::rmdir(QFile::encodeName(fallback).constData());
+  ASSERT_EQ(::symlink(QFile::encodeName(runtime.path()).constData(),
+                      QFile::encodeName(fallback).constData()),
+            0);
+  const auto linked = options({});
+  EXPECT_TRUE(linked.folder.isEmpty());
+  SingleInstance alone(linked);
+  EXPECT_EQ(alone.claim(), Claim::first);
+  EXPECT_EQ(alone.problem(), "no lock file (" + fallback + " is a symbolic link); nothing keeps "
+                             "this one instance");
 }
 
 }  // namespace

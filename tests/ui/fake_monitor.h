@@ -12,6 +12,7 @@ class MemoryDefaults final : public UserDefaults {
  public:
   using Value = std::variant<std::string, bool, double>;
   std::map<std::string, Value> values;
+  std::optional<std::string> problem_;
 
   template <class T>
   std::optional<T> get(const std::string& key) const {
@@ -28,6 +29,7 @@ class MemoryDefaults final : public UserDefaults {
   std::optional<double> date(const std::string& k) const override { return get<double>(k); }
   void setDate(const std::string& k, double v) override { values[k] = v; }
   void remove(const std::string& k) override { values.erase(k); }
+  std::optional<std::string> problem() const override { return problem_; }
 };
 
 class FakeMonitor final : public MonitorPort {

@@ -44,8 +44,9 @@ void SettingsModel::onPublished() {
 }
 
 template <class Edit>
-void SettingsModel::edit(Edit&& change) {
+void SettingsModel::edit(const char* pointer, Edit&& change) {
   Preferences p = port_.preferences();
+  if (pointer) p.forget(pointer);
   change(p);
   port_.setPreferences(p);
 }
@@ -55,8 +56,9 @@ void SettingsModel::refresh() {
   const Preferences& p = port_.preferences();
   const AlertSettings& a = p.alerts;
   View v;
-  v.unitIndex = optionIndex(unitOptions(), p.unit);
-  v.menuIndex = optionIndex(menuOptions(), p.menu);
+  // An unknown stored name is no option.
+  v.unitIndex = p.keeps(kUnitPointer) ? -1 : optionIndex(unitOptions(), p.unit);
+  v.menuIndex = p.keeps(kMenuPointer) ? -1 : optionIndex(menuOptions(), p.menu);
   v.sustainedIndex = optionIndex(sustainedOptions(), a.sustained);
   v.cooldownIndex = optionIndex(cooldownOptions(), a.cooldown);
   v.quietStartIndex = optionIndex(quietHourOptions(), static_cast<double>(a.quietStart));
@@ -83,52 +85,62 @@ void SettingsModel::refresh() {
     v.metricsFolder = QFile::decodeName(folder->c_str());
   }
   if (const auto& problem = port_.metricsProblem()) v.metricsProblem = qs(*problem);
+  if (const auto problem = d.problem()) v.settingsProblem = qs(*problem);
   if (replaceView(v_, std::move(v))) emit changed();
 }
 
 void SettingsModel::setUnitIndex(int i) {
-  if (const auto* o = optionAt(unitOptions(), i)) edit([&](Preferences& p) { p.unit = o->value; });
+  if (const auto* o = optionAt(unitOptions(), i))
+    edit(kUnitPointer, [&](Preferences& p) { p.unit = o->value; });
 }
 void SettingsModel::setMenuIndex(int i) {
-  if (const auto* o = optionAt(menuOptions(), i)) edit([&](Preferences& p) { p.menu = o->value; });
+  if (const auto* o = optionAt(menuOptions(), i))
+    edit(kMenuPointer, [&](Preferences& p) { p.menu = o->value; });
 }
-void SettingsModel::setAdvanced(bool on) { edit([&](Preferences& p) { p.advanced = on; }); }
+void SettingsModel::setAdvanced(bool on) {
+  edit(nullptr, [&](Preferences& p) { p.advanced = on; });
+}
 void SettingsModel::setAlertsEnabled(bool on) {
   if (port_.permission() != AuthorizationStatus::authorized) return;
-  edit([&](Preferences& p) { p.alerts.enabled = on; });
+  edit(nullptr, [&](Preferences& p) { p.alerts.enabled = on; });
 }
 void SettingsModel::setSustainedIndex(int i) {
   if (const auto* o = optionAt(sustainedOptions(), i))
-    edit([&](Preferences& p) { p.alerts.sustained = o->value; });
+    edit(kSustainedPointer, [&](Preferences& p) { p.alerts.sustained = o->value; });
 }
 void SettingsModel::setCooldownIndex(int i) {
   if (const auto* o = optionAt(cooldownOptions(), i))
-    edit([&](Preferences& p) { p.alerts.cooldown = o->value; });
+    edit(kCooldownPointer, [&](Preferences& p) { p.alerts.cooldown = o->value; });
 }
 void SettingsModel::setQuietEnabled(bool on) {
-  edit([&](Preferences& p) { p.alerts.quietEnabled = on; });
+  edit(nullptr, [&](Preferences& p) { p.alerts.quietEnabled = on; });
 }
 void SettingsModel::setQuietStartIndex(int i) {
   if (const auto* o = optionAt(quietHourOptions(), i))
-    edit([&](Preferences& p) { p.alerts.quietStart = static_cast<std::int64_t>(o->value); });
+    edit(kQuietStartPointer,
+         [&](Preferences& p) { p.alerts.quietStart = static_cast<std::int64_t>(o->value); });
 }
 void SettingsModel::setQuietEndIndex(int i) {
   if (const auto* o = optionAt(quietHourOptions(), i))
-    edit([&](Preferences& p) { p.alerts.quietEnd = static_cast<std::int64_t>(o->value); });
+    edit(kQuietEndPointer,
+         [&](Preferences& p) { p.alerts.quietEnd = static_cast<std::int64_t>(o->value); });
 }
 void SettingsModel::setRetentionIndex(int i) {
   if (const auto* o = optionAt(retentionOptions(), i))
-    edit([&](Preferences& p) { p.retention = static_cast<std::int64_t>(o->value); });
+    edit(kRetentionPointer,
+         [&](Preferences& p) { p.retention = static_cast<std::int64_t>(o->value); });
 }
-void SettingsModel::setActivity(bool on) { edit([&](Preferences& p) { p.activity = on; }); }
+void SettingsModel::setActivity(bool on) {
+  edit(nullptr, [&](Preferences& p) { p.activity = on; });
+}
 
 void SettingsModel::snooze() {
-  edit([&](Preferences& p) { p.alerts.snoozeUntil = port_.now() + 3600; });
+  edit(kSnoozePointer, [&](Preferences& p) { p.alerts.snoozeUntil = port_.now() + 3600; });
   port_.savePreferences();
 }
 
 void SettingsModel::cancelSnooze() {
-  edit([](Preferences& p) { p.alerts.snoozeUntil = kDistantPast; });
+  edit(kSnoozePointer, [](Preferences& p) { p.alerts.snoozeUntil = kDistantPast; });
 }
 
 void SettingsModel::toggleLogin() {
@@ -144,6 +156,8 @@ void SettingsModel::requestAlerts() {
 }
 void SettingsModel::exportHistory() { port_.exportHistory(); }
 void SettingsModel::resetPreferences() { port_.resetPreferences(); }
+
+bool SettingsModel::metricsAvailable() const { return !port_.demo(); }
 
 void SettingsModel::setMetricsEnabled(bool on) {
   if (on && !port_.metricsFolder()) port_.chooseMetricsFolder();

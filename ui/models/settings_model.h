@@ -47,9 +47,13 @@ class SettingsModel : public QObject {
   Q_PROPERTY(bool showTour READ showTour NOTIFY changed)
   Q_PROPERTY(bool showWelcome READ showWelcome NOTIFY changed)
   // The node_exporter textfile: on while a folder is chosen; the problem describes the file now.
+  // The demonstration offers none (its readings are invented).
+  Q_PROPERTY(bool metricsAvailable READ metricsAvailable CONSTANT)
   Q_PROPERTY(bool metricsEnabled READ metricsEnabled NOTIFY changed)
   Q_PROPERTY(QString metricsFolder READ metricsFolder NOTIFY changed)
   Q_PROPERTY(QString metricsProblem READ metricsProblem NOTIFY changed)
+  // Why the settings are not saved (their file cannot be used); empty when they are.
+  Q_PROPERTY(QString settingsProblem READ settingsProblem NOTIFY changed)
 
  public:
   explicit SettingsModel(MonitorPort& port, QObject* parent = nullptr);
@@ -83,9 +87,11 @@ class SettingsModel : public QObject {
   bool showSteps() const { return v_.showSteps; }
   bool showTour() const { return v_.showTour; }
   bool showWelcome() const { return v_.showWelcome; }
+  bool metricsAvailable() const;
   bool metricsEnabled() const { return v_.metricsEnabled; }
   QString metricsFolder() const { return v_.metricsFolder; }
   QString metricsProblem() const { return v_.metricsProblem; }
+  QString settingsProblem() const { return v_.settingsProblem; }
 
   // Indices into the pickers' options; one outside the list changes nothing.
   Q_INVOKABLE void setUnitIndex(int index);
@@ -132,11 +138,13 @@ class SettingsModel : public QObject {
     QString loginStatus, loginButton;
     bool showSteps = false, showTour = false, showWelcome = false;
     bool metricsEnabled = false;
-    QString metricsFolder, metricsProblem;
+    QString metricsFolder, metricsProblem, settingsProblem;
     friend bool operator==(const View&, const View&) = default;
   };
+  // Changes the preferences; `pointer` names the stored value the user replaces, which is no
+  // longer kept as found.
   template <class Edit>
-  void edit(Edit&& change);
+  void edit(const char* pointer, Edit&& change);
   void setGuidance(const char* key, bool on);
   void onPublished();
 

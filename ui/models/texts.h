@@ -329,6 +329,10 @@ class Texts : public QObject {
   const QString metricsCaption{
       "After every reading, Tempyra replaces tempyra.prom in this folder for the node_exporter "
       "textfile collector. Nothing listens on the network; turning this off removes the file."};
+  Q_PROPERTY(QString metricsDemo MEMBER metricsDemo CONSTANT)
+  const QString metricsDemo{
+      "Tempyra Demo writes no metrics: its readings are invented and must not reach a "
+      "collector."};
   Q_PROPERTY(QString privacyTitle MEMBER privacyTitle CONSTANT)
   const QString privacyTitle{"Privacy"};
   Q_PROPERTY(QString recordActivity MEMBER recordActivity CONSTANT)

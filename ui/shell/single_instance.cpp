@@ -46,13 +46,20 @@ class ApplicationAdaptor : public QDBusAbstractAdaptor {
 
 QString errnoText() { return QString::fromLocal8Bit(std::strerror(errno)); }
 
-// A folder only this user can enter: made when missing, refused when it is anything else.
-bool privateFolder(const QString& path) {
+// A folder only this user can enter: made when missing, refused (with the reason) when it is
+// anything else.
+QString privateFolderProblem(const QString& path) {
   const QByteArray name = QFile::encodeName(path);
-  if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST) return false;
+  if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST) {
+    return path + " could not be made: " + errnoText();
+  }
   struct stat st {};
-  if (::lstat(name.constData(), &st) != 0) return false;
-  return S_ISDIR(st.st_mode) && st.st_uid == ::getuid() && (st.st_mode & 077) == 0;
+  if (::lstat(name.constData(), &st) != 0) return path + " could not be checked: " + errnoText();
+  if (S_ISLNK(st.st_mode)) return path + " is a symbolic link";
+  if (!S_ISDIR(st.st_mode)) return path + " is not a folder";
+  if (st.st_uid != ::getuid()) return path + " belongs to another user";
+  if ((st.st_mode & 077) != 0) return path + " is open to other users";
+  return {};
 }
 
 }  // namespace
@@ -84,7 +91,8 @@ SingleInstance::Options SingleInstance::forSession(const QString& name, const En
     o.folder = runtime;
   } else {
     const QString fallback = temp + "/tempyra-" + QString::number(::getuid());
-    if (privateFolder(fallback)) o.folder = fallback;
+    o.folderProblem = privateFolderProblem(fallback);
+    if (o.folderProblem.isEmpty()) o.folder = fallback;
   }
   return o;
 }
@@ -95,7 +103,13 @@ SingleInstance::SingleInstance(Options options, QObject* parent)
 }
 
 SingleInstance::~SingleInstance() {
-  if (lockFd_ >= 0) ::close(lockFd_);
+  if (server_) server_->close();  // removes the socket file
+  if (lockFd_ >= 0) {
+    // Removed while still locked: a later launch that opened it meanwhile finds it gone once
+    // it gets the lock, and starts over with a new one (claimLock).
+    ::unlink(QFile::encodeName(lockPath_).constData());
+    ::close(lockFd_);
+  }
 }
 
 void SingleInstance::addProblem(const QString& text) {
@@ -164,30 +178,45 @@ SingleInstance::Name SingleInstance::claimName() {
 
 SingleInstance::Claim SingleInstance::claimLock() {
   if (options_.folder.isEmpty()) {
-    addProblem(QStringLiteral("no private folder for the lock file"));
+    const QString why = options_.folderProblem.isEmpty() ? QStringLiteral("no private folder")
+                                                         : options_.folderProblem;
+    addProblem("no lock file (" + why + "); " +
+               (options_.bus ? QStringLiteral("only the bus name keeps this one instance")
+                             : QStringLiteral("nothing keeps this one instance")));
     return Claim::first;
   }
   const QString base = options_.folder + "/" + options_.name;
-  // Close-on-exec: a program we start (a browser for a link) must not keep the lock.
-  lockFd_ = ::open(QFile::encodeName(base + ".lock").constData(),
-                   O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-  if (lockFd_ < 0) {
-    addProblem("the lock file could not be opened: " + errnoText());
-    return Claim::first;
+  lockPath_ = base + ".lock";
+  const QByteArray lockName = QFile::encodeName(lockPath_);
+  // A lock file that its holder removed on quitting between our open and our lock is no guard:
+  // try again with the one now there.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    // Close-on-exec: a program we start (a browser for a link) must not keep the lock.
+    lockFd_ = ::open(lockName.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (lockFd_ < 0) {
+      addProblem("the lock file could not be opened: " + errnoText());
+      return Claim::first;
+    }
+    if (::flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {
+      const int error = errno;
+      ::close(lockFd_);
+      lockFd_ = -1;
+      if (error == EWOULDBLOCK) return askHolder(base + ".socket");
+      errno = error;
+      addProblem("the lock file could not be locked: " + errnoText());
+      return Claim::first;
+    }
+    struct stat held {}, named {};
+    if (::fstat(lockFd_, &held) == 0 && ::stat(lockName.constData(), &named) == 0 &&
+        held.st_ino == named.st_ino && held.st_dev == named.st_dev) {
+      listen(base + ".socket");
+      return Claim::first;
+    }
+    ::close(lockFd_);
+    lockFd_ = -1;
   }
-  if (::flock(lockFd_, LOCK_EX | LOCK_NB) == 0) {
-    listen(base + ".socket");
-    return Claim::first;
-  }
-  const int error = errno;
-  ::close(lockFd_);
-  lockFd_ = -1;
-  if (error != EWOULDBLOCK) {
-    errno = error;
-    addProblem("the lock file could not be locked: " + errnoText());
-    return Claim::first;
-  }
-  return askHolder(base + ".socket");
+  addProblem(QStringLiteral("the lock file kept being replaced"));
+  return Claim::first;
 }
 
 void SingleInstance::listen(const QString& socketPath) {

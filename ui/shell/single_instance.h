@@ -27,6 +27,7 @@ class SingleInstance : public QObject {
     // How long a later launch waits for the running one, which answers once its event loop
     // runs (it may still be starting).
     int answerMs = 10000;
+    QString folderProblem;  // why there is no folder, when that is known
   };
   enum class Claim {
     first,       // this process is the one instance and emits activated() when asked
@@ -35,10 +36,12 @@ class SingleInstance : public QObject {
   };
 
   // The session's bus (only when one exists: nothing is autolaunched) and the runtime folder:
-  // $XDG_RUNTIME_DIR, else a private folder under `temp` made for this user.
+  // $XDG_RUNTIME_DIR, else `temp`/tempyra-<uid>, made 0700 and used only while it is a real
+  // folder (no link) of this user that no one else may enter.
   static Options forSession(const QString& name, const Environment& env, const QString& temp);
 
   explicit SingleInstance(Options options, QObject* parent = nullptr);
+  // Removes the socket and the lock file of the first instance.
   ~SingleInstance() override;
 
   // REQUIRES: a QCoreApplication exists; called once. Runs the event loop while it waits for an
@@ -66,6 +69,7 @@ class SingleInstance : public QObject {
   Options options_;
   QString objectPath_;
   int lockFd_ = -1;
+  QString lockPath_;
   QLocalServer* server_ = nullptr;
   QString problem_;
 };

@@ -34,6 +34,13 @@ ColumnLayout {
         }
     }
 
+    Body {
+        objectName: "settingsProblem"
+        visible: page.s.settingsProblem !== ""
+        text: page.s.settingsProblem
+        color: Ui.theme.destructive
+    }
+
     Panel {
         title: Ui.texts.guidance
         GuidanceSettings {}
@@ -207,6 +214,7 @@ ColumnLayout {
             id: metricsSwitch
             objectName: "metricsEnabled"
             text: Ui.texts.writeMetrics
+            enabled: page.s.metricsAvailable
             checked: page.s.metricsEnabled
             onToggled: {
                 page.s.setMetricsEnabled(metricsSwitch.checked)
@@ -235,7 +243,10 @@ ColumnLayout {
             text: page.s.metricsProblem
             color: Ui.theme.destructive
         }
-        Caption { text: Ui.texts.metricsCaption }
+        Caption {
+            objectName: "metricsCaption"
+            text: page.s.metricsAvailable ? Ui.texts.metricsCaption : Ui.texts.metricsDemo
+        }
     }
 
     Panel {
