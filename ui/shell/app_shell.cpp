@@ -159,6 +159,11 @@ void AppShell::togglePopover() {
                    qPrintable(component.errorString()));
       return;
     }
+    // The content settles its height after the first layout: a popover above a bottom panel
+    // keeps its bottom edge off the panel.
+    connect(popover_, &QWindow::heightChanged, this, [this] {
+      if (popover_->isVisible() && !onWayland()) placePopover();
+    });
   }
   ui_->popover()->refresh();
   if (onWayland()) {
