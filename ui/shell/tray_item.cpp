@@ -113,6 +113,7 @@ void TrayItem::place() {
               [this](QSystemTrayIcon::ActivationReason r) {
                 if (r == QSystemTrayIcon::Trigger || r == QSystemTrayIcon::DoubleClick ||
                     r == QSystemTrayIcon::MiddleClick) {
+                  clickedAt_.reset();  // the icon's own geometry tells where it is
                   emit clicked();
                 }
               });
