@@ -19,6 +19,8 @@ sleep 1
 menu_open() { [ -n "$(app_windows)" ]; }
 click_icon 3
 wait_for "the menu" menu_open
+sleep 0.5
+import -window root -crop 400x260+880+0 +repage "/tmp/tempyra-e2e-$script-menu.png" 2>/dev/null || true
 gone Tempyra || fail "the right click opened the dashboard"
 # The menu has the keyboard: the first entry is Open Dashboard.
 xdotool key Down Return
