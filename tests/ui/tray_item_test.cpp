@@ -1,11 +1,12 @@
 // The tray item against a StatusNotifierWatcher on a private bus: what a host reads from the
-// item, when the icon is drawn, and how the item follows the watcher.
+// item and its menu, when the icon is drawn, and how the item follows the watcher.
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusPendingCall>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
+#include <QMenu>
 #include <QMutex>
 #include <QThread>
 
@@ -17,6 +18,7 @@
 #include "tests/ui/sni_pixmaps.h"
 #include "tests/ui/fake_monitor.h"
 #include "ui/models/popover_model.h"
+#include "ui/shell/dbus_menu.h"
 #include "ui/shell/tray_item.h"
 
 namespace tempyra {
@@ -53,10 +55,12 @@ class HostSide : public QObject {
 
  public:
   int icons = 0;
+  int layouts = 0;
   QStringList labels;
 
  public slots:
   void newIcon() { ++icons; }
+  void newLayout(uint, int) { ++layouts; }
   void newLabel(const QString& label, const QString&) { labels << label; }
 };
 
@@ -111,9 +115,9 @@ class Watcher {
 };
 
 QDBusMessage callItem(QDBusConnection& host, const QString& service, const QString& interface,
-                      const QString& method, const QVariantList& args) {
-  QDBusMessage call =
-      QDBusMessage::createMethodCall(service, "/StatusNotifierItem", interface, method);
+                      const QString& method, const QVariantList& args,
+                      const QString& path = "/StatusNotifierItem") {
+  QDBusMessage call = QDBusMessage::createMethodCall(service, path, interface, method);
   call.setArguments(args);
   QDBusPendingCall pending = host.asyncCall(call);
   waitFor([&] { return pending.isFinished(); });
@@ -160,6 +164,7 @@ TEST(TrayItem, HostReadsTitleTooltipAndIconInNetworkByteOrder) {
   EXPECT_EQ(p["XAyatanaLabelGuide"].toString(), "Critical · 100% CPU");
   EXPECT_EQ(p["Status"].toString(), "Active");
   EXPECT_FALSE(p["ItemIsMenu"].toBool());
+  EXPECT_EQ(qdbus_cast<QDBusObjectPath>(p["Menu"]).path(), DBusMenu::kPath);
 
   const QList<testing::SniPixmapData> icons = testing::sniPixmaps(p["IconPixmap"]);
   ASSERT_FALSE(icons.isEmpty());
@@ -225,10 +230,62 @@ TEST(TrayItem, ClicksAskForThePopoverNearWhereTheHostSays) {
   QDBusConnection host = f.bus.connect("host");
   callItem(host, f.service, kItemInterface, "Activate", {500, 10});
   EXPECT_EQ(clicks, 1);
-  EXPECT_EQ(f.tray->geometry(), QRect(488, -2, 24, 24));
-  callItem(host, f.service, kItemInterface, "ContextMenu", {0, 0});  // a host that cannot say
+  EXPECT_EQ(f.tray->clickedAt(), QPoint(500, 10));
+  callItem(host, f.service, kItemInterface, "SecondaryActivate", {0, 0});  // a host that cannot say
   EXPECT_EQ(clicks, 2);
-  EXPECT_EQ(f.tray->geometry(), std::nullopt);
+  EXPECT_EQ(f.tray->clickedAt(), std::nullopt);
+  // A host without a menu of its own asks for ours: no popover.
+  callItem(host, f.service, kItemInterface, "ContextMenu", {500, 10});
+  EXPECT_EQ(clicks, 2);
+  EXPECT_TRUE(waitFor([&] { return f.tray->menu()->isVisible(); }));
+  f.tray->menu()->hide();
+}
+
+QStringList menuLabels(QDBusConnection& host, const QString& service) {
+  QDBusMessage call = QDBusMessage::createMethodCall(service, DBusMenu::kPath,
+                                                     "com.canonical.dbusmenu", "GetLayout");
+  call << 0 << -1 << QStringList();
+  QDBusPendingCall pending = host.asyncCall(call);
+  waitFor([&] { return pending.isFinished(); });
+  const QDBusMessage reply = pending.reply();
+  if (reply.arguments().size() != 2) return {"no layout: " + reply.errorMessage()};
+  const auto root = qdbus_cast<DBusMenuLayout>(reply.arguments()[1]);
+  QStringList out;
+  for (const DBusMenuLayout& item : root.children) {
+    out << item.properties.value("label", item.properties.value("type")).toString();
+  }
+  return out;
+}
+
+TEST(TrayItem, HostsMenuRunsThePopoverCommands) {
+  Fixture f;
+  if (!f.bus.ok()) GTEST_SKIP() << f.bus.error();
+  f.startHosted();
+  QDBusConnection host = f.bus.connect("host");
+  HostSide seen;
+  host.connect(f.service, DBusMenu::kPath, "com.canonical.dbusmenu", "LayoutUpdated", &seen,
+               SLOT(newLayout(uint, int)));
+  EXPECT_EQ(menuLabels(host, f.service),
+            (QStringList{"Open Dashboard", "Pause Monitoring", "Snooze Alerts · 1 hour",
+                         "separator", "Quit"}));
+  int opened = 0, quit = 0;
+  QObject::connect(f.popover.get(), &PopoverModel::openDetailsRequested, [&] { ++opened; });
+  QObject::connect(f.popover.get(), &PopoverModel::quitRequested, [&] { ++quit; });
+  const auto click = [&](int id) {
+    callItem(host, f.service, "com.canonical.dbusmenu", "Event",
+             {id, QString("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u}, DBusMenu::kPath);
+  };
+  click(2);  // Pause Monitoring
+  ASSERT_TRUE(waitFor([&] { return seen.layouts == 1; }));
+  EXPECT_TRUE(f.monitor.paused());
+  EXPECT_EQ(menuLabels(host, f.service).value(1), "Resume Monitoring");
+  click(3);
+  click(1);
+  click(101);  // the separator does nothing
+  click(4);
+  ASSERT_TRUE(waitFor([&] { return quit == 1; }));
+  EXPECT_EQ(opened, 1);
+  EXPECT_EQ(f.monitor.preferences().alerts.snoozeUntil, f.monitor.now() + 3600);
 }
 
 }  // namespace

@@ -13,48 +13,11 @@
 #include "ui/logic/episode_text.h"
 #include "ui/logic/maker_links.h"
 #include "ui/logic/onboarding_flow.h"
-#include "ui/logic/popover_placement.h"
 #include "ui/logic/settings_options.h"
 #include "ui/logic/text_format.h"
-#include "ui/logic/tray_face.h"
 
 namespace tempyra {
 namespace {
-
-TEST(PopoverPlacement, FollowsTheIconAndStaysOnScreen) {
-  const PlacementRect screen{0, 0, 1920, 1080};
-  const int w = 360, h = 500, m = kPopoverMargin;
-  struct Case {
-    const char* what;
-    std::optional<PlacementRect> icon;
-    PlacementPoint expected;
-  };
-  const Case cases[] = {
-      {"no geometry: top-right corner", std::nullopt, {1920 - w - m, m}},
-      {"empty geometry counts as none", PlacementRect{0, 0, 0, 0}, {1920 - w - m, m}},
-      {"top panel: centred below the icon", PlacementRect{900, 0, 24, 24},
-       {912 - w / 2, 24 + m}},
-      {"top panel at the right edge: pulled back on screen", PlacementRect{1890, 0, 24, 24},
-       {1920 - w - m, 24 + m}},
-      {"bottom panel: above the icon", PlacementRect{100, 1056, 24, 24},
-       {m, 1056 - h - m}},
-      {"left panel: right of the icon", PlacementRect{0, 500, 24, 24}, {24 + m, 512 - h / 2}},
-      {"right panel near the bottom: left of the icon, clamped",
-       PlacementRect{1896, 1000, 24, 24}, {1896 - w - m, 1080 - h - m}},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(placePopover(c.icon, screen, w, h), c.expected) << c.what;
-  }
-}
-
-TEST(PopoverPlacement, OffsetScreenAndOversizedPopover) {
-  const PlacementRect second{1920, 30, 1280, 700};
-  EXPECT_EQ(placePopover(std::nullopt, second, 360, 400),
-            (PlacementPoint{1920 + 1280 - 360 - kPopoverMargin, 30 + kPopoverMargin}));
-  // Taller than the area: the top stays visible.
-  EXPECT_EQ(placePopover(PlacementRect{2500, 705, 24, 24}, second, 360, 900).y,
-            30 + kPopoverMargin);
-}
 
 TEST(DurationText, TruncatesAndNeverFoldsHours) {
   const std::pair<double, const char*> cases[] = {
@@ -152,58 +115,6 @@ TEST(MenuTitle, EveryModeAndTheStaleRule) {
             "Paused");
   const ValueDisplay celsius{TemperatureUnit::celsius, false, kNow};
   EXPECT_EQ(menuTitle(Reading{}, MenuMode::cpuTemperature, celsius), "CPU —");
-}
-
-TEST(TrayFace, ColourGlyphAndFigurePerMode) {
-  struct Case {
-    MenuMode mode;
-    std::optional<ThermalState> state;  // none: no reading yet
-    std::optional<double> cpu;
-    double sensorAge;
-    bool stale;
-    Tint tint;
-    bool slashed;
-    const char* figure;
-  };
-  const auto nominal = ThermalState::nominal;
-  const Case cases[] = {
-      {MenuMode::mixed, std::nullopt, 12.4, 0, true, Tint::grey, true, ""},
-      {MenuMode::numerical, ThermalState::critical, 12.4, 0, true, Tint::grey, true, ""},
-      {MenuMode::iconOnly, ThermalState::serious, 12.4, 0, false, Tint::orange, false, ""},
-      {MenuMode::thermalState, ThermalState::fair, 12.4, 0, false, Tint::yellow, false, ""},
-      {MenuMode::thermalState, ThermalState::unknown, 12.4, 0, false, Tint::secondary, false, ""},
-      {MenuMode::cpuTemperature, nominal, 12.4, 0, false, Tint::green, false, "110°"},
-      {MenuMode::cpuTemperature, nominal, 12.4, 95.5, false, Tint::green, false, ""},
-      {MenuMode::numerical, nominal, 37.4, 0, false, Tint::green, false, "37%"},
-      {MenuMode::numerical, nominal, std::nullopt, 0, false, Tint::green, false, ""},
-      {MenuMode::numerical, nominal, -0.2, 0, false, Tint::green, false, "0%"},
-      {MenuMode::mixed, ThermalState::critical, 99.6, 0, false, Tint::red, false, "100%"},
-  };
-  for (const Case& c : cases) {
-    std::optional<Reading> r;
-    if (c.state) {
-      r.emplace();
-      r->state = *c.state;
-      r->cpu = metricAged(c.cpu, "%", 0);
-      r->sensors = {metricAged(43.2, "°C", c.sensorAge, "CPU temperature")};
-    }
-    const TrayFace face =
-        trayFace(r, c.mode, {TemperatureUnit::fahrenheit, c.stale, kNow});
-    EXPECT_EQ(face.tint, c.tint) << c.figure;
-    EXPECT_EQ(face.slashed, c.slashed) << c.figure;
-    EXPECT_EQ(face.figure, c.figure);
-  }
-  Reading r;
-  r.cpu = metricAged(100, "%", 0);
-  EXPECT_EQ(trayFace(r, MenuMode::numerical, {TemperatureUnit::celsius, false, kNow}).digits,
-            "100");
-}
-
-TEST(TrayFace, InkReadsOnEveryBadge) {
-  for (Tint t : {Tint::green, Tint::yellow, Tint::orange, Tint::red, Tint::secondary, Tint::grey}) {
-    // Bold text this size needs 3:1.
-    EXPECT_GE(contrastRatio(trayBadgeColour(t), trayInkColour(t)), 3.0) << static_cast<int>(t);
-  }
 }
 
 TEST(StatusTexts, PermissionAndLoginItem) {

@@ -32,6 +32,13 @@ TrayFace trayFace(const std::optional<Reading>& reading, MenuMode mode,
   if (!reading || display.stale) return face;
   face.slashed = false;
   face.tint = statusTint(false, reading->state);
+  switch (reading->state) {
+    case ThermalState::nominal: face.level = 1; break;
+    case ThermalState::fair: face.level = 2; break;
+    case ThermalState::serious: face.level = 3; break;
+    case ThermalState::critical: face.level = 4; break;
+    case ThermalState::unknown: break;
+  }
   std::optional<double> value;
   const char* sign = "%";
   switch (mode) {

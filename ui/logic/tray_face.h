@@ -1,6 +1,8 @@
 #pragma once
 // What the tray icon shows, decided apart from drawing it: a badge in the state's colour holding
-// the thermometer (slashed while nothing is current) or, in the value modes, a short figure.
+// the thermometer (slashed while nothing is current) or, in the value modes, a short figure
+// with its unit, and under it a gauge of four steps that tells the state by its shape as well
+// (one step nominal to four critical), so it reads without colour and on a grey panel.
 // The badge colours are fixed, not the window scheme's: a panel may be light or dark whatever
 // the app's own appearance, and the filled badge with its dark rim reads on both.
 #include <cstdint>
@@ -16,9 +18,13 @@ namespace tempyra {
 struct TrayFace {
   Tint tint = Tint::grey;
   bool slashed = true;  // nothing current: paused, asleep, waiting or an old reading
-  // "74°" (CPU temperature in the chosen unit), "37%" (CPU load); empty: the thermometer alone.
+  // The gauge: 1 nominal, 2 fair, 3 serious, 4 critical; 0 none (nothing current, or the state
+  // is unknown: then a question mark stands for the thermometer).
+  int level = 0;
+  // "74°" (CPU temperature in the chosen unit), "37%" (CPU load), always with its unit; empty:
+  // the thermometer alone.
   std::string figure;
-  // The figure's digits without the sign ("74", "100"), for sizes too small for the whole figure.
+  // The figure's digits without the unit ("74", "100"): the unit is set smaller beside them.
   std::string digits;
   friend bool operator==(const TrayFace&, const TrayFace&) = default;
 };

@@ -48,7 +48,23 @@ void PopoverModel::refresh() {
   v.trayFace = tempyra::trayFace(reading, mode, display);
   v.trayTitle = qs(menuTitle(reading, mode, display));
   v.trayTitleGuide = qs(tempyra::trayTitleGuide(mode));
+  v.trayMenu = {
+      {TrayCommand::openDashboard, QStringLiteral("Open Dashboard")},
+      {TrayCommand::togglePause, port_.paused() ? QStringLiteral("Resume Monitoring")
+                                                : QStringLiteral("Pause Monitoring")},
+      {TrayCommand::snooze, QStringLiteral("Snooze Alerts · 1 hour")},
+      {TrayCommand::quit, QStringLiteral("Quit"), true},
+  };
   if (replaceView(v_, std::move(v))) emit changed();
+}
+
+void PopoverModel::run(TrayCommand command) {
+  switch (command) {
+    case TrayCommand::openDashboard: openDetails(); break;
+    case TrayCommand::togglePause: togglePause(); break;
+    case TrayCommand::snooze: snooze(); break;
+    case TrayCommand::quit: quit(); break;
+  }
 }
 
 void PopoverModel::togglePause() { port_.togglePause(); }

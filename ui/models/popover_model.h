@@ -1,6 +1,7 @@
 #pragma once
 // The tray item and its popover: every line, colour and button label, rebuilt on each change
 // the monitor publishes.
+#include <QList>
 #include <QObject>
 #include <QStringList>
 #include <QtQml/qqmlregistration.h>
@@ -10,6 +11,16 @@
 namespace tempyra {
 
 class MonitorPort;
+
+// The commands of the tray icon's menu: the popover's own, in its order.
+enum class TrayCommand { openDashboard, togglePause, snooze, quit };
+
+struct TrayMenuEntry {
+  TrayCommand command;
+  QString label;
+  bool separated = false;  // a separator comes before it
+  friend bool operator==(const TrayMenuEntry&, const TrayMenuEntry&) = default;
+};
 
 class PopoverModel : public QObject {
   Q_OBJECT
@@ -45,6 +56,10 @@ class PopoverModel : public QObject {
   QString trayTitle() const { return v_.trayTitle; }
   QString trayTitleGuide() const { return v_.trayTitleGuide; }
   QString tooltip() const { return v_.trayTitle.isEmpty() ? QStringLiteral("Tempyra") : v_.trayTitle; }
+  // The tray icon's menu (the host's menu or our own): each label says what it does on its own,
+  // without the popover around it.
+  const QList<TrayMenuEntry>& trayMenu() const { return v_.trayMenu; }
+  void run(TrayCommand command);
 
   Q_INVOKABLE void togglePause();
   // Snooze ends one hour after now (a second press moves it, never adds), alerts stay as set.
@@ -74,6 +89,7 @@ class PopoverModel : public QObject {
     TrayFace trayFace;
     QString trayTitle;
     QString trayTitleGuide;
+    QList<TrayMenuEntry> trayMenu;
     friend bool operator==(const View&, const View&) = default;
   };
 

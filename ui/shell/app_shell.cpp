@@ -1,6 +1,7 @@
 #include "ui/shell/app_shell.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QQmlComponent>
@@ -63,22 +64,16 @@ AppShell::~AppShell() {
 void AppShell::start() {
   if (tray_->shown()) return;
   showDashboard();
-  openForLackOfTray_ = dashboard_ != nullptr;
 }
 
-void AppShell::openDashboard() {
-  openForLackOfTray_ = false;
-  showDashboard();
-}
+void AppShell::openDashboard() { showDashboard(); }
 
 QWidget* AppShell::exportDialog() const { return chooser_->dialog(); }
 
 void AppShell::trayAppeared() {
+  // Only what closing the window means changes (the tray now brings it back); a window the
+  // user may be reading or typing in stays open.
   ui_->dashboard()->setTrayShown(true);
-  // A window the user is saving from stays.
-  if (!openForLackOfTray_ || !dashboard_ || chooser_->dialog()) return;
-  openForLackOfTray_ = false;
-  dashboard_->close();
 }
 
 void AppShell::showDashboard() {
@@ -110,7 +105,6 @@ void AppShell::showDashboard() {
 
 void AppShell::dashboardClosed() {
   if (!dashboard_ || dashboard_->isVisible()) return;
-  openForLackOfTray_ = false;
   // Monitoring goes on. Release what the closed window held: its items, charts, textures and
   // cached components.
   dashboard_->deleteLater();
@@ -123,6 +117,33 @@ void AppShell::dashboardClosed() {
       malloc_trim(0);
     });
   });
+}
+
+bool AppShell::onWayland() {
+  return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+void AppShell::placePopover() {
+  const std::vector<PlacementScreen> screens = placementScreens();
+  if (screens.empty()) return;
+  // Against the icon where the tray tells its geometry, else the point the host reported,
+  // else the pointer, which has just clicked the icon.
+  std::optional<PlacementRect> anchor;
+  if (const auto icon = tray_->iconGeometry()) {
+    anchor = PlacementRect{icon->x(), icon->y(), icon->width(), icon->height()};
+  } else {
+    const QPoint at = tray_->clickedAt().value_or(QCursor::pos());
+    anchor = PlacementRect{at.x(), at.y(), 0, 0};
+  }
+  const PlacementPoint c{anchor->x + anchor->width / 2, anchor->y + anchor->height / 2};
+  const PlacementScreen* screen = &screens.front();
+  for (const PlacementScreen& s : screens) {
+    const PlacementRect& g = s.geometry;
+    if (c.x >= g.x && c.x < g.right() && c.y >= g.y && c.y < g.bottom()) screen = &s;
+  }
+  const PlacementPoint p =
+      tempyra::placePopover(anchor, *screen, popover_->width(), popover_->height());
+  popover_->setPosition(p.x, p.y);
 }
 
 void AppShell::togglePopover() {
@@ -138,17 +159,24 @@ void AppShell::togglePopover() {
                    qPrintable(component.errorString()));
       return;
     }
+    // The content settles its height after the first layout: a popover above a bottom panel
+    // keeps its bottom edge off the panel.
+    connect(popover_, &QWindow::heightChanged, this, [this] {
+      if (popover_->isVisible() && !onWayland()) placePopover();
+    });
   }
   ui_->popover()->refresh();
-  const auto icon = tray_->geometry();
-  QScreen* screen = icon ? QGuiApplication::screenAt(icon->center()) : nullptr;
-  if (!screen) screen = QGuiApplication::primaryScreen();
-  const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
-  std::optional<PlacementRect> iconRect;
-  if (icon) iconRect = PlacementRect{icon->x(), icon->y(), icon->width(), icon->height()};
-  const PlacementPoint p = placePopover(iconRect, {area.x(), area.y(), area.width(), area.height()},
-                                        popover_->width(), popover_->height());
-  popover_->setPosition(p.x, p.y);
+  if (onWayland()) {
+    // A Wayland client cannot place its windows, nor grab the pointer without a parent surface
+    // of its own, so the popover comes as an ordinary small window wherever the compositor puts
+    // it, and closes like the popup when it loses focus. It rather than the dashboard: a click
+    // on the tray asks for a glance at the state, and the popover answers that at once and
+    // leads to the dashboard with Open Details.
+    popover_->setFlags(Qt::Window);
+    popover_->setTitle(ui_->texts()->product);
+  } else {
+    placePopover();
+  }
   popover_->show();
   popover_->raise();
   popover_->requestActivate();

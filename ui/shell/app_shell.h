@@ -45,6 +45,9 @@ class AppShell : public QObject {
   void showDashboard();
   void dashboardClosed();
   void trayAppeared();
+  // Puts the popover beside the tray icon (where the platform lets a client place windows).
+  void placePopover();
+  static bool onWayland();
 
   std::unique_ptr<Monitor> monitor_;
   std::unique_ptr<MonitorAdapter> port_;
@@ -54,9 +57,6 @@ class AppShell : public QObject {
   std::shared_ptr<FileDialogChooser> chooser_;
   QPointer<QQuickWindow> popover_;
   QPointer<QQuickWindow> dashboard_;
-  // The dashboard is open only because no tray host ran at start; a tray host that appears
-  // later takes over and closes it.
-  bool openForLackOfTray_ = false;
 };
 
 }  // namespace tempyra

@@ -78,20 +78,26 @@ void ScreenshotTour::grabScrolled(const QString& file, const QString& scheme, do
 }
 
 void ScreenshotTour::drawTrayPanels() {
-  const auto face = [](Tint tint, const char* figure, const char* digits, bool slashed = false) {
-    return TrayFace{tint, slashed, figure, digits};
+  const auto face = [](Tint tint, int level, const char* figure, const char* digits,
+                       bool slashed = false) {
+    return TrayFace{tint, slashed, level, figure, digits};
   };
+  // Every state with the thermometer and with a figure, as the modes show them.
   const struct {
     TrayFace face;
     const char* title;
   } rows[] = {
-      {face(Tint::green, "", ""), "Nominal"},
-      {face(Tint::yellow, "37%", "37"), "CPU 37%"},
-      {face(Tint::orange, "74\u00B0", "74"), "CPU 74.3 \u00B0C"},
-      {face(Tint::red, "100%", "100"), "Critical \u00B7 100% CPU"},
-      {face(Tint::green, "212\u00B0", "212"), "CPU 212.0 \u00B0F"},
-      {face(Tint::secondary, "", ""), "Unknown"},
-      {face(Tint::grey, "", "", true), "Paused"},
+      {face(Tint::green, 1, "", ""), "Nominal"},
+      {face(Tint::yellow, 2, "", ""), "Fair"},
+      {face(Tint::orange, 3, "", ""), "Serious"},
+      {face(Tint::red, 4, "", ""), "Critical"},
+      {face(Tint::secondary, 0, "", ""), "Unknown"},
+      {face(Tint::grey, 0, "", "", true), "Paused"},
+      {face(Tint::green, 1, "37%", "37"), "Nominal \u00B7 37% CPU"},
+      {face(Tint::yellow, 2, "74\u00B0", "74"), "CPU 74.3 \u00B0C"},
+      {face(Tint::orange, 3, "100%", "100"), "Serious \u00B7 100% CPU"},
+      {face(Tint::red, 4, "212\u00B0", "212"), "CPU 212.0 \u00B0F"},
+      {face(Tint::secondary, 0, "100%", "100"), "Unknown \u00B7 100% CPU"},
   };
   const int rowHeight = 56, width = 560;
   for (const auto& [panelName, panel, text] :
@@ -125,6 +131,25 @@ void ScreenshotTour::drawTrayPanels() {
 
 void ScreenshotTour::plan() {
   UiContext& ui = shell_.ui();
+  const QString part = qEnvironmentVariable("TEMPYRA_SCREENSHOTS_PART");
+  const auto finish = [&ui] {
+    ui.theme()->setAppearance(QStringLiteral("System"));
+    std::printf("%s\n", "Tempyra: screenshots written");
+    std::fflush(stdout);
+    QCoreApplication::quit();
+  };
+  if (part == QLatin1String("tray")) {
+    steps_.push_back({0, [this] { drawTrayPanels(); }});
+    steps_.push_back({0, finish});
+    return;
+  }
+  if (!part.isEmpty()) {
+    // The popover as it opens beside the panel the script started: the whole screen.
+    steps_.push_back({500, [this] { shell_.togglePopover(); }});
+    steps_.push_back({1200, [this, part] { grabScreen(part); }});
+    steps_.push_back({0, finish});
+    return;
+  }
   steps_.push_back({0, [this] { drawTrayPanels(); }});
   for (const QString& appearance : {QStringLiteral("Light"), QStringLiteral("Dark")}) {
     const QString scheme = appearance.toLower();
@@ -178,12 +203,7 @@ void ScreenshotTour::plan() {
                         }});
     }
   }
-  steps_.push_back({200, [&ui] {
-                      ui.theme()->setAppearance(QStringLiteral("System"));
-                      std::printf("%s\n", "Tempyra: screenshots written");
-                      std::fflush(stdout);
-                      QCoreApplication::quit();
-                    }});
+  steps_.push_back({200, finish});
 }
 
 void ScreenshotTour::run(std::size_t index) {

@@ -3,6 +3,8 @@
 // the onboarding sheets, every dashboard page (a screenful at a time), the paused dashboard in
 // light and dark, and the export dialog, each written as a PNG to a folder, then the
 // application quits. Started when TEMPYRA_SCREENSHOTS names the folder (scripts/screenshots).
+// TEMPYRA_SCREENSHOTS_PART narrows it: "tray" draws only the icon's faces; any other name
+// opens the popover beside the tray and photographs the whole screen under that name.
 #include <QObject>
 #include <QString>
 

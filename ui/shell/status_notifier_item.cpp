@@ -127,9 +127,11 @@ class StatusNotifierItemAdaptor : public QDBusAbstractAdaptor {
   }
   SniPixmaps noPixmaps() const { return {}; }
   SniToolTip toolTip() const { return {{}, {}, item_->toolTipTitle_, item_->toolTipText_}; }
-  // The popover is the item's menu; the host has no menu of its own to show.
+  // A left click asks for the popover; the menu is for the right click.
   bool itemIsMenu() const { return false; }
-  QDBusObjectPath menu() const { return QDBusObjectPath(QStringLiteral("/NO_DBUSMENU")); }
+  QDBusObjectPath menu() const {
+    return QDBusObjectPath(item_->menu_.isEmpty() ? QStringLiteral("/NO_DBUSMENU") : item_->menu_);
+  }
   QString label() const { return item_->label_; }
   QString guide() const { return item_->guide_; }
   uint orderingIndex() const { return 0; }
@@ -137,7 +139,7 @@ class StatusNotifierItemAdaptor : public QDBusAbstractAdaptor {
  public slots:
   void Activate(int x, int y) { emit item_->activated(QPoint(x, y)); }
   void SecondaryActivate(int x, int y) { emit item_->activated(QPoint(x, y)); }
-  void ContextMenu(int x, int y) { emit item_->activated(QPoint(x, y)); }
+  void ContextMenu(int x, int y) { emit item_->contextMenuRequested(QPoint(x, y)); }
   void Scroll(int, const QString&) {}
 
  signals:
@@ -153,8 +155,8 @@ class StatusNotifierItemAdaptor : public QDBusAbstractAdaptor {
   StatusNotifierItem* item_;
 };
 
-StatusNotifierItem::StatusNotifierItem(QDBusConnection bus, QObject* parent)
-    : QObject(parent), bus_(std::move(bus)) {
+StatusNotifierItem::StatusNotifierItem(QDBusConnection bus, const QString& menu, QObject* parent)
+    : QObject(parent), bus_(std::move(bus)), menu_(menu) {
   qDBusRegisterMetaType<SniPixmap>();
   qDBusRegisterMetaType<SniPixmaps>();
   qDBusRegisterMetaType<SniToolTip>();

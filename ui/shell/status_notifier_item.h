@@ -1,7 +1,8 @@
 #pragma once
 // The tray item as a StatusNotifierItem on the session bus: our drawn icon, the title as a text
-// label beside it where the host shows one (XAyatanaLabel), a tooltip, and clicks. It registers
-// with the StatusNotifierWatcher at once and again whenever a watcher appears.
+// label beside it where the host shows one (XAyatanaLabel), a tooltip, clicks, and the menu the
+// host draws on a right click. It registers with the StatusNotifierWatcher at once and again
+// whenever a watcher appears.
 #include <QDBusConnection>
 #include <QImage>
 #include <QList>
@@ -18,8 +19,9 @@ class StatusNotifierItem : public QObject {
 
  public:
   // REQUIRES: main thread. The first registration waits for the watcher's answer (bounded), so
-  // registered() is true on return when a host shows the item.
-  explicit StatusNotifierItem(QDBusConnection bus, QObject* parent = nullptr);
+  // registered() is true on return when a host shows the item. `menu`: the object path of the
+  // item's com.canonical.dbusmenu menu on the same connection; empty: none.
+  StatusNotifierItem(QDBusConnection bus, const QString& menu, QObject* parent = nullptr);
   ~StatusNotifierItem() override;
 
   // True while a watcher has taken the item and a host is there to show it.
@@ -34,9 +36,11 @@ class StatusNotifierItem : public QObject {
   void setToolTip(const QString& title, const QString& description);
 
  signals:
-  // A click: primary, middle or context. `at` is the pointer's screen position when the host
-  // tells it, (0, 0) otherwise.
+  // A primary or middle click. `at` is the pointer's screen position in device pixels when the
+  // host tells it, (0, 0) otherwise.
   void activated(QPoint at);
+  // A host that draws no menu of its own asks for ours, at `at` as above.
+  void contextMenuRequested(QPoint at);
   void registeredChanged(bool registered);
 
  private slots:
@@ -56,7 +60,7 @@ class StatusNotifierItem : public QObject {
   bool registered_ = false;
   bool accepted_ = false;  // the watcher took the item
   QList<QImage> icon_;
-  QString label_, guide_, toolTipTitle_, toolTipText_;
+  QString label_, guide_, toolTipTitle_, toolTipText_, menu_;
 };
 
 }  // namespace tempyra

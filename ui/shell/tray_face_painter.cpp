@@ -5,8 +5,7 @@
 #include <QPainter>
 
 #include <algorithm>
-#include <optional>
-#include <utility>
+#include <cmath>
 
 #include "ui/models/symbol_images.h"
 
@@ -19,42 +18,37 @@ QColor colour(Rgb c) { return QColor(c.r, c.g, c.b); }
 QFont figureFont(int pixelSize) {
   QFont font;
   font.setFamily(QStringLiteral("Sans Serif"));
-  font.setStretch(QFont::SemiCondensed);
+  font.setStretch(QFont::Condensed);
   font.setWeight(QFont::Bold);
   font.setHintingPreference(QFont::PreferFullHinting);
   font.setPixelSize(std::max(1, pixelSize));
   return font;
 }
 
-// The figure as drawn: large digits and, where it fits, the sign at a smaller size beside them.
+// The figure as drawn: digits and, beside them at a smaller size, the unit.
 struct Layout {
   int digitSize = 0;
   QString digits;
-  QString sign;  // empty: left out for room
+  QString sign;
   double width = 0;
 };
 
-double layoutWidth(const QString& digits, const QString& sign, int digitSize) {
-  double w = QFontMetricsF(figureFont(digitSize)).horizontalAdvance(digits);
-  if (!sign.isEmpty()) w += QFontMetricsF(figureFont(digitSize / 2)).horizontalAdvance(sign);
-  return w;
-}
+int signSize(int digitSize) { return std::max(4, digitSize * 3 / 5); }
 
-// The largest digits, from `pixels`·0.62 down, that fit `room` with the sign while the digits
-// stay at least 0.45 of the icon high; otherwise without the sign, down to a legible floor.
-std::optional<Layout> fitFigure(const TrayFace& face, double room, int pixels) {
+// The largest digits that fit `room` (width x height) together with the unit, which is never
+// left out: a wide figure ("100%") is set smaller instead.
+Layout fitFigure(const TrayFace& face, QSizeF room) {
   const QString digits = QString::fromStdString(face.digits);
   const QString sign = QString::fromStdString(face.figure).mid(digits.size());
-  const int largest = std::max(7, static_cast<int>(pixels * 0.62));
-  for (const auto& [withSign, smallest] :
-       {std::pair{true, std::max(7, pixels * 9 / 20)}, std::pair{false, std::max(7, pixels * 9 / 25)}}) {
-    const QString s = withSign ? sign : QString();
-    for (int size = largest; size >= smallest; --size) {
-      const double w = layoutWidth(digits, s, size);
-      if (w <= room) return Layout{size, digits, s, w};
-    }
+  Layout fit{4, digits, sign, 0};
+  for (int size = static_cast<int>(room.height() * 1.5); size >= 4; --size) {
+    const double w = QFontMetricsF(figureFont(size)).horizontalAdvance(digits) +
+                     QFontMetricsF(figureFont(signSize(size))).horizontalAdvance(sign);
+    const double h = QFontMetricsF(figureFont(size)).tightBoundingRect(digits).height();
+    fit = Layout{size, digits, sign, w};
+    if (w <= room.width() && h <= room.height()) break;
   }
-  return std::nullopt;
+  return fit;
 }
 
 }  // namespace
@@ -73,35 +67,64 @@ QImage paintTrayFace(const TrayFace& face, int pixels) {
   const QRectF badge(rim / 2, rim / 2, pixels - rim, pixels - rim);
   painter.setPen(QPen(fill.darker(190), rim));
   painter.setBrush(fill);
+  painter.drawRoundedRect(badge, pixels * 0.22, pixels * 0.22);
 
-  const std::optional<Layout> figure =
-      face.digits.empty() ? std::nullopt : fitFigure(face, pixels - 2.5 * rim, pixels);
-  if (!figure) {
-    painter.drawEllipse(badge);
-    const int glyph = static_cast<int>(pixels * 0.8);
+  // Inside the rim: the gauge along the bottom when the state is known, the figure or the
+  // glyph above it.
+  const double pad = std::max(1.0, pixels / 12.0);
+  const QRectF inner = badge.adjusted(rim / 2 + pad, rim / 2 + pad, -rim / 2 - pad, -rim / 2 - pad);
+  QRectF content = inner;
+  if (face.level > 0) {
+    const double step = std::max(2.0, std::round(pixels / 9.0));
+    const double gap = std::max(1.0, std::round(pixels / 24.0));
+    const double width = (inner.width() - 3 * gap) / 4;
+    const double top = inner.bottom() - step;
+    painter.setPen(Qt::NoPen);
+    for (int i = 0; i < 4; ++i) {
+      QColor c = ink;
+      if (i >= face.level) c.setAlphaF(0.3);  // the steps not reached, faint
+      painter.setBrush(c);
+      painter.drawRect(QRectF(inner.left() + i * (width + gap), top, width, step));
+    }
+    content.setBottom(top - gap);
+  }
+
+  if (face.digits.empty()) {
+    const double glyph = std::min(content.width(), content.height());
+    const QRectF box(content.center().x() - glyph / 2, content.center().y() - glyph / 2, glyph,
+                     glyph);
+    if (!face.slashed && face.level == 0) {
+      // The state is unknown: a question mark rather than a thermometer that suggests a level.
+      QFont font = figureFont(static_cast<int>(glyph));
+      painter.setFont(font);
+      painter.setPen(ink);
+      painter.drawText(box, Qt::AlignCenter, QStringLiteral("?"));
+      return image;
+    }
+    const int size = static_cast<int>(std::ceil(glyph * 1.15));
     const QImage symbol = renderSymbol(
         face.slashed ? QStringLiteral("thermometer.slash") : QStringLiteral("thermometer.medium"),
-        ink, QSize(glyph, glyph));
-    painter.drawImage((pixels - glyph) / 2, (pixels - glyph) / 2, symbol);
+        ink, QSize(size, size));
+    painter.drawImage(QPointF(content.center().x() - size / 2.0, content.center().y() - size / 2.0),
+                      symbol);
     return image;
   }
-  painter.drawRoundedRect(badge, pixels * 0.22, pixels * 0.22);
+
+  const Layout figure = fitFigure(face, QSizeF(badge.width() - rim, content.height()));
   painter.setPen(ink);
-  const QFont digitFont = figureFont(figure->digitSize);
-  // Centre the digits' own outline, not the line box, so the figure sits in the middle; the
-  // sign hangs from the digits' top like a degree sign.
-  const QRectF outline = QFontMetricsF(digitFont).tightBoundingRect(figure->digits);
-  const double baseline = (pixels - outline.height()) / 2 - outline.top();
-  double x = (pixels - figure->width) / 2;
+  const QFont digitFont = figureFont(figure.digitSize);
+  // Centre the digits' own outline, not the line box, so the figure sits in the middle of the
+  // room above the gauge; the unit hangs from the digits' top like a degree sign.
+  const QRectF outline = QFontMetricsF(digitFont).tightBoundingRect(figure.digits);
+  const double baseline = content.center().y() - outline.height() / 2 - outline.top();
+  double x = (pixels - figure.width) / 2;
   painter.setFont(digitFont);
-  painter.drawText(QPointF(x, baseline), figure->digits);
-  if (!figure->sign.isEmpty()) {
-    x += QFontMetricsF(digitFont).horizontalAdvance(figure->digits);
-    const QFont signFont = figureFont(figure->digitSize / 2);
-    const QRectF signOutline = QFontMetricsF(signFont).tightBoundingRect(figure->sign);
-    painter.setFont(signFont);
-    painter.drawText(QPointF(x, baseline + outline.top() - signOutline.top()), figure->sign);
-  }
+  painter.drawText(QPointF(x, baseline), figure.digits);
+  x += QFontMetricsF(digitFont).horizontalAdvance(figure.digits);
+  const QFont signFont = figureFont(signSize(figure.digitSize));
+  const QRectF signOutline = QFontMetricsF(signFont).tightBoundingRect(figure.sign);
+  painter.setFont(signFont);
+  painter.drawText(QPointF(x, baseline + outline.top() - signOutline.top()), figure.sign);
   return image;
 }
 

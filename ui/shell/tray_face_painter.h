@@ -1,6 +1,7 @@
 #pragma once
 // Draws a TrayFace: a filled badge in the state's colour with a darker rim, holding the
-// thermometer or the figure in the ink colour that contrasts with it.
+// thermometer (a question mark for an unknown state) or the figure with its unit, and the
+// state's gauge, in the ink colour that contrasts with the fill.
 #include <QImage>
 
 #include <array>

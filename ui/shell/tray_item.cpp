@@ -1,11 +1,16 @@
 #include "ui/shell/tray_item.h"
 
+#include <QCursor>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QIcon>
+#include <QMenu>
 #include <QPixmap>
+#include <QScreen>
 #include <QSystemTrayIcon>
 
 #include "ui/models/popover_model.h"
+#include "ui/shell/dbus_menu.h"
 #include "ui/shell/status_notifier_item.h"
 #include "ui/shell/tray_face_painter.h"
 
@@ -16,8 +21,6 @@ namespace {
 // How often to look for an XEmbed tray that appears after start (a panel restarted). Cheap:
 // one X selection query. StatusNotifier watchers announce themselves on the bus instead.
 constexpr int kHostPollMs = 5000;
-// The area around a reported click that the popover is placed against.
-constexpr int kClickArea = 24;
 
 // Connecting to a session bus that is not configured would make the bus library start one of
 // its own, left running after we quit.
@@ -36,7 +39,31 @@ QIcon iconOf(const QList<QImage>& images) {
   return icon;
 }
 
+// A point in device pixels, as a StatusNotifier host reports it, in device-independent pixels.
+std::optional<QPoint> fromHostPixels(QPoint at) {
+  const std::vector<PlacementScreen> screens = placementScreens();
+  const auto found = fromDevicePixels({at.x(), at.y()}, screens);
+  if (!found) return std::nullopt;
+  return QPoint(found->second.x, found->second.y);
+}
+
 }  // namespace
+
+std::vector<PlacementScreen> placementScreens() {
+  QList<QScreen*> screens = QGuiApplication::screens();
+  if (QScreen* primary = QGuiApplication::primaryScreen()) {
+    screens.removeAll(primary);
+    screens.prepend(primary);
+  }
+  std::vector<PlacementScreen> out;
+  for (const QScreen* s : screens) {
+    const QRect g = s->geometry(), a = s->availableGeometry();
+    out.push_back({{g.x(), g.y(), g.width(), g.height()},
+                   {a.x(), a.y(), a.width(), a.height()},
+                   s->devicePixelRatio()});
+  }
+  return out;
+}
 
 TrayItem::TrayItem(PopoverModel& popover, QObject* parent)
     : TrayItem(popover, configuredSessionBus(), parent) {}
@@ -45,16 +72,24 @@ TrayItem::TrayItem(PopoverModel& popover, std::optional<QDBusConnection> bus, QO
     : QObject(parent), popover_(popover) {
   connect(&popover_, &PopoverModel::changed, this, &TrayItem::update);
   connect(&hostWatch_, &QTimer::timeout, this, &TrayItem::place);
+  menu_ = std::make_unique<QMenu>();
+  for (const TrayMenuEntry& entry : popover_.trayMenu()) {
+    if (entry.separated) menu_->addSeparator();
+    const TrayCommand command = entry.command;
+    menu_->addAction(entry.label, this, [this, command] { popover_.run(command); });
+  }
   if (bus && bus->isConnected()) {
-    sni_ = std::make_unique<StatusNotifierItem>(*bus);
+    dbusMenu_ = std::make_unique<DBusMenu>(*bus, popover_);
+    sni_ = std::make_unique<StatusNotifierItem>(
+        *bus, dbusMenu_->exported() ? DBusMenu::kPath : QString());
     connect(sni_.get(), &StatusNotifierItem::registeredChanged, this, &TrayItem::place);
     connect(sni_.get(), &StatusNotifierItem::activated, this, [this](QPoint at) {
-      clickedAt_.reset();
-      if (!at.isNull()) {
-        clickedAt_ = QRect(at.x() - kClickArea / 2, at.y() - kClickArea / 2, kClickArea,
-                           kClickArea);
-      }
+      clickedAt_ = at.isNull() ? std::nullopt : fromHostPixels(at);
       emit clicked();
+    });
+    connect(sni_.get(), &StatusNotifierItem::contextMenuRequested, this, [this](QPoint at) {
+      // Where the compositor places menus (Wayland) the point is only a wish.
+      menu_->popup(at.isNull() ? QCursor::pos() : fromHostPixels(at).value_or(QCursor::pos()));
     });
   }
   update();
@@ -72,10 +107,13 @@ void TrayItem::place() {
   } else if (QSystemTrayIcon::isSystemTrayAvailable()) {
     if (!xembed_) {
       xembed_ = std::make_unique<QSystemTrayIcon>();
+      // The tray shows the menu on a right click by itself.
+      xembed_->setContextMenu(menu_.get());
       connect(xembed_.get(), &QSystemTrayIcon::activated, this,
               [this](QSystemTrayIcon::ActivationReason r) {
                 if (r == QSystemTrayIcon::Trigger || r == QSystemTrayIcon::DoubleClick ||
-                    r == QSystemTrayIcon::MiddleClick || r == QSystemTrayIcon::Context) {
+                    r == QSystemTrayIcon::MiddleClick) {
+                  clickedAt_.reset();  // the icon's own geometry tells where it is
                   emit clicked();
                 }
               });
@@ -96,9 +134,8 @@ void TrayItem::place() {
   if (started_ && shown_ && !wasShown) emit hostAppeared();
 }
 
-std::optional<QRect> TrayItem::geometry() const {
-  if (sni_ && sni_->registered()) return clickedAt_;
-  if (!xembed_) return std::nullopt;
+std::optional<QRect> TrayItem::iconGeometry() const {
+  if ((sni_ && sni_->registered()) || !xembed_) return std::nullopt;
   const QRect r = xembed_->geometry();
   if (!r.isValid() || r.isEmpty()) return std::nullopt;
   return r;
@@ -119,6 +156,17 @@ void TrayItem::update() {
     sni_->setToolTip(QStringLiteral("Tempyra"), popover_.trayTitle());
   }
   if (xembed_) xembed_->setToolTip(popover_.tooltip());
+  updateMenu();
+}
+
+void TrayItem::updateMenu() {
+  if (!menu_) return;
+  const QList<TrayMenuEntry>& entries = popover_.trayMenu();
+  int i = 0;
+  for (QAction* action : menu_->actions()) {
+    if (action->isSeparator()) continue;
+    if (i < entries.size()) action->setText(entries[i++].label);
+  }
 }
 
 }  // namespace tempyra

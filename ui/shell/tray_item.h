@@ -1,26 +1,36 @@
 #pragma once
 // The tray item: a badge in the state's colour with the thermometer or the short value, the
-// menu title beside it where the tray host shows text, the title as tooltip, and a click that
-// asks for the popover. It is a StatusNotifierItem where a watcher with a host runs, an XEmbed
-// tray icon where only such a tray exists, and hidden otherwise, watching for a host.
+// menu title beside it where the tray host shows text, the title as tooltip, a click that asks
+// for the popover and a right-click menu with the popover's commands. It is a
+// StatusNotifierItem (its menu drawn by the host) where a watcher with a host runs, an XEmbed
+// tray icon (its menu drawn by us) where only such a tray exists, and hidden otherwise,
+// watching for a host.
 #include <QDBusConnection>
 #include <QImage>
 #include <QList>
 #include <QObject>
+#include <QPoint>
 #include <QRect>
 #include <QTimer>
 
 #include <memory>
 #include <optional>
+#include <vector>
 
+#include "ui/logic/popover_placement.h"
 #include "ui/logic/tray_face.h"
 
+class QMenu;
 class QSystemTrayIcon;
 
 namespace tempyra {
 
+class DBusMenu;
 class PopoverModel;
 class StatusNotifierItem;
+
+// The screens as the placement rule sees them, the primary first.
+std::vector<PlacementScreen> placementScreens();
 
 class TrayItem : public QObject {
   Q_OBJECT
@@ -34,9 +44,13 @@ class TrayItem : public QObject {
 
   // True while a tray host shows the item.
   bool shown() const { return shown_; }
-  // Where the item is on screen, when known: the XEmbed icon's geometry, or the spot the host
-  // reported for the last click.
-  std::optional<QRect> geometry() const;
+  // The XEmbed icon's geometry, when the tray tells it.
+  std::optional<QRect> iconGeometry() const;
+  // Where the host said the last click on the StatusNotifierItem was, in device-independent
+  // pixels; none when it could not say.
+  std::optional<QPoint> clickedAt() const { return clickedAt_; }
+  // The right-click menu: the host's reads the same entries.
+  QMenu* menu() const { return menu_.get(); }
   // How many times the icon has been drawn: once per change of what it shows.
   int drawings() const { return drawings_; }
 
@@ -47,17 +61,20 @@ class TrayItem : public QObject {
 
  private:
   void update();
+  void updateMenu();
   // Shows the item where a host is, hides it where none is and then watches for one.
   void place();
 
   PopoverModel& popover_;
+  std::unique_ptr<QMenu> menu_;
+  std::unique_ptr<DBusMenu> dbusMenu_;
   std::unique_ptr<StatusNotifierItem> sni_;
   // Created only when needed: it looks for hosts of its own on creation.
   std::unique_ptr<QSystemTrayIcon> xembed_;
   QTimer hostWatch_;
   std::optional<TrayFace> face_;  // what the current drawings show
   QList<QImage> images_;
-  std::optional<QRect> clickedAt_;
+  std::optional<QPoint> clickedAt_;
   int drawings_ = 0;
   bool shown_ = false;
   bool started_ = false;

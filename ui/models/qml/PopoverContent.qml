@@ -3,7 +3,9 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import Tempyra.Ui
 
-// The popover's content: 360 points wide, 20-point margin, 14 points between items.
+// The popover's content: 360 points wide, 20-point margin, 14 points between items. Texts that
+// may be empty set their alignment: Qt 6.4 otherwise asks for the keyboard's direction when it
+// lays out an empty text, and crashes on a seat without a keyboard.
 Rectangle {
     id: root
     readonly property PopoverModel v: Ui.popover
@@ -42,21 +44,31 @@ Rectangle {
             visible: root.v.hasReading
             Layout.fillWidth: true
             spacing: 6
-            Body { objectName: "cpuLine"; text: root.v.cpuLine }
+            Body {
+                objectName: "cpuLine"
+                text: root.v.cpuLine
+                horizontalAlignment: Text.AlignLeft
+            }
             Repeater {
                 objectName: "sensorLines"
                 model: root.v.sensorLines
                 Body {
                     required property string modelData
                     text: modelData
+                    horizontalAlignment: Text.AlignLeft
                 }
             }
-            Caption { objectName: "powerLine"; text: root.v.powerLine }
+            Caption {
+                objectName: "powerLine"
+                text: root.v.powerLine
+                horizontalAlignment: Text.AlignLeft
+            }
             Caption {
                 objectName: "activityLine"
                 visible: text.length > 0
                 text: root.v.activityLine
                 color: Ui.theme.text
+                horizontalAlignment: Text.AlignLeft
             }
         }
         Caption { objectName: "lastEvent"; text: root.v.lastEvent; color: Ui.theme.text }
