@@ -432,6 +432,86 @@ void queries(HistoryStore& store, sqlite3* bare, const char* prefix, double span
   compare(name, {cold, times.second}, span >= 30 * 86400 ? 1.25 : 0);
 }
 
+// The export beside floors that write as many bytes and flush them as the export does (it is
+// synced before it replaces its target): the sqlite3 shell printing the stored samples plus a
+// sync of its output, and cat of a file as large as the export plus a sync. The measures run in
+// turn, `rounds` times, so that load from other processes falls on all of them alike; each
+// figure is the median of its rounds.
+void exportFigures(HistoryStore& store, const fs::path& db, const fs::path& dir, const char* self,
+                   int rounds) {
+  const fs::path out = dir / "export.json";
+  const fs::path catOut = dir / "cat.json";
+  const fs::path shellOut = dir / "shell.txt";
+  const auto flushed = [](const std::string& command, const fs::path& written) {
+    return [command, written] {
+      if (std::system(command.c_str()) != 0) std::fprintf(stderr, "%s failed\n", command.c_str());
+      if (written.empty()) return;
+      const int fd = ::open(written.c_str(), O_RDONLY | O_CLOEXEC);
+      if (fd < 0 || ::fsync(fd) != 0) std::fprintf(stderr, "%s: no sync\n", written.c_str());
+      if (fd >= 0) ::close(fd);
+    };
+  };
+  const auto exportRun = [&] { must(store.exportTo(out), "export"); };
+  exportRun();  // warms the page cache and makes the file cat copies
+  const double bytes = static_cast<double>(fs::file_size(out));
+  const auto catRun = flushed("cat '" + out.string() + "' > '" + catOut.string() + "'", catOut);
+  const bool haveShell = std::system("command -v sqlite3 >/dev/null") == 0;
+  const std::string shell = "sqlite3 '" + db.string() +
+                            "' 'SELECT json FROM samples ORDER BY time,id' > '" +
+                            shellOut.string() + "'";
+  const auto shellRun = flushed(shell, fs::path());
+  const auto shellFlushedRun = flushed(shell, shellOut);
+  std::vector<std::function<void()>> runs = {exportRun, catRun};
+  if (haveShell) {
+    runs.push_back(shellRun);
+    runs.push_back(shellFlushedRun);
+  }
+  std::vector<std::vector<double>> times(runs.size());
+  for (const auto& run : runs) run();
+  for (int round = 0; round < rounds; ++round) {
+    // Each round starts with another measure, so that none always follows the same one.
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+      const std::size_t which = (i + static_cast<std::size_t>(round)) % runs.size();
+      times[which].push_back(seconds(runs[which]));
+    }
+  }
+  std::vector<double> middle;
+  for (auto& t : times) {
+    std::sort(t.begin(), t.end());
+    middle.push_back(t[t.size() / 2]);
+  }
+  const double exportTime = middle[0], catTime = middle[1];
+  if (haveShell) {
+    const double shellBytes = static_cast<double>(fs::file_size(shellOut));
+    const double shellTime = middle[2], shellFlushed = middle[3];
+    std::printf(
+        "export_throughput: %.0f MB/s (%.0f MB in %.3f s, median of %d; sqlite3 shell floor "
+        "%.0f MB/s, ratio %.2f)\n",
+        bytes / exportTime / 1e6, bytes / 1e6, exportTime, rounds, shellBytes / shellTime / 1e6,
+        (shellBytes / shellTime) / (bytes / exportTime));
+    const double ratio = (bytes / exportTime) / (shellBytes / shellFlushed);
+    std::printf(
+        "export_vs_shell_plus_flush: %.2fx (shell plus flush %.0f MB/s; goal at least 1.50x, "
+        "%s)\n",
+        ratio, shellBytes / shellFlushed / 1e6, ratio >= 1.5 ? "within" : "UNDER");
+  } else {
+    std::printf("export_throughput: %.0f MB/s (no sqlite3 shell for the floor)\n",
+                bytes / exportTime / 1e6);
+  }
+  const double share = catTime / exportTime;
+  std::printf(
+      "export_vs_cat_plus_flush: %.0f %% (cat plus flush %.0f MB/s; goal at least 50 %%, %s)\n",
+      share * 100, bytes / catTime / 1e6, share >= 0.5 ? "within" : "UNDER");
+  fs::remove(catOut);
+  fs::remove(shellOut);
+  const fs::path small = cached(dir, 20000, 20000, 0);
+  std::printf("export_peak_rss_20000: %ld KiB (opening alone %ld KiB)\n",
+              peakKiB(self, small, out, true), peakKiB(self, small, out, false));
+  std::printf("export_peak_rss_200000: %ld KiB (opening alone %ld KiB)\n",
+              peakKiB(self, db, out, true), peakKiB(self, db, out, false));
+  fs::remove(out);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -461,6 +541,12 @@ int main(int argc, char** argv) {
     sqlite3_step(s);
     std::printf("reading_json_average: %.0f bytes\n", sqlite3_column_double(s, 0));
     sqlite3_finalize(s);
+  }
+  // "history_bench export" prints the export's figures alone.
+  if (argc == 2 && std::string(argv[1]) == "export") {
+    sqlite3_close(bare);
+    exportFigures(store, db, dir, argv[0], 7);
+    return 0;
   }
 
   queries(store, bare, "hour", 3600, 51);
@@ -524,61 +610,7 @@ int main(int argc, char** argv) {
                 prune * 1e3, literal * 1e3);
   }
 
-  // Export: throughput beside floors that write as many bytes and flush them as the export
-  // does (it is synced before it replaces the target): the sqlite3 shell printing the samples
-  // alone plus a sync of its output, and cat of a file as large as the export plus a sync.
-  {
-    const fs::path out = dir / "export.json";
-    const double exportTime = median(3, [&] { must(store.exportTo(out), "export"); });
-    const double bytes = static_cast<double>(fs::file_size(out));
-    const auto flushed = [](const std::string& command, const fs::path& written) {
-      return [command, written] {
-        if (std::system(command.c_str()) != 0) std::fprintf(stderr, "%s failed\n", command.c_str());
-        const int fd = ::open(written.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0 || ::fsync(fd) != 0) std::fprintf(stderr, "%s: no sync\n", written.c_str());
-        if (fd >= 0) ::close(fd);
-      };
-    };
-    const double catTime = median(
-        3, flushed("cat '" + out.string() + "' > '" + (dir / "cat.json").string() + "'",
-                   dir / "cat.json"));
-    fs::remove(dir / "cat.json");
-    const std::string shell = "sqlite3 '" + db.string() +
-                              "' 'SELECT json FROM samples ORDER BY time,id' > '" +
-                              (dir / "shell.txt").string() + "'";
-    double shellTime = 0;
-    if (std::system("command -v sqlite3 >/dev/null") == 0) {
-      shellTime = median(3, [&] {
-        if (std::system(shell.c_str()) != 0) std::fprintf(stderr, "sqlite3 shell failed\n");
-      });
-      const double shellBytes = static_cast<double>(fs::file_size(dir / "shell.txt"));
-      std::printf(
-          "export_throughput: %.0f MB/s (%.0f MB in %.3f s; sqlite3 shell floor %.0f MB/s, "
-          "ratio %.2f)\n",
-          bytes / exportTime / 1e6, bytes / 1e6, exportTime, shellBytes / shellTime / 1e6,
-          (shellBytes / shellTime) / (bytes / exportTime));
-      const double shellFlushed = median(3, flushed(shell, dir / "shell.txt"));
-      const double ratio = (bytes / exportTime) / (shellBytes / shellFlushed);
-      std::printf(
-          "export_vs_shell_plus_flush: %.2fx (shell plus flush %.0f MB/s; goal at least 1.50x, "
-          "%s)\n",
-          ratio, shellBytes / shellFlushed / 1e6, ratio >= 1.5 ? "within" : "UNDER");
-    } else {
-      std::printf("export_throughput: %.0f MB/s (no sqlite3 shell for the floor)\n",
-                  bytes / exportTime / 1e6);
-    }
-    const double share = catTime / exportTime;
-    std::printf(
-        "export_vs_cat_plus_flush: %.0f %% (cat plus flush %.0f MB/s; goal at least 50 %%, %s)\n",
-        share * 100, bytes / catTime / 1e6, share >= 0.5 ? "within" : "UNDER");
-    fs::remove(dir / "shell.txt");
-    const fs::path small = cached(dir, 20000, 20000, 0);
-    std::printf("export_peak_rss_20000: %ld KiB (opening alone %ld KiB)\n",
-                peakKiB(argv[0], small, out, true), peakKiB(argv[0], small, out, false));
-    std::printf("export_peak_rss_200000: %ld KiB (opening alone %ld KiB)\n",
-                peakKiB(argv[0], db, out, true), peakKiB(argv[0], db, out, false));
-    fs::remove(out);
-  }
+  exportFigures(store, db, dir, argv[0], 7);
 
   // Recording one reading into the full store (each one a synced transaction).
   {
