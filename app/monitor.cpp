@@ -270,7 +270,7 @@ void Monitor::newSegment(const std::string& reason) {
   queue_.async([engine = engine_, reason, t] {
     engine->provider->reset();
     // A lost segment marker must not disturb monitoring: its failure is not reported.
-    if (engine->store) engine->store->event(t, "Monitoring", reason);
+    if (engine->store) engine->store->event(t, EventKind::monitoring, reason);
   });
 }
 
@@ -613,7 +613,7 @@ void Monitor::notify(const Reading& reading) {
               error ? "Delivery failed: " + *error : "Notification submitted: " + stateTitle;
           queue_.async([engine = engine_, at, detail] {
             // The alert was shown (or its failure reported); a lost log line is harmless.
-            if (engine->store) engine->store->event(at, "Alert", detail);
+            if (engine->store) engine->store->event(at, EventKind::alert, detail);
           });
           if (error) setProblem("Notification could not be delivered: " + *error);
         });

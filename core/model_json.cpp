@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <utility>
 
 #include <simdjson.h>
 
@@ -12,6 +13,76 @@
 #include "core/thermal_state.h"
 
 namespace tempyra {
+
+// ---- vocabularies --------------------------------------------------------------------------
+
+namespace {
+
+constexpr std::pair<EventKind, std::string_view> kEventWords[] = {
+    {EventKind::thermal, "Thermal"},       {EventKind::thermalState, "Thermal state"},
+    {EventKind::power, "Power"},           {EventKind::monitoring, "Monitoring"},
+    {EventKind::alert, "Alert"},
+};
+constexpr std::pair<PowerSource, std::string_view> kPowerWords[] = {
+    {PowerSource::ac, "AC power"},
+    {PowerSource::battery, "Battery"},
+    {PowerSource::unknown, kNotAvailable},
+};
+constexpr std::pair<MetricKind, std::string_view> kMetricNames[] = {
+    {MetricKind::cpuLoad, "CPU load"},
+    {MetricKind::cpuTemperature, "CPU temperature"},
+    {MetricKind::gpuTemperature, "GPU temperature"},
+    {MetricKind::batteryTemperature, "Battery temperature"},
+    {MetricKind::cpuSpeedLimit, "CPU speed limit"},
+    {MetricKind::cpuSchedulerLimit, "CPU scheduler limit"},
+};
+
+template <class E, std::size_t N>
+std::string_view wordOf(const std::pair<E, std::string_view> (&table)[N], E value) {
+  for (const auto& [v, word] : table) {
+    if (v == value) return word;
+  }
+  return {};
+}
+
+template <class E, std::size_t N>
+E valueOf(const std::pair<E, std::string_view> (&table)[N], std::string_view word, E other) {
+  for (const auto& [v, w] : table) {
+    if (w == word) return v;
+  }
+  return other;
+}
+
+}  // namespace
+
+std::string_view storedWord(EventKind kind) { return wordOf(kEventWords, kind); }
+EventKind eventKindFromWord(std::string_view word) {
+  return valueOf(kEventWords, word, EventKind::other);
+}
+std::string kindWords(const Event& e) {
+  return e.kind == EventKind::other ? e.otherKind : std::string(storedWord(e.kind));
+}
+
+std::string_view storedWord(PowerSource source) { return wordOf(kPowerWords, source); }
+PowerSource powerSourceFromWord(std::string_view word) {
+  return valueOf(kPowerWords, word, PowerSource::other);
+}
+std::string sourceWords(const PowerContext& p) {
+  return p.source == PowerSource::other ? p.otherSource : std::string(storedWord(p.source));
+}
+void setSourceWords(PowerContext& p, std::string_view words) {
+  p.source = powerSourceFromWord(words);
+  p.otherSource = p.source == PowerSource::other ? std::string(words) : std::string();
+}
+
+MetricKind metricKindFromStored(std::string_view name, std::string_view unit) {
+  const MetricKind named = valueOf(kMetricNames, name, MetricKind::other);
+  if (named != MetricKind::other) return named;
+  if (name.starts_with("Sensor ")) return MetricKind::sensor;
+  if (name.starts_with("Zone ")) return MetricKind::zone;
+  if (unit == "RPM") return MetricKind::fan;
+  return MetricKind::other;
+}
 
 // ---- writing -------------------------------------------------------------------------------
 
@@ -39,7 +110,7 @@ void writeMetric(JsonWriter& w, const Metric& m) {
 void writePower(JsonWriter& w, const PowerContext& p) {
   w.beginObject();
   w.key("source");
-  w.string(p.source);
+  w.string(sourceWords(p));
   if (p.battery) {
     w.key("battery");
     w.number(*p.battery);
@@ -129,6 +200,7 @@ Expected<std::string> encodeJson(const DeviceProfile& d) {
 Expected<std::string> encodeJson(const Reading& r) {
   return encodeWith(r, writeReading, "Reading");
 }
+
 
 // ---- reading -------------------------------------------------------------------------------
 //
@@ -331,14 +403,15 @@ Metric metricFrom(dom::element j, const Where& where) {
   std::string source = m.string(3);
   const double at = m.number(4);
   std::string quality = m.string(5);
-  return Metric(std::move(name), value, std::move(unit), std::move(source), at,
+  const MetricKind kind = metricKindFromStored(name, unit);
+  return Metric(kind, std::move(name), value, std::move(unit), std::move(source), at,
                 std::move(quality));
 }
 
 PowerContext powerFrom(dom::element j, const Where& where) {
   const Members m(j, kPowerKeys, where);
   PowerContext p;
-  p.source = m.string(0);
+  setSourceWords(p, m.string(0));
   p.battery = m.optionalNumber(1);
   if (const auto v = m.optional(2)) {
     bool charging = false;

@@ -88,6 +88,7 @@ bool digitAt(const std::string& s, std::size_t i) {
 }
 
 struct Group {
+  MetricKind kind;
   const char* metric;
   const char* part;
   std::vector<Tier> tiers;
@@ -95,7 +96,7 @@ struct Group {
 };
 
 const Group& cpuGroup() {
-  static const Group group{"CPU temperature", "CPU", {
+  static const Group group{MetricKind::cpuTemperature, "CPU temperature", "CPU", {
       [](const Candidate& c) { return c.driver == "coretemp" && (startsWith(c.label, "Package id") || startsWith(c.label, "Physical id")); },
       [](const Candidate& c) { return c.driver == "coretemp" && startsWith(c.label, "Core"); },
       [](const Candidate& c) { return (c.driver == "k10temp" || c.driver == "zenpower") && c.label == "Tdie"; },
@@ -113,7 +114,7 @@ const Group& cpuGroup() {
 }
 
 const Group& gpuGroup() {
-  static const Group group{"GPU temperature", "GPU", {
+  static const Group group{MetricKind::gpuTemperature, "GPU temperature", "GPU", {
       [](const Candidate& c) { return c.driver == "amdgpu" && c.label == "edge"; },
       [](const Candidate& c) { return gpuDriver(c.driver); },
       [](const Candidate& c) { return c.zone && contains(lower(c.label), "gpu"); },
@@ -125,7 +126,7 @@ const Group& gpuGroup() {
 }
 
 const Group& batteryGroup() {
-  static const Group group{"Battery temperature", "battery", {
+  static const Group group{MetricKind::batteryTemperature, "Battery temperature", "battery", {
       // A power supply with a temperature registers a hwmon chip named after itself.
       [](const Candidate& c) { return !c.zone && (startsWith(c.driver, "BAT") || startsWith(c.driver, "battery")); },
       [](const Candidate& c) { return !c.zone && !smcKey(c) && contains(lower(c.label), "battery"); },
@@ -158,7 +159,7 @@ std::optional<Metric> groupMetric(const Group& group, const std::vector<Candidat
     const char* quality = controller ? "Derived · undocumented group mapping"
                           : count > 1 ? "Derived · mean of driver-labelled sensors"
                                       : "Measured";
-    return Metric(group.metric, sum / count, "°C", source, at, quality);
+    return Metric(group.kind, group.metric, sum / count, "°C", source, at, quality);
   }
   return std::nullopt;
 }
@@ -344,7 +345,7 @@ std::vector<Metric> HwmonSensors::sample(double at) {
     const Chip& chip = chips_[channel.chip];
     const std::string source = "hwmon / " + chip.name + " " + channel.file;
     auto unavailable = [&](const std::string& why) {
-      sensors.emplace_back(channel.name, std::nullopt, "°C", source + " · " + why, at, kNotAvailable);
+      sensors.emplace_back(MetricKind::sensor, channel.name, std::nullopt, "°C", source + " · " + why, at, kNotAvailable);
     };
     if (asleep[channel.chip]) {
       unavailable("device asleep; not woken to read it");
@@ -368,7 +369,7 @@ std::vector<Metric> HwmonSensors::sample(double at) {
       continue;
     }
     candidates.push_back({chip.driver, channel.label, false, chip.superIo, chip.name + " " + channel.label, celsius});
-    sensors.emplace_back(channel.name, celsius, "°C", source + " · driver-reported", at, "Measured");
+    sensors.emplace_back(MetricKind::sensor, channel.name, celsius, "°C", source + " · driver-reported", at, "Measured");
   }
 
   std::size_t zonesDropped = 0;
@@ -384,7 +385,7 @@ std::vector<Metric> HwmonSensors::sample(double at) {
       std::string source = zone.dir + " · ";
       if (zone.celsius && zone.trip) source += tripText(*zone.trip);
       else source += zone.problem.empty() ? "no trip point above" : zone.problem;
-      sensors.emplace_back("Zone " + zone.label, zone.celsius, "°C", source, at, "Measured");
+      sensors.emplace_back(MetricKind::zone, "Zone " + zone.label, zone.celsius, "°C", source, at, "Measured");
       if (zone.celsius)
         candidates.push_back({{}, zone.type, true, false, zone.dir + " (" + zone.type + ")", *zone.celsius});
     }
@@ -399,7 +400,7 @@ std::vector<Metric> HwmonSensors::sample(double at) {
         why = "GPU asleep · " + asleepGpu + " not woken to read it";
       else if (anySource)
         why = std::string("no readable ") + group->part + " sensor among the known drivers";
-      metric = Metric(group->metric, std::nullopt, "°C", why, at, kNotAvailable);
+      metric = Metric(group->kind, group->metric, std::nullopt, "°C", why, at, kNotAvailable);
     }
     if (group == &batteryGroup())
       batteryStatus_ = metric->value ? metric->source
@@ -428,14 +429,14 @@ std::vector<Metric> HwmonSensors::sample(double at) {
     // never turned is most likely empty.
     if (chip.superIo && rpm && *rpm > 0) fan.spun = true;
     if (chip.superIo && !fan.spun) continue;
-    sensors.emplace_back(fan.name, rpm, "RPM", source, at, "Measured");
+    sensors.emplace_back(MetricKind::fan, fan.name, rpm, "RPM", source, at, "Measured");
     ++fansShown;
   }
   if (fansShown == 0) {
     const char* why = chips_.empty()     ? nullptr
                       : !fans_.empty()   ? "No fan reported turning (hwmon fan headers read 0)"
                                          : "No fan sensor exposed by the kernel (hwmon)";
-    sensors.emplace_back("Fan speed", std::nullopt, "RPM", why ? std::string(why) : baseStatus_, at,
+    sensors.emplace_back(MetricKind::fan, "Fan speed", std::nullopt, "RPM", why ? std::string(why) : baseStatus_, at,
                          kNotAvailable);
   }
 

@@ -189,7 +189,7 @@ std::string LinuxPlatform::architectureText() {
   return *machine;
 }
 
-std::optional<std::vector<std::uint32_t>> LinuxPlatform::cpuTicks() {
+std::optional<std::vector<std::uint64_t>> LinuxPlatform::cpuTicks() {
   // The totals are the first line; the per-CPU and interrupt lines after it can be long.
   const auto text = root_.read("proc/stat", 4096);
   if (!text) return std::nullopt;
@@ -205,9 +205,7 @@ std::optional<std::vector<std::uint32_t>> LinuxPlatform::cpuTicks() {
     if (total > 0) busyShare_ = static_cast<double>(busy) / static_cast<double>(total);
   }
   lastTicks_ = *ticks;
-  // The low 32 bits: the provider's wrap-around arithmetic still gives the true advance.
-  return std::vector<std::uint32_t>{static_cast<std::uint32_t>((*ticks)[0]), static_cast<std::uint32_t>((*ticks)[1]),
-                                    static_cast<std::uint32_t>((*ticks)[2]), static_cast<std::uint32_t>((*ticks)[3])};
+  return std::vector<std::uint64_t>(ticks->begin(), ticks->end());
 }
 
 std::optional<std::vector<std::int32_t>> LinuxPlatform::processIds() {
@@ -316,11 +314,11 @@ std::optional<PowerSnapshot> LinuxPlatform::powerSources() {
     if (!charging) charging = false;
   }
   if (externalOnline) {
-    snapshot.providingType = "AC Power";
+    snapshot.providing = PowerSource::ac;
   } else if (!batteries.empty()) {
-    if (anyDischarging) snapshot.providingType = "Battery Power";
-    else if (anyOnExternal) snapshot.providingType = "AC Power";
-    else if (externalListed) snapshot.providingType = "Battery Power";
+    if (anyDischarging) snapshot.providing = PowerSource::battery;
+    else if (anyOnExternal) snapshot.providing = PowerSource::ac;
+    else if (externalListed) snapshot.providing = PowerSource::battery;
   }
   // Nothing listed at all (many desktops and virtual machines): the source is not observed, so
   // it is not reported, although such a machine most likely runs on external power.

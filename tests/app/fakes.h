@@ -159,8 +159,8 @@ class FakeProvider final : public SensorProvider {
     Reading r;
     r.timestamp = at;
     r.state = s_->state;
-    r.cpu = Metric("CPU load", s_->cpu, "%", "test", at, "Measured");
-    r.sensors.push_back(Metric("CPU temperature", 43.2, "\u00B0C", "test", at, "Measured"));
+    r.cpu = Metric(MetricKind::cpuLoad, "CPU load", s_->cpu, "%", "test", at, "Measured");
+    r.sensors.push_back(Metric(MetricKind::cpuTemperature, "CPU temperature", 43.2, "\u00B0C", "test", at, "Measured"));
     r.segment = segment;
     return r;
   }

@@ -30,7 +30,7 @@ void HistoryModel::refresh(const MonitorPort& port) {
         {qs(title(s)), qs(durationText(it == port.durations().end() ? 0 : it->second))});
   }
   for (const Event& e : port.events()) {
-    v.events.push_back({qs(abbreviatedDateTime(e.time)), qs(e.kind), qs(e.detail)});
+    v.events.push_back({qs(abbreviatedDateTime(e.time)), qs(eventKindText(e)), qs(e.detail)});
   }
   const TemperatureChartData t = temperatureChartData(port.history(), port.preferences().unit);
   v.hasTemperatures = t.highest.has_value();

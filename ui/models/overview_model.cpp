@@ -19,7 +19,7 @@ void OverviewModel::refresh(const MonitorPort& port) {
   const auto advice = port.advice();
   v.headline = advice ? qs(advice->headline) : QStringLiteral("Monitoring will begin shortly.");
   v.cpu = r ? qs(display(r->cpu)) : QStringLiteral("Establishing baseline");
-  v.powerSource = r ? qs(r->power.source) : QStringLiteral("Not available");
+  v.powerSource = r ? qs(powerSourceText(r->power)) : QStringLiteral("Not available");
   v.battery = r && r->power.battery ? qs("Battery " + fixed(*r->power.battery, 0) + "%")
                                     : QStringLiteral("Battery level not available");
   v.charging = QStringLiteral("Charging status unavailable");

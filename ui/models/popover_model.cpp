@@ -33,7 +33,7 @@ void PopoverModel::refresh() {
       if (!listedInSummary(m)) continue;
       v.sensorLines << qs(m.name + ": " + display(m));
     }
-    v.powerLine = qs(reading->power.source + " · " + timeOfDayWithSeconds(reading->timestamp));
+    v.powerLine = qs(powerSourceText(reading->power) + " · " + timeOfDayWithSeconds(reading->timestamp));
     if (!reading->activity.empty()) {
       const ProcessActivity& a = reading->activity.front();
       v.activityLine =
