@@ -176,6 +176,64 @@ void writeReading(JsonWriter& w, const Reading& r) {
   w.endObject();
 }
 
+void writePeak(JsonWriter& w, const char* name, const std::optional<Episode::Peak>& peak) {
+  w.key(name);
+  if (!peak) return w.null();
+  w.beginObject();
+  w.key("value");
+  w.number(peak->value);
+  w.key("at");
+  w.number(peak->at);
+  w.endObject();
+}
+
+void writeEpisode(JsonWriter& w, const Episode& e) {
+  w.beginObject();
+  w.key("start");
+  w.number(e.start);
+  w.key("end");
+  w.number(e.end);
+  w.key("duration");
+  w.number(e.duration());
+  w.key("highest");
+  w.string(title(e.highest));
+  w.key("brief");
+  w.boolean(e.brief);
+  w.key("seconds");
+  w.beginObject();
+  for (const auto& [state, seconds] : e.seconds) {
+    w.key(title(state));
+    w.number(seconds);
+  }
+  w.endObject();
+  writePeak(w, "cpuTemperature", e.cpuTemperature);
+  writePeak(w, "gpuTemperature", e.gpuTemperature);
+  w.key("meanCpuLoad");
+  if (e.meanCpuLoad) {
+    w.number(*e.meanCpuLoad);
+  } else {
+    w.null();
+  }
+  w.key("powerSources");
+  w.beginArray();
+  for (const std::string& source : e.powerSources) w.string(source);
+  w.endArray();
+  w.key("processes");
+  w.beginArray();
+  for (const Episode::Process& p : e.processes) {
+    w.beginObject();
+    w.key("name");
+    w.string(p.name);
+    w.key("cpuSeconds");
+    w.number(p.cpuSeconds);
+    w.key("share");
+    w.number(p.share);
+    w.endObject();
+  }
+  w.endArray();
+  w.endObject();
+}
+
 template <class T, class F>
 Expected<std::string> encodeWith(const T& value, F write, const char* what) {
   JsonWriter w;
@@ -200,7 +258,9 @@ Expected<std::string> encodeJson(const DeviceProfile& d) {
 Expected<std::string> encodeJson(const Reading& r) {
   return encodeWith(r, writeReading, "Reading");
 }
-
+Expected<std::string> encodeJson(const Episode& e) {
+  return encodeWith(e, writeEpisode, "Episode");
+}
 
 // ---- reading -------------------------------------------------------------------------------
 //

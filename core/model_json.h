@@ -18,6 +18,7 @@
 #include <string_view>
 
 #include "core/device_profile.h"
+#include "core/episode.h"
 #include "core/event.h"
 #include "core/expected.h"
 #include "core/metric.h"
@@ -50,6 +51,12 @@ Expected<std::string> encodeJson(const PowerContext& p);
 Expected<std::string> encodeJson(const ProcessActivity& a);
 Expected<std::string> encodeJson(const DeviceProfile& d);
 Expected<std::string> encodeJson(const Reading& r);
+// One heat episode, keys in this order: "start", "end", "duration", "highest" (the state's
+// title), "brief", "seconds" (state title to seconds), "cpuTemperature" and "gpuTemperature"
+// ({"value" in °C, "at"} or null), "meanCpuLoad" (percent or null), "powerSources",
+// "processes" ([{"name", "cpuSeconds", "share"}], share in percent of one core). Not stored:
+// the diagnostic command prints it.
+Expected<std::string> encodeJson(const Episode& e);
 
 Expected<Metric> decodeMetric(std::string_view json);
 Expected<PowerContext> decodePowerContext(std::string_view json);
