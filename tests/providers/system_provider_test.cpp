@@ -7,7 +7,7 @@
 
 #include "core/model_json.h"
 
-#include "fake_controller.h"
+#include "tests/providers/macos/fake_controller.h"
 
 namespace tempyra {
 namespace {

@@ -1,4 +1,4 @@
-#include "providers/smc_sensors.h"
+#include "providers/macos/smc_sensors.h"
 
 #include <bit>
 #include <cmath>
