@@ -188,7 +188,7 @@ HwmonSensors::HwmonSensors(const std::filesystem::path& root, std::shared_ptr<Th
     for (const auto& entry : root_.list("sys/class/thermal")) {
       if (!channelNumber(entry, "thermal_zone")) continue;
       anyZone_ = true;
-      if (auto type = root_.trimmed("sys/class/thermal/" + entry + "/type")) {
+      if (auto type = root_.attribute("sys/class/thermal/" + entry + "/type").ok()) {
         std::replace(type->begin(), type->end(), '-', '_');
         zoneTypes.push_back(std::move(*type));
       }
@@ -210,10 +210,10 @@ void HwmonSensors::discover(const std::vector<std::string>& zoneTypes) {
     Chip chip;
     chip.hwmon = entry;
     chip.dir = base + "/" + entry;
-    auto name = root_.trimmed(chip.dir + "/name");
+    auto name = root_.attribute(chip.dir + "/name").ok();
     if (!name) {
       chip.dir += "/device";
-      name = root_.trimmed(chip.dir + "/name");
+      name = root_.attribute(chip.dir + "/name").ok();
     }
     chip.driver = name ? cleanText(*name) : std::string();
     if (chip.driver.empty()) {
@@ -269,7 +269,7 @@ void HwmonSensors::discover(const std::vector<std::string>& zoneTypes) {
       const bool temp = channelNumber(file, "temp", "_input").has_value();
       if (!temp && !channelNumber(file, "fan", "_input")) continue;
       const std::string prefix = file.substr(0, file.size() - 6);  // "temp1"
-      Channel channel{c, cleanText(root_.trimmed(chip.dir + "/" + prefix + "_label").value_or("")), file, {},
+      Channel channel{c, cleanText(root_.attribute(chip.dir + "/" + prefix + "_label").ok().value_or("")), file, {},
                       chip.dir + "/" + file, present.count(prefix + "_fault") ? chip.dir + "/" + prefix + "_fault" : ""};
       if (temp) {
         if (channel.label.empty()) channel.label = prefix;
@@ -337,7 +337,7 @@ std::vector<Metric> HwmonSensors::sample(double at) {
   std::string asleepGpu;
   for (std::size_t c = 0; c < chips_.size(); ++c) {
     if (chips_[c].runtimeStatus.empty()) continue;
-    asleep[c] = root_.trimmed(chips_[c].runtimeStatus) == "suspended";
+    asleep[c] = root_.attribute(chips_[c].runtimeStatus).ok() == "suspended";
     if (asleep[c] && chips_[c].gpu && asleepGpu.empty()) asleepGpu = chips_[c].name;
   }
 
@@ -351,7 +351,7 @@ std::vector<Metric> HwmonSensors::sample(double at) {
       unavailable("device asleep; not woken to read it");
       continue;
     }
-    if (!channel.fault.empty() && root_.integer(channel.fault) == 1) {
+    if (!channel.fault.empty() && root_.number(channel.fault).ok() == 1) {
       unavailable("the driver flags a fault");
       continue;
     }
@@ -415,7 +415,7 @@ std::vector<Metric> HwmonSensors::sample(double at) {
     std::optional<double> rpm;
     if (asleep[fan.chip]) {
       source += "device asleep; not woken to read it";
-    } else if (!fan.fault.empty() && root_.integer(fan.fault) == 1) {
+    } else if (!fan.fault.empty() && root_.number(fan.fault).ok() == 1) {
       source += "the driver flags a fault";
     } else if (const auto value = root_.number(fan.input); !value) {
       source += value.error();
