@@ -12,17 +12,17 @@ class OverviewModel : public tempyra::PageModel {
   Q_OBJECT
   QML_ELEMENT
   QML_UNCREATABLE("Owned by the dashboard")
-  Q_PROPERTY(QString symbol READ symbol NOTIFY changed)
-  Q_PROPERTY(int tint READ tint NOTIFY changed)  // a Tint (ui/logic/text_format.h)
-  Q_PROPERTY(QString title READ title NOTIFY changed)
-  Q_PROPERTY(QString headline READ headline NOTIFY changed)
-  Q_PROPERTY(QString cpu READ cpu NOTIFY changed)
-  Q_PROPERTY(QString powerSource READ powerSource NOTIFY changed)
-  Q_PROPERTY(QString battery READ battery NOTIFY changed)
-  Q_PROPERTY(QString charging READ charging NOTIFY changed)
-  Q_PROPERTY(QList<tempyra::ValueRow> sensors READ sensors NOTIFY changed)
+  Q_PROPERTY(QString symbol READ symbol NOTIFY changed FINAL)
+  Q_PROPERTY(int tint READ tint NOTIFY changed FINAL)  // a Tint (ui/logic/text_format.h)
+  Q_PROPERTY(QString title READ title NOTIFY changed FINAL)
+  Q_PROPERTY(QString headline READ headline NOTIFY changed FINAL)
+  Q_PROPERTY(QString cpu READ cpu NOTIFY changed FINAL)
+  Q_PROPERTY(QString powerSource READ powerSource NOTIFY changed FINAL)
+  Q_PROPERTY(QString battery READ battery NOTIFY changed FINAL)
+  Q_PROPERTY(QString charging READ charging NOTIFY changed FINAL)
+  Q_PROPERTY(QList<tempyra::ValueRow> sensors READ sensors NOTIFY changed FINAL)
   // "While you were away: …"; empty when there is nothing to tell.
-  Q_PROPERTY(QString away READ away NOTIFY changed)
+  Q_PROPERTY(QString away READ away NOTIFY changed FINAL)
 
  public:
   using PageModel::PageModel;

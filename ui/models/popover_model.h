@@ -15,16 +15,16 @@ class PopoverModel : public QObject {
   Q_OBJECT
   QML_ELEMENT
   QML_UNCREATABLE("Owned by Ui")
-  Q_PROPERTY(QString stateTitle READ stateTitle NOTIFY changed)
-  Q_PROPERTY(int tint READ tint NOTIFY changed)  // a Tint (ui/logic/text_format.h)
-  Q_PROPERTY(QString explanation READ explanation NOTIFY changed)
-  Q_PROPERTY(bool hasReading READ hasReading NOTIFY changed)
-  Q_PROPERTY(QString cpuLine READ cpuLine NOTIFY changed)
-  Q_PROPERTY(QStringList sensorLines READ sensorLines NOTIFY changed)
-  Q_PROPERTY(QString powerLine READ powerLine NOTIFY changed)
-  Q_PROPERTY(QString activityLine READ activityLine NOTIFY changed)  // empty: no line
-  Q_PROPERTY(QString lastEvent READ lastEvent NOTIFY changed)
-  Q_PROPERTY(QString pauseLabel READ pauseLabel NOTIFY changed)
+  Q_PROPERTY(QString stateTitle READ stateTitle NOTIFY changed FINAL)
+  Q_PROPERTY(int tint READ tint NOTIFY changed FINAL)  // a Tint (ui/logic/text_format.h)
+  Q_PROPERTY(QString explanation READ explanation NOTIFY changed FINAL)
+  Q_PROPERTY(bool hasReading READ hasReading NOTIFY changed FINAL)
+  Q_PROPERTY(QString cpuLine READ cpuLine NOTIFY changed FINAL)
+  Q_PROPERTY(QStringList sensorLines READ sensorLines NOTIFY changed FINAL)
+  Q_PROPERTY(QString powerLine READ powerLine NOTIFY changed FINAL)
+  Q_PROPERTY(QString activityLine READ activityLine NOTIFY changed FINAL)  // empty: no line
+  Q_PROPERTY(QString lastEvent READ lastEvent NOTIFY changed FINAL)
+  Q_PROPERTY(QString pauseLabel READ pauseLabel NOTIFY changed FINAL)
 
  public:
   explicit PopoverModel(MonitorPort& port, QObject* parent = nullptr);

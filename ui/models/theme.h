@@ -13,21 +13,21 @@ class Theme : public QObject {
   Q_OBJECT
   QML_ELEMENT
   QML_UNCREATABLE("Owned by Ui")
-  Q_PROPERTY(QString appearance READ appearance NOTIFY changed)
-  Q_PROPERTY(bool dark READ dark NOTIFY changed)
-  Q_PROPERTY(QColor window READ window NOTIFY changed)
-  Q_PROPERTY(QColor panel READ panel NOTIFY changed)
-  Q_PROPERTY(QColor text READ text NOTIFY changed)
-  Q_PROPERTY(QColor secondary READ secondary NOTIFY changed)
-  Q_PROPERTY(QColor separator READ separator NOTIFY changed)
-  Q_PROPERTY(QColor accent READ accent NOTIFY changed)
-  Q_PROPERTY(QColor selection READ selection NOTIFY changed)
-  Q_PROPERTY(QColor warning READ warning NOTIFY changed)
-  Q_PROPERTY(QColor button READ button NOTIFY changed)
+  Q_PROPERTY(QString appearance READ appearance NOTIFY changed FINAL)
+  Q_PROPERTY(bool dark READ dark NOTIFY changed FINAL)
+  Q_PROPERTY(QColor window READ window NOTIFY changed FINAL)
+  Q_PROPERTY(QColor panel READ panel NOTIFY changed FINAL)
+  Q_PROPERTY(QColor text READ text NOTIFY changed FINAL)
+  Q_PROPERTY(QColor secondary READ secondary NOTIFY changed FINAL)
+  Q_PROPERTY(QColor separator READ separator NOTIFY changed FINAL)
+  Q_PROPERTY(QColor accent READ accent NOTIFY changed FINAL)
+  Q_PROPERTY(QColor selection READ selection NOTIFY changed FINAL)
+  Q_PROPERTY(QColor warning READ warning NOTIFY changed FINAL)
+  Q_PROPERTY(QColor button READ button NOTIFY changed FINAL)
   // The colour of each Tint (ui/logic/text_format.h), indexed by its value. A property, so a
   // binding such as a status dot's follows a change of scheme.
-  Q_PROPERTY(QList<QColor> tints READ tints NOTIFY changed)
-  Q_PROPERTY(QColor destructive READ destructive NOTIFY changed)
+  Q_PROPERTY(QList<QColor> tints READ tints NOTIFY changed FINAL)
+  Q_PROPERTY(QColor destructive READ destructive NOTIFY changed FINAL)
 
  public:
   explicit Theme(MonitorPort& port, QObject* parent = nullptr);
