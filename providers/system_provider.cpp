@@ -60,7 +60,7 @@ Reading SystemProvider::sample(double at, const std::string& segment, bool inclu
   int fansWithValue = 0;
   const Metric* firstFan = nullptr;
   for (const auto& m : sensors) {
-    if (m.unit != "RPM") continue;
+    if (m.kind != MetricKind::fan) continue;
     if (!firstFan) firstFan = &m;
     if (m.value) ++fansWithValue;
   }
