@@ -44,7 +44,7 @@ TEST(PopoverModel, BeforeTheFirstReading) {
   m.stale_ = false;  // the state line's own rule for "no reading" is under test
   PopoverModel p(m);
   EXPECT_EQ(p.stateTitle(), "Waiting");
-  EXPECT_EQ(p.tint(), static_cast<int>(Tint::secondary));
+  EXPECT_EQ(p.tint(), Theme::Tint::Secondary);
   EXPECT_FALSE(p.hasReading());
 }
 

@@ -56,8 +56,7 @@ class DashboardModel : public QObject {
   Q_PROPERTY(QString historyProblem READ historyProblem NOTIFY changed FINAL)  // empty: none
   Q_PROPERTY(QString pauseLabel READ pauseLabel NOTIFY changed FINAL)
   Q_PROPERTY(QString pauseSymbol READ pauseSymbol NOTIFY changed FINAL)
-  // a Tint (ui/logic/text_format.h)
-  Q_PROPERTY(int statusTint READ statusTint NOTIFY changed FINAL)
+  Q_PROPERTY(tempyra::Theme::Tint statusTint READ statusTint NOTIFY changed FINAL)
   Q_PROPERTY(QString statusText READ statusText NOTIFY changed FINAL)
   Q_PROPERTY(bool demo READ demo NOTIFY changed FINAL)
   // Closing the window should first say that monitoring goes on and how to quit: nothing else
@@ -95,7 +94,7 @@ class DashboardModel : public QObject {
   QString historyProblem() const { return v_.historyProblem; }
   QString pauseLabel() const { return v_.pauseLabel; }
   QString pauseSymbol() const { return v_.pauseSymbol; }
-  int statusTint() const { return v_.statusTint; }
+  Theme::Tint statusTint() const { return v_.statusTint; }
   QString statusText() const { return v_.statusText; }
   bool demo() const { return v_.demo; }
   bool closeNotice() const { return v_.closeNotice; }
@@ -148,7 +147,7 @@ class DashboardModel : public QObject {
     QStringList steps;
     bool showSteps = false;
     QString historyProblem, pauseLabel, pauseSymbol;
-    int statusTint = 0;
+    Theme::Tint statusTint = Theme::Tint::Secondary;
     QString statusText;
     bool demo = false;
     bool closeNotice = false;

@@ -36,8 +36,9 @@ void HistoryModel::refresh(const MonitorPort& port) {
   v.hasTemperatures = t.highest.has_value();
   v.temperatureSummary = qs(t.summary);
   for (const Episode& e : port.episodes()) {
+    const int tint = static_cast<int>(Theme::qmlTint(stateTint(e.highest)));
     v.episodes.push_back({unitsKeptWithFigures(episodeText(e, port.preferences().unit, port.now())),
-                          static_cast<int>(stateTint(e.highest)), e.brief, e.start, e.end});
+                          tint, e.brief, e.start, e.end});
   }
   if (replaceView(v_, std::move(v))) emit changed();
 }

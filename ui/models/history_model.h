@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "ui/models/page_model.h"
+#include "ui/models/theme.h"
 
 namespace tempyra {
 
@@ -44,14 +45,16 @@ struct EpisodeRow {
   Q_GADGET
   QML_VALUE_TYPE(episodeRow)
   Q_PROPERTY(QString text MEMBER text FINAL)
-  Q_PROPERTY(int tint MEMBER tint FINAL)  // the highest state's Tint (ui/logic/text_format.h)
+  // The highest state's Theme.Tint. An int: QML reads an enum of another class in a list row
+  // (a value type) as 0.
+  Q_PROPERTY(int tint MEMBER tint FINAL)
   Q_PROPERTY(bool brief MEMBER brief FINAL)
   Q_PROPERTY(double start MEMBER start FINAL)
   Q_PROPERTY(double end MEMBER end FINAL)
 
  public:
   QString text;
-  int tint = 0;
+  int tint = static_cast<int>(Theme::Tint::Secondary);
   bool brief = false;
   double start = 0;  // seconds since 1970; identifies the episode across reloads
   double end = 0;

@@ -5,6 +5,7 @@
 #include <QtQml/qqmlregistration.h>
 
 #include "ui/models/page_model.h"
+#include "ui/models/theme.h"
 
 namespace tempyra {
 
@@ -12,12 +13,13 @@ namespace tempyra {
 struct StateRow {
   Q_GADGET
   QML_VALUE_TYPE(stateRow)
-  Q_PROPERTY(int tint MEMBER tint FINAL)  // a Tint (ui/logic/text_format.h)
+  // The state's Theme.Tint, as an int like every list row's (see EpisodeRow).
+  Q_PROPERTY(int tint MEMBER tint FINAL)
   Q_PROPERTY(QString title MEMBER title FINAL)
   Q_PROPERTY(QString explanation MEMBER explanation FINAL)
 
  public:
-  int tint = 0;
+  int tint = static_cast<int>(Theme::Tint::Secondary);
   QString title;
   QString explanation;
   friend bool operator==(const StateRow&, const StateRow&) = default;

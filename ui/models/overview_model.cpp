@@ -13,7 +13,7 @@ void OverviewModel::refresh(const MonitorPort& port) {
   View v;
   v.symbol = display.stale ? QStringLiteral("thermometer.slash")
                            : QStringLiteral("thermometer.medium");
-  v.tint = static_cast<int>(statusTint(display.stale, r ? std::optional(r->state) : std::nullopt));
+  v.tint = Theme::qmlTint(statusTint(display.stale, r ? std::optional(r->state) : std::nullopt));
   v.title = display.stale ? QStringLiteral("Waiting for fresh readings")
                           : (r ? qs(tempyra::title(r->state)) : QStringLiteral("Waiting"));
   const auto advice = port.advice();

@@ -4,6 +4,7 @@
 #include <QtQml/qqmlregistration.h>
 
 #include "ui/models/page_model.h"
+#include "ui/models/theme.h"
 #include "ui/models/value_row.h"
 
 namespace tempyra {
@@ -13,7 +14,7 @@ class OverviewModel : public tempyra::PageModel {
   QML_ELEMENT
   QML_UNCREATABLE("Owned by the dashboard")
   Q_PROPERTY(QString symbol READ symbol NOTIFY changed FINAL)
-  Q_PROPERTY(int tint READ tint NOTIFY changed FINAL)  // a Tint (ui/logic/text_format.h)
+  Q_PROPERTY(tempyra::Theme::Tint tint READ tint NOTIFY changed FINAL)
   Q_PROPERTY(QString title READ title NOTIFY changed FINAL)
   Q_PROPERTY(QString headline READ headline NOTIFY changed FINAL)
   Q_PROPERTY(QString cpu READ cpu NOTIFY changed FINAL)
@@ -28,7 +29,7 @@ class OverviewModel : public tempyra::PageModel {
   using PageModel::PageModel;
 
   QString symbol() const { return v_.symbol; }
-  int tint() const { return v_.tint; }
+  Theme::Tint tint() const { return v_.tint; }
   QString title() const { return v_.title; }
   QString headline() const { return v_.headline; }
   QString cpu() const { return v_.cpu; }
@@ -47,7 +48,7 @@ class OverviewModel : public tempyra::PageModel {
  private:
   struct View {
     QString symbol;
-    int tint = 0;
+    Theme::Tint tint = Theme::Tint::Secondary;
     QString title, headline, cpu, powerSource, battery, charging, away;
     QList<ValueRow> sensors;
     friend bool operator==(const View&, const View&) = default;

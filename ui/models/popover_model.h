@@ -6,6 +6,7 @@
 #include <QtQml/qqmlregistration.h>
 
 #include "ui/logic/tray_face.h"
+#include "ui/models/theme.h"
 
 namespace tempyra {
 
@@ -16,7 +17,7 @@ class PopoverModel : public QObject {
   QML_ELEMENT
   QML_UNCREATABLE("Owned by Ui")
   Q_PROPERTY(QString stateTitle READ stateTitle NOTIFY changed FINAL)
-  Q_PROPERTY(int tint READ tint NOTIFY changed FINAL)  // a Tint (ui/logic/text_format.h)
+  Q_PROPERTY(tempyra::Theme::Tint tint READ tint NOTIFY changed FINAL)
   Q_PROPERTY(QString explanation READ explanation NOTIFY changed FINAL)
   Q_PROPERTY(bool hasReading READ hasReading NOTIFY changed FINAL)
   Q_PROPERTY(QString cpuLine READ cpuLine NOTIFY changed FINAL)
@@ -30,7 +31,7 @@ class PopoverModel : public QObject {
   explicit PopoverModel(MonitorPort& port, QObject* parent = nullptr);
 
   QString stateTitle() const { return v_.stateTitle; }
-  int tint() const { return v_.tint; }
+  Theme::Tint tint() const { return v_.tint; }
   QString explanation() const { return v_.explanation; }
   bool hasReading() const { return v_.hasReading; }
   QString cpuLine() const { return v_.cpuLine; }
@@ -62,7 +63,7 @@ class PopoverModel : public QObject {
  private:
   struct View {
     QString stateTitle;
-    int tint = 0;
+    Theme::Tint tint = Theme::Tint::Secondary;
     QString explanation;
     bool hasReading = false;
     QString cpuLine;
