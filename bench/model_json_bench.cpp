@@ -31,11 +31,13 @@ Reading realistic(std::mt19937_64& rng, double at, int index) {
                                          "Battery",     "Palm rest",  "Ambient"};
   for (const char* name : kSensors) {
     r.sensors.emplace_back(MetricKind::other, std::string(name) + " temperature",
-                           round2(35 + uniform(rng) * 50), "°C", "hwmon · coretemp · temp_input", at - uniform(rng), "Measured");
+                           round2(35 + uniform(rng) * 50), "°C", "hwmon · coretemp · temp_input",
+                           at - uniform(rng), "Measured");
   }
   for (int fan = 1; fan <= 2; ++fan) {
     r.sensors.emplace_back(MetricKind::fan, "Fan " + std::to_string(fan),
-                           std::round(1200 + uniform(rng) * 4000), "RPM", "applesmc · F" + std::to_string(fan) + "Ac", at, "Measured");
+                           std::round(1200 + uniform(rng) * 4000), "RPM",
+                           "applesmc · F" + std::to_string(fan) + "Ac", at, "Measured");
   }
   r.power = {PowerSource::ac, std::round(40 + uniform(rng) * 60), index % 7 != 0, {}};
   for (int i = 0; i < 8; ++i) {
