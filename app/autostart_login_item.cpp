@@ -107,17 +107,17 @@ LoginItemStatus AutostartLoginItem::status() const {
   return LoginItemStatus::notRegistered;
 }
 
-std::optional<std::string> AutostartLoginItem::write(const std::string& contents) {
+Status AutostartLoginItem::write(const std::string& contents) {
   const auto user = userEntry();
-  if (!user) return "No configuration directory is known for this user.";
+  if (!user) return Error{"No configuration directory is known for this user."};
   const fs::path dir = user->parent_path();
   std::error_code ec;
   fs::create_directories(dir, ec);
-  if (ec) return describe(dir, ec.value());
+  if (ec) return Error{describe(dir, ec.value())};
   fs::path temp = dir / ("." + fileName_ + ".XXXXXX");
   std::string pattern = temp.string();
   const int fd = mkstemp(pattern.data());
-  if (fd < 0) return describe(dir, errno);
+  if (fd < 0) return Error{describe(dir, errno)};
   temp = pattern;
   const char* p = contents.data();
   size_t left = contents.size();
@@ -128,7 +128,7 @@ std::optional<std::string> AutostartLoginItem::write(const std::string& contents
       const int error = errno;
       ::close(fd);
       fs::remove(temp, ec);
-      return describe(*user, error);
+      return Error{describe(*user, error)};
     }
     p += n;
     left -= static_cast<size_t>(n);
@@ -136,17 +136,17 @@ std::optional<std::string> AutostartLoginItem::write(const std::string& contents
   if (::fchmod(fd, 0644) != 0 || ::fsync(fd) != 0 || ::close(fd) != 0) {
     const int error = errno;
     fs::remove(temp, ec);
-    return describe(*user, error);
+    return Error{describe(*user, error)};
   }
   if (::rename(temp.c_str(), user->c_str()) != 0) {
     const int error = errno;
     fs::remove(temp, ec);
-    return describe(*user, error);
+    return Error{describe(*user, error)};
   }
-  return std::nullopt;
+  return {};
 }
 
-std::optional<std::string> AutostartLoginItem::registerItem() {
+Status AutostartLoginItem::registerItem() {
   std::string exec;
   for (const std::string& arg : exec_) {
     if (!exec.empty()) exec += ' ';
@@ -156,9 +156,9 @@ std::optional<std::string> AutostartLoginItem::registerItem() {
                "\nX-GNOME-Autostart-enabled=true\n");
 }
 
-std::optional<std::string> AutostartLoginItem::unregisterItem() {
+Status AutostartLoginItem::unregisterItem() {
   const auto user = userEntry();
-  if (!user) return "No configuration directory is known for this user.";
+  if (!user) return Error{"No configuration directory is known for this user."};
   std::error_code ec;
   for (const fs::path& dir : configDirs_) {
     if (fs::exists(dir / "autostart" / fileName_, ec)) {
@@ -168,8 +168,10 @@ std::optional<std::string> AutostartLoginItem::unregisterItem() {
           "X-GNOME-Autostart-enabled=false\n");
     }
   }
-  if (!fs::remove(*user, ec) && ec) return "Could not remove " + user->string() + ": " + ec.message();
-  return std::nullopt;
+  if (!fs::remove(*user, ec) && ec) {
+    return Error{"Could not remove " + user->string() + ": " + ec.message()};
+  }
+  return {};
 }
 
 }  // namespace tempyra

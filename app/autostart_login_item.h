@@ -22,13 +22,13 @@ class AutostartLoginItem final : public LoginItem {
                      std::vector<std::string> exec);
 
   LoginItemStatus status() const override;
-  std::optional<std::string> registerItem() override;
-  std::optional<std::string> unregisterItem() override;
+  Status registerItem() override;
+  Status unregisterItem() override;
 
   std::optional<std::filesystem::path> userEntry() const;
 
  private:
-  std::optional<std::string> write(const std::string& contents);
+  Status write(const std::string& contents);
 
   std::optional<std::filesystem::path> configHome_;
   std::vector<std::filesystem::path> configDirs_;

@@ -51,10 +51,10 @@ void DBusNotificationCenter::authorizationStatus(std::function<void(Authorizatio
 }
 
 void DBusNotificationCenter::requestAuthorization(
-    std::function<void(bool, std::optional<std::string>)> done) {
+    std::function<void(Expected<bool>)> done) {
   if (!bus_.isConnected()) {
     std::string reason = unconnected(bus_);
-    QTimer::singleShot(0, this, [done = std::move(done), reason] { done(false, reason); });
+    QTimer::singleShot(0, this, [done = std::move(done), reason] { done(Error{reason}); });
     return;
   }
   QDBusMessage call =
@@ -64,19 +64,19 @@ void DBusNotificationCenter::requestAuthorization(
           [this, done = std::move(done)](QDBusPendingCallWatcher* w) {
             w->deleteLater();
             if (w->isError()) {
-              done(false, "No notification server answered: " + describe(w->error()));
+              done(Error{"No notification server answered: " + describe(w->error())});
               return;
             }
             defaults_->setString(kNotificationGrantKey, kGranted);
-            done(true, std::nullopt);
+            done(true);
           });
 }
 
 void DBusNotificationCenter::post(const UserNotification& notification,
-                                  std::function<void(std::optional<std::string>)> done) {
+                                  std::function<void(Status)> done) {
   if (!bus_.isConnected()) {
     std::string reason = unconnected(bus_);
-    QTimer::singleShot(0, this, [done = std::move(done), reason] { done(reason); });
+    QTimer::singleShot(0, this, [done = std::move(done), reason] { done(Error{reason}); });
     return;
   }
   QVariantMap hints;
@@ -95,9 +95,9 @@ void DBusNotificationCenter::post(const UserNotification& notification,
           [done = std::move(done)](QDBusPendingCallWatcher* w) {
             w->deleteLater();
             if (w->isError()) {
-              done(describe(w->error()));
+              done(Error{describe(w->error())});
             } else {
-              done(std::nullopt);
+              done(Status{});
             }
           });
 }

@@ -28,9 +28,9 @@ class DBusNotificationCenter final : public QObject, public NotificationCenter {
 
   void authorizationStatus(std::function<void(AuthorizationStatus)> done) override;
   void requestAuthorization(
-      std::function<void(bool granted, std::optional<std::string> error)> done) override;
+      std::function<void(Expected<bool> granted)> done) override;
   void post(const UserNotification& notification,
-            std::function<void(std::optional<std::string> error)> done) override;
+            std::function<void(Status delivered)> done) override;
 
   // Milliseconds a call may take before it counts as unanswered.
   void setTimeout(int milliseconds) { timeout_ = milliseconds; }

@@ -1,7 +1,6 @@
 #pragma once
 // Starting the application at login.
-#include <optional>
-#include <string>
+#include "core/expected.h"
 
 namespace tempyra {
 
@@ -12,9 +11,9 @@ class LoginItem {
  public:
   virtual ~LoginItem() = default;
   virtual LoginItemStatus status() const = 0;
-  // Each answers the failure as one line for the user, or nothing on success.
-  virtual std::optional<std::string> registerItem() = 0;
-  virtual std::optional<std::string> unregisterItem() = 0;
+  // Success, or the failure as one line for the user.
+  virtual Status registerItem() = 0;
+  virtual Status unregisterItem() = 0;
 };
 
 }  // namespace tempyra

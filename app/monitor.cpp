@@ -272,7 +272,7 @@ void Monitor::newSegment(const std::string& reason) {
   queue_.async([engine = engine_, reason, t] {
     engine->provider->reset();
     // A lost segment marker must not disturb monitoring: its failure is not reported.
-    if (engine->store) engine->store->event(t, "Monitoring", reason);
+    if (engine->store) engine->store->event(t, EventKind::monitoring, reason);
   });
 }
 
@@ -592,14 +592,14 @@ void Monitor::requestPermissionRefresh() {
 
 void Monitor::requestAlerts() {
   services_.notifications->requestAuthorization(
-      [this, relay = relay_](bool granted, std::optional<std::string> error) {
-        relay->post([this, granted, error] {
+      [this, relay = relay_](Expected<bool> granted) {
+        relay->post([this, granted] {
           Preferences p = preferences_;
-          p.alerts.enabled = granted;
+          p.alerts.enabled = granted && *granted;
           setPreferences(p);
           savePreferences();
           requestPermissionRefresh();
-          if (error) setProblem(*error);
+          if (!granted) setProblem(granted.error());
         });
       });
 }
@@ -630,15 +630,15 @@ void Monitor::notify(const Reading& reading) {
   const UserNotification n = thermalAlertNotification(reading.state, freshUuid());
   services_.notifications->post(
       n, [this, relay = relay_, at = reading.timestamp,
-          stateTitle](std::optional<std::string> error) {
-        relay->post([this, at, stateTitle, error] {
-          const std::string detail =
-              error ? "Delivery failed: " + *error : "Notification submitted: " + stateTitle;
+          stateTitle](Status delivered) {
+        relay->post([this, at, stateTitle, delivered] {
+          const std::string detail = delivered ? "Notification submitted: " + stateTitle
+                                               : "Delivery failed: " + delivered.error();
           queue_.async([engine = engine_, at, detail] {
             // The alert was shown (or its failure reported); a lost log line is harmless.
-            if (engine->store) engine->store->event(at, "Alert", detail);
+            if (engine->store) engine->store->event(at, EventKind::alert, detail);
           });
-          if (error) setProblem("Notification could not be delivered: " + *error);
+          if (!delivered) setProblem("Notification could not be delivered: " + delivered.error());
         });
       });
 }
@@ -651,9 +651,9 @@ void Monitor::refreshLogin() {
 }
 
 void Monitor::setLogin(bool enabled) {
-  auto error =
+  const Status done =
       enabled ? services_.loginItem->registerItem() : services_.loginItem->unregisterItem();
-  if (error) setProblem("Login item: " + *error);
+  if (!done) setProblem("Login item: " + done.error());
   refreshLogin();
 }
 

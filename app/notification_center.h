@@ -1,8 +1,9 @@
 #pragma once
 // Local user notifications.
 #include <functional>
-#include <optional>
 #include <string>
+
+#include "core/expected.h"
 
 namespace tempyra {
 
@@ -20,11 +21,12 @@ class NotificationCenter {
  public:
   virtual ~NotificationCenter() = default;
   virtual void authorizationStatus(std::function<void(AuthorizationStatus)> done) = 0;
-  // error: the reason as one line for the user, when the request could not be answered.
-  virtual void requestAuthorization(
-      std::function<void(bool granted, std::optional<std::string> error)> done) = 0;
+  // Whether the user granted notifications, or why the request could not be answered (one line
+  // for the user).
+  virtual void requestAuthorization(std::function<void(Expected<bool> granted)> done) = 0;
+  // Success, or why the notification could not be delivered.
   virtual void post(const UserNotification& notification,
-                    std::function<void(std::optional<std::string> error)> done) = 0;
+                    std::function<void(Status delivered)> done) = 0;
 };
 
 }  // namespace tempyra

@@ -25,6 +25,7 @@
 
 namespace fs = std::filesystem;
 using tempyra::HistoryStore;
+using tempyra::PowerSource;
 using tempyra::Reading;
 
 namespace {
@@ -78,21 +79,23 @@ class Generator {
     Reading r;
     r.timestamp = at;
     r.state = static_cast<tempyra::ThermalState>(state_);
-    r.cpu = {"CPU load", round2(uniform() * 100), "%", "/proc/stat · interval average", at,
-             "Measured"};
+    r.cpu = {tempyra::MetricKind::cpuLoad, "CPU load", round2(uniform() * 100), "%",
+             "/proc/stat · interval average", at, "Measured"};
     static const char* const kSensors[] = {"CPU package", "CPU core 0", "CPU core 1", "CPU core 2",
                                            "CPU core 3",  "GPU die",    "Memory",     "SSD",
                                            "Battery",     "Palm rest",  "Ambient"};
     for (const char* name : kSensors) {
-      r.sensors.push_back({std::string(name) + " temperature", round2(35 + uniform() * 50), "°C",
-                           "hwmon · coretemp · temp_input", at - uniform(), "Measured"});
+      r.sensors.push_back({tempyra::MetricKind::other, std::string(name) + " temperature",
+                           round2(35 + uniform() * 50), "°C", "hwmon · coretemp · temp_input",
+                           at - uniform(), "Measured"});
     }
     for (int fan = 1; fan <= 2; ++fan) {
-      r.sensors.push_back({"Fan " + std::to_string(fan), std::round(1200 + uniform() * 4000), "RPM",
+      r.sensors.push_back({tempyra::MetricKind::fan, "Fan " + std::to_string(fan),
+                           std::round(1200 + uniform() * 4000), "RPM",
                            "applesmc · F" + std::to_string(fan) + "Ac", at, "Measured"});
     }
     if (uniform() < 0.01) charging_ = !charging_;
-    r.power = {"AC power", std::round(40 + uniform() * 60), charging_};
+    r.power = {PowerSource::ac, std::round(40 + uniform() * 60), charging_, {}};
     for (int i = 0; i < 8; ++i) {
       r.activity.push_back({1000 + static_cast<int>(uniform() * 30000),
                             "process-" + std::to_string(i), round2(uniform() * 150)});
@@ -391,7 +394,7 @@ void wear(const fs::path& full, const fs::path& dir, const char* name, const cha
     for (int i = 0; i < kReadings; ++i) {
       const double at = kNewest + (i + 1) * kStep;
       Reading r = generator.reading(at);
-      r.power = {"Battery", 90.0 - i / 40, false};
+      r.power = {PowerSource::battery, 90.0 - i / 40, false, {}};
       must(store->record(r, {"Bench", "x86_64", "Linux", "2 fans", {}}), "record");
       if ((i + 1) % 10 == 0) must(store->prune(365, at), "prune");
     }

@@ -14,6 +14,8 @@
 namespace {
 
 using tempyra::Metric;
+using tempyra::MetricKind;
+using tempyra::PowerSource;
 using tempyra::Reading;
 
 Reading realistic(std::mt19937_64& rng, double at, int index) {
@@ -22,20 +24,22 @@ Reading realistic(std::mt19937_64& rng, double at, int index) {
   Reading r;
   r.timestamp = at;
   r.state = static_cast<tempyra::ThermalState>(index / 300 % 4);
-  r.cpu = Metric("CPU load", round2(uniform(rng) * 100), "%", "/proc/stat · interval average", at,
-                 "Measured");
+  r.cpu = Metric(MetricKind::cpuLoad, "CPU load", round2(uniform(rng) * 100), "%",
+                 "/proc/stat · interval average", at, "Measured");
   static const char* const kSensors[] = {"CPU package", "CPU core 0", "CPU core 1", "CPU core 2",
                                          "CPU core 3",  "GPU die",    "Memory",     "SSD",
                                          "Battery",     "Palm rest",  "Ambient"};
   for (const char* name : kSensors) {
-    r.sensors.emplace_back(std::string(name) + " temperature", round2(35 + uniform(rng) * 50),
-                           "°C", "hwmon · coretemp · temp_input", at - uniform(rng), "Measured");
+    r.sensors.emplace_back(MetricKind::other, std::string(name) + " temperature",
+                           round2(35 + uniform(rng) * 50), "°C", "hwmon · coretemp · temp_input",
+                           at - uniform(rng), "Measured");
   }
   for (int fan = 1; fan <= 2; ++fan) {
-    r.sensors.emplace_back("Fan " + std::to_string(fan), std::round(1200 + uniform(rng) * 4000),
-                           "RPM", "applesmc · F" + std::to_string(fan) + "Ac", at, "Measured");
+    r.sensors.emplace_back(MetricKind::fan, "Fan " + std::to_string(fan),
+                           std::round(1200 + uniform(rng) * 4000), "RPM",
+                           "applesmc · F" + std::to_string(fan) + "Ac", at, "Measured");
   }
-  r.power = {"AC power", std::round(40 + uniform(rng) * 60), index % 7 != 0};
+  r.power = {PowerSource::ac, std::round(40 + uniform(rng) * 60), index % 7 != 0, {}};
   for (int i = 0; i < 8; ++i) {
     r.activity.push_back({1000 + static_cast<int>(uniform(rng) * 30000),
                           "process-" + std::to_string(i), round2(uniform(rng) * 150)});

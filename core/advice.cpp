@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "core/json_writer.h"
+#include "core/model_json.h"
 #include "core/platform_words.h"
 #include "core/thermal_state.h"
 
@@ -123,7 +124,7 @@ Advice evaluate(const Reading& reading, double duration, double now, double fres
                             title(reading.state));
   advice.evidence.push_back("Observed in this state for " +
                             std::to_string(wholeSeconds(duration)) + " seconds");
-  advice.evidence.push_back("Power source: " + reading.power.source);
+  advice.evidence.push_back("Power source: " + sourceWords(reading.power));
   if (reading.cpu.value) {
     advice.evidence.push_back("System CPU load: " + oneDecimal(*reading.cpu.value) + "%");
   }

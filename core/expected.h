@@ -2,6 +2,11 @@
 // A value or an error text: what decoders and other fallible engine calls return, so callers
 // test the outcome instead of catching exceptions. `Status` is the same for calls that have no
 // value to give: success, or the error.
+//
+// The rule at every room's edge: a call that can fail for a reason answers Expected<T> or
+// Status, whose error carries that reason; std::optional answers only where absence is no
+// failure (no reading yet, no such setting, nothing to report). A caller to whom a failure only
+// means "no value this time" says so where it drops the reason, with ok().
 #include <optional>
 #include <string>
 #include <utility>
@@ -39,6 +44,17 @@ class Expected {
   const std::string& error() const { return std::get<1>(state_).message; }
   // The failure as it is, to hand on from a call of another value type. REQUIRES: !hasValue()
   Error failure() const { return std::get<1>(state_); }
+
+  // The value, or nothing: for a caller to whom a failure only means no value (a sensor that
+  // cannot be read this sample). The reason is dropped here, visibly.
+  std::optional<T> ok() const& {
+    if (!hasValue()) return std::nullopt;
+    return value();
+  }
+  std::optional<T> ok() && {
+    if (!hasValue()) return std::nullopt;
+    return std::move(*this).value();
+  }
 
  private:
   std::variant<T, Error> state_;

@@ -5,9 +5,10 @@
 
 namespace tempyra {
 
-Metric::Metric(std::string name, std::optional<double> value, std::string unit,
+Metric::Metric(MetricKind kind, std::string name, std::optional<double> value, std::string unit,
                std::string source, double at, std::string quality)
-    : name(std::move(name)),
+    : kind(kind),
+      name(std::move(name)),
       value(value),
       unit(std::move(unit)),
       source(std::move(source)),

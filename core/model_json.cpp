@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <utility>
 
 #include <simdjson.h>
 
@@ -12,6 +13,76 @@
 #include "core/thermal_state.h"
 
 namespace tempyra {
+
+// ---- vocabularies --------------------------------------------------------------------------
+
+namespace {
+
+constexpr std::pair<EventKind, std::string_view> kEventWords[] = {
+    {EventKind::thermal, "Thermal"},       {EventKind::thermalState, "Thermal state"},
+    {EventKind::power, "Power"},           {EventKind::monitoring, "Monitoring"},
+    {EventKind::alert, "Alert"},
+};
+constexpr std::pair<PowerSource, std::string_view> kPowerWords[] = {
+    {PowerSource::ac, "AC power"},
+    {PowerSource::battery, "Battery"},
+    {PowerSource::unknown, kNotAvailable},
+};
+constexpr std::pair<MetricKind, std::string_view> kMetricNames[] = {
+    {MetricKind::cpuLoad, "CPU load"},
+    {MetricKind::cpuTemperature, "CPU temperature"},
+    {MetricKind::gpuTemperature, "GPU temperature"},
+    {MetricKind::batteryTemperature, "Battery temperature"},
+    {MetricKind::cpuSpeedLimit, "CPU speed limit"},
+    {MetricKind::cpuSchedulerLimit, "CPU scheduler limit"},
+};
+
+template <class E, std::size_t N>
+std::string_view wordOf(const std::pair<E, std::string_view> (&table)[N], E value) {
+  for (const auto& [v, word] : table) {
+    if (v == value) return word;
+  }
+  return {};
+}
+
+template <class E, std::size_t N>
+E valueOf(const std::pair<E, std::string_view> (&table)[N], std::string_view word, E other) {
+  for (const auto& [v, w] : table) {
+    if (w == word) return v;
+  }
+  return other;
+}
+
+}  // namespace
+
+std::string_view storedWord(EventKind kind) { return wordOf(kEventWords, kind); }
+EventKind eventKindFromWord(std::string_view word) {
+  return valueOf(kEventWords, word, EventKind::other);
+}
+std::string kindWords(const Event& e) {
+  return e.kind == EventKind::other ? e.otherKind : std::string(storedWord(e.kind));
+}
+
+std::string_view storedWord(PowerSource source) { return wordOf(kPowerWords, source); }
+PowerSource powerSourceFromWord(std::string_view word) {
+  return valueOf(kPowerWords, word, PowerSource::other);
+}
+std::string sourceWords(const PowerContext& p) {
+  return p.source == PowerSource::other ? p.otherSource : std::string(storedWord(p.source));
+}
+void setSourceWords(PowerContext& p, std::string_view words) {
+  p.source = powerSourceFromWord(words);
+  p.otherSource = p.source == PowerSource::other ? std::string(words) : std::string();
+}
+
+MetricKind metricKindFromStored(std::string_view name, std::string_view unit) {
+  const MetricKind named = valueOf(kMetricNames, name, MetricKind::other);
+  if (named != MetricKind::other) return named;
+  if (name.starts_with("Sensor ")) return MetricKind::sensor;
+  if (name.starts_with("Zone ")) return MetricKind::zone;
+  if (unit == "RPM") return MetricKind::fan;
+  return MetricKind::other;
+}
 
 // ---- writing -------------------------------------------------------------------------------
 
@@ -39,7 +110,7 @@ void writeMetric(JsonWriter& w, const Metric& m) {
 void writePower(JsonWriter& w, const PowerContext& p) {
   w.beginObject();
   w.key("source");
-  w.string(p.source);
+  w.string(sourceWords(p));
   if (p.battery) {
     w.key("battery");
     w.number(*p.battery);
@@ -105,6 +176,64 @@ void writeReading(JsonWriter& w, const Reading& r) {
   w.endObject();
 }
 
+void writePeak(JsonWriter& w, const char* name, const std::optional<Episode::Peak>& peak) {
+  w.key(name);
+  if (!peak) return w.null();
+  w.beginObject();
+  w.key("value");
+  w.number(peak->value);
+  w.key("at");
+  w.number(peak->at);
+  w.endObject();
+}
+
+void writeEpisode(JsonWriter& w, const Episode& e) {
+  w.beginObject();
+  w.key("start");
+  w.number(e.start);
+  w.key("end");
+  w.number(e.end);
+  w.key("duration");
+  w.number(e.duration());
+  w.key("highest");
+  w.string(title(e.highest));
+  w.key("brief");
+  w.boolean(e.brief);
+  w.key("seconds");
+  w.beginObject();
+  for (const auto& [state, seconds] : e.seconds) {
+    w.key(title(state));
+    w.number(seconds);
+  }
+  w.endObject();
+  writePeak(w, "cpuTemperature", e.cpuTemperature);
+  writePeak(w, "gpuTemperature", e.gpuTemperature);
+  w.key("meanCpuLoad");
+  if (e.meanCpuLoad) {
+    w.number(*e.meanCpuLoad);
+  } else {
+    w.null();
+  }
+  w.key("powerSources");
+  w.beginArray();
+  for (const std::string& source : e.powerSources) w.string(source);
+  w.endArray();
+  w.key("processes");
+  w.beginArray();
+  for (const Episode::Process& p : e.processes) {
+    w.beginObject();
+    w.key("name");
+    w.string(p.name);
+    w.key("cpuSeconds");
+    w.number(p.cpuSeconds);
+    w.key("share");
+    w.number(p.share);
+    w.endObject();
+  }
+  w.endArray();
+  w.endObject();
+}
+
 template <class T, class F>
 Expected<std::string> encodeWith(const T& value, F write, const char* what) {
   JsonWriter w;
@@ -128,6 +257,9 @@ Expected<std::string> encodeJson(const DeviceProfile& d) {
 }
 Expected<std::string> encodeJson(const Reading& r) {
   return encodeWith(r, writeReading, "Reading");
+}
+Expected<std::string> encodeJson(const Episode& e) {
+  return encodeWith(e, writeEpisode, "Episode");
 }
 
 // ---- reading -------------------------------------------------------------------------------
@@ -331,14 +463,15 @@ Metric metricFrom(dom::element j, const Where& where) {
   std::string source = m.string(3);
   const double at = m.number(4);
   std::string quality = m.string(5);
-  return Metric(std::move(name), value, std::move(unit), std::move(source), at,
+  const MetricKind kind = metricKindFromStored(name, unit);
+  return Metric(kind, std::move(name), value, std::move(unit), std::move(source), at,
                 std::move(quality));
 }
 
 PowerContext powerFrom(dom::element j, const Where& where) {
   const Members m(j, kPowerKeys, where);
   PowerContext p;
-  p.source = m.string(0);
+  setSourceWords(p, m.string(0));
   p.battery = m.optionalNumber(1);
   if (const auto v = m.optional(2)) {
     bool charging = false;

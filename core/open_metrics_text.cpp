@@ -144,10 +144,9 @@ std::string openMetricsText(const Reading& reading) {
       temperatures.samples.push_back({sensorNames.add(m.name), *m.value});
     } else if (m.unit == "RPM") {
       fans.samples.push_back({fanNames.add(m.name), *m.value});
-    } else if (m.unit == "%" && m.name == "CPU speed limit" && speedLimit.samples.empty()) {
+    } else if (m.kind == MetricKind::cpuSpeedLimit && speedLimit.samples.empty()) {
       speedLimit.samples.push_back({"", ratio(*m.value)});
-    } else if (m.unit == "%" && m.name == "CPU scheduler limit" &&
-               schedulerLimit.samples.empty()) {
+    } else if (m.kind == MetricKind::cpuSchedulerLimit && schedulerLimit.samples.empty()) {
       schedulerLimit.samples.push_back({"", ratio(*m.value)});
     }
   }
@@ -156,9 +155,10 @@ std::string openMetricsText(const Reading& reading) {
                 "Power source: 1 for the current one (ac, battery or unknown), 0 for the others.",
                 "source",
                 {}};
-  const std::string& text = reading.power.source;
-  const std::string_view current = text == "AC power" ? "ac" : text == "Battery" ? "battery"
-                                                                                 : "unknown";
+  const PowerSource power = reading.power.source;
+  const std::string_view current = power == PowerSource::ac        ? "ac"
+                                   : power == PowerSource::battery ? "battery"
+                                                                   : "unknown";
   for (const std::string_view s : {"ac", "battery", "unknown"})
     source.samples.push_back({std::string(s), s == current ? 1.0 : 0.0});
 

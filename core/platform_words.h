@@ -2,18 +2,20 @@
 // The texts that name the operating system, the machine or one of the system's services. Each
 // has the product's macOS wording and a Linux wording that says what is true there (the level
 // comes from the kernel's thermal zones, the machine is "this computer", login is the desktop's
-// autostart). The build's platform picks the column; everything else asks for words by name.
+// autostart). The build picks the column where it picks the backend (TEMPYRA_PLATFORM in the top
+// CMakeLists.txt, handed on as TEMPYRA_MACOS_WORDS); everything else asks for words by name.
 #include <string_view>
+
+#ifndef TEMPYRA_MACOS_WORDS
+#error "TEMPYRA_MACOS_WORDS comes with tempyra_core: link it to use the platform words"
+#endif
 
 namespace tempyra {
 
 enum class TextPlatform { macos, linuxDesktop };
 
-#ifdef __APPLE__
-inline constexpr TextPlatform kBuildTextPlatform = TextPlatform::macos;
-#else
-inline constexpr TextPlatform kBuildTextPlatform = TextPlatform::linuxDesktop;
-#endif
+inline constexpr TextPlatform kBuildTextPlatform =
+    TEMPYRA_MACOS_WORDS ? TextPlatform::macos : TextPlatform::linuxDesktop;
 
 enum class PlatformWord {
   // The thermal states' explanations, which are also the advice headlines.

@@ -42,6 +42,7 @@ constexpr const char* kCannotWrite =
 constexpr const char* kNotDatabase = "This file is not a history database. It was left as it was.";
 constexpr const char* kCorrupt = "The history file is damaged. It was left as it was.";
 constexpr const char* kEventTimeInvalid = "An event needs a valid time. Nothing was written.";
+constexpr const char* kEventKindInvalid = "An event needs a known kind. Nothing was written.";
 constexpr const char* kPruneTimeInvalid =
     "History retention needs a valid current time. Nothing was deleted.";
 
@@ -440,7 +441,7 @@ bool unwritable(const fs::path& file) {
 }
 
 std::string powerDetail(const PowerContext& power) {
-  std::string detail = power.source + " · battery ";
+  std::string detail = sourceWords(power) + " · battery ";
   if (power.battery) {
     char buf[400];  // room for any double in %.0f
     std::snprintf(buf, sizeof buf, "%.0f%%", *power.battery);
@@ -475,8 +476,9 @@ std::optional<EpisodeBuilder::Details> episodeDetails(simdjson::dom::parser& par
           sensor["value"].get(number) != simdjson::SUCCESS) {
         continue;
       }
-      if (text == "CPU temperature") details.cpuTemperature = number;
-      if (text == "GPU temperature") details.gpuTemperature = number;
+      const MetricKind kind = metricKindFromStored(text, {});
+      if (kind == MetricKind::cpuTemperature) details.cpuTemperature = number;
+      if (kind == MetricKind::gpuTemperature) details.gpuTemperature = number;
     }
   }
   if (reading["power"]["source"].get(text) == simdjson::SUCCESS) details.powerSource = text;
@@ -677,20 +679,24 @@ Status HistoryStore::record(const Reading& reading, const DeviceProfile& profile
     const std::string detail =
         title(reading.state) +
         (segmentStarted ? " · monitoring segment started" : " · state transition");
-    if (Status s = execute(kInsertEvent, {time, "Thermal", detail}); !s) return s;
+    if (Status s = execute(kInsertEvent, {time, storedWord(EventKind::thermal), detail}); !s) {
+      return s;
+    }
   }
   if (!previous || !(previous->power == reading.power)) {
-    if (Status s = execute(kInsertEvent, {time, "Power", powerDetail(reading.power)}); !s) {
+    const std::string detail = powerDetail(reading.power);
+    if (Status s = execute(kInsertEvent, {time, storedWord(EventKind::power), detail}); !s) {
       return s;
     }
   }
   return transaction.commit();
 }
 
-Status HistoryStore::event(double at, const std::string& kind, const std::string& detail) {
+Status HistoryStore::event(double at, EventKind kind, const std::string& detail) {
   // Stored as text, a non-finite time would sort after every real time and escape retention.
   if (!std::isfinite(at)) return Error{kEventTimeInvalid};
-  return execute(kInsertEvent, {decimal(at), kind, detail});
+  if (kind == EventKind::other) return Error{kEventKindInvalid};
+  return execute(kInsertEvent, {decimal(at), storedWord(kind), detail});
 }
 
 Status HistoryStore::prune(long long days, double now) {
@@ -752,8 +758,11 @@ Expected<std::vector<Event>> HistoryStore::events(double since, long long limit)
       "SELECT id,time,kind,detail FROM events WHERE time>=? AND time<=1e308 ORDER BY time DESC,"
       "id DESC LIMIT ?",
       {decimal(since), decimal(limit)}, [&](sqlite3_stmt* row) {
-        events.push_back(Event{sqlite3_column_int64(row, 0), sqlite3_column_double(row, 1),
-                               leadingText(row, 2), leadingText(row, 3)});
+        std::string word = leadingText(row, 2);
+        const EventKind kind = eventKindFromWord(word);
+        if (kind != EventKind::other) word.clear();
+        events.push_back(Event{sqlite3_column_int64(row, 0), sqlite3_column_double(row, 1), kind,
+                               leadingText(row, 3), std::move(word)});
       });
   if (!read) return read.failure();
   return events;

@@ -58,8 +58,9 @@ class HistoryStore {
   // Stores the reading, replaces the device row and writes the automatic "Thermal" and "Power"
   // events, all in one transaction: everything or nothing.
   Status record(const Reading& reading, const DeviceProfile& profile);
-  // REQUIRES a finite `at` (anything else is refused, nothing written).
-  Status event(double at, const std::string& kind, const std::string& detail);
+  // REQUIRES a finite `at` and a kind this program writes (anything else is refused, nothing
+  // written).
+  Status event(double at, EventKind kind, const std::string& detail);
   // Deletes samples and events older than `days` (clamped to 1...365) and beyond the newest
   // 200,000 samples / 20,000 events. A non-finite `now` is refused and deletes nothing.
   Status prune(long long days, double now);

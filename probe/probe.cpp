@@ -7,7 +7,6 @@
 #include <random>
 #include <system_error>
 
-#include "core/json_writer.h"
 #include "core/model_json.h"
 #include "core/open_metrics_text.h"
 #include "history/history_store.h"
@@ -41,66 +40,6 @@ std::string newSegment() {
   return text;
 }
 
-void writePeak(JsonWriter& w, const char* name, const std::optional<Episode::Peak>& peak) {
-  w.key(name);
-  if (!peak) return w.null();
-  w.beginObject();
-  w.key("value");
-  w.number(peak->value);
-  w.key("at");
-  w.number(peak->at);
-  w.endObject();
-}
-
-Expected<std::string> episodeLine(const Episode& e) {
-  JsonWriter w;
-  w.beginObject();
-  w.key("start");
-  w.number(e.start);
-  w.key("end");
-  w.number(e.end);
-  w.key("duration");
-  w.number(e.duration());
-  w.key("highest");
-  w.string(title(e.highest));
-  w.key("brief");
-  w.boolean(e.brief);
-  w.key("seconds");
-  w.beginObject();
-  for (const auto& [state, seconds] : e.seconds) {
-    w.key(title(state));
-    w.number(seconds);
-  }
-  w.endObject();
-  writePeak(w, "cpuTemperature", e.cpuTemperature);
-  writePeak(w, "gpuTemperature", e.gpuTemperature);
-  w.key("meanCpuLoad");
-  if (e.meanCpuLoad) {
-    w.number(*e.meanCpuLoad);
-  } else {
-    w.null();
-  }
-  w.key("powerSources");
-  w.beginArray();
-  for (const std::string& source : e.powerSources) w.string(source);
-  w.endArray();
-  w.key("processes");
-  w.beginArray();
-  for (const Episode::Process& p : e.processes) {
-    w.beginObject();
-    w.key("name");
-    w.string(p.name);
-    w.key("cpuSeconds");
-    w.number(p.cpuSeconds);
-    w.key("share");
-    w.number(p.share);
-    w.endObject();
-  }
-  w.endArray();
-  w.endObject();
-  return w.finish();
-}
-
 int printEpisodes(HistoryStore& store, double since, std::ostream& out, std::ostream& err) {
   const Expected<std::vector<Episode>> episodes = store.episodes(since, -1);
   if (!episodes) {
@@ -109,7 +48,7 @@ int printEpisodes(HistoryStore& store, double since, std::ostream& out, std::ost
   }
   int status = 0;
   for (const Episode& e : *episodes) {
-    if (const auto line = episodeLine(e)) {
+    if (const auto line = encodeJson(e)) {
       out << *line << '\n';
     } else {
       err << "tempyra-probe: episode could not be encoded: " << line.error() << '\n';

@@ -15,11 +15,7 @@ namespace tempyra {
 //
 // With `episodes`, samples nothing and only reads the history (a missing file is reported as
 // "no history at FILE" and not created): prints the history's heat episodes since `since`, newest
-// first, one JSON object per line with the keys in this order: "start", "end", "duration",
-// "highest", "brief", "seconds" (an object from state title to seconds), "cpuTemperature" and
-// "gpuTemperature" ({"value" in °C, "at"} or null), "meanCpuLoad" (percent or null),
-// "powerSources", "processes" ([{"name", "cpuSeconds", "share"}], share in percent of one core).
-// Times are seconds since 1970.
+// first, one JSON object per line in the form of encodeJson(const Episode&) (core/model_json.h).
 int runProbe(const ProbeOptions& options, std::ostream& out, std::ostream& err,
              const std::function<bool(double)>& wait);
 

@@ -18,9 +18,11 @@ DeviceProfile demoProfile() {
 }
 
 std::vector<Metric> demoSensors(double at) {
-  return {Metric("CPU temperature", 43.2, "°C", "Demo · hardware support varies", at, "Example"),
-          Metric("GPU temperature", 39.8, "°C", "Demo · hardware support varies", at, "Example"),
-          Metric("Fan 1", 1200.0, "RPM", "Demo example", at, "Example")};
+  return {Metric(MetricKind::cpuTemperature, "CPU temperature", 43.2, "°C",
+                 "Demo · hardware support varies", at, "Example"),
+          Metric(MetricKind::gpuTemperature, "GPU temperature", 39.8, "°C",
+                 "Demo · hardware support varies", at, "Example"),
+          Metric(MetricKind::fan, "Fan 1", 1200.0, "RPM", "Demo example", at, "Example")};
 }
 
 std::vector<ProcessActivity> demoActivity() {
@@ -36,9 +38,10 @@ Reading DemoProvider::sample(double at, const std::string& segment, bool include
   Reading r;
   r.timestamp = at;
   r.state = ThermalState::nominal;
-  r.cpu = Metric("CPU load", 18.4, "%", "Demo interval average", at, "Measured");
+  r.cpu =
+      Metric(MetricKind::cpuLoad, "CPU load", 18.4, "%", "Demo interval average", at, "Measured");
   r.sensors = demoSensors(at);
-  r.power = PowerContext{"AC power", 84.0, true};
+  r.power = PowerContext{PowerSource::ac, 84.0, true, {}};
   if (includeProcesses) r.activity = demoActivity();
   r.segment = segment;
   return r;
@@ -54,19 +57,19 @@ DemoSeed demoHistorySeed(double now) {
     r.timestamp = at;
     // The elevated stretch runs from i = -75 to -53 (now - 2250 s to now - 1590 s).
     r.state = (i + 75 >= 0 && i + 75 < 23) ? ThermalState::fair : ThermalState::nominal;
-    r.cpu = Metric("CPU load", 12.0 + (7 * k) % 45, "%", "Demo interval average", at,
-                   "Measured");
+    r.cpu = Metric(MetricKind::cpuLoad, "CPU load", 12.0 + (7 * k) % 45, "%",
+                   "Demo interval average", at, "Measured");
     r.sensors = demoSensors(at);
     const bool onAC = k >= 70;
-    r.power = PowerContext{onAC ? "AC power" : "Battery", 70.0 + k / 8, onAC};
+    r.power = PowerContext{onAC ? PowerSource::ac : PowerSource::battery, 70.0 + k / 8, onAC, {}};
     r.activity = demoActivity();
     r.segment = "generated-demo";
     seed.readings.push_back(std::move(r));
   }
   seed.events.push_back(
-      {now - 1500, "Power", std::string(platformWord(PlatformWord::demoPowerEvent))});
+      {now - 1500, EventKind::power, std::string(platformWord(PlatformWord::demoPowerEvent))});
   seed.events.push_back(
-      {now - 2100, "Thermal state", "Example elevated pressure during an export"});
+      {now - 2100, EventKind::thermalState, "Example elevated pressure during an export"});
   return seed;
 }
 

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/device_profile.h"
+#include "core/event.h"
 #include "providers/sensor_provider.h"
 
 namespace tempyra {
@@ -23,7 +24,7 @@ class DemoProvider final : public SensorProvider {
 // One event of the demonstration seed, written with HistoryStore::event.
 struct SeedEvent {
   double at;
-  std::string kind;
+  EventKind kind;
   std::string detail;
 };
 

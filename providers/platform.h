@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/power_context.h"
+
 namespace tempyra {
 
 // The words that name a backend's sources in capability and provenance texts. A backend names
@@ -40,11 +42,13 @@ struct PowerSourceDescription {
   std::optional<bool> isCharging;
 };
 
-// The providing source type is "AC Power", "Battery Power" or another text; absent when unknown.
-// `sources` is absent when the list of sources cannot be read.
+// Where the machine draws its power from, absent when unknown; a source that the platform names
+// but this program does not is `other`, with the platform's words in `otherSource`. `sources` is
+// absent when the list of sources cannot be read.
 struct PowerSnapshot {
-  std::optional<std::string> providingType;
+  std::optional<PowerSource> providing;
   std::optional<std::vector<PowerSourceDescription>> sources;
+  std::string otherSource;
 };
 
 // Keys of the CPU power-status map.
@@ -65,8 +69,9 @@ class Platform {
   virtual std::optional<std::string> modelText() = 0;
   virtual std::string architectureText() = 0;
 
-  // Cumulative host tick counters in the order user, system, idle, nice. 32-bit counters wrap.
-  virtual std::optional<std::vector<std::uint32_t>> cpuTicks() = 0;
+  // Cumulative host tick counters in the order user, system, idle, nice, as 64-bit counts (a
+  // backend whose system counts in 32 bits carries its counters across the wrap itself).
+  virtual std::optional<std::vector<std::uint64_t>> cpuTicks() = 0;
 
   // Ids of the running processes in the platform's order; absent when the list is unreadable.
   virtual std::optional<std::vector<std::int32_t>> processIds() = 0;

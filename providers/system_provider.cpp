@@ -60,7 +60,7 @@ Reading SystemProvider::sample(double at, const std::string& segment, bool inclu
   int fansWithValue = 0;
   const Metric* firstFan = nullptr;
   for (const auto& m : sensors) {
-    if (m.unit != "RPM") continue;
+    if (m.kind != MetricKind::fan) continue;
     if (!firstFan) firstFan = &m;
     if (m.value) ++fansWithValue;
   }
@@ -76,11 +76,15 @@ Reading SystemProvider::sample(double at, const std::string& segment, bool inclu
   const auto status = platform_->cpuPowerStatus();
   profile_.capabilities["Intel CPU limits"] = platform_->words().cpuLimitsCapability;
   if (status) {
-    static const std::pair<const char*, const char*> limits[] = {
-        {"CPU speed limit", kCpuSpeedLimitKey},
-        {"CPU scheduler limit", kCpuSchedulerLimitKey},
+    static const struct {
+      MetricKind kind;
+      const char* name;
+      const char* key;
+    } limits[] = {
+        {MetricKind::cpuSpeedLimit, "CPU speed limit", kCpuSpeedLimitKey},
+        {MetricKind::cpuSchedulerLimit, "CPU scheduler limit", kCpuSchedulerLimitKey},
     };
-    for (const auto& [name, key] : limits) {
+    for (const auto& [kind, name, key] : limits) {
       std::optional<double> value;
       if (const auto it = status->find(key); it != status->end()) {
         if (it->second >= 0 && it->second <= 100) value = it->second;  // false for NaN
@@ -88,7 +92,7 @@ Reading SystemProvider::sample(double at, const std::string& segment, bool inclu
       std::string source = platform_->words().cpuLimits + " · OS limit, not measured throttling";
       if (key == kCpuSpeedLimitKey && !platform_->words().cpuSpeedNote.empty())
         source += " · " + platform_->words().cpuSpeedNote;
-      sensors.emplace_back(name, value, "%", std::move(source), at, "Measured");
+      sensors.emplace_back(kind, name, value, "%", std::move(source), at, "Measured");
     }
   }
 
@@ -106,28 +110,30 @@ Reading SystemProvider::sample(double at, const std::string& segment, bool inclu
 Metric SystemProvider::cpu(double at) {
   const std::string& source = platform_->words().cpuTicks;
   const auto ticks = platform_->cpuTicks();
-  if (!ticks) return Metric("CPU load", std::nullopt, "%", source, at, kNotAvailable);
+  const auto load = [&](std::optional<double> value, std::string sourceText, const char* quality) {
+    return Metric(MetricKind::cpuLoad, "CPU load", value, "%", std::move(sourceText), at, quality);
+  };
+  if (!ticks) return load(std::nullopt, source, kNotAvailable);
   if (!previousTicks_) {
     previousTicks_ = ticks;
-    return Metric("CPU load", std::nullopt, "%", source + " · establishing baseline", at,
-                  kNotAvailable);
+    return load(std::nullopt, source + " · establishing baseline", kNotAvailable);
   }
-  std::uint64_t total = 0;
-  std::uint64_t idle = 0;
+  // Summed as doubles: four advances of up to 2^64 ticks each cannot overflow the total.
+  double total = 0;
+  double idle = 0;
   const std::size_t n = std::min(ticks->size(), previousTicks_->size());
   for (std::size_t i = 0; i < n; ++i) {
-    // Unsigned 32-bit subtraction gives the true advance of a counter that wrapped. An
-    // "advance" of more than 2^31 ticks (months of CPU time between two samples) is a counter
-    // that went backwards, which counts as no advance rather than as a huge load.
-    std::uint32_t delta = (*ticks)[i] - (*previousTicks_)[i];
-    if (delta > 0x80000000u) delta = 0;
+    // A counter that went backwards counts as no advance rather than as a huge load.
+    const std::uint64_t now = (*ticks)[i];
+    const std::uint64_t before = (*previousTicks_)[i];
+    const double delta = now >= before ? static_cast<double>(now - before) : 0.0;
     total += delta;
     if (i == 2) idle = delta;
   }
   previousTicks_ = ticks;
   std::optional<double> value;
-  if (total > 0) value = static_cast<double>(total - idle) * 100.0 / static_cast<double>(total);
-  return Metric("CPU load", value, "%", source + " · interval average", at, "Measured");
+  if (total > 0) value = (total - idle) * 100.0 / total;
+  return load(value, source + " · interval average", "Measured");
 }
 
 std::vector<ProcessActivity> SystemProvider::processes(double at) {
@@ -163,17 +169,13 @@ std::vector<ProcessActivity> SystemProvider::processes(double at) {
 }
 
 PowerContext SystemProvider::power() {
-  PowerContext context{kNotAvailable, std::nullopt, std::nullopt};
+  PowerContext context;
   const auto snapshot = platform_->powerSources();
   if (!snapshot) return context;
-  if (!snapshot->providingType)
-    context.source = kNotAvailable;
-  else if (*snapshot->providingType == "AC Power")
-    context.source = "AC power";
-  else if (*snapshot->providingType == "Battery Power")
-    context.source = "Battery";
-  else
-    context.source = *snapshot->providingType;
+  if (snapshot->providing) {
+    context.source = *snapshot->providing;
+    if (context.source == PowerSource::other) context.otherSource = snapshot->otherSource;
+  }
   if (!snapshot->sources) return context;
   for (const auto& source : *snapshot->sources) {
     if (source.type != "InternalBattery") continue;

@@ -53,7 +53,7 @@ class SystemProvider final : public SensorProvider {
   HardwareFactory makeHardware_;
   DeviceProfile profile_;
   std::unique_ptr<HardwareSensors> hardware_;
-  std::optional<std::vector<std::uint32_t>> previousTicks_;
+  std::optional<std::vector<std::uint64_t>> previousTicks_;
   std::unordered_map<std::int32_t, ProcessEntry> processTimes_;
 };
 

@@ -88,6 +88,7 @@ bool digitAt(const std::string& s, std::size_t i) {
 }
 
 struct Group {
+  MetricKind kind;
   const char* metric;
   const char* part;
   std::vector<Tier> tiers;
@@ -95,7 +96,7 @@ struct Group {
 };
 
 const Group& cpuGroup() {
-  static const Group group{"CPU temperature", "CPU", {
+  static const Group group{MetricKind::cpuTemperature, "CPU temperature", "CPU", {
       [](const Candidate& c) { return c.driver == "coretemp" && (startsWith(c.label, "Package id") || startsWith(c.label, "Physical id")); },
       [](const Candidate& c) { return c.driver == "coretemp" && startsWith(c.label, "Core"); },
       [](const Candidate& c) { return (c.driver == "k10temp" || c.driver == "zenpower") && c.label == "Tdie"; },
@@ -113,7 +114,7 @@ const Group& cpuGroup() {
 }
 
 const Group& gpuGroup() {
-  static const Group group{"GPU temperature", "GPU", {
+  static const Group group{MetricKind::gpuTemperature, "GPU temperature", "GPU", {
       [](const Candidate& c) { return c.driver == "amdgpu" && c.label == "edge"; },
       [](const Candidate& c) { return gpuDriver(c.driver); },
       [](const Candidate& c) { return c.nvml; },
@@ -126,7 +127,7 @@ const Group& gpuGroup() {
 }
 
 const Group& batteryGroup() {
-  static const Group group{"Battery temperature", "battery", {
+  static const Group group{MetricKind::batteryTemperature, "Battery temperature", "battery", {
       // A power supply with a temperature registers a hwmon chip named after itself.
       [](const Candidate& c) { return !c.zone && (startsWith(c.driver, "BAT") || startsWith(c.driver, "battery")); },
       [](const Candidate& c) { return !c.zone && !smcKey(c) && contains(lower(c.label), "battery"); },
@@ -160,7 +161,7 @@ std::optional<Metric> groupMetric(const Group& group, const std::vector<Candidat
     const char* quality = controller ? "Derived · undocumented group mapping"
                           : count > 1 ? "Derived · mean of driver-labelled sensors"
                                       : "Measured";
-    return Metric(group.metric, sum / count, "°C", source, at, quality);
+    return Metric(group.kind, group.metric, sum / count, "°C", source, at, quality);
   }
   return std::nullopt;
 }
@@ -190,7 +191,7 @@ HwmonSensors::HwmonSensors(const std::filesystem::path& root, std::shared_ptr<Th
     for (const auto& entry : root_.list("sys/class/thermal")) {
       if (!channelNumber(entry, "thermal_zone")) continue;
       anyZone_ = true;
-      if (auto type = root_.trimmed("sys/class/thermal/" + entry + "/type")) {
+      if (auto type = root_.attribute("sys/class/thermal/" + entry + "/type").ok()) {
         std::replace(type->begin(), type->end(), '-', '_');
         zoneTypes.push_back(std::move(*type));
       }
@@ -212,10 +213,10 @@ void HwmonSensors::discover(const std::vector<std::string>& zoneTypes) {
     Chip chip;
     chip.hwmon = entry;
     chip.dir = base + "/" + entry;
-    auto name = root_.trimmed(chip.dir + "/name");
+    auto name = root_.attribute(chip.dir + "/name").ok();
     if (!name) {
       chip.dir += "/device";
-      name = root_.trimmed(chip.dir + "/name");
+      name = root_.attribute(chip.dir + "/name").ok();
     }
     chip.driver = name ? cleanText(*name) : std::string();
     if (chip.driver.empty()) {
@@ -270,7 +271,7 @@ void HwmonSensors::discover(const std::vector<std::string>& zoneTypes) {
       const bool temp = channelNumber(file, "temp", "_input").has_value();
       if (!temp && !channelNumber(file, "fan", "_input")) continue;
       const std::string prefix = file.substr(0, file.size() - 6);  // "temp1"
-      Channel channel{c, cleanText(root_.trimmed(chip.dir + "/" + prefix + "_label").value_or("")), file, {},
+      Channel channel{c, cleanText(root_.attribute(chip.dir + "/" + prefix + "_label").ok().value_or("")), file, {},
                       chip.dir + "/" + file, present.count(prefix + "_fault") ? chip.dir + "/" + prefix + "_fault" : ""};
       if (temp) {
         if (channel.label.empty()) channel.label = prefix;
@@ -352,13 +353,13 @@ std::vector<Metric> HwmonSensors::sample(double at) {
     const Chip& chip = chips_[channel.chip];
     const std::string source = "hwmon / " + chip.name + " " + channel.file;
     auto unavailable = [&](const std::string& why) {
-      sensors.emplace_back(channel.name, std::nullopt, "°C", source + " · " + why, at, kNotAvailable);
+      sensors.emplace_back(MetricKind::sensor, channel.name, std::nullopt, "°C", source + " · " + why, at, kNotAvailable);
     };
     if (!asleep[channel.chip].empty()) {
       unavailable(asleep[channel.chip]);
       continue;
     }
-    if (!channel.fault.empty() && root_.integer(channel.fault) == 1) {
+    if (!channel.fault.empty() && root_.number(channel.fault).ok() == 1) {
       unavailable("the driver flags a fault");
       continue;
     }
@@ -376,7 +377,7 @@ std::vector<Metric> HwmonSensors::sample(double at) {
       continue;
     }
     candidates.push_back({chip.driver, channel.label, false, chip.superIo, chip.name + " " + channel.label, celsius, false, {}});
-    sensors.emplace_back(channel.name, celsius, "°C", source + " · driver-reported", at, "Measured");
+    sensors.emplace_back(MetricKind::sensor, channel.name, celsius, "°C", source + " · driver-reported", at, "Measured");
   }
 
   const NvidiaGpus::Sample nvidia = nvidia_->sample(at);
@@ -397,7 +398,7 @@ std::vector<Metric> HwmonSensors::sample(double at) {
       std::string source = zone.dir + " · ";
       if (zone.celsius && zone.trip) source += tripText(*zone.trip);
       else source += zone.problem.empty() ? "no trip point above" : zone.problem;
-      sensors.emplace_back("Zone " + zone.label, zone.celsius, "°C", source, at, "Measured");
+      sensors.emplace_back(MetricKind::zone, "Zone " + zone.label, zone.celsius, "°C", source, at, "Measured");
       if (zone.celsius)
         candidates.push_back({{}, zone.type, true, false, zone.dir + " (" + zone.type + ")", *zone.celsius, false, {}});
     }
@@ -414,7 +415,7 @@ std::vector<Metric> HwmonSensors::sample(double at) {
         why = nvidia.why;
       else if (anySource)
         why = std::string("no readable ") + group->part + " sensor among the known drivers";
-      metric = Metric(group->metric, std::nullopt, "°C", why, at, kNotAvailable);
+      metric = Metric(group->kind, group->metric, std::nullopt, "°C", why, at, kNotAvailable);
     }
     if (group == &batteryGroup())
       batteryStatus_ = metric->value ? metric->source
@@ -429,7 +430,7 @@ std::vector<Metric> HwmonSensors::sample(double at) {
     std::optional<double> rpm;
     if (!asleep[fan.chip].empty()) {
       source += asleep[fan.chip];
-    } else if (!fan.fault.empty() && root_.integer(fan.fault) == 1) {
+    } else if (!fan.fault.empty() && root_.number(fan.fault).ok() == 1) {
       source += "the driver flags a fault";
     } else if (const auto value = root_.number(fan.input); !value) {
       source += value.error();
@@ -443,14 +444,14 @@ std::vector<Metric> HwmonSensors::sample(double at) {
     // never turned is most likely empty.
     if (chip.superIo && rpm && *rpm > 0) fan.spun = true;
     if (chip.superIo && !fan.spun) continue;
-    sensors.emplace_back(fan.name, rpm, "RPM", source, at, "Measured");
+    sensors.emplace_back(MetricKind::fan, fan.name, rpm, "RPM", source, at, "Measured");
     ++fansShown;
   }
   if (fansShown == 0) {
     const char* why = chips_.empty()     ? nullptr
                       : !fans_.empty()   ? "No fan reported turning (hwmon fan headers read 0)"
                                          : "No fan sensor exposed by the kernel (hwmon)";
-    sensors.emplace_back("Fan speed", std::nullopt, "RPM", why ? std::string(why) : baseStatus_, at,
+    sensors.emplace_back(MetricKind::fan, "Fan speed", std::nullopt, "RPM", why ? std::string(why) : baseStatus_, at,
                          kNotAvailable);
   }
 

@@ -41,7 +41,7 @@ struct Supply {
     if (const auto it = props.find(key); it != props.end()) return it->second;
     std::string file = key;
     for (char& c : file) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return root->trimmed(dir + "/" + file);
+    return root->attribute(dir + "/" + file).ok();
   }
   std::optional<std::int64_t> number(const std::string& key) const {
     const auto text = get(key);
@@ -91,14 +91,14 @@ LinuxPlatform::LinuxPlatform(const std::filesystem::path& root, std::shared_ptr<
   }
   words_.thermalCapability = thermal_->evaluate(steadySeconds()).capability;
   words_.cpuTicks = "/proc/stat";
-  words_.cpuLoadCapability = root_.read("proc/stat", 4096) ? "Available · /proc/stat"
+  words_.cpuLoadCapability = root_.text("proc/stat", 4096).ok() ? "Available · /proc/stat"
                                                             : "Not available · /proc/stat is not readable";
   const std::string supplies = "sys/class/power_supply";
   std::vector<std::string> peripherals;
   const auto names = root_.list(supplies);
   for (const auto& name : names) {
     Supply supply{&root_, supplies + "/" + name, {}};
-    if (const auto uevent = root_.read(supply.dir + "/uevent", 16384)) supply.props = parseUevent(*uevent);
+    if (const auto uevent = root_.text(supply.dir + "/uevent", 16384).ok()) supply.props = parseUevent(*uevent);
     if (supply.get("SCOPE") == "Device") peripherals.push_back(cleanText(name));
   }
   if (!root_.isDirectory(supplies)) {
@@ -125,8 +125,8 @@ int LinuxPlatform::thermalLevel() {
 }
 
 std::string LinuxPlatform::osText() {
-  std::optional<std::string> text = root_.read("etc/os-release");
-  if (!text) text = root_.read("usr/lib/os-release");
+  std::optional<std::string> text = root_.text("etc/os-release").ok();
+  if (!text) text = root_.text("usr/lib/os-release").ok();
   std::string pretty = "Linux";
   if (text) {
     std::size_t start = 0;
@@ -141,19 +141,19 @@ std::string LinuxPlatform::osText() {
       start = end + 1;
     }
   }
-  const std::string release = cleanText(root_.trimmed("proc/sys/kernel/osrelease").value_or(""));
+  const std::string release = cleanText(root_.attribute("proc/sys/kernel/osrelease").ok().value_or(""));
   if (release.empty()) return pretty;
   return pretty + " (kernel " + release + ")";
 }
 
 std::optional<std::string> LinuxPlatform::modelText() {
   auto field = [&](const char* name) {
-    return cleanText(root_.trimmed(std::string("sys/class/dmi/id/") + name).value_or(""));
+    return cleanText(root_.attribute(std::string("sys/class/dmi/id/") + name).ok().value_or(""));
   };
   const DmiNames dmi{field("sys_vendor"), field("product_name"), field("product_version"),
                      field("board_vendor"), field("board_name")};
   if (auto model = modelName(dmi)) return model;
-  if (auto model = root_.read("proc/device-tree/model", 4096)) {
+  if (auto model = root_.text("proc/device-tree/model", 4096).ok()) {
     model->resize(strnlen(model->data(), model->size()));  // NUL-terminated
     std::string text = cleanText(*model);
     if (!text.empty()) return text;
@@ -162,7 +162,7 @@ std::optional<std::string> LinuxPlatform::modelText() {
 }
 
 std::string LinuxPlatform::architectureText() {
-  std::optional<std::string> machine = root_.trimmed("proc/sys/kernel/arch");
+  std::optional<std::string> machine = root_.attribute("proc/sys/kernel/arch").ok();
   if ((!machine || machine->empty()) && hostRoot_) {
     utsname names{};
     if (::uname(&names) == 0) machine = names.machine;
@@ -171,7 +171,7 @@ std::string LinuxPlatform::architectureText() {
   if (!machine || machine->empty()) return kNotAvailable;
   if (*machine == "x86_64" || *machine == "i686" || *machine == "i386") {
     std::string vendor;
-    if (const auto cpuinfo = root_.read("proc/cpuinfo", 1 << 16)) {
+    if (const auto cpuinfo = root_.text("proc/cpuinfo", 1 << 16).ok()) {
       const auto at = cpuinfo->find("vendor_id");
       if (at != std::string::npos) {
         const auto colon = cpuinfo->find(':', at);
@@ -189,9 +189,9 @@ std::string LinuxPlatform::architectureText() {
   return *machine;
 }
 
-std::optional<std::vector<std::uint32_t>> LinuxPlatform::cpuTicks() {
+std::optional<std::vector<std::uint64_t>> LinuxPlatform::cpuTicks() {
   // The totals are the first line; the per-CPU and interrupt lines after it can be long.
-  const auto text = root_.read("proc/stat", 4096);
+  const auto text = root_.text("proc/stat", 4096).ok();
   if (!text) return std::nullopt;
   const auto ticks = parseHostTicks(*text);
   if (!ticks) return std::nullopt;
@@ -205,9 +205,7 @@ std::optional<std::vector<std::uint32_t>> LinuxPlatform::cpuTicks() {
     if (total > 0) busyShare_ = static_cast<double>(busy) / static_cast<double>(total);
   }
   lastTicks_ = *ticks;
-  // The low 32 bits: the provider's wrap-around arithmetic still gives the true advance.
-  return std::vector<std::uint32_t>{static_cast<std::uint32_t>((*ticks)[0]), static_cast<std::uint32_t>((*ticks)[1]),
-                                    static_cast<std::uint32_t>((*ticks)[2]), static_cast<std::uint32_t>((*ticks)[3])};
+  return std::vector<std::uint64_t>(ticks->begin(), ticks->end());
 }
 
 std::optional<std::vector<std::int32_t>> LinuxPlatform::processIds() {
@@ -281,7 +279,7 @@ std::optional<std::string> LinuxPlatform::processName(std::int32_t pid) {
   if (pid == lastPid_ && pid != 0) {
     comm.assign(lastComm_, lastCommSize_);
   } else {
-    const auto text = root_.read(numbered("proc/", pid, "/stat"), 4096);
+    const auto text = root_.text(numbered("proc/", pid, "/stat"), 4096).ok();
     if (!text) return std::nullopt;
     const auto stat = parseProcPidStat(*text);
     if (!stat) return std::nullopt;
@@ -295,7 +293,7 @@ std::optional<std::string> LinuxPlatform::processName(std::int32_t pid) {
   // The kernel cuts user task names to 15 bytes; the program's own file name is more helpful
   // when it is the same name, uncut.
   if (comm.size() == 15) {
-    if (const auto cmdline = root_.read(numbered("proc/", pid, "/cmdline"), 4096)) {
+    if (const auto cmdline = root_.text(numbered("proc/", pid, "/cmdline"), 4096).ok()) {
       std::string_view argv0(cmdline->data(), strnlen(cmdline->data(), cmdline->size()));
       if (const auto slash = argv0.rfind('/'); slash != std::string_view::npos) argv0.remove_prefix(slash + 1);
       if (argv0.size() > comm.size() && argv0.substr(0, comm.size()) == comm) comm = argv0;
@@ -313,7 +311,7 @@ std::optional<PowerSnapshot> LinuxPlatform::powerSources() {
   bool externalListed = false;
   for (const auto& name : root_.list(base)) {
     Supply supply{&root_, base + "/" + name, {}};
-    if (const auto uevent = root_.read(supply.dir + "/uevent", 16384)) supply.props = parseUevent(*uevent);
+    if (const auto uevent = root_.text(supply.dir + "/uevent", 16384).ok()) supply.props = parseUevent(*uevent);
     const auto type = supply.get("TYPE");
     if (!type) continue;
     if (supply.get("SCOPE") == "Device") continue;  // a mouse or headset battery
@@ -338,11 +336,11 @@ std::optional<PowerSnapshot> LinuxPlatform::powerSources() {
     if (!charging) charging = false;
   }
   if (externalOnline) {
-    snapshot.providingType = "AC Power";
+    snapshot.providing = PowerSource::ac;
   } else if (!batteries.empty()) {
-    if (anyDischarging) snapshot.providingType = "Battery Power";
-    else if (anyOnExternal) snapshot.providingType = "AC Power";
-    else if (externalListed) snapshot.providingType = "Battery Power";
+    if (anyDischarging) snapshot.providing = PowerSource::battery;
+    else if (anyOnExternal) snapshot.providing = PowerSource::ac;
+    else if (externalListed) snapshot.providing = PowerSource::battery;
   }
   // Nothing listed at all (many desktops and virtual machines): the source is not observed, so
   // it is not reported, although such a machine most likely runs on external power.
@@ -381,8 +379,8 @@ std::optional<PowerSnapshot> LinuxPlatform::powerSources() {
 LinuxPlatform::SpeedLimit LinuxPlatform::speedLimit() const {
   SpeedLimit result;
   const std::string cpufreq = kCpu + "cpufreq";
-  const auto noTurbo = root_.integer(kCpu + "intel_pstate/no_turbo");
-  const auto boost = root_.integer(cpufreq + "/boost");
+  const auto noTurbo = root_.number(kCpu + "intel_pstate/no_turbo").ok();
+  const auto boost = root_.number(cpufreq + "/boost").ok();
   const bool turboOff = noTurbo == 1 || boost == 0;
 
   // Current kernels list cpufreq/policyN (each CPU's cpufreq links to one); older ones and some
@@ -397,10 +395,10 @@ LinuxPlatform::SpeedLimit LinuxPlatform::speedLimit() const {
   std::set<int> seen;
   bool allAtMinimum = true;
   for (const auto& [dir, cpu] : dirs) {
-    const auto affected = root_.trimmed(dir + "/affected_cpus");
+    const auto affected = root_.attribute(dir + "/affected_cpus").ok();
     if (affected && trim(*affected).empty()) continue;  // all its CPUs are offline
-    if (cpu && root_.integer(kCpu + numbered("cpu", *cpu, "/online")) == 0) continue;
-    auto cpus = parseCpuList(root_.trimmed(dir + "/related_cpus").value_or(""));
+    if (cpu && root_.number(kCpu + numbered("cpu", *cpu, "/online")).ok() == 0) continue;
+    auto cpus = parseCpuList(root_.attribute(dir + "/related_cpus").ok().value_or(""));
     if (!cpus || cpus->empty()) cpus = parseCpuList(affected.value_or(""));
     if ((!cpus || cpus->empty()) && cpu) cpus = std::vector<int>{*cpu};
     if (cpus && !cpus->empty()) {
@@ -409,8 +407,8 @@ LinuxPlatform::SpeedLimit LinuxPlatform::speedLimit() const {
     }
     result.anyPolicy = true;
 
-    const auto maxFreq = frequency(root_.integer(dir + "/scaling_max_freq"));
-    const auto hardwareMax = frequency(root_.integer(dir + "/cpuinfo_max_freq"));
+    const auto maxFreq = frequency(root_.number(dir + "/scaling_max_freq").ok());
+    const auto hardwareMax = frequency(root_.number(dir + "/cpuinfo_max_freq").ok());
     // A policy limit above what the hardware can do is garbage, not a 100 % limit.
     if (!maxFreq || !hardwareMax || *maxFreq > *hardwareMax) {
       allAtMinimum = false;
@@ -418,16 +416,16 @@ LinuxPlatform::SpeedLimit LinuxPlatform::speedLimit() const {
     }
     std::int64_t reference = *hardwareMax;
     if (turboOff) {
-      if (const auto base = frequency(root_.integer(dir + "/base_frequency")); base && *base <= *hardwareMax)
+      if (const auto base = frequency(root_.number(dir + "/base_frequency").ok()); base && *base <= *hardwareMax)
         reference = *base;
     }
     const double percent = std::min(100.0, 100.0 * static_cast<double>(*maxFreq) / static_cast<double>(reference));
     result.percent = result.percent ? std::min(*result.percent, percent) : percent;
-    if (const auto firmware = frequency(root_.integer(dir + "/bios_limit")); firmware && *firmware < *hardwareMax)
+    if (const auto firmware = frequency(root_.number(dir + "/bios_limit").ok()); firmware && *firmware < *hardwareMax)
       result.firmwareKHz = result.firmwareKHz ? std::min(result.firmwareKHz, *firmware) : *firmware;
 
-    const auto minimum = frequency(root_.integer(dir + "/cpuinfo_min_freq"));
-    const auto current = frequency(root_.integer(dir + "/scaling_cur_freq"));
+    const auto minimum = frequency(root_.number(dir + "/cpuinfo_min_freq").ok());
+    const auto current = frequency(root_.number(dir + "/scaling_cur_freq").ok());
     const bool atMinimum =
         minimum && current && *current * 100 <= *minimum * 102 && *maxFreq * 2 >= *minimum * 3;
     allAtMinimum = allAtMinimum && atMinimum;
@@ -436,7 +434,7 @@ LinuxPlatform::SpeedLimit LinuxPlatform::speedLimit() const {
       result.allowedKHz = std::max(result.allowedKHz, *maxFreq);
     }
   }
-  if (const auto maxPerf = root_.integer(kCpu + "intel_pstate/max_perf_pct");
+  if (const auto maxPerf = root_.number(kCpu + "intel_pstate/max_perf_pct").ok();
       maxPerf && *maxPerf > 0 && *maxPerf <= 100 && result.percent)
     result.percent = std::min(*result.percent, static_cast<double>(*maxPerf));
   result.atMinimum = result.percent.has_value() && allAtMinimum;
@@ -454,10 +452,10 @@ std::optional<std::map<std::string, double>> LinuxPlatform::cpuPowerStatus() {
   std::size_t devices = 0;
   for (const auto& device : root_.list(thermal)) {
     if (!channelNumber(device, "cooling_device") || ++devices > ThermalTuning::kMaxCoolingDevices) continue;
-    const auto type = root_.trimmed(thermal + "/" + device + "/type");
+    const auto type = root_.attribute(thermal + "/" + device + "/type").ok();
     if (!type || (*type != "intel_powerclamp" && type->rfind("idle-", 0) != 0)) continue;
-    const auto state = root_.integer(thermal + "/" + device + "/cur_state");  // -1: powerclamp idle
-    const auto max = root_.integer(thermal + "/" + device + "/max_state");
+    const auto state = root_.number(thermal + "/" + device + "/cur_state").ok();  // -1: powerclamp idle
+    const auto max = root_.number(thermal + "/" + device + "/max_state").ok();
     if (!state || *state > 100 || (max && *state > *max)) continue;  // garbage, not a share
     injected = std::max(injected.value_or(0), std::max<std::int64_t>(*state, 0));
   }

@@ -35,7 +35,7 @@ class LinuxPlatform final : public Platform {
   std::string osText() override;
   std::optional<std::string> modelText() override;
   std::string architectureText() override;
-  std::optional<std::vector<std::uint32_t>> cpuTicks() override;
+  std::optional<std::vector<std::uint64_t>> cpuTicks() override;
   std::optional<std::vector<std::int32_t>> processIds() override;
   std::optional<ProcessTimes> processTimes(std::int32_t pid) override;
   std::optional<std::string> processName(std::int32_t pid) override;

@@ -221,24 +221,6 @@ Expected<std::int64_t> SysRoot::number(std::string_view relative) const {
   return *parsed;
 }
 
-std::optional<std::string> SysRoot::read(std::string_view relative, std::size_t limit) const {
-  auto value = text(relative, limit);
-  if (!value) return std::nullopt;
-  return std::move(*value);
-}
-
-std::optional<std::string> SysRoot::trimmed(std::string_view relative) const {
-  auto value = attribute(relative);
-  if (!value) return std::nullopt;
-  return std::move(*value);
-}
-
-std::optional<std::int64_t> SysRoot::integer(std::string_view relative) const {
-  const auto value = number(relative);
-  if (!value) return std::nullopt;
-  return *value;
-}
-
 ssize_t SysRoot::readOnce(std::string_view relative, char* buffer, std::size_t size) const {
   const int fd = open(relative, O_RDONLY | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return -1;

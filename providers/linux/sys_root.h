@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,7 +27,8 @@ namespace tempyra {
 //
 // Relative paths are taken below the root; a leading "/" is ignored. Failures are values:
 // "missing" (no such entry), "unreadable" (permission, or the driver failed the read),
-// "not a regular file", and for numbers "not a number".
+// "not a regular file", and for numbers "not a number". A reader to whom a failed read is only
+// "no value this sample" drops the reason with ok().
 // Holds one directory descriptor; no other state. REQUIRES: not shared between threads while
 // being moved.
 class SysRoot {
@@ -54,10 +54,6 @@ class SysRoot {
   Expected<std::string> attribute(std::string_view relative) const;
   // A decimal integer with nothing but whitespace around it.
   Expected<std::int64_t> number(std::string_view relative) const;
-
-  std::optional<std::string> read(std::string_view relative, std::size_t limit = 65536) const;
-  std::optional<std::string> trimmed(std::string_view relative) const;
-  std::optional<std::int64_t> integer(std::string_view relative) const;
 
   // One non-blocking read() of at most `size` bytes into `buffer` (procfs builds a stat line per
   // read). Returns the byte count, or -1. Below "/" the file type is not checked: one bounded

@@ -122,7 +122,7 @@ ZoneScan readZone(const SysRoot& root, const std::string& base, const std::strin
   ZoneReading& zone = scan.reading;
   const std::string path = base + "/" + dir;
   zone.dir = dir;
-  zone.type = cleanText(root.trimmed(path + "/type").value_or(""));
+  zone.type = cleanText(root.attribute(path + "/type").ok().value_or(""));
   if (zone.type.empty()) zone.type = dir;
   zone.label = zone.type;
 
@@ -144,7 +144,7 @@ ZoneScan readZone(const SysRoot& root, const std::string& base, const std::strin
         entry.compare(entry.size() - 11, 11, "_trip_point") != 0)
       continue;
     // cdevK_trip_point is -1 when the device is linked to the zone but to none of its trips.
-    const auto trip = root.integer(path + "/" + entry);
+    const auto trip = root.number(path + "/" + entry).ok();
     if (!trip || *trip < 0) continue;
     boundTrips.insert(*trip);
     const std::string device = root.linkBase(path + "/" + entry.substr(0, entry.size() - 11));
@@ -152,8 +152,8 @@ ZoneScan readZone(const SysRoot& root, const std::string& base, const std::strin
   }
   for (const int n : tripIndexes) {
     const std::string prefix = path + numbered("/trip_point_", n);
-    const auto kind = tripKind(root.trimmed(prefix + "_type").value_or(""));
-    const auto tripTemp = root.integer(prefix + "_temp");
+    const auto kind = tripKind(root.attribute(prefix + "_type").ok().value_or(""));
+    const auto tripTemp = root.number(prefix + "_temp").ok();
     if (!kind || !tripTemp || *tripTemp <= 0 || *tripTemp == T::kInvalidTrip || *tripTemp > T::kMaxTrip)
       continue;
     if ((*kind == TripKind::critical || *kind == TripKind::hot) && *tripTemp < T::kMinCriticalTrip) continue;
@@ -161,7 +161,7 @@ ZoneScan readZone(const SysRoot& root, const std::string& base, const std::strin
     trip.index = n;
     trip.kind = *kind;
     trip.temp = *tripTemp;
-    const auto hyst = wasRaised ? root.integer(prefix + "_hyst") : std::nullopt;
+    const auto hyst = wasRaised ? root.number(prefix + "_hyst").ok() : std::nullopt;
     trip.hysteresis = hyst && *hyst >= 0 && *hyst <= T::kMaxHysteresis ? *hyst : 0;
     trip.bound = boundTrips.count(n) > 0;
     scan.trips.push_back(trip);
@@ -275,12 +275,12 @@ const ThermalSnapshot& ThermalZones::evaluate(double now) {
   std::string evidenceText;
   for (const auto& dir : deviceDirs) {
     const std::string path = base + "/" + dir;
-    const auto type = root_.trimmed(path + "/type");
+    const auto type = root_.attribute(path + "/type").ok();
     if (!type || !throttlingDevice(*type)) continue;
     const bool powerclamp = *type == "intel_powerclamp";
     if (!powerclamp && bound.count(dir) == 0) continue;  // unbound: says nothing about heat
-    const auto state = root_.integer(path + "/cur_state");  // powerclamp reads -1 when idle
-    const auto max = root_.integer(path + "/max_state");
+    const auto state = root_.number(path + "/cur_state").ok();  // powerclamp reads -1 when idle
+    const auto max = root_.number(path + "/max_state").ok();
     if (!state || *state <= 0 || (max && *state > *max)) continue;
     if (evidence < 2) evidenceText = "cooling device " + dir + " (" + cleanText(*type) + ") in use";
     evidence = 2;
@@ -292,12 +292,12 @@ const ThermalSnapshot& ThermalZones::evaluate(double now) {
   for (const auto& cpu : root_.list(cpus)) {
     if (!channelNumber(cpu, "cpu")) continue;
     const std::string dir = cpus + "/" + cpu + "/thermal_throttle/";
-    const auto coreCount = counter(root_.integer(dir + "core_throttle_count"));
-    const auto packageCount = counter(root_.integer(dir + "package_throttle_count"));
+    const auto coreCount = counter(root_.number(dir + "core_throttle_count").ok());
+    const auto packageCount = counter(root_.number(dir + "package_throttle_count").ok());
     if (!coreCount && !packageCount) continue;
     const Throttle current{coreCount.value_or(0) + packageCount.value_or(0),
-                           std::max(counter(root_.integer(dir + "core_throttle_total_time_ms")).value_or(0),
-                                    counter(root_.integer(dir + "package_throttle_total_time_ms")).value_or(0))};
+                           std::max(counter(root_.number(dir + "core_throttle_total_time_ms").ok()).value_or(0),
+                                    counter(root_.number(dir + "package_throttle_total_time_ms").ok()).value_or(0))};
     counters[cpu] = current;
     const auto it = throttle_.find(cpu);
     if (it == throttle_.end()) continue;  // new or replugged CPU: no delta yet

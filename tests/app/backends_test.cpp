@@ -199,17 +199,17 @@ struct AutostartRig {
 TEST(AutostartTest, RegisterAndUnregisterReadBackFromTheFile) {
   AutostartRig r;
   EXPECT_EQ(r.item.status(), LoginItemStatus::notRegistered);
-  EXPECT_FALSE(r.item.registerItem());
+  EXPECT_TRUE(r.item.registerItem());
   EXPECT_EQ(r.item.status(), LoginItemStatus::enabled);
   EXPECT_NE(slurp(r.user()).find("\nExec=\"/opt/My Apps/tempyra\" --tray\n"), std::string::npos);
   EXPECT_EQ(std::distance(fs::directory_iterator(r.user().parent_path()), {}), 1);  // no temp
-  EXPECT_FALSE(r.item.unregisterItem());
+  EXPECT_TRUE(r.item.unregisterItem());
   EXPECT_EQ(r.item.status(), LoginItemStatus::notRegistered);
-  EXPECT_FALSE(r.item.unregisterItem());  // nothing to remove is fine
+  EXPECT_TRUE(r.item.unregisterItem());  // nothing to remove is fine
   // A system-wide entry of the same name is masked, not left running.
   put(r.systemEntry(), "[Desktop Entry]\nType=Application\nExec=tempyra\n");
   EXPECT_EQ(r.item.status(), LoginItemStatus::enabled);
-  EXPECT_FALSE(r.item.unregisterItem());
+  EXPECT_TRUE(r.item.unregisterItem());
   EXPECT_EQ(r.item.status(), LoginItemStatus::notRegistered);
   EXPECT_NE(slurp(r.user()).find("\nHidden=true\n"), std::string::npos);
 }
@@ -241,10 +241,12 @@ TEST(AutostartTest, FailuresAreReportedNotThrown) {
   const fs::path blocker = dir.filePath("file").toStdString();
   put(blocker, "x");  // a file where the config directory should be
   AutostartLoginItem blocked(blocker, {}, "a.desktop", {"tempyra"});
-  EXPECT_NE(blocked.registerItem().value_or("").find(blocker.string()), std::string::npos);
+  const Status refused = blocked.registerItem();
+  ASSERT_FALSE(refused);
+  EXPECT_NE(refused.error().find(blocker.string()), std::string::npos);
   AutostartLoginItem nowhere(std::nullopt, {}, "a.desktop", {"tempyra"});
   EXPECT_EQ(nowhere.status(), LoginItemStatus::notFound);
-  EXPECT_TRUE(nowhere.registerItem());
+  EXPECT_FALSE(nowhere.registerItem());
 }
 
 }  // namespace

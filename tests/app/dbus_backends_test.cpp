@@ -139,14 +139,12 @@ TEST(LinuxSystemEventsTest, ThermalChangesArePolledAndReportedOnce) {
 
 // Runs one asynchronous call of the center and waits for its answer.
 template <class T, class Call>
-T await(Call call) {
+std::optional<T> await(Call call) {
   std::optional<T> answer;
   call([&](auto... values) { answer.emplace(values...); });
   EXPECT_TRUE(waitFor([&] { return answer.has_value(); }));
-  return answer.value_or(T{});
+  return answer;
 }
-
-using Grant = std::pair<bool, std::optional<std::string>>;
 
 TEST(DBusNotificationCenterTest, AsksRemembersAndShowsWithTheAppsIconEntryAndWarningSound) {
   PrivateBus bus;
@@ -162,13 +160,15 @@ TEST(DBusNotificationCenterTest, AsksRemembersAndShowsWithTheAppsIconEntryAndWar
     return await<AuthorizationStatus>([&](auto done) { center.authorizationStatus(done); });
   };
   EXPECT_EQ(status(), AuthorizationStatus::notDetermined);
-  EXPECT_EQ(await<Grant>([&](auto done) { center.requestAuthorization(done); }),
-            Grant(true, std::nullopt));
+  const auto granted =
+      await<Expected<bool>>([&](auto done) { center.requestAuthorization(done); });
+  ASSERT_TRUE(granted && *granted);
+  EXPECT_TRUE(**granted);
   EXPECT_EQ(status(), AuthorizationStatus::authorized);
-  const auto error = await<std::optional<std::string>>([&](auto done) {
+  const auto delivered = await<Status>([&](auto done) {
     center.post({"id", "Critical thermal pressure", "A body"}, done);
   });
-  ASSERT_FALSE(error) << *error;
+  ASSERT_TRUE(delivered && *delivered) << (delivered ? delivered->error() : "no answer");
   ASSERT_EQ(server.shown.size(), 1);
   EXPECT_EQ(server.shown[0], (QVariantList{"Tempyra", 0u, "file:///opt/t/icon.svg",
                                            "Critical thermal pressure", "A body", QStringList(),
@@ -182,13 +182,13 @@ TEST(DBusNotificationCenterTest, NoServerIsAnErrorAndNothingIsRemembered) {
   if (!bus.ok()) GTEST_SKIP() << "No private bus: " << bus.error();
   auto defaults = std::make_shared<MemoryDefaults>(std::make_shared<std::vector<std::string>>());
   DBusNotificationCenter center(bus.connect("client"), defaults, "");
-  const Grant grant = await<Grant>([&](auto done) { center.requestAuthorization(done); });
-  EXPECT_FALSE(grant.first);
-  EXPECT_THAT(grant.second.value_or(""),
-              ::testing::StartsWith("No notification server answered: "));
+  const auto granted =
+      await<Expected<bool>>([&](auto done) { center.requestAuthorization(done); });
+  ASSERT_TRUE(granted && !*granted);
+  EXPECT_THAT(granted->error(), ::testing::StartsWith("No notification server answered: "));
   EXPECT_FALSE(defaults->string(kNotificationGrantKey));
-  EXPECT_TRUE(await<std::optional<std::string>>(
-      [&](auto done) { center.post({"id", "t", "b"}, done); }));
+  const auto delivered = await<Status>([&](auto done) { center.post({"id", "t", "b"}, done); });
+  EXPECT_TRUE(delivered && !*delivered);
 }
 
 }  // namespace

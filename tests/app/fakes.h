@@ -86,14 +86,13 @@ struct FakeNotifications final : NotificationCenter {
     ++statusRequests;
     done(status);
   }
-  void requestAuthorization(std::function<void(bool, std::optional<std::string>)> done) override {
+  void requestAuthorization(std::function<void(Expected<bool>)> done) override {
     status = grant ? AuthorizationStatus::authorized : AuthorizationStatus::denied;
-    done(grant, requestError);
+    done(requestError ? Expected<bool>(Error{*requestError}) : Expected<bool>(grant));
   }
-  void post(const UserNotification& n,
-            std::function<void(std::optional<std::string>)> done) override {
+  void post(const UserNotification& n, std::function<void(Status)> done) override {
     posted.push_back(n);
-    done(postError);
+    done(postError ? Status(Error{*postError}) : Status());
   }
   Log log;
   AuthorizationStatus status = AuthorizationStatus::notDetermined;
@@ -109,13 +108,15 @@ struct FakeLoginItem final : LoginItem {
     log->push_back("login status");
     return current;
   }
-  std::optional<std::string> registerItem() override {
-    if (!failure) current = afterRegister;
-    return failure;
+  Status registerItem() override {
+    if (failure) return Error{*failure};
+    current = afterRegister;
+    return {};
   }
-  std::optional<std::string> unregisterItem() override {
-    if (!failure) current = LoginItemStatus::notRegistered;
-    return failure;
+  Status unregisterItem() override {
+    if (failure) return Error{*failure};
+    current = LoginItemStatus::notRegistered;
+    return {};
   }
   Log log;
   LoginItemStatus current = LoginItemStatus::notRegistered;
@@ -159,8 +160,8 @@ class FakeProvider final : public SensorProvider {
     Reading r;
     r.timestamp = at;
     r.state = s_->state;
-    r.cpu = Metric("CPU load", s_->cpu, "%", "test", at, "Measured");
-    r.sensors.push_back(Metric("CPU temperature", 43.2, "\u00B0C", "test", at, "Measured"));
+    r.cpu = Metric(MetricKind::cpuLoad, "CPU load", s_->cpu, "%", "test", at, "Measured");
+    r.sensors.push_back(Metric(MetricKind::cpuTemperature, "CPU temperature", 43.2, "\u00B0C", "test", at, "Measured"));
     r.segment = segment;
     return r;
   }

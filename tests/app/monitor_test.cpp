@@ -16,7 +16,7 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
 // Details of the events of one kind in the current range, oldest first.
-std::vector<std::string> eventDetails(Monitor& m, const std::string& kind) {
+std::vector<std::string> eventDetails(Monitor& m, EventKind kind) {
   m.loadHistory();
   m.TEST_settle();
   std::vector<std::string> out;
@@ -48,7 +48,7 @@ TEST(MonitorTest, ConstructsInOrderAndTakesTheFirstSample) {
   EXPECT_EQ(m->reading()->segment, m->TEST_segment());
   EXPECT_EQ(m->TEST_segment(), QString::fromStdString(m->TEST_segment()).toUpper().toStdString());
   EXPECT_EQ(m->history().size(), 1u);  // the first reading reloads the history
-  EXPECT_TRUE(eventDetails(*m, "Monitoring").empty());  // construction writes no segment event
+  EXPECT_TRUE(eventDetails(*m, EventKind::monitoring).empty());  // construction writes no segment event
 }
 
 TEST(MonitorTest, UnopenableStoreKeepsMonitoringAndExplains) {
@@ -113,7 +113,7 @@ TEST(MonitorTest, ResultCompletedAfterPauseIsDropped) {
   m->togglePause();
   m->TEST_settle();
   EXPECT_EQ(m->TEST_count(), 2);
-  EXPECT_THAT(eventDetails(*m, "Monitoring"),
+  EXPECT_THAT(eventDetails(*m, EventKind::monitoring),
               ElementsAre("Paused by user", "Resumed by user", "Sampling gap"));
 }
 
@@ -127,7 +127,7 @@ TEST(MonitorTest, WakeAfterSleepStartsWakeThenGapSegments) {
   rig.events->handlers.didWake();
   m->TEST_settle();
   EXPECT_FALSE(m->asleep());
-  EXPECT_THAT(eventDetails(*m, "Monitoring"),
+  EXPECT_THAT(eventDetails(*m, EventKind::monitoring),
               ElementsAre("Sleep", "Wake \u00B7 readings resume", "Sampling gap"));
   EXPECT_EQ(m->reading()->segment, m->TEST_segment());
   EXPECT_EQ(m->reading()->timestamp, rig.clock->now());
@@ -143,7 +143,7 @@ TEST(MonitorTest, ClockSetBackwardsStartsNoGapSegment) {
   rig.clock->advance(-3600);
   rig.events->handlers.clockChanged();
   m->TEST_settle();
-  EXPECT_THAT(eventDetails(*m, "Monitoring"), ElementsAre("Clock changed"));
+  EXPECT_THAT(eventDetails(*m, EventKind::monitoring), ElementsAre("Clock changed"));
   EXPECT_EQ(m->TEST_count(), 2);
 }
 
@@ -200,8 +200,8 @@ TEST(MonitorTest, EveryTenthReadingPrunesAndRefreshesThePermission) {
   Rig rig;
   {
     const auto store = std::move(*HistoryStore::open(rig.storePath));
-    ASSERT_TRUE(store->event(rig.clock->now() - 20 * 86400.0, "Test", "old"));
-    ASSERT_TRUE(store->event(rig.clock->now() - 2 * 86400.0, "Test", "recent"));
+    ASSERT_TRUE(store->event(rig.clock->now() - 20 * 86400.0, EventKind::thermalState, "old"));
+    ASSERT_TRUE(store->event(rig.clock->now() - 2 * 86400.0, EventKind::thermalState, "recent"));
   }
   rig.prefer([](Preferences& p) { p.retention = 7; });
   auto m = rig.start();
@@ -209,12 +209,12 @@ TEST(MonitorTest, EveryTenthReadingPrunesAndRefreshesThePermission) {
   EXPECT_EQ(m->since(), rig.clock->now() - 2592000);
   for (int i = 2; i <= 9; ++i) step(rig, *m);
   EXPECT_EQ(rig.notifications->statusRequests, 1);
-  EXPECT_THAT(eventDetails(*m, "Test"), ElementsAre("old", "recent"));
+  EXPECT_THAT(eventDetails(*m, EventKind::thermalState), ElementsAre("old", "recent"));
   rig.notifications->status = AuthorizationStatus::authorized;
   step(rig, *m);
   EXPECT_EQ(rig.notifications->statusRequests, 2);
   EXPECT_EQ(m->permission(), AuthorizationStatus::authorized);
-  EXPECT_THAT(eventDetails(*m, "Test"), ElementsAre("recent"));
+  EXPECT_THAT(eventDetails(*m, EventKind::thermalState), ElementsAre("recent"));
 }
 
 TEST(MonitorTest, HistoryReloadsOnReadingsOneFourSevenOrAlwaysOnTheHistoryPage) {
@@ -282,7 +282,7 @@ TEST(MonitorTest, AlertsOnlyWithPermissionAllowed) {
     rig.prefer([](Preferences& p) { p.alerts.enabled = true; });
     auto m = rig.start();
     for (int i = 0; i < 4; ++i) step(rig, *m);
-    EXPECT_EQ(eventDetails(*m, "Alert"), c.events);
+    EXPECT_EQ(eventDetails(*m, EventKind::alert), c.events);
     ASSERT_EQ(rig.notifications->posted.size(), c.events.size());
     if (c.events.empty()) continue;
     const UserNotification& n = rig.notifications->posted[0];

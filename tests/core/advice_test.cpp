@@ -18,8 +18,8 @@ Reading readingAt(double at, ThermalState state, std::optional<double> cpu) {
   Reading r;
   r.timestamp = at;
   r.state = state;
-  r.cpu = Metric("CPU load", cpu, "%", "src", at, "Measured");
-  r.power.source = "AC power";
+  r.cpu = Metric(MetricKind::cpuLoad, "CPU load", cpu, "%", "src", at, "Measured");
+  r.power.source = PowerSource::ac;
   return r;
 }
 

@@ -15,10 +15,10 @@ TEST(Metric, ValidBoundaries) {
       {inf, 0, false},   {std::nan(""), 0, false}, {std::nullopt, 0, false},
   };
   for (const auto& [value, age, valid] : cases) {
-    EXPECT_EQ(Metric("m", value, "", "", 1000, "Measured").valid(1000 + age, 30), valid)
+    EXPECT_EQ(Metric(MetricKind::other, "m", value, "", "", 1000, "Measured").valid(1000 + age, 30), valid)
         << "age " << age;
   }
-  EXPECT_EQ(Metric("m", std::nullopt, "", "", 1, "Measured").quality, "Not available");
+  EXPECT_EQ(Metric(MetricKind::other, "m", std::nullopt, "", "", 1, "Measured").quality, "Not available");
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "core/model_json.h"
+
 namespace tempyra {
 namespace {
 
@@ -15,16 +17,16 @@ using ::testing::HasSubstr;
 using ::testing::Not;
 
 Metric celsius(const std::string& name, std::optional<double> value) {
-  return Metric(name, value, "\u00B0C", "test", 10, "Measured");
+  return Metric(metricKindFromStored(name, "\u00B0C"), name, value, "\u00B0C", "test", 10, "Measured");
 }
 
 Reading reading(std::vector<Metric> sensors = {}) {
   Reading r;
   r.timestamp = 1800000000.25;
   r.state = ThermalState::serious;
-  r.cpu = Metric("CPU load", 18.4, "%", "test", 10, "Measured");
+  r.cpu = Metric(MetricKind::cpuLoad, "CPU load", 18.4, "%", "test", 10, "Measured");
   r.sensors = std::move(sensors);
-  r.power = PowerContext{"Battery", 43.7, false};
+  r.power = PowerContext{PowerSource::battery, 43.7, false, {}};
   return r;
 }
 
@@ -41,7 +43,7 @@ TEST(OpenMetricsText, FollowsTheExpositionGrammarWithoutRepeatedSeries) {
   const std::regex help(R"(# HELP ([a-z_]+) [^\n\\]+)"), type(R"(# TYPE ([a-z_]+) gauge)");
   const std::regex sample(R"(([a-z_]+)(\{[a-z]+="([^"\\\n]|\\[\\"n])*"\})? -?[0-9.e+-]+)");
   const auto text = openMetricsText(reading({celsius("Fan 1", 40), celsius("Fan 1", 41),
-                                             Metric("Fan 1", 900, "RPM", "", 10, "")}));
+                                             Metric(MetricKind::fan, "Fan 1", 900, "RPM", "", 10, "")}));
   const auto all = lines(text);
   ASSERT_EQ(all.back(), "# EOF");
   std::set<std::string> families, series;
@@ -76,7 +78,7 @@ TEST(OpenMetricsText, ThermalPressureAndPowerSourceAreStateSetsWithExactlyOneSet
       {"AC power", "ac"}, {"Battery", "battery"}, {"Not available", "unknown"}, {"UPS", "unknown"}};
   for (const auto& [source, state] : sources) {
     Reading r = reading();
-    r.power.source = source;
+    setSourceWords(r.power, source);
     const auto text = openMetricsText(r);
     EXPECT_THAT(text, HasSubstr("tempyra_power_source{source=\"" + state + "\"} 1\n")) << source;
     EXPECT_EQ(lines(text).size(), lines(openMetricsText(reading())).size()) << source;
@@ -88,7 +90,7 @@ TEST(OpenMetricsText, ThermalPressureAndPowerSourceAreStateSetsWithExactlyOneSet
 // (and a family without series has no HELP either), never zeros.
 TEST(OpenMetricsText, ValuesInBaseUnitsAndMissingValuesAbsent) {
   const auto full = openMetricsText(reading(
-      {celsius("CPU temperature", 55.5), Metric("CPU speed limit", 75, "%", "", 10, "")}));
+      {celsius("CPU temperature", 55.5), Metric(MetricKind::cpuSpeedLimit, "CPU speed limit", 75, "%", "", 10, "")}));
   for (const char* line : {"tempyra_cpu_load_ratio 0.184\n", "tempyra_battery_charge_ratio 0.437\n",
                            "tempyra_battery_charging 0\n", "tempyra_cpu_speed_limit_ratio 0.75\n",
                            "tempyra_temperature_celsius{sensor=\"CPU temperature\"} 55.5\n",
@@ -97,10 +99,10 @@ TEST(OpenMetricsText, ValuesInBaseUnitsAndMissingValuesAbsent) {
   }
 
   Reading r = reading({celsius("CPU temperature", std::nullopt), celsius("GPU", std::nan("")),
-                       Metric("Fan 1", std::nullopt, "RPM", "", 10, ""),
-                       Metric("CPU speed limit", std::nullopt, "%", "", 10, "")});
+                       Metric(MetricKind::fan, "Fan 1", std::nullopt, "RPM", "", 10, ""),
+                       Metric(MetricKind::cpuSpeedLimit, "CPU speed limit", std::nullopt, "%", "", 10, "")});
   r.cpu.value.reset();
-  r.power = PowerContext{"Not available", std::nullopt, std::nullopt};
+  r.power = PowerContext{};
   const auto sparse = openMetricsText(r);
   for (const char* family : {"tempyra_cpu_load_ratio", "tempyra_temperature_celsius",
                              "tempyra_fan_speed_rpm", "tempyra_cpu_speed_limit_ratio",

@@ -56,8 +56,8 @@ tempyra::Reading reading(double at) {
   tempyra::Reading r;
   r.timestamp = at;
   r.state = tempyra::ThermalState::fair;
-  r.cpu = tempyra::Metric("CPU load", 12.5, "%", "host ticks", at, "Measured");
-  r.power = {"AC power", 80, true};
+  r.cpu = tempyra::Metric(tempyra::MetricKind::cpuLoad, "CPU load", 12.5, "%", "host ticks", at, "Measured");
+  r.power = {tempyra::PowerSource::ac, 80, true, {}};
   r.segment = "fuzz";
   return r;
 }

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <memory>
 
-#include "providers/smc_sensors.h"
+#include "providers/macos/smc_sensors.h"
 
 namespace {
 

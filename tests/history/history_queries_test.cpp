@@ -28,17 +28,19 @@ std::vector<double> times(const std::vector<Reading>& readings) {
 TEST_F(HistoryTest, EventsAreNewestFirstFromSinceWithinTheLimit) {
   const auto store = openStore(path());
   for (int i = 0; i < 6; ++i)
-    ok(store->event(100 + (i / 2) * 10, "Kind", "event " + std::to_string(i)));
+    ok(store->event(100 + (i / 2) * 10, EventKind::monitoring, "event " + std::to_string(i)));
   const auto events = ok(store->events(110, 3));
   ASSERT_EQ(events.size(), 3u);
-  EXPECT_EQ(events[0], (Event{6, 120, "Kind", "event 5"}));
+  EXPECT_EQ(events[0], (Event{6, 120, EventKind::monitoring, "event 5", {}}));
   EXPECT_EQ(events[2].detail, "event 3");
   EXPECT_EQ(ok(store->events(110, -1)).size(), 4u);
   // A time that is not a number would otherwise pass for the newest event.
-  RawDb(path()).exec("INSERT INTO events(time,kind,detail) VALUES('soon','O','x'),(1e999,'O','y')");
+  // A kind this program does not write keeps its stored word.
+  RawDb(path()).exec("INSERT INTO events(time,kind,detail) VALUES('soon','O','x'),(1e999,'O','y'),"
+                     "(120,'Note','z')");
   const auto newest = ok(store->events(0, 1));
   ASSERT_EQ(newest.size(), 1u);
-  EXPECT_EQ(newest[0].detail, "event 5");
+  EXPECT_EQ(newest[0], (Event{9, 120, EventKind::other, "z", "Note"}));
 }
 
 TEST_F(HistoryTest, SamplesKeepTheLastOfEachBucketAndSegment) {
@@ -104,8 +106,8 @@ TEST_F(HistoryTest, ExportCopiesStoredTextsInOrderIntoTheLinkedFile) {
   db.exec(R"(INSERT INTO samples(time,state,segment,json) VALUES(10,0,'s','{"b" : 1.50}'),)"
           R"((20,0,'s','{"c":2}'),(15,0,'s','{"cut'),(15,0,'s',CAST(X'22FF22' AS TEXT)))");
   db.exec("DELETE FROM events");
-  ok(store->event(5, "Note", "a/b · \"q\"\n"));
-  ok(store->event(5, "Note", "second"));
+  ok(store->event(5, EventKind::alert, "a/b · \"q\"\n"));
+  ok(store->event(5, EventKind::alert, "second"));
   const ExportSummary summary = ok(store->exportTo(path("link.json")));
   EXPECT_EQ(summary.samples, 3);
   EXPECT_EQ(summary.skipped, 2);
@@ -114,8 +116,8 @@ TEST_F(HistoryTest, ExportCopiesStoredTextsInOrderIntoTheLinkedFile) {
       R"("device":)" +
       *db.scalar("SELECT json FROM device") + R"(,"samples":[{"b" : 1.50},)" +
       *db.scalar("SELECT json FROM samples WHERE id=1") +
-      R"(,{"c":2}],"events":[{"detail":"a\/b · \"q\"\n","id":"1","kind":"Note","time":"5.0"},)"
-      R"({"detail":"second","id":"2","kind":"Note","time":"5.0"}]})";
+      R"(,{"c":2}],"events":[{"detail":"a\/b · \"q\"\n","id":"1","kind":"Alert","time":"5.0"},)"
+      R"({"detail":"second","id":"2","kind":"Alert","time":"5.0"}]})";
   EXPECT_EQ(slurp(path("old.json")), expected);
   EXPECT_TRUE(fs::is_symlink(path("link.json")));
   EXPECT_EQ(fs::status(path("old.json")).permissions(), fs::perms(0640));

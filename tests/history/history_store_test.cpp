@@ -247,20 +247,20 @@ TEST_F(HistoryTest, KillDuringRecordingLosesNoCommittedReading) {
 }
 
 TEST_F(HistoryTest, RecordWritesThermalAndPowerEventsOnChange) {
-  const PowerContext ac{"AC power", 80, false};
+  const PowerContext ac{PowerSource::ac, 80, false, {}};
   const std::vector<std::pair<Reading, std::string>> steps = {
-      {makeReading(100, ThermalState::fair, "s1", {"AC power", 80, std::nullopt}),
+      {makeReading(100, ThermalState::fair, "s1", {PowerSource::ac, 80, std::nullopt, {}}),
        "Thermal: Fair · monitoring segment started | "
        "Power: AC power · battery 80% · charging unknown"},
-      {makeReading(130, ThermalState::fair, "s1", {"AC power", 80, std::nullopt}), ""},
+      {makeReading(130, ThermalState::fair, "s1", {PowerSource::ac, 80, std::nullopt, {}}), ""},
       {makeReading(160, ThermalState::fair, "s1", ac),
        "Power: AC power · battery 80% · charging no"},
       {makeReading(190, ThermalState::serious, "s1", ac), "Thermal: Serious · state transition"},
       {makeReading(220, ThermalState::nominal, "s2", ac),
        "Thermal: Nominal · monitoring segment started"},
-      {makeReading(250, ThermalState::nominal, "s2", {"Battery", 99.6, true}),
+      {makeReading(250, ThermalState::nominal, "s2", {PowerSource::battery, 99.6, true, {}}),
        "Power: Battery · battery 100% · charging yes"},
-      {makeReading(280, ThermalState::nominal, "s2", {"AC power", std::nullopt, true}),
+      {makeReading(280, ThermalState::nominal, "s2", {PowerSource::ac, std::nullopt, true, {}}),
        "Power: AC power · battery not available · charging yes"},
   };
   const auto store = openStore(path());
@@ -310,7 +310,7 @@ TEST_F(HistoryTest, PruneClampsThePeriodAndKeepsTheNewestRows) {
   const auto fill = [&] {
     db.exec("DELETE FROM events");
     for (double age : {0.5, 1.5, 364.0, 366.0})
-      ok(store->event(now - age * 86400, "T", std::to_string(age)));
+      ok(store->event(now - age * 86400, EventKind::alert, std::to_string(age)));
   };
   fill();
   ok(store->prune(0, now));
@@ -320,8 +320,10 @@ TEST_F(HistoryTest, PruneClampsThePeriodAndKeepsTheNewestRows) {
   EXPECT_EQ(db.count("events"), 3);
   EXPECT_EQ(outcome(store->prune(30, std::numeric_limits<double>::infinity())),
             "History retention needs a valid current time. Nothing was deleted.");
-  EXPECT_EQ(outcome(store->event(NAN, "Test", "x")),
+  EXPECT_EQ(outcome(store->event(NAN, EventKind::alert, "x")),
             "An event needs a valid time. Nothing was written.");
+  EXPECT_EQ(outcome(store->event(now, EventKind::other, "x")),
+            "An event needs a known kind. Nothing was written.");
   EXPECT_EQ(db.count("events"), 3);
 
   // Bounds: five samples and five events over, all within the period.

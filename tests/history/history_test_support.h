@@ -23,12 +23,12 @@
 namespace tempyra::testing {
 
 inline Reading makeReading(double at, ThermalState state, std::string segment,
-                           PowerContext power = {"AC power", 80, true}) {
+                           PowerContext power = {PowerSource::ac, 80, true, {}}) {
   Reading r;
   r.timestamp = at;
   r.state = state;
-  r.cpu = Metric("CPU load", 12.5, "%", "host ticks / interval", at, "Measured");
-  r.sensors = {Metric("CPU temperature", 61, "°C", "hwmon/coretemp", at, "Measured")};
+  r.cpu = Metric(MetricKind::cpuLoad, "CPU load", 12.5, "%", "host ticks / interval", at, "Measured");
+  r.sensors = {Metric(MetricKind::cpuTemperature, "CPU temperature", 61, "°C", "hwmon/coretemp", at, "Measured")};
   r.power = std::move(power);
   r.activity = {{42, "compiler", 97.5}};
   r.segment = std::move(segment);

@@ -190,7 +190,8 @@ TEST_F(ProbeTest, EpisodesArePrintedAsJsonLinesFromTheHistory) {
   EXPECT_EQ(run.out[1],
             "{\"start\":1000,\"end\":1030,\"duration\":30,\"highest\":\"Serious\",\"brief\":true,"
             "\"seconds\":{\"Fair\":30,\"Serious\":0},\"cpuTemperature\":null,"
-            "\"gpuTemperature\":null,\"meanCpuLoad\":null,\"powerSources\":[],\"processes\":[]}");
+            "\"gpuTemperature\":null,\"meanCpuLoad\":null,\"powerSources\":[\"Not available\"],"
+            "\"processes\":[]}");
   options.since = 1500;
   run = probe(options);
   ASSERT_EQ(run.out.size(), 1u);

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "fake_controller.h"
+#include "core/model_json.h"
+
+#include "tests/providers/macos/fake_controller.h"
 
 namespace tempyra {
 namespace {
@@ -25,7 +27,7 @@ struct MacPlatform : Platform {
                   "IOPMCopyCPUPowerStatus · subject to availability",
                   "Best effort · proc_pid_rusage; restricted processes omitted", ""};
   int thermal = 0, nameCalls = 0;
-  std::optional<std::vector<std::uint32_t>> ticks;
+  std::optional<std::vector<std::uint64_t>> ticks;
   std::optional<std::vector<Process>> processes = std::vector<Process>{};
   std::optional<PowerSnapshot> power;
   std::optional<std::map<std::string, double>> limits;
@@ -38,7 +40,7 @@ struct MacPlatform : Platform {
   std::string osText() override { return "Version 14.5 (Build 23F79)"; }
   std::optional<std::string> modelText() override { return "MacBookPro16,1"; }
   std::string architectureText() override { return "Intel"; }
-  std::optional<std::vector<std::uint32_t>> cpuTicks() override { return ticks; }
+  std::optional<std::vector<std::uint64_t>> cpuTicks() override { return ticks; }
   std::optional<std::vector<std::int32_t>> processIds() override {
     std::vector<std::int32_t> ids;
     for (const auto& p : *processes) ids.push_back(p.pid);
@@ -96,11 +98,11 @@ TEST(SystemProvider, ProfileTextsBeforeAndAfterTheFirstSample) {
 TEST(SystemProvider, CpuLoadNeedsTwoSamples) {
   struct Case {
     const char* what;
-    std::vector<std::uint32_t> first, second;
+    std::vector<std::uint64_t> first, second;
     std::optional<double> load;
   } cases[] = {
       {"plain", {100, 50, 800, 50}, {160, 90, 900, 50}, 50.0},
-      {"wrapped past 2^32", {0xFFFFFF00u, 0, 0xFFFFFFF0u, 0}, {0x100u, 0, 0x1F0u, 0}, 50.0},
+      {"past 2^32", {0xFFFFFF00u, 0, 0xFFFFFFF0u, 0}, {0x1'0000'0100u, 0, 0x1'0000'01F0u, 0}, 50.0},
       {"no advance", {5, 5, 5, 5}, {5, 5, 5, 5}, std::nullopt},
       {"a counter went backwards", {1000, 100, 5000, 0}, {990, 200, 5100, 0}, 50.0},
   };
@@ -117,11 +119,11 @@ TEST(SystemProvider, CpuLoadNeedsTwoSamples) {
     EXPECT_EQ(second.cpu.quality, c.load ? "Measured" : "Not available");
   }
   Rig rig;  // unreadable counters keep the baseline
-  rig.platform->ticks = std::vector<std::uint32_t>{0, 0, 100, 0};
+  rig.platform->ticks = std::vector<std::uint64_t>{0, 0, 100, 0};
   rig.sample(1);
   rig.platform->ticks.reset();
   EXPECT_EQ(rig.sample(2).cpu.source, "host_statistics");
-  rig.platform->ticks = std::vector<std::uint32_t>{25, 0, 175, 0};
+  rig.platform->ticks = std::vector<std::uint64_t>{25, 0, 175, 0};
   EXPECT_EQ(rig.sample(3).cpu.value, 25.0);
   rig.provider->reset();
   EXPECT_EQ(rig.sample(4).cpu.source, "host_statistics · establishing baseline");
@@ -179,6 +181,7 @@ TEST(SystemProvider, ProcessIdentityNamesAndCollectionSwitch) {
 TEST(SystemProvider, PowerContexts) {
   using D = PowerSourceDescription;
   const D ups{"UPS", 10.0, 100.0, false};
+  const PowerSource ac = PowerSource::ac;
   auto battery = [](double current, double max, std::optional<bool> charging) {
     return std::vector<D>{D{"InternalBattery", current, max, charging}};
   };
@@ -186,19 +189,21 @@ TEST(SystemProvider, PowerContexts) {
     std::optional<PowerSnapshot> snapshot;
     PowerContext expected;
   } cases[] = {
-      {std::nullopt, {"Not available", std::nullopt, std::nullopt}},
-      {PowerSnapshot{}, {"Not available", std::nullopt, std::nullopt}},
-      {PowerSnapshot{"AC Power", std::vector<D>{ups}}, {"AC power", std::nullopt, std::nullopt}},
-      {PowerSnapshot{"Battery Power", std::vector<D>{ups, D{"InternalBattery", 40.0, 80.0, false}}}, {"Battery", 50.0, false}},
-      {PowerSnapshot{"UPS Power", std::nullopt}, {"UPS Power", std::nullopt, std::nullopt}},
-      {PowerSnapshot{"AC Power", battery(50, 0, true)}, {"AC power", std::nullopt, true}},
-      {PowerSnapshot{"AC Power", battery(120, 100, std::nullopt)}, {"AC power", 100.0, std::nullopt}},
-      {PowerSnapshot{"AC Power", battery(std::nan(""), 100, true)}, {"AC power", 0.0, true}},
+      {std::nullopt, {}},
+      {PowerSnapshot{}, {}},
+      {PowerSnapshot{ac, std::vector<D>{ups}, {}}, {PowerSource::ac, std::nullopt, std::nullopt, {}}},
+      {PowerSnapshot{PowerSource::battery, std::vector<D>{ups, D{"InternalBattery", 40.0, 80.0, false}}, {}},
+       {PowerSource::battery, 50.0, false, {}}},
+      {PowerSnapshot{PowerSource::other, std::nullopt, "UPS Power"},
+       {PowerSource::other, std::nullopt, std::nullopt, "UPS Power"}},
+      {PowerSnapshot{ac, battery(50, 0, true), {}}, {PowerSource::ac, std::nullopt, true, {}}},
+      {PowerSnapshot{ac, battery(120, 100, std::nullopt), {}}, {PowerSource::ac, 100.0, std::nullopt, {}}},
+      {PowerSnapshot{ac, battery(std::nan(""), 100, true), {}}, {PowerSource::ac, 0.0, true, {}}},
   };
   for (const auto& c : cases) {
     Rig rig;
     rig.platform->power = c.snapshot;
-    EXPECT_EQ(rig.sample(1).power, c.expected) << c.expected.source;
+    EXPECT_EQ(rig.sample(1).power, c.expected) << sourceWords(c.expected);
   }
 }
 

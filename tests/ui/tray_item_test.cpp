@@ -76,7 +76,7 @@ Reading nominalReading(double cpu) {
   Reading r;
   r.timestamp = kNow - 5;
   r.state = ThermalState::nominal;
-  r.cpu = Metric("CPU load", cpu, "%", "test", kNow - 5, "Measured");
+  r.cpu = Metric(MetricKind::cpuLoad, "CPU load", cpu, "%", "test", kNow - 5, "Measured");
   r.segment = "S1";
   return r;
 }

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <limits>
 
+#include "core/model_json.h"
 #include "ui/logic/chart_data.h"
 #include "ui/logic/chart_ticks.h"
 #include "ui/logic/dashboard_pages.h"
@@ -32,7 +33,7 @@ constexpr double kNow = 1'800'000'000;
 
 Metric metricAged(std::optional<double> value, const char* unit, double age,
                   const char* name = "x") {
-  return Metric(name, value, unit, "s", kNow - age, "Measured");
+  return Metric(metricKindFromStored(name, unit), name, value, unit, "s", kNow - age, "Measured");
 }
 
 TEST(ValueDisplay, ConvertsOrHides) {
@@ -171,8 +172,8 @@ TEST(ThermalChartData, SplitsSegmentsAndSkipsUnknown) {
 TEST(ThermalChartData, KeepsTheFortyNewestPowerEvents) {
   std::vector<Event> events;
   for (int i = 0; i < 50; ++i) {
-    events.push_back({2 * i, 1000.0 - i, "Power", "x"});
-    events.push_back({2 * i + 1, 5, i == 0 ? "power" : "Thermal", "y"});
+    events.push_back({2 * i, 1000.0 - i, EventKind::power, "x", {}});
+    events.push_back({2 * i + 1, 5, i == 0 ? EventKind::other : EventKind::thermal, "y", {}});
   }
   const ThermalChartData d = thermalChartData({reading(1, ThermalState::nominal, "A")}, events);
   ASSERT_EQ(d.powerMarkers.size(), 40u);
@@ -301,6 +302,7 @@ TEST(ValueAxis, RoundDegreeSteps) {
 
 Metric temp(const std::string& name, std::optional<double> v, const std::string& unit = "°C") {
   Metric m;
+  m.kind = metricKindFromStored(name, unit);
   m.name = name;
   m.value = v;
   m.unit = unit;

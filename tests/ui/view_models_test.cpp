@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "core/model_json.h"
 #include "tests/ui/fake_monitor.h"
 #include "ui/logic/text_format.h"
 #include "ui/logic/tray_face.h"
@@ -20,7 +21,7 @@ namespace {
 constexpr double kNow = 1'800'000'000;
 
 Metric metric(const std::string& name, std::optional<double> value, const std::string& unit) {
-  return Metric(name, value, unit, "test source", kNow - 5,
+  return Metric(metricKindFromStored(name, unit), name, value, unit, "test source", kNow - 5,
                 value ? "Measured" : "Not available");
 }
 
@@ -31,7 +32,7 @@ Reading sampleReading(ThermalState state) {
   r.cpu = metric("CPU load", 12.4, "%");
   r.sensors = {metric("CPU temperature", 43.2, "°C"), metric("Sensor TC0P", 44, "°C"),
                metric("Zone x86_pkg_temp", 45, "°C"), metric("GPU temperature", 40, "°C")};
-  r.power.source = "AC power";
+  r.power.source = PowerSource::ac;
   r.activity = {{42, "compiler", 153.25}};
   r.segment = "S1";
   return r;
@@ -47,14 +48,14 @@ TEST(PopoverModel, BeforeTheFirstReading) {
   m.stale_ = false;  // the state line's own rule for "no reading" is under test
   PopoverModel p(m);
   EXPECT_EQ(p.stateTitle(), "Waiting");
-  EXPECT_EQ(p.tint(), static_cast<int>(Tint::secondary));
+  EXPECT_EQ(p.tint(), Theme::Tint::Secondary);
   EXPECT_FALSE(p.hasReading());
 }
 
 TEST(PopoverModel, LinesFollowTheReading) {
   FakeMonitor m;
   m.reading_ = sampleReading(ThermalState::serious);
-  m.events_ = {{2, 1, "Thermal", "Serious pressure"}, {1, 0, "Power", "older"}};
+  m.events_ = {{2, 1, EventKind::thermal, "Serious pressure", {}}, {1, 0, EventKind::power, "older", {}}};
   PopoverModel p(m);
   EXPECT_EQ(p.stateTitle(), "Serious");
   EXPECT_EQ(p.cpuLine(), "CPU load: 12.4 %");
@@ -66,7 +67,7 @@ TEST(PopoverModel, LinesFollowTheReading) {
   EXPECT_EQ(p.tooltip(), "Serious · 12% CPU");
 
   m.reading_->activity.clear();
-  m.events_ = {{3, 2, "Thermal", ""}};  // newest entry without a detail
+  m.events_ = {{3, 2, EventKind::thermal, "", {}}};  // newest entry without a detail
   m.publish();
   EXPECT_EQ(p.activityLine(), "");
   EXPECT_EQ(p.lastEvent(), "Last event: No events recorded");
@@ -211,7 +212,7 @@ TEST(DashboardModel, ActivityOffShowsOnlyTheNotice) {
 TEST(DashboardModel, HistoryDurationsEventsAndTemperatures) {
   FakeMonitor m;
   m.durations_ = {{ThermalState::nominal, 3725}};
-  m.events_ = {{1, 1e9, "Power", "Battery"}};
+  m.events_ = {{1, 1e9, EventKind::power, "Battery", {}}};
   m.history_ = {sampleReading(ThermalState::nominal)};
   m.preferences_.unit = TemperatureUnit::fahrenheit;
   DashboardModel d(m);

@@ -20,7 +20,7 @@ ThermalChartData thermalChartData(const std::vector<Reading>& readings,
   }
   for (const Event& e : events) {
     if (data.powerMarkers.size() == kMaxPowerMarkers) break;
-    if (e.kind == "Power") data.powerMarkers.push_back(e.time);
+    if (e.kind == EventKind::power) data.powerMarkers.push_back(e.time);
   }
   return data;
 }
@@ -32,8 +32,10 @@ TemperatureChartData temperatureChartData(const std::vector<Reading>& readings,
   data.unit = fahrenheit ? "°F" : "°C";
   for (const Reading& r : readings) {
     for (const Metric& m : r.sensors) {
-      const bool cpu = m.name == "CPU temperature";
-      if ((!cpu && m.name != "GPU temperature") || !m.value || !std::isfinite(*m.value)) continue;
+      const bool cpu = m.kind == MetricKind::cpuTemperature;
+      if ((!cpu && m.kind != MetricKind::gpuTemperature) || !m.value || !std::isfinite(*m.value)) {
+        continue;
+      }
       const double v = fahrenheit ? *m.value * 9.0 / 5.0 + 32.0 : *m.value;
       (cpu ? data.cpu : data.gpu).push_back({r.timestamp, v});
       data.highest = data.highest ? std::max(*data.highest, v) : v;

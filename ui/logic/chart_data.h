@@ -24,11 +24,11 @@ struct ThermalChartData {
   bool placeholder = true;  // no readings at all: show "No readings yet" instead of a chart
   // One line per monitoring segment, in order of first appearance; lines are never joined.
   std::vector<std::vector<StatePoint>> lines;
-  std::vector<double> powerMarkers;  // times of the newest "Power" events, newest first
+  std::vector<double> powerMarkers;  // times of the newest power events, newest first
 };
 
 // `readings` oldest first; `events` newest first. Unknown states are left out (never drawn at
-// a made-up level). Of the events whose kind is exactly "Power" the first 40 are drawn.
+// a made-up level). Of the power events the first 40 are drawn.
 ThermalChartData thermalChartData(const std::vector<Reading>& readings,
                                   const std::vector<Event>& events);
 
@@ -39,15 +39,15 @@ struct TemperaturePoint {
 };
 
 struct TemperatureChartData {
-  std::vector<TemperaturePoint> cpu;  // "CPU temperature"
-  std::vector<TemperaturePoint> gpu;  // "GPU temperature"
+  std::vector<TemperaturePoint> cpu;  // the CPU group mean
+  std::vector<TemperaturePoint> gpu;  // the GPU group mean
   std::string unit;                   // "°F" or "°C"
   std::optional<double> highest;      // absent when nothing is plotted
   // "Highest displayed CPU/GPU sample: 122.0 °F"; empty when nothing is plotted.
   std::string summary;
 };
 
-// Only the group means named exactly "CPU temperature" / "GPU temperature" with a finite value
+// Only the CPU and GPU group means with a finite value
 // are plotted; Fahrenheit converts as value × 9 ÷ 5 + 32.
 TemperatureChartData temperatureChartData(const std::vector<Reading>& readings,
                                           TemperatureUnit unit);

@@ -37,7 +37,7 @@ class ExperienceFlow {
   void finishWelcome();
   // The welcome sheet went away: the walkthrough follows when it was due at startup.
   void welcomeDismissed();
-  // "quorvel.openTour" arrived: the walkthrough opens regardless of the switches.
+  // The walkthrough was asked for: it opens regardless of the switches.
   void openTour() { showTour_ = true; }
   void closeTour() { showTour_ = false; }
 

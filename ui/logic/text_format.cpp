@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "app/freshness.h"
+#include "core/model_json.h"
 #include "core/platform_words.h"
 
 namespace tempyra {
@@ -64,8 +65,11 @@ std::string ValueDisplay::operator()(const Metric& metric) const {
 }
 
 bool listedInSummary(const Metric& metric) {
-  return metric.name.rfind("Sensor ", 0) != 0 && metric.name.rfind("Zone ", 0) != 0;
+  return metric.kind != MetricKind::sensor && metric.kind != MetricKind::zone;
 }
+
+std::string powerSourceText(const PowerContext& power) { return sourceWords(power); }
+std::string eventKindText(const Event& event) { return kindWords(event); }
 
 std::string menuTitle(const std::optional<Reading>& reading, MenuMode mode,
                       const ValueDisplay& display) {
@@ -77,7 +81,7 @@ std::string menuTitle(const std::optional<Reading>& reading, MenuMode mode,
     case MenuMode::thermalState: return title(reading->state);
     case MenuMode::cpuTemperature:
       for (const Metric& m : reading->sensors) {
-        if (m.name == "CPU temperature") return "CPU " + display(m);
+        if (m.kind == MetricKind::cpuTemperature) return "CPU " + display(m);
       }
       return none;
     case MenuMode::numerical: return cpu ? "CPU " + fixed(*cpu, 0) + "%" : none;

@@ -9,6 +9,7 @@
 #include "app/notification_center.h"
 #include "app/preferences.h"
 #include "core/platform_words.h"
+#include "core/event.h"
 #include "core/reading.h"
 #include "core/thermal_state.h"
 
@@ -32,9 +33,12 @@ struct ValueDisplay {
 };
 
 // Whether the popover and the Overview list a sensor metric: group means, fans and other derived
-// values are listed; individual sensors ("Sensor <key>") and thermal zones ("Zone <type>") are
-// left to the Sensors page.
+// values are listed; individual sensors and thermal zones are left to the Sensors page.
 bool listedInSummary(const Metric& metric);
+
+// The power source and the event kind as the screen shows them: the words they are stored with.
+std::string powerSourceText(const PowerContext& power);
+std::string eventKindText(const Event& event);
 
 // The text beside the tray icon: empty for icon only; "Paused" without a current reading;
 // otherwise the state title, "CPU " and the CPU temperature (or "CPU —"), the CPU load

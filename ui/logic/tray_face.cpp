@@ -47,7 +47,7 @@ TrayFace trayFace(const std::optional<Reading>& reading, MenuMode mode,
     case MenuMode::cpuTemperature:
       sign = "\u00B0";
       for (const Metric& m : reading->sensors) {
-        if (m.name == "CPU temperature") {
+        if (m.kind == MetricKind::cpuTemperature) {
           value = display.shownValue(m);
           break;
         }

@@ -11,8 +11,8 @@ namespace tempyra {
 struct ProcessRow {
   Q_GADGET
   QML_VALUE_TYPE(processRow)
-  Q_PROPERTY(QString name MEMBER name)
-  Q_PROPERTY(QString share MEMBER share)
+  Q_PROPERTY(QString name MEMBER name FINAL)
+  Q_PROPERTY(QString share MEMBER share FINAL)
 
  public:
   QString name;
@@ -25,10 +25,10 @@ class ActivityModel : public tempyra::PageModel {
   QML_ELEMENT
   QML_UNCREATABLE("Owned by the dashboard")
   // Recording is off: only the notice is shown, whatever old readings carry.
-  Q_PROPERTY(bool showDisabled READ showDisabled NOTIFY changed)
+  Q_PROPERTY(bool showDisabled READ showDisabled NOTIFY changed FINAL)
   // Recording is on but nothing was observable in this interval.
-  Q_PROPERTY(bool showEmpty READ showEmpty NOTIFY changed)
-  Q_PROPERTY(QList<tempyra::ProcessRow> rows READ rows NOTIFY changed)
+  Q_PROPERTY(bool showEmpty READ showEmpty NOTIFY changed FINAL)
+  Q_PROPERTY(QList<tempyra::ProcessRow> rows READ rows NOTIFY changed FINAL)
 
  public:
   using PageModel::PageModel;

@@ -12,9 +12,9 @@ class UiContext;
 class ChartBinder : public QObject {
   Q_OBJECT
   QML_ANONYMOUS
-  Q_PROPERTY(QObject* chart MEMBER chart_ WRITE setChart NOTIFY chartChanged)
-  Q_PROPERTY(QObject* axisX MEMBER axisX_ NOTIFY chartChanged)
-  Q_PROPERTY(QObject* axisY MEMBER axisY_ NOTIFY chartChanged)
+  Q_PROPERTY(QObject* chart MEMBER chart_ WRITE setChart NOTIFY chartChanged FINAL)
+  Q_PROPERTY(QObject* axisX MEMBER axisX_ NOTIFY chartChanged FINAL)
+  Q_PROPERTY(QObject* axisY MEMBER axisY_ NOTIFY chartChanged FINAL)
 
  public:
   explicit ChartBinder(QObject* parent = nullptr);

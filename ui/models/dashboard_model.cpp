@@ -93,7 +93,7 @@ void DashboardModel::refreshChrome() {
       port_.paused() ? QStringLiteral("Resume Monitoring") : QStringLiteral("Pause Monitoring");
   v.pauseSymbol = port_.paused() ? QStringLiteral("play.fill") : QStringLiteral("pause.fill");
   const auto& r = port_.reading();
-  v.statusTint = static_cast<int>(
+  v.statusTint = Theme::qmlTint(
       tempyra::statusTint(port_.stale(), r ? std::optional(r->state) : std::nullopt));
   v.statusText = statusLine(port_);
   v.demo = port_.demo();

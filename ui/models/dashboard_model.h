@@ -27,10 +27,10 @@ class MonitorPort;
 struct PageRow {
   Q_GADGET
   QML_VALUE_TYPE(pageRow)
-  Q_PROPERTY(int page MEMBER page)  // a DashboardModel::Page
-  Q_PROPERTY(QString name MEMBER name)
-  Q_PROPERTY(QString symbol MEMBER symbol)
-  Q_PROPERTY(bool selected MEMBER selected)
+  Q_PROPERTY(int page MEMBER page FINAL)  // a DashboardModel::Page
+  Q_PROPERTY(QString name MEMBER name FINAL)
+  Q_PROPERTY(QString symbol MEMBER symbol FINAL)
+  Q_PROPERTY(bool selected MEMBER selected FINAL)
 
  public:
   int page = 0;
@@ -44,33 +44,34 @@ class DashboardModel : public QObject {
   Q_OBJECT
   QML_ELEMENT
   QML_UNCREATABLE("Owned by Ui")
-  Q_PROPERTY(bool active READ active WRITE setActive NOTIFY activeChanged)
-  Q_PROPERTY(bool confirmClear READ confirmClear WRITE setConfirmClear NOTIFY confirmClearChanged)
-  Q_PROPERTY(QList<tempyra::PageRow> pages READ pages NOTIFY changed)
-  Q_PROPERTY(tempyra::DashboardModel::Page page READ page NOTIFY changed)
-  Q_PROPERTY(QString title READ title NOTIFY changed)
-  Q_PROPERTY(QString subtitle READ subtitle NOTIFY changed)
-  Q_PROPERTY(QList<QString> steps READ steps NOTIFY changed)
-  Q_PROPERTY(bool showSteps READ showSteps NOTIFY changed)
-  Q_PROPERTY(QString historyProblem READ historyProblem NOTIFY changed)  // empty: none
-  Q_PROPERTY(QString pauseLabel READ pauseLabel NOTIFY changed)
-  Q_PROPERTY(QString pauseSymbol READ pauseSymbol NOTIFY changed)
-  Q_PROPERTY(int statusTint READ statusTint NOTIFY changed)  // a Tint (ui/logic/text_format.h)
-  Q_PROPERTY(QString statusText READ statusText NOTIFY changed)
-  Q_PROPERTY(bool demo READ demo NOTIFY changed)
+  Q_PROPERTY(bool active READ active WRITE setActive NOTIFY activeChanged FINAL)
+  Q_PROPERTY(bool confirmClear READ confirmClear WRITE setConfirmClear NOTIFY confirmClearChanged
+                 FINAL)
+  Q_PROPERTY(QList<tempyra::PageRow> pages READ pages NOTIFY changed FINAL)
+  Q_PROPERTY(tempyra::DashboardModel::Page page READ page NOTIFY changed FINAL)
+  Q_PROPERTY(QString title READ title NOTIFY changed FINAL)
+  Q_PROPERTY(QString subtitle READ subtitle NOTIFY changed FINAL)
+  Q_PROPERTY(QList<QString> steps READ steps NOTIFY changed FINAL)
+  Q_PROPERTY(bool showSteps READ showSteps NOTIFY changed FINAL)
+  Q_PROPERTY(QString historyProblem READ historyProblem NOTIFY changed FINAL)  // empty: none
+  Q_PROPERTY(QString pauseLabel READ pauseLabel NOTIFY changed FINAL)
+  Q_PROPERTY(QString pauseSymbol READ pauseSymbol NOTIFY changed FINAL)
+  Q_PROPERTY(tempyra::Theme::Tint statusTint READ statusTint NOTIFY changed FINAL)
+  Q_PROPERTY(QString statusText READ statusText NOTIFY changed FINAL)
+  Q_PROPERTY(bool demo READ demo NOTIFY changed FINAL)
   // Closing the window should first say that monitoring goes on and how to quit: nothing else
   // (no tray item) shows that the application still runs, and it has not been said yet.
-  Q_PROPERTY(bool closeNotice READ closeNotice NOTIFY changed)
-  Q_PROPERTY(bool hasProblem READ hasProblem NOTIFY changed)
-  Q_PROPERTY(QString problem READ problem NOTIFY changed)
-  Q_PROPERTY(int appearanceIndex READ appearanceIndex NOTIFY changed)
-  Q_PROPERTY(QStringList ranges READ ranges CONSTANT)  // "Last Hour" … "Last Month"
-  Q_PROPERTY(int rangeIndex READ rangeIndex NOTIFY changed)
-  Q_PROPERTY(tempyra::OverviewModel* overview READ overview CONSTANT)
-  Q_PROPERTY(tempyra::IntelligenceModel* intelligence READ intelligence CONSTANT)
-  Q_PROPERTY(tempyra::HistoryModel* history READ history CONSTANT)
-  Q_PROPERTY(tempyra::ActivityModel* activity READ activity CONSTANT)
-  Q_PROPERTY(tempyra::SensorsModel* sensors READ sensors CONSTANT)
+  Q_PROPERTY(bool closeNotice READ closeNotice NOTIFY changed FINAL)
+  Q_PROPERTY(bool hasProblem READ hasProblem NOTIFY changed FINAL)
+  Q_PROPERTY(QString problem READ problem NOTIFY changed FINAL)
+  Q_PROPERTY(int appearanceIndex READ appearanceIndex NOTIFY changed FINAL)
+  Q_PROPERTY(QStringList ranges READ ranges CONSTANT FINAL)  // "Last Hour" … "Last Month"
+  Q_PROPERTY(int rangeIndex READ rangeIndex NOTIFY changed FINAL)
+  Q_PROPERTY(tempyra::OverviewModel* overview READ overview CONSTANT FINAL)
+  Q_PROPERTY(tempyra::IntelligenceModel* intelligence READ intelligence CONSTANT FINAL)
+  Q_PROPERTY(tempyra::HistoryModel* history READ history CONSTANT FINAL)
+  Q_PROPERTY(tempyra::ActivityModel* activity READ activity CONSTANT FINAL)
+  Q_PROPERTY(tempyra::SensorsModel* sensors READ sensors CONSTANT FINAL)
 
  public:
   // The pages for QML, in sidebar order: the values of DashboardPage.
@@ -93,7 +94,7 @@ class DashboardModel : public QObject {
   QString historyProblem() const { return v_.historyProblem; }
   QString pauseLabel() const { return v_.pauseLabel; }
   QString pauseSymbol() const { return v_.pauseSymbol; }
-  int statusTint() const { return v_.statusTint; }
+  Theme::Tint statusTint() const { return v_.statusTint; }
   QString statusText() const { return v_.statusText; }
   bool demo() const { return v_.demo; }
   bool closeNotice() const { return v_.closeNotice; }
@@ -146,7 +147,7 @@ class DashboardModel : public QObject {
     QStringList steps;
     bool showSteps = false;
     QString historyProblem, pauseLabel, pauseSymbol;
-    int statusTint = 0;
+    Theme::Tint statusTint = Theme::Tint::Secondary;
     QString statusText;
     bool demo = false;
     bool closeNotice = false;

@@ -30,14 +30,15 @@ void HistoryModel::refresh(const MonitorPort& port) {
         {qs(title(s)), qs(durationText(it == port.durations().end() ? 0 : it->second))});
   }
   for (const Event& e : port.events()) {
-    v.events.push_back({qs(abbreviatedDateTime(e.time)), qs(e.kind), qs(e.detail)});
+    v.events.push_back({qs(abbreviatedDateTime(e.time)), qs(eventKindText(e)), qs(e.detail)});
   }
   const TemperatureChartData t = temperatureChartData(port.history(), port.preferences().unit);
   v.hasTemperatures = t.highest.has_value();
   v.temperatureSummary = qs(t.summary);
   for (const Episode& e : port.episodes()) {
+    const int tint = static_cast<int>(Theme::qmlTint(stateTint(e.highest)));
     v.episodes.push_back({unitsKeptWithFigures(episodeText(e, port.preferences().unit, port.now())),
-                          static_cast<int>(stateTint(e.highest)), e.brief, e.start, e.end});
+                          tint, e.brief, e.start, e.end});
   }
   if (replaceView(v_, std::move(v))) emit changed();
 }

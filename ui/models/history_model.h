@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "ui/models/page_model.h"
+#include "ui/models/theme.h"
 
 namespace tempyra {
 
@@ -15,8 +16,8 @@ namespace tempyra {
 struct DurationRow {
   Q_GADGET
   QML_VALUE_TYPE(durationRow)
-  Q_PROPERTY(QString title MEMBER title)
-  Q_PROPERTY(QString text MEMBER text)
+  Q_PROPERTY(QString title MEMBER title FINAL)
+  Q_PROPERTY(QString text MEMBER text FINAL)
 
  public:
   QString title;
@@ -28,9 +29,9 @@ struct DurationRow {
 struct EventLine {
   Q_GADGET
   QML_VALUE_TYPE(eventLine)
-  Q_PROPERTY(QString time MEMBER time)
-  Q_PROPERTY(QString kind MEMBER kind)
-  Q_PROPERTY(QString detail MEMBER detail)
+  Q_PROPERTY(QString time MEMBER time FINAL)
+  Q_PROPERTY(QString kind MEMBER kind FINAL)
+  Q_PROPERTY(QString detail MEMBER detail FINAL)
 
  public:
   QString time;
@@ -43,15 +44,17 @@ struct EventLine {
 struct EpisodeRow {
   Q_GADGET
   QML_VALUE_TYPE(episodeRow)
-  Q_PROPERTY(QString text MEMBER text)
-  Q_PROPERTY(int tint MEMBER tint)  // the highest state's Tint (ui/logic/text_format.h)
-  Q_PROPERTY(bool brief MEMBER brief)
-  Q_PROPERTY(double start MEMBER start)
-  Q_PROPERTY(double end MEMBER end)
+  Q_PROPERTY(QString text MEMBER text FINAL)
+  // The highest state's Theme.Tint. An int: QML reads an enum of another class in a list row
+  // (a value type) as 0.
+  Q_PROPERTY(int tint MEMBER tint FINAL)
+  Q_PROPERTY(bool brief MEMBER brief FINAL)
+  Q_PROPERTY(double start MEMBER start FINAL)
+  Q_PROPERTY(double end MEMBER end FINAL)
 
  public:
   QString text;
-  int tint = 0;
+  int tint = static_cast<int>(Theme::Tint::Secondary);
   bool brief = false;
   double start = 0;  // seconds since 1970; identifies the episode across reloads
   double end = 0;
@@ -62,16 +65,17 @@ class HistoryModel : public tempyra::PageModel {
   Q_OBJECT
   QML_ELEMENT
   QML_UNCREATABLE("Owned by the dashboard")
-  Q_PROPERTY(QList<tempyra::DurationRow> durations READ durations NOTIFY changed)
-  Q_PROPERTY(QList<tempyra::EventLine> events READ events NOTIFY changed)  // newest first
-  Q_PROPERTY(bool hasTemperatures READ hasTemperatures NOTIFY changed)
-  Q_PROPERTY(QString temperatureSummary READ temperatureSummary NOTIFY changed)
-  Q_PROPERTY(QList<tempyra::EpisodeRow> episodes READ episodes NOTIFY changed)  // newest first
+  Q_PROPERTY(QList<tempyra::DurationRow> durations READ durations NOTIFY changed FINAL)
+  Q_PROPERTY(QList<tempyra::EventLine> events READ events NOTIFY changed FINAL)  // newest first
+  Q_PROPERTY(bool hasTemperatures READ hasTemperatures NOTIFY changed FINAL)
+  Q_PROPERTY(QString temperatureSummary READ temperatureSummary NOTIFY changed FINAL)
+  // newest first
+  Q_PROPERTY(QList<tempyra::EpisodeRow> episodes READ episodes NOTIFY changed FINAL)
   // The chosen episode, by its start (NaN: none), and its span as loaded now (NaN when it is
   // not among the rows): the thermal chart marks that span.
-  Q_PROPERTY(double selectedStart READ selectedStart WRITE select NOTIFY changed)
-  Q_PROPERTY(double bandStart READ bandStart NOTIFY changed)
-  Q_PROPERTY(double bandEnd READ bandEnd NOTIFY changed)
+  Q_PROPERTY(double selectedStart READ selectedStart WRITE select NOTIFY changed FINAL)
+  Q_PROPERTY(double bandStart READ bandStart NOTIFY changed FINAL)
+  Q_PROPERTY(double bandEnd READ bandEnd NOTIFY changed FINAL)
 
  public:
   using PageModel::PageModel;

@@ -8,7 +8,8 @@ namespace tempyra {
 
 IntelligenceModel::IntelligenceModel(QObject* parent) : PageModel(parent) {
   for (ThermalState s : kAllThermalStates) {
-    states_.push_back({static_cast<int>(stateTint(s)), qs(title(s)), qs(explanation(s))});
+    const int tint = static_cast<int>(Theme::qmlTint(stateTint(s)));
+    states_.push_back({tint, qs(title(s)), qs(explanation(s))});
   }
 }
 

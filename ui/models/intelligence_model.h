@@ -5,6 +5,7 @@
 #include <QtQml/qqmlregistration.h>
 
 #include "ui/models/page_model.h"
+#include "ui/models/theme.h"
 
 namespace tempyra {
 
@@ -12,12 +13,13 @@ namespace tempyra {
 struct StateRow {
   Q_GADGET
   QML_VALUE_TYPE(stateRow)
-  Q_PROPERTY(int tint MEMBER tint)  // a Tint (ui/logic/text_format.h)
-  Q_PROPERTY(QString title MEMBER title)
-  Q_PROPERTY(QString explanation MEMBER explanation)
+  // The state's Theme.Tint, as an int like every list row's (see EpisodeRow).
+  Q_PROPERTY(int tint MEMBER tint FINAL)
+  Q_PROPERTY(QString title MEMBER title FINAL)
+  Q_PROPERTY(QString explanation MEMBER explanation FINAL)
 
  public:
-  int tint = 0;
+  int tint = static_cast<int>(Theme::Tint::Secondary);
   QString title;
   QString explanation;
   friend bool operator==(const StateRow&, const StateRow&) = default;
@@ -27,11 +29,11 @@ class IntelligenceModel : public tempyra::PageModel {
   Q_OBJECT
   QML_ELEMENT
   QML_UNCREATABLE("Owned by the dashboard")
-  Q_PROPERTY(QString headline READ headline NOTIFY changed)
-  Q_PROPERTY(QString detail READ detail NOTIFY changed)
-  Q_PROPERTY(QStringList evidence READ evidence NOTIFY changed)
+  Q_PROPERTY(QString headline READ headline NOTIFY changed FINAL)
+  Q_PROPERTY(QString detail READ detail NOTIFY changed FINAL)
+  Q_PROPERTY(QStringList evidence READ evidence NOTIFY changed FINAL)
   // Every state in declaration order, nominal to unknown.
-  Q_PROPERTY(QList<tempyra::StateRow> states READ states CONSTANT)
+  Q_PROPERTY(QList<tempyra::StateRow> states READ states CONSTANT FINAL)
 
  public:
   explicit IntelligenceModel(QObject* parent = nullptr);

@@ -66,8 +66,7 @@ void OnboardingModel::setWelcomeAtStartup(bool on) {
   emit port_.defaultsChanged();
 }
 
-void OnboardingModel::post(const QString& name) {
-  if (name != QLatin1String(kOpenTourNotification)) return;
+void OnboardingModel::openTour() {
   if (!flow_.showTour()) tour_.restart();
   flow_.openTour();
   refresh();

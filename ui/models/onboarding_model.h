@@ -1,7 +1,6 @@
 #pragma once
-// The welcome and walkthrough sheets of the dashboard and the in-process "quorvel.openTour"
-// notification. The sheet flags and the walkthrough position live as long as the window's
-// content: `begin()` starts them afresh.
+// The welcome and walkthrough sheets of the dashboard. The sheet flags and the walkthrough
+// position live as long as the window's content: `begin()` starts them afresh.
 #include <QList>
 #include <QObject>
 #include <QtQml/qqmlregistration.h>
@@ -12,15 +11,13 @@ namespace tempyra {
 
 class MonitorPort;
 
-inline constexpr const char* kOpenTourNotification = "quorvel.openTour";
-
 // One of the maker's other applications in the welcome.
 struct MakerAppRow {
   Q_GADGET
   QML_VALUE_TYPE(makerAppRow)
-  Q_PROPERTY(QString name MEMBER name)
-  Q_PROPERTY(QString icon MEMBER icon)
-  Q_PROPERTY(QString link MEMBER link)
+  Q_PROPERTY(QString name MEMBER name FINAL)
+  Q_PROPERTY(QString icon MEMBER icon FINAL)
+  Q_PROPERTY(QString link MEMBER link FINAL)
 
  public:
   QString name;
@@ -33,16 +30,16 @@ class OnboardingModel : public QObject {
   Q_OBJECT
   QML_ELEMENT
   QML_UNCREATABLE("Owned by Ui")
-  Q_PROPERTY(bool showWelcome READ showWelcome NOTIFY changed)
-  Q_PROPERTY(bool showTour READ showTour NOTIFY changed)
-  Q_PROPERTY(QString counter READ counter NOTIFY changed)  // "Step 2 of 3"
-  Q_PROPERTY(QString stepTitle READ stepTitle NOTIFY changed)
-  Q_PROPERTY(QString stepDetail READ stepDetail NOTIFY changed)
-  Q_PROPERTY(bool hasBack READ hasBack NOTIFY changed)
-  Q_PROPERTY(QString mainButton READ mainButton NOTIFY changed)  // "Next" or "Get started"
-  Q_PROPERTY(bool tourAtStartup READ tourAtStartup NOTIFY changed)
-  Q_PROPERTY(bool welcomeAtStartup READ welcomeAtStartup NOTIFY changed)
-  Q_PROPERTY(QList<tempyra::MakerAppRow> apps READ apps NOTIFY changed)
+  Q_PROPERTY(bool showWelcome READ showWelcome NOTIFY changed FINAL)
+  Q_PROPERTY(bool showTour READ showTour NOTIFY changed FINAL)
+  Q_PROPERTY(QString counter READ counter NOTIFY changed FINAL)  // "Step 2 of 3"
+  Q_PROPERTY(QString stepTitle READ stepTitle NOTIFY changed FINAL)
+  Q_PROPERTY(QString stepDetail READ stepDetail NOTIFY changed FINAL)
+  Q_PROPERTY(bool hasBack READ hasBack NOTIFY changed FINAL)
+  Q_PROPERTY(QString mainButton READ mainButton NOTIFY changed FINAL)  // "Next" or "Get started"
+  Q_PROPERTY(bool tourAtStartup READ tourAtStartup NOTIFY changed FINAL)
+  Q_PROPERTY(bool welcomeAtStartup READ welcomeAtStartup NOTIFY changed FINAL)
+  Q_PROPERTY(QList<tempyra::MakerAppRow> apps READ apps NOTIFY changed FINAL)
 
  public:
   OnboardingModel(MonitorPort& port, LaunchSession& session, QObject* parent = nullptr);
@@ -67,8 +64,8 @@ class OnboardingModel : public QObject {
   Q_INVOKABLE void closeTour();
   Q_INVOKABLE void setTourAtStartup(bool on);
   Q_INVOKABLE void setWelcomeAtStartup(bool on);
-  // Posts an in-process notification by name; "quorvel.openTour" opens the walkthrough.
-  Q_INVOKABLE void post(const QString& name);
+  // Settings' "Open walkthrough": opens it from its first step, whatever the switches say.
+  Q_INVOKABLE void openTour();
 
   // The maker's other applications from the data file ":/Tempyra/Ui/data/maker_apps.json".
   void loadApps(const QByteArray& json);

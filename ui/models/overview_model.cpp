@@ -13,14 +13,14 @@ void OverviewModel::refresh(const MonitorPort& port) {
   View v;
   v.symbol = display.stale ? QStringLiteral("thermometer.slash")
                            : QStringLiteral("thermometer.medium");
-  v.tint = static_cast<int>(statusTint(display.stale, r ? std::optional(r->state) : std::nullopt));
+  v.tint = Theme::qmlTint(statusTint(display.stale, r ? std::optional(r->state) : std::nullopt));
   v.title = display.stale ? QStringLiteral("Waiting for fresh readings")
                           : (r ? qs(tempyra::title(r->state)) : QStringLiteral("Waiting"));
   const auto advice = port.advice();
   v.headline = advice ? qs(advice->headline) : QStringLiteral("Monitoring will begin shortly.");
   v.cpu = qs(cpuLoadText(r, display));
   v.littleToShow = qs(littleToShowNotice(r));
-  v.powerSource = r ? qs(r->power.source) : QStringLiteral("Not available");
+  v.powerSource = r ? qs(powerSourceText(r->power)) : QStringLiteral("Not available");
   v.battery = r && r->power.battery ? qs("Battery " + fixed(*r->power.battery, 0) + "%")
                                     : QStringLiteral("Battery level not available");
   v.charging = QStringLiteral("Charging status unavailable");

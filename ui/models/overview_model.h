@@ -4,6 +4,7 @@
 #include <QtQml/qqmlregistration.h>
 
 #include "ui/models/page_model.h"
+#include "ui/models/theme.h"
 #include "ui/models/value_row.h"
 
 namespace tempyra {
@@ -12,26 +13,26 @@ class OverviewModel : public tempyra::PageModel {
   Q_OBJECT
   QML_ELEMENT
   QML_UNCREATABLE("Owned by the dashboard")
-  Q_PROPERTY(QString symbol READ symbol NOTIFY changed)
-  Q_PROPERTY(int tint READ tint NOTIFY changed)  // a Tint (ui/logic/text_format.h)
-  Q_PROPERTY(QString title READ title NOTIFY changed)
-  Q_PROPERTY(QString headline READ headline NOTIFY changed)
-  Q_PROPERTY(QString cpu READ cpu NOTIFY changed)
-  Q_PROPERTY(QString powerSource READ powerSource NOTIFY changed)
-  Q_PROPERTY(QString battery READ battery NOTIFY changed)
-  Q_PROPERTY(QString charging READ charging NOTIFY changed)
-  Q_PROPERTY(QList<tempyra::ValueRow> sensors READ sensors NOTIFY changed)
+  Q_PROPERTY(QString symbol READ symbol NOTIFY changed FINAL)
+  Q_PROPERTY(tempyra::Theme::Tint tint READ tint NOTIFY changed FINAL)
+  Q_PROPERTY(QString title READ title NOTIFY changed FINAL)
+  Q_PROPERTY(QString headline READ headline NOTIFY changed FINAL)
+  Q_PROPERTY(QString cpu READ cpu NOTIFY changed FINAL)
+  Q_PROPERTY(QString powerSource READ powerSource NOTIFY changed FINAL)
+  Q_PROPERTY(QString battery READ battery NOTIFY changed FINAL)
+  Q_PROPERTY(QString charging READ charging NOTIFY changed FINAL)
+  Q_PROPERTY(QList<tempyra::ValueRow> sensors READ sensors NOTIFY changed FINAL)
   // One line for a machine without thermal level or temperatures, pointing to Sensors; empty
   // when the reading shows more (or there is none).
-  Q_PROPERTY(QString littleToShow READ littleToShow NOTIFY changed)
+  Q_PROPERTY(QString littleToShow READ littleToShow NOTIFY changed FINAL)
   // "While you were away: …"; empty when there is nothing to tell.
-  Q_PROPERTY(QString away READ away NOTIFY changed)
+  Q_PROPERTY(QString away READ away NOTIFY changed FINAL)
 
  public:
   using PageModel::PageModel;
 
   QString symbol() const { return v_.symbol; }
-  int tint() const { return v_.tint; }
+  Theme::Tint tint() const { return v_.tint; }
   QString title() const { return v_.title; }
   QString headline() const { return v_.headline; }
   QString cpu() const { return v_.cpu; }
@@ -51,7 +52,7 @@ class OverviewModel : public tempyra::PageModel {
  private:
   struct View {
     QString symbol;
-    int tint = 0;
+    Theme::Tint tint = Theme::Tint::Secondary;
     QString title, headline, cpu, powerSource, battery, charging, away, littleToShow;
     QList<ValueRow> sensors;
     friend bool operator==(const View&, const View&) = default;

@@ -15,7 +15,7 @@ void PopoverModel::refresh() {
   const auto& reading = port_.reading();
   const ValueDisplay display = port_.valueDisplay();
   View v;
-  v.tint = static_cast<int>(
+  v.tint = Theme::qmlTint(
       statusTint(display.stale, reading ? std::optional(reading->state) : std::nullopt));
   if (display.stale) {
     v.stateTitle = QStringLiteral("Monitoring paused or waiting");
@@ -33,7 +33,8 @@ void PopoverModel::refresh() {
       if (!listedInSummary(m)) continue;
       v.sensorLines << qs(m.name + ": " + display(m));
     }
-    v.powerLine = qs(reading->power.source + " · " + timeOfDayWithSeconds(reading->timestamp));
+    v.powerLine =
+        qs(powerSourceText(reading->power) + " · " + timeOfDayWithSeconds(reading->timestamp));
     if (!reading->activity.empty()) {
       const ProcessActivity& a = reading->activity.front();
       v.activityLine =

@@ -7,6 +7,7 @@
 #include <QtQml/qqmlregistration.h>
 
 #include "ui/logic/tray_face.h"
+#include "ui/models/theme.h"
 
 namespace tempyra {
 
@@ -26,22 +27,22 @@ class PopoverModel : public QObject {
   Q_OBJECT
   QML_ELEMENT
   QML_UNCREATABLE("Owned by Ui")
-  Q_PROPERTY(QString stateTitle READ stateTitle NOTIFY changed)
-  Q_PROPERTY(int tint READ tint NOTIFY changed)  // a Tint (ui/logic/text_format.h)
-  Q_PROPERTY(QString explanation READ explanation NOTIFY changed)
-  Q_PROPERTY(bool hasReading READ hasReading NOTIFY changed)
-  Q_PROPERTY(QString cpuLine READ cpuLine NOTIFY changed)
-  Q_PROPERTY(QStringList sensorLines READ sensorLines NOTIFY changed)
-  Q_PROPERTY(QString powerLine READ powerLine NOTIFY changed)
-  Q_PROPERTY(QString activityLine READ activityLine NOTIFY changed)  // empty: no line
-  Q_PROPERTY(QString lastEvent READ lastEvent NOTIFY changed)
-  Q_PROPERTY(QString pauseLabel READ pauseLabel NOTIFY changed)
+  Q_PROPERTY(QString stateTitle READ stateTitle NOTIFY changed FINAL)
+  Q_PROPERTY(tempyra::Theme::Tint tint READ tint NOTIFY changed FINAL)
+  Q_PROPERTY(QString explanation READ explanation NOTIFY changed FINAL)
+  Q_PROPERTY(bool hasReading READ hasReading NOTIFY changed FINAL)
+  Q_PROPERTY(QString cpuLine READ cpuLine NOTIFY changed FINAL)
+  Q_PROPERTY(QStringList sensorLines READ sensorLines NOTIFY changed FINAL)
+  Q_PROPERTY(QString powerLine READ powerLine NOTIFY changed FINAL)
+  Q_PROPERTY(QString activityLine READ activityLine NOTIFY changed FINAL)  // empty: no line
+  Q_PROPERTY(QString lastEvent READ lastEvent NOTIFY changed FINAL)
+  Q_PROPERTY(QString pauseLabel READ pauseLabel NOTIFY changed FINAL)
 
  public:
   explicit PopoverModel(MonitorPort& port, QObject* parent = nullptr);
 
   QString stateTitle() const { return v_.stateTitle; }
-  int tint() const { return v_.tint; }
+  Theme::Tint tint() const { return v_.tint; }
   QString explanation() const { return v_.explanation; }
   bool hasReading() const { return v_.hasReading; }
   QString cpuLine() const { return v_.cpuLine; }
@@ -77,7 +78,7 @@ class PopoverModel : public QObject {
  private:
   struct View {
     QString stateTitle;
-    int tint = 0;
+    Theme::Tint tint = Theme::Tint::Secondary;
     QString explanation;
     bool hasReading = false;
     QString cpuLine;

@@ -13,10 +13,10 @@ namespace tempyra {
 struct MetricRow {
   Q_GADGET
   QML_VALUE_TYPE(metricRow)
-  Q_PROPERTY(QString name MEMBER name)
-  Q_PROPERTY(QString value MEMBER value)
-  Q_PROPERTY(QString source MEMBER source)
-  Q_PROPERTY(QString quality MEMBER quality)  // empty: no line
+  Q_PROPERTY(QString name MEMBER name FINAL)
+  Q_PROPERTY(QString value MEMBER value FINAL)
+  Q_PROPERTY(QString source MEMBER source FINAL)
+  Q_PROPERTY(QString quality MEMBER quality FINAL)  // empty: no line
 
  public:
   QString name;
@@ -30,12 +30,12 @@ class SensorsModel : public tempyra::PageModel {
   Q_OBJECT
   QML_ELEMENT
   QML_UNCREATABLE("Owned by the dashboard")
-  Q_PROPERTY(QString model READ model NOTIFY changed)
-  Q_PROPERTY(QString architecture READ architecture NOTIFY changed)
-  Q_PROPERTY(QString os READ os NOTIFY changed)
-  Q_PROPERTY(QString fans READ fans NOTIFY changed)
-  Q_PROPERTY(QList<tempyra::ValueRow> capabilities READ capabilities NOTIFY changed)
-  Q_PROPERTY(QList<tempyra::MetricRow> metrics READ metrics NOTIFY changed)
+  Q_PROPERTY(QString model READ model NOTIFY changed FINAL)
+  Q_PROPERTY(QString architecture READ architecture NOTIFY changed FINAL)
+  Q_PROPERTY(QString os READ os NOTIFY changed FINAL)
+  Q_PROPERTY(QString fans READ fans NOTIFY changed FINAL)
+  Q_PROPERTY(QList<tempyra::ValueRow> capabilities READ capabilities NOTIFY changed FINAL)
+  Q_PROPERTY(QList<tempyra::MetricRow> metrics READ metrics NOTIFY changed FINAL)
 
  public:
   using PageModel::PageModel;

@@ -33,7 +33,7 @@ void TemperatureChartBinder::draw(UiContext& ui) {
     const std::vector<TemperaturePoint>* points;
     const char* name;
     QColor colour;
-  } series[] = {{&data.cpu, "CPU temperature", theme.tint(static_cast<int>(Tint::orange))},
+  } series[] = {{&data.cpu, "CPU temperature", theme.tint(Tint::orange)},
                 {&data.gpu, "GPU temperature", theme.accent()}};
   for (const auto& s : series) {
     if (s.points->empty()) continue;

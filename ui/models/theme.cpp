@@ -90,24 +90,21 @@ QColor Theme::button() const {
   return dark() ? QColor(0x3a, 0x3a, 0x3f) : QColor(0xfa, 0xfa, 0xfc);
 }
 
-QList<QColor> Theme::tints() const {
-  QList<QColor> out;
-  for (Tint t : {Tint::green, Tint::yellow, Tint::orange, Tint::red, Tint::secondary, Tint::grey}) {
-    out << tint(static_cast<int>(t));
-  }
-  return out;
+QColor Theme::destructive() const { return tint(tempyra::Tint::red); }
+
+QColor Theme::tintColor(Tint tint, bool /*dark: only the binding's dependency*/) const {
+  return this->tint(static_cast<tempyra::Tint>(tint));
 }
 
-QColor Theme::destructive() const { return tint(static_cast<int>(Tint::red)); }
-
-QColor Theme::tint(int tint) const {
-  switch (static_cast<Tint>(tint)) {
-    case Tint::green: return dark() ? QColor(0x30, 0xd1, 0x58) : QColor(0x28, 0xa7, 0x45);
-    case Tint::yellow: return dark() ? QColor(0xff, 0xd6, 0x0a) : QColor(0xd4, 0xa0, 0x00);
-    case Tint::orange: return dark() ? QColor(0xff, 0x9f, 0x0a) : QColor(0xf0, 0x7c, 0x00);
-    case Tint::red: return dark() ? QColor(0xff, 0x45, 0x3a) : QColor(0xe0, 0x30, 0x28);
-    case Tint::grey: return QColor(0x8e, 0x8e, 0x93);
-    case Tint::secondary: break;
+QColor Theme::tint(tempyra::Tint tint) const {
+  using T = tempyra::Tint;
+  switch (tint) {
+    case T::green: return dark() ? QColor(0x30, 0xd1, 0x58) : QColor(0x28, 0xa7, 0x45);
+    case T::yellow: return dark() ? QColor(0xff, 0xd6, 0x0a) : QColor(0xd4, 0xa0, 0x00);
+    case T::orange: return dark() ? QColor(0xff, 0x9f, 0x0a) : QColor(0xf0, 0x7c, 0x00);
+    case T::red: return dark() ? QColor(0xff, 0x45, 0x3a) : QColor(0xe0, 0x30, 0x28);
+    case T::grey: return QColor(0x8e, 0x8e, 0x93);
+    case T::secondary: break;
   }
   return secondary();
 }

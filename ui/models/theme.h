@@ -6,6 +6,8 @@
 #include <QPalette>
 #include <QtQml/qqmlregistration.h>
 
+#include "ui/logic/text_format.h"
+
 namespace tempyra {
 
 class MonitorPort;
@@ -14,23 +16,26 @@ class Theme : public QObject {
   Q_OBJECT
   QML_ELEMENT
   QML_UNCREATABLE("Owned by Ui")
-  Q_PROPERTY(QString appearance READ appearance NOTIFY changed)
-  Q_PROPERTY(bool dark READ dark NOTIFY changed)
-  Q_PROPERTY(QColor window READ window NOTIFY changed)
-  Q_PROPERTY(QColor panel READ panel NOTIFY changed)
-  Q_PROPERTY(QColor text READ text NOTIFY changed)
-  Q_PROPERTY(QColor secondary READ secondary NOTIFY changed)
-  Q_PROPERTY(QColor separator READ separator NOTIFY changed)
-  Q_PROPERTY(QColor accent READ accent NOTIFY changed)
-  Q_PROPERTY(QColor selection READ selection NOTIFY changed)
-  Q_PROPERTY(QColor warning READ warning NOTIFY changed)
-  Q_PROPERTY(QColor button READ button NOTIFY changed)
-  // The colour of each Tint (ui/logic/text_format.h), indexed by its value. A property, so a
-  // binding such as a status dot's follows a change of scheme.
-  Q_PROPERTY(QList<QColor> tints READ tints NOTIFY changed)
-  Q_PROPERTY(QColor destructive READ destructive NOTIFY changed)
+  Q_PROPERTY(QString appearance READ appearance NOTIFY changed FINAL)
+  Q_PROPERTY(bool dark READ dark NOTIFY changed FINAL)
+  Q_PROPERTY(QColor window READ window NOTIFY changed FINAL)
+  Q_PROPERTY(QColor panel READ panel NOTIFY changed FINAL)
+  Q_PROPERTY(QColor text READ text NOTIFY changed FINAL)
+  Q_PROPERTY(QColor secondary READ secondary NOTIFY changed FINAL)
+  Q_PROPERTY(QColor separator READ separator NOTIFY changed FINAL)
+  Q_PROPERTY(QColor accent READ accent NOTIFY changed FINAL)
+  Q_PROPERTY(QColor selection READ selection NOTIFY changed FINAL)
+  Q_PROPERTY(QColor warning READ warning NOTIFY changed FINAL)
+  Q_PROPERTY(QColor button READ button NOTIFY changed FINAL)
+  Q_PROPERTY(QColor destructive READ destructive NOTIFY changed FINAL)
 
  public:
+  // The colours that the popover, the dashboard and the charts share (Tint,
+  // ui/logic/text_format.h) as QML names them: Theme.Green ... Theme.Grey.
+  enum class Tint { Green, Yellow, Orange, Red, Secondary, Grey };
+  Q_ENUM(Tint)
+  static constexpr Tint qmlTint(tempyra::Tint tint) { return static_cast<Tint>(tint); }
+
   explicit Theme(MonitorPort& port, QObject* parent = nullptr);
 
   QString appearance() const { return appearance_; }
@@ -45,13 +50,15 @@ class Theme : public QObject {
   QColor warning() const;
   QColor button() const;
 
-  QList<QColor> tints() const;
   QColor destructive() const;
   // The theme's colours for widgets: the file dialogs take it when they are shown, so they
   // follow the chosen appearance like the windows.
   QPalette widgetPalette() const;
-  // The colour of a Tint (ui/logic/text_format.h) in the current scheme.
-  QColor tint(int tint) const;
+  // The colour of a Tint in the current scheme.
+  QColor tint(tempyra::Tint tint) const;
+  // The same for QML. `dark` is the theme's own `dark`, passed so that a binding follows a change
+  // of scheme: tintColor(dot.tint, Ui.theme.dark).
+  Q_INVOKABLE QColor tintColor(tempyra::Theme::Tint tint, bool dark) const;
   // Stores the choice under "appearance".
   Q_INVOKABLE void setAppearance(const QString& appearance);
   // Rereads the stored value (after a preferences reset).
@@ -67,5 +74,9 @@ class Theme : public QObject {
   MonitorPort& port_;
   QString appearance_;
 };
+
+static_assert(Theme::Tint::Green == Theme::qmlTint(tempyra::Tint::green) &&
+              Theme::Tint::Grey == Theme::qmlTint(tempyra::Tint::grey) &&
+              Theme::Tint::Secondary == Theme::qmlTint(tempyra::Tint::secondary));
 
 }  // namespace tempyra

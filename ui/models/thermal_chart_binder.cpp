@@ -93,7 +93,7 @@ void ThermalChartBinder::draw(UiContext& ui) {
         d = addSeries(chart_, SeriesKind::scatter, QString::fromStdString(title(p.state)),
                       axisX_, axisY_);
         if (auto* scatter = qobject_cast<QScatterSeries*>(d)) {
-          const QColor c = theme.tint(static_cast<int>(stateTint(p.state)));
+          const QColor c = theme.tint(stateTint(p.state));
           scatter->setColor(c);
           scatter->setBorderColor(c);
           scatter->setMarkerSize(7);

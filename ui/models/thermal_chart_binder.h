@@ -13,14 +13,14 @@ namespace tempyra {
 class ThermalChartBinder : public tempyra::ChartBinder {
   Q_OBJECT
   QML_ELEMENT
-  Q_PROPERTY(bool powerMarkers MEMBER powerMarkers_ NOTIFY chartChanged)
+  Q_PROPERTY(bool powerMarkers MEMBER powerMarkers_ NOTIFY chartChanged FINAL)
   // A span to highlight, seconds since 1970 (NaN: none), e.g. the chosen heat episode.
-  Q_PROPERTY(double bandStart MEMBER bandStart_ NOTIFY chartChanged)
-  Q_PROPERTY(double bandEnd MEMBER bandEnd_ NOTIFY chartChanged)
+  Q_PROPERTY(double bandStart MEMBER bandStart_ NOTIFY chartChanged FINAL)
+  Q_PROPERTY(double bandEnd MEMBER bandEnd_ NOTIFY chartChanged FINAL)
   // No readings at all: the view shows its placeholder instead of the chart.
-  Q_PROPERTY(bool placeholder READ placeholder NOTIFY placeholderChanged)
+  Q_PROPERTY(bool placeholder READ placeholder NOTIFY placeholderChanged FINAL)
   // Readings, but none with a known state: the empty axes stay and a caption says so.
-  Q_PROPERTY(bool unobserved READ unobserved NOTIFY placeholderChanged)
+  Q_PROPERTY(bool unobserved READ unobserved NOTIFY placeholderChanged FINAL)
 
  public:
   using ChartBinder::ChartBinder;

@@ -25,12 +25,12 @@ class UiContext : public QObject {
   Q_OBJECT
   QML_NAMED_ELEMENT(Ui)
   QML_SINGLETON
-  Q_PROPERTY(tempyra::Theme* theme READ theme CONSTANT)
-  Q_PROPERTY(tempyra::Texts* texts READ texts CONSTANT)
-  Q_PROPERTY(tempyra::PopoverModel* popover READ popover CONSTANT)
-  Q_PROPERTY(tempyra::DashboardModel* dashboard READ dashboard CONSTANT)
-  Q_PROPERTY(tempyra::SettingsModel* settings READ settings CONSTANT)
-  Q_PROPERTY(tempyra::OnboardingModel* onboarding READ onboarding CONSTANT)
+  Q_PROPERTY(tempyra::Theme* theme READ theme CONSTANT FINAL)
+  Q_PROPERTY(tempyra::Texts* texts READ texts CONSTANT FINAL)
+  Q_PROPERTY(tempyra::PopoverModel* popover READ popover CONSTANT FINAL)
+  Q_PROPERTY(tempyra::DashboardModel* dashboard READ dashboard CONSTANT FINAL)
+  Q_PROPERTY(tempyra::SettingsModel* settings READ settings CONSTANT FINAL)
+  Q_PROPERTY(tempyra::OnboardingModel* onboarding READ onboarding CONSTANT FINAL)
 
  public:
   UiContext(MonitorPort& port, LaunchSession& session, QObject* parent = nullptr);

@@ -9,8 +9,8 @@ namespace tempyra {
 struct ValueRow {
   Q_GADGET
   QML_VALUE_TYPE(valueRow)
-  Q_PROPERTY(QString name MEMBER name)
-  Q_PROPERTY(QString value MEMBER value)
+  Q_PROPERTY(QString name MEMBER name FINAL)
+  Q_PROPERTY(QString value MEMBER value FINAL)
 
  public:
   QString name;

@@ -56,7 +56,7 @@ TEST(LinuxPlatform, LaptopFixture) {
   LinuxPlatform p(kFixtures + "/laptop");
   EXPECT_EQ(p.osText(), "Ubuntu 24.04.1 LTS \"Noble\" (kernel 6.8.0-45-generic)");
   EXPECT_EQ(p.architectureText(), "Intel");
-  EXPECT_EQ(p.cpuTicks(), (std::vector<std::uint32_t>{1000, 315, 5100, 20}));
+  EXPECT_EQ(p.cpuTicks(), (std::vector<std::uint64_t>{1000, 315, 5100, 20}));
 
   auto ids = p.processIds().value();
   std::sort(ids.begin(), ids.end());
@@ -130,29 +130,29 @@ TEST(LinuxPlatform, PowerSupplyVariants) {
   struct Case {
     const char* what;
     std::vector<std::pair<std::string, std::string>> supplies;  // name -> uevent
-    std::optional<std::string> type;
+    std::optional<PowerSource> type;
     std::optional<double> current, max;
     std::optional<bool> charging;
     bool battery;
   } cases[] = {
-      {"desktop", {{"ACAD", "POWER_SUPPLY_TYPE=Mains\nPOWER_SUPPLY_ONLINE=1\n"}}, "AC Power", {}, {}, {}, false},
+      {"desktop", {{"ACAD", "POWER_SUPPLY_TYPE=Mains\nPOWER_SUPPLY_ONLINE=1\n"}}, PowerSource::ac, {}, {}, {}, false},
       {"nothing listed", {}, std::nullopt, {}, {}, {}, false},
       {"two batteries discharging, energy summed",
        {{"AC", "POWER_SUPPLY_TYPE=Mains\nPOWER_SUPPLY_ONLINE=0\n"},
         {"BAT0", bat + "Discharging\nPOWER_SUPPLY_ENERGY_NOW=10\nPOWER_SUPPLY_ENERGY_FULL=40\n"},
         {"BAT1", bat + "Unknown\nPOWER_SUPPLY_ENERGY_NOW=30\nPOWER_SUPPLY_ENERGY_FULL=40\n"}},
-       "Battery Power", 40.0, 80.0, false, true},
+       PowerSource::battery, 40.0, 80.0, false, true},
       {"not charging on USB-C",
        {{"ucsi-source-psy-1", "POWER_SUPPLY_TYPE=USB\nPOWER_SUPPLY_ONLINE=1\n"},
         {"BAT0", bat + "Not charging\nPOWER_SUPPLY_CHARGE_NOW=2000\nPOWER_SUPPLY_CHARGE_FULL=4000\n"}},
-       "AC Power", 2000.0, 4000.0, false, true},
+       PowerSource::ac, 2000.0, 4000.0, false, true},
       {"battery not present, malformed capacity",
        {{"BAT0", "POWER_SUPPLY_TYPE=Battery\nPOWER_SUPPLY_PRESENT=0\nPOWER_SUPPLY_CAPACITY=80\n"},
         {"BAT1", bat + "Unknown\nPOWER_SUPPLY_CAPACITY=oops\n"}},
        std::nullopt, {}, {}, {}, true},
       {"capacity -1 falls back to energy",
        {{"BAT0", bat + "Charging\nPOWER_SUPPLY_CAPACITY=-1\nPOWER_SUPPLY_ENERGY_NOW=30\nPOWER_SUPPLY_ENERGY_FULL=60\n"}},
-       "AC Power", 30.0, 60.0, true, true},
+       PowerSource::ac, 30.0, 60.0, true, true},
       {"capacity 150, implausible energy, unknown status",
        {{"BAT0", bat + "Sleeping\nPOWER_SUPPLY_CAPACITY=150\nPOWER_SUPPLY_ENERGY_NOW=90\nPOWER_SUPPLY_ENERGY_FULL=60\n"}},
        std::nullopt, {}, {}, {}, true},
@@ -165,7 +165,7 @@ TEST(LinuxPlatform, PowerSupplyVariants) {
     tree.mkdir("sys/class/power_supply");
     for (const auto& [name, uevent] : c.supplies) tree.write("sys/class/power_supply/" + name + "/uevent", uevent);
     const auto snapshot = LinuxPlatform(tree.root()).powerSources().value();
-    EXPECT_EQ(snapshot.providingType, c.type) << c.what;
+    EXPECT_EQ(snapshot.providing, c.type) << c.what;
     ASSERT_EQ(snapshot.sources->size(), c.battery ? 1u : 0u) << c.what;
     if (!c.battery) continue;
     const auto& b = (*snapshot.sources)[0];

@@ -2,6 +2,7 @@
 // Lets the QML tests script the fake monitor: context property `fake`.
 #include <QObject>
 
+#include "core/model_json.h"
 #include "tests/ui/fake_monitor.h"
 #include "ui/logic/onboarding_flow.h"
 
@@ -54,7 +55,7 @@ class FakeControl : public QObject {
     r.cpu = metric("CPU load", 23.4, "%");
     r.sensors = {metric("CPU temperature", 50, "°C"), metric("Sensor TC0P", 51, "°C"),
                  metric("GPU temperature", 45, "°C")};
-    r.power.source = "Battery";
+    r.power.source = PowerSource::battery;
     r.power.battery = 64;
     r.power.charging = true;
     if (activity) r.activity = {{7, "renderer", 88.5}};
@@ -75,7 +76,7 @@ class FakeControl : public QObject {
       r.segment = i < 3 ? "A" : "B";
       m_.history_.push_back(r);
     }
-    m_.events_ = {{1, m_.now_ - 1500, "Power", "Battery"}};
+    m_.events_ = {{1, m_.now_ - 1500, EventKind::power, "Battery", {}}};
     m_.publish();
   }
   Q_INVOKABLE void setPaused(bool on) {
@@ -120,6 +121,7 @@ class FakeControl : public QObject {
  private:
   static Metric metric(const std::string& name, double value, const std::string& unit) {
     Metric m;
+    m.kind = metricKindFromStored(name, unit);
     m.name = name;
     m.value = value;
     m.unit = unit;

@@ -40,7 +40,7 @@ TestCase {
         var again = createTemporaryObject(dashboard, this)
         wait(50)
         verify(!findChild(again, "welcome").visible && !findChild(again, "tour").visible)
-        Ui.onboarding.post("quorvel.openTour")
+        Ui.onboarding.openTour()
         tryVerify(function () { return findChild(again, "tour").opened })
     }
 }

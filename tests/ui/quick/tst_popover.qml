@@ -45,7 +45,7 @@ TestCase {
         compare(findChild(p, "pauseButton").text, "Resume")
         compare(findChild(p, "stateTitle").text, "Monitoring paused or waiting")
         verify(findChild(p, "explanation").text.startsWith("Thermal pressure is elevated."))
-        compare(findChild(p, "stateDot").color, Ui.theme.tints[5])
+        compare(findChild(p, "stateDot").color, Ui.theme.tintColor(Theme.Grey, Ui.theme.dark))
     }
 
     function test_dot_follows_a_live_scheme_switch() {
@@ -56,7 +56,7 @@ TestCase {
         var light = dot.color.toString()  // a copy, not a reference to the property
         Ui.theme.setAppearance("Dark")
         verify(dot.color.toString() !== light)
-        verify(Qt.colorEqual(dot.color, Ui.theme.tints[0]))
+        verify(Qt.colorEqual(dot.color, Ui.theme.tintColor(Theme.Green, Ui.theme.dark)))
         Ui.theme.setAppearance("System")
     }
 }

@@ -3,11 +3,11 @@ import Tempyra.Ui
 
 // A filled circle in a Tint colour. Decorative: the text beside it names the state.
 Rectangle {
-    property int tint: 4
+    property int tint: Theme.Secondary
     property int size: 10
     width: size
     height: size
     radius: size / 2
-    color: Ui.theme.tints[tint]
+    color: Ui.theme.tintColor(tint, Ui.theme.dark)
     Accessible.ignored: true
 }

@@ -30,7 +30,7 @@ ColumnLayout {
     ActionButton {
         objectName: "openTour"
         text: Ui.texts.openTour
-        onClicked: Ui.onboarding.post("quorvel.openTour")
+        onClicked: Ui.onboarding.openTour()
     }
     Caption { text: Ui.texts.guideCaption }
     RowLayout {

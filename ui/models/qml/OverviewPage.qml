@@ -15,7 +15,7 @@ ColumnLayout {
         implicitHeight: awayRow.implicitHeight + 16
         radius: 8
         color: Ui.theme.panel
-        border.color: Ui.theme.tints[2]
+        border.color: Ui.theme.tintColor(Theme.Orange, Ui.theme.dark)
         border.width: 1
         RowLayout {
             id: awayRow
@@ -73,7 +73,7 @@ ColumnLayout {
             Symbol {
                 objectName: "stateSymbol"
                 name: page.c.symbol
-                tint: Ui.theme.tints[page.c.tint]
+                tint: Ui.theme.tintColor(page.c.tint, Ui.theme.dark)
                 size: 44
             }
             ColumnLayout {

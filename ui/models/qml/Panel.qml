@@ -33,7 +33,7 @@ Rectangle {
             spacing: 8
             // Items that fill the width in a layout fill the card here; an item may cap its
             // width with a `maxWidth` property (the pickers). Others keep their own width.
-            function fit(item) {
+            function fit(item: Item) {
                 if (!item.Layout.fillWidth)
                     return
                 item.width = Qt.binding(function () {

@@ -1,10 +1,10 @@
-#include "providers/smc_sensors.h"
+#include "providers/macos/smc_sensors.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
 
-#include "fake_controller.h"
+#include "tests/providers/macos/fake_controller.h"
 
 namespace tempyra {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "core/metric.h"
 #include "providers/hardware_sensors.h"
-#include "providers/smc_exchange.h"
+#include "providers/macos/smc_exchange.h"
 
 namespace tempyra {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "providers/smc_exchange.h"
-#include "providers/smc_sensors.h"
+#include "providers/macos/smc_exchange.h"
+#include "providers/macos/smc_sensors.h"
 
 namespace tempyra::testing {
 

@@ -1,4 +1,4 @@
-#include "providers/smc_sensors.h"
+#include "providers/macos/smc_sensors.h"
 
 #include <bit>
 #include <cmath>
@@ -13,6 +13,7 @@ namespace {
 constexpr std::uint32_t kMaxKeys = 16384;  // a larger "#KEY" is garbage, not a key count
 
 struct Group {
+  MetricKind kind;
   const char* name;
   std::vector<std::string> prefixes;
   const char* prefixText;
@@ -144,21 +145,21 @@ std::vector<Metric> SMCSensors::sample(double at) {
   for (const auto& key : temperatureKeys_) {
     const auto value = readNumber(key);
     if (!value || !(*value > 0 && *value < 150)) continue;
-    metrics.emplace_back("Sensor " + key, value, "°C",
+    metrics.emplace_back(MetricKind::sensor, "Sensor " + key, value, "°C",
                          iface + " / " + key + " · controller-reported; mapping undocumented", at,
                          "Measured");
   }
 
   static const Group groups[] = {
-      {"CPU temperature", {"Tp", "Te", "TC"}, "Tp/Te/TC"},
-      {"GPU temperature", {"Tg", "TG"}, "Tg/TG"},
-      {"Battery temperature", {"TB"}, "TB"},
+      {MetricKind::cpuTemperature, "CPU temperature", {"Tp", "Te", "TC"}, "Tp/Te/TC"},
+      {MetricKind::gpuTemperature, "GPU temperature", {"Tg", "TG"}, "Tg/TG"},
+      {MetricKind::batteryTemperature, "Battery temperature", {"TB"}, "TB"},
   };
   for (const auto& group : groups) {
     double sum = 0;
     int count = 0;
     for (const auto& m : metrics) {
-      if (!startsWith(m.name, "Sensor ") || !m.value) continue;
+      if (m.kind != MetricKind::sensor || !m.value) continue;
       const std::string_view key = std::string_view(m.name).substr(7);
       for (const auto& prefix : group.prefixes) {
         if (startsWith(key, prefix)) {
@@ -171,14 +172,14 @@ std::vector<Metric> SMCSensors::sample(double at) {
     std::optional<double> mean;
     if (count > 0) mean = sum / count;
     metrics.insert(metrics.begin(),
-                   Metric(group.name, mean, "°C",
+                   Metric(group.kind, group.name, mean, "°C",
                           status_ + " · mean of recognised " + group.prefixText + " keys", at,
                           "Derived · undocumented group mapping"));
   }
 
   const auto fans = readNumber("FNum");
   if (!fans || *fans < 0 || *fans > 8) {
-    metrics.emplace_back("Fan speed", std::nullopt, "RPM", status_, at, kNotAvailable);
+    metrics.emplace_back(MetricKind::fan, "Fan speed", std::nullopt, "RPM", status_, at, kNotAvailable);
     return metrics;
   }
   const int count = static_cast<int>(*fans);
@@ -186,11 +187,11 @@ std::vector<Metric> SMCSensors::sample(double at) {
     const std::string key = numbered("F", i, "Ac");
     auto speed = readNumber(key);
     if (speed && (*speed < 0 || *speed > 20000)) speed.reset();
-    metrics.emplace_back(numbered("Fan ", i + 1), speed, "RPM",
+    metrics.emplace_back(MetricKind::fan, numbered("Fan ", i + 1), speed, "RPM",
                          iface + " / " + key + " · actual speed", at, "Measured");
   }
   if (count == 0)
-    metrics.emplace_back("Fan speed", std::nullopt, "RPM", iface + " reports no fans", at,
+    metrics.emplace_back(MetricKind::fan, "Fan speed", std::nullopt, "RPM", iface + " reports no fans", at,
                          kNotAvailable);
   return metrics;
 }
