@@ -605,23 +605,22 @@ void Monitor::requestAlerts() {
 }
 
 void Monitor::sendTestNotification() {
-  services_.notifications->requestAuthorization(
-      [this, relay = relay_](bool granted, std::optional<std::string> error) {
-        relay->post([this, relay, granted, error] {
-          requestPermissionRefresh();
-          if (!granted) {
-            setProblem(error.value_or("No notification server answered."));
-            return;
-          }
-          const UserNotification n{freshUuid(), "Tempyra test notification",
-                                   "Thermal alerts will appear like this."};
-          services_.notifications->post(n, [this, relay](std::optional<std::string> failed) {
-            relay->post([this, failed] {
-              if (failed) setProblem("Notification could not be delivered: " + *failed);
-            });
-          });
+  services_.notifications->requestAuthorization([this, relay = relay_](Expected<bool> granted) {
+    relay->post([this, relay, granted] {
+      requestPermissionRefresh();
+      if (!granted || !*granted) {
+        setProblem(granted ? std::string("No notification server answered.") : granted.error());
+        return;
+      }
+      const UserNotification n{freshUuid(), "Tempyra test notification",
+                               "Thermal alerts will appear like this."};
+      services_.notifications->post(n, [this, relay](Status posted) {
+        relay->post([this, posted] {
+          if (!posted) setProblem("Notification could not be delivered: " + posted.error());
         });
       });
+    });
+  });
 }
 
 void Monitor::notify(const Reading& reading) {

@@ -23,7 +23,7 @@ void reportNvmlTiming(const std::filesystem::path& root, std::ostream& err) {
   auto states = [&] {
     std::vector<std::string> out;
     for (const auto& [bus, dir] : gpus.devices())
-      out.push_back(sys.trimmed(dir + "/power/runtime_status").value_or("unreadable or absent"));
+      out.push_back(sys.attribute(dir + "/power/runtime_status").ok().value_or("unreadable or absent"));
     return out;
   };
   const auto before = states();

@@ -49,8 +49,8 @@ NvidiaGpus::NvidiaGpus(const std::filesystem::path& root, std::string library, L
     const std::string dir = base + "/" + entry;
     // Display controllers (0x0300xx) and 3D controllers (0x0302xx, most laptop GPUs) of NVIDIA
     // on NVIDIA's driver; nouveau registers hwmon and is read there.
-    const auto vendor = root_.trimmed(dir + "/vendor");
-    const auto cls = root_.trimmed(dir + "/class");
+    const auto vendor = root_.attribute(dir + "/vendor").ok();
+    const auto cls = root_.attribute(dir + "/class").ok();
     if (!vendor || !cls || (*vendor != "0x10de" && *vendor != "0x10DE") || cls->size() != 8 ||
         cls->compare(0, 4, "0x03") != 0)
       continue;
@@ -87,7 +87,7 @@ void NvidiaGpus::shutdown() {
 }
 
 void NvidiaGpus::unread(const Gpu& gpu, double at, const std::string& why, Sample& out) const {
-  out.sensors.emplace_back("Sensor " + gpu.name, std::nullopt, "°C", "NVML / " + gpu.name + " · " + why, at,
+  out.sensors.emplace_back(MetricKind::sensor, "Sensor " + gpu.name, std::nullopt, "°C", "NVML / " + gpu.name + " · " + why, at,
                            kNotAvailable);
 }
 
@@ -225,7 +225,7 @@ void NvidiaGpus::read(const Gpu& gpu, double at, Sample& out) {
   } else if (celsius == 0 || celsius >= kMaxCelsius) {
     unread(gpu, at, "temperature reads " + degrees(celsius) + ", not a reading", out);
   } else {
-    out.sensors.emplace_back("Sensor " + gpu.name, celsius, "°C", source + (detail.empty() ? "" : " · " + detail),
+    out.sensors.emplace_back(MetricKind::sensor, "Sensor " + gpu.name, celsius, "°C", source + (detail.empty() ? "" : " · " + detail),
                              at, "Measured");
     out.temperatures.push_back({gpu.name, detail, static_cast<double>(celsius)});
   }
@@ -251,18 +251,18 @@ void NvidiaGpus::read(const Gpu& gpu, double at, Sample& out) {
       powerSource += "driver-reported";
     }
   }
-  out.sensors.emplace_back(powerName, watts, "W", powerSource, at, "Measured");
+  out.sensors.emplace_back(MetricKind::sensor, powerName, watts, "W", powerSource, at, "Measured");
 
   const std::string fanName = "Sensor " + gpu.name + " fan";
   unsigned fans = 0;
   if (!lib.fanCount || !lib.fanSpeed) {
-    out.sensors.emplace_back(fanName, std::nullopt, "%", origin + " · fan speed not offered by this NVML", at,
+    out.sensors.emplace_back(MetricKind::sensor, fanName, std::nullopt, "%", origin + " · fan speed not offered by this NVML", at,
                              kNotAvailable);
   } else if (const nvml::Return rc = lib.fanCount(device, &fans); rc != nvml::kSuccess) {
-    out.sensors.emplace_back(fanName, std::nullopt, "%", origin + " · fan speed " + NvmlLibrary::errorText(rc), at,
+    out.sensors.emplace_back(MetricKind::sensor, fanName, std::nullopt, "%", origin + " · fan speed " + NvmlLibrary::errorText(rc), at,
                              kNotAvailable);
   } else if (fans > kMaxFans) {
-    out.sensors.emplace_back(fanName, std::nullopt, "%",
+    out.sensors.emplace_back(MetricKind::sensor, fanName, std::nullopt, "%",
                              origin + " · reports " + std::to_string(fans) + " fans; not trusted", at, kNotAvailable);
   } else {
     for (unsigned fan = 0; fan < fans; ++fan) {
@@ -270,13 +270,13 @@ void NvidiaGpus::read(const Gpu& gpu, double at, Sample& out) {
       const std::string fanSource = origin + " · " + numbered("fan ", fan + 1);
       unsigned percent = 0;
       if (const nvml::Return rc = lib.fanSpeed(device, fan, &percent); rc != nvml::kSuccess)
-        out.sensors.emplace_back(name, std::nullopt, "%", fanSource + " · " + NvmlLibrary::errorText(rc), at,
+        out.sensors.emplace_back(MetricKind::sensor, name, std::nullopt, "%", fanSource + " · " + NvmlLibrary::errorText(rc), at,
                                  kNotAvailable);
       else if (percent > kMaxFanPercent)
-        out.sensors.emplace_back(name, std::nullopt, "%", fanSource + " · reads " + std::to_string(percent) + " %, out of range",
+        out.sensors.emplace_back(MetricKind::sensor, name, std::nullopt, "%", fanSource + " · reads " + std::to_string(percent) + " %, out of range",
                                  at, kNotAvailable);
       else
-        out.sensors.emplace_back(name, percent, "%", fanSource + " · percent of its maximum speed, not RPM", at,
+        out.sensors.emplace_back(MetricKind::sensor, name, percent, "%", fanSource + " · percent of its maximum speed, not RPM", at,
                                  "Measured");
     }
   }

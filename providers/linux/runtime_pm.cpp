@@ -23,7 +23,7 @@ DevicePower devicePower(const SysRoot& root, std::string_view device) {
     power.why = "runtime_status " + (status->empty() ? std::string("empty") : cleanText(*status).substr(0, 40));
   }
   // A sleeping device costs this one read; its control word matters only when it is read.
-  if (power.readable()) power.keptOn = root.trimmed(dir + "control") == "on";
+  if (power.readable()) power.keptOn = root.attribute(dir + "control").ok() == "on";
   return power;
 }
 

@@ -176,7 +176,7 @@ TEST_F(HistoryTest, ReadOnlyAccessCreatesNothing) {
   {
     const auto store = ok(readOnly(path()));
     EXPECT_EQ(ok(store->samples(0, 10, 10)).size(), 1u);
-    EXPECT_EQ(outcome(store->event(2, "Note", "x")), kCannotWrite);
+    EXPECT_EQ(outcome(store->event(2, EventKind::power, "x")), kCannotWrite);
   }
   EXPECT_EQ(folder(), before);
   EXPECT_FALSE(fs::exists(path("history.sqlite-shm")));

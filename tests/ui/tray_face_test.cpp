@@ -11,8 +11,8 @@ namespace {
 
 constexpr double kNow = 1'800'000'000;
 
-Metric metricAged(std::optional<double> value, const char* unit, double age, const char* name) {
-  return Metric(name, value, unit, "s", kNow - age, "Measured");
+Metric metricAged(MetricKind kind, std::optional<double> value, const char* unit, double age) {
+  return Metric(kind, "", value, unit, "s", kNow - age, "Measured");
 }
 
 TEST(TrayFace, EveryModeAndState) {
@@ -50,8 +50,8 @@ TEST(TrayFace, EveryModeAndState) {
     if (c.state) {
       r.emplace();
       r->state = *c.state;
-      r->cpu = metricAged(c.cpu, "%", 0, "CPU load");
-      r->sensors = {metricAged(43.2, "°C", c.sensorAge, "CPU temperature")};
+      r->cpu = metricAged(MetricKind::cpuLoad, c.cpu, "%", 0);
+      r->sensors = {metricAged(MetricKind::cpuTemperature, 43.2, "°C", c.sensorAge)};
     }
     const TrayFace face = trayFace(r, c.mode, {TemperatureUnit::fahrenheit, c.stale, kNow});
     const std::string what = std::to_string(static_cast<int>(c.mode)) + " " + c.figure;

@@ -65,11 +65,12 @@ TEST(ValueDisplay, CpuLoadWaitsForItsBaselineAndBareMachinesSaySoOnce) {
   const ValueDisplay fresh{TemperatureUnit::celsius, false, kNow};
   Reading r;
   r.timestamp = kNow;
-  r.cpu = Metric("CPU load", std::nullopt, "%", "/proc/stat · establishing baseline", kNow, "");
+  r.cpu = Metric(MetricKind::cpuLoad, "CPU load", std::nullopt, "%",
+                 "/proc/stat · establishing baseline", kNow, "");
   EXPECT_EQ(cpuLoadText(std::nullopt, fresh), "Establishing baseline");
   EXPECT_EQ(cpuLoadText(r, fresh), "Establishing baseline");
   EXPECT_EQ(cpuLoadText(r, {TemperatureUnit::celsius, true, kNow}), "Not available");
-  r.cpu = Metric("CPU load", std::nullopt, "%", "/proc/stat", kNow, "");  // unreadable
+  r.cpu = Metric(MetricKind::cpuLoad, "CPU load", std::nullopt, "%", "/proc/stat", kNow, "");  // unreadable
   EXPECT_EQ(cpuLoadText(r, fresh), "Not available");
 
   // No level, no zone, no temperature with a value: one line. Any of them: none.
@@ -77,7 +78,7 @@ TEST(ValueDisplay, CpuLoadWaitsForItsBaselineAndBareMachinesSaySoOnce) {
   EXPECT_NE(littleToShowNotice(r).find("Sensors"), std::string::npos);
   EXPECT_EQ(littleToShowNotice(std::nullopt), "");
   Reading zone = r, hot = r, level = r;
-  zone.sensors.push_back(Metric("Zone acpitz", std::nullopt, "°C", "", kNow, ""));
+  zone.sensors.push_back(Metric(MetricKind::zone, "Zone acpitz", std::nullopt, "°C", "", kNow, ""));
   hot.sensors.push_back(metricAged(50, "°C", 0));
   level.state = ThermalState::nominal;
   for (const Reading& more : {zone, hot, level}) EXPECT_EQ(littleToShowNotice(more), "");

@@ -119,7 +119,7 @@ std::string cpuLoadText(const std::optional<Reading>& reading, const ValueDispla
 std::string littleToShowNotice(const std::optional<Reading>& reading, TextPlatform platform) {
   if (!reading || reading->state != ThermalState::unknown) return "";
   for (const Metric& m : reading->sensors) {
-    if (m.name.rfind("Zone ", 0) == 0) return "";
+    if (m.kind == MetricKind::zone) return "";
     if (m.unit == "°C" && m.value) return "";
   }
   return std::string(platformWord(PlatformWord::littleToShow, platform));
