@@ -117,7 +117,6 @@ Rectangle {
             ActionButton {
                 objectName: "openDetails"
                 text: Ui.texts.openDetails
-                highlighted: true
                 // The first stop for the keyboard; the ring shows once Tab moves.
                 focus: true
                 onClicked: root.v.openDetails()
@@ -130,14 +129,17 @@ Rectangle {
         }
         RowLayout {
             Layout.fillWidth: true
+            // The link texts line up with the edges of the content; their padding lies outside.
             LinkButton {
                 objectName: "snoozeButton"
+                Layout.leftMargin: -leftPadding
                 text: Ui.texts.snoozeAlerts
                 onClicked: root.v.snooze()
             }
             Item { Layout.fillWidth: true }
             LinkButton {
                 objectName: "quitButton"
+                Layout.rightMargin: -rightPadding
                 text: Ui.texts.quit
                 onClicked: root.v.quit()
             }
