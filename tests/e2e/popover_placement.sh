@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The popover opens beside a real XEmbed panel, never over it: below a top panel and above a
-# bottom one, across the icon, inside the screen. No window manager runs, so the screen's
-# available area is the whole screen and only the icon tells where the panel is.
+# bottom one, across the icon, inside the screen; Escape closes it. No window manager runs, so
+# the screen's available area is the whole screen and only the icon tells where the panel is.
 # Usage: popover_placement.sh PROGRAM
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/tray_lib.sh"
@@ -32,6 +32,10 @@ for edge in top bottom; do
   [ "$y" -ge 0 ] && [ $((y + h)) -le "$screen_height" ] || fail "the popover leaves the screen"
   centre=$((icon_x + icon_size / 2))
   [ "$x" -le "$centre" ] && [ $((x + w)) -ge "$centre" ] || fail "the popover is not across the icon"
+  # The popover has the keyboard as it opens: Escape closes it.
+  xdotool key Escape
+  no_popover() { [ -z "$(app_windows)" ]; }
+  wait_for "Escape to close the popover ($edge panel)" no_popover
   kill $(our_pids)
   wait "$app_job" 2>/dev/null || true
   wait_for "the application to end" app_gone

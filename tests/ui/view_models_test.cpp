@@ -73,6 +73,27 @@ TEST(PopoverModel, LinesFollowTheReading) {
   EXPECT_EQ(p.lastEvent(), "Last event: No events recorded");
 }
 
+TEST(PopoverModel, ReadsAsTheOverviewDoesOnABareMachine) {
+  FakeMonitor m;
+  m.reading_ = sampleReading(ThermalState::nominal);
+  m.reading_->cpu = Metric("CPU load", std::nullopt, "%", "/proc/stat · establishing baseline",
+                           kNow - 5, "");
+  PopoverModel p(m);
+  DashboardModel d(m);
+  d.setActive(true);
+  EXPECT_EQ(p.cpuLine(), "CPU load: Establishing baseline");
+  EXPECT_TRUE(p.explanation().startsWith(u"The kernel\u2019s thermal zones indicate"));
+  EXPECT_EQ(p.littleToShow(), "");
+
+  m.reading_->state = ThermalState::unknown;
+  std::erase_if(m.reading_->sensors, [](const Metric& s) { return s.name.rfind("Zone ", 0) == 0; });
+  for (Metric& s : m.reading_->sensors) s.value.reset();
+  m.publish();
+  EXPECT_NE(p.littleToShow(), "");
+  EXPECT_EQ(p.littleToShow(), d.overview()->littleToShow());
+  EXPECT_EQ(p.sensorLines().size(), 2);  // the rows stay
+}
+
 TEST(PopoverModel, PausedSlashesTheIconAndSaysSoInTheTooltip) {
   FakeMonitor m;
   m.reading_ = sampleReading(ThermalState::fair);

@@ -28,7 +28,8 @@ void PopoverModel::refresh() {
                           : QStringLiteral("Collecting the first reading.");
   v.hasReading = reading.has_value();
   if (reading) {
-    v.cpuLine = QStringLiteral("CPU load: ") + qs(display(reading->cpu));
+    v.cpuLine = QStringLiteral("CPU load: ") + qs(cpuLoadText(reading, display));
+    v.littleToShow = qs(littleToShowNotice(reading));
     for (const Metric& m : reading->sensors) {
       if (!listedInSummary(m)) continue;
       v.sensorLines << qs(m.name + ": " + display(m));

@@ -32,6 +32,8 @@ class PopoverModel : public QObject {
   Q_PROPERTY(QString explanation READ explanation NOTIFY changed FINAL)
   Q_PROPERTY(bool hasReading READ hasReading NOTIFY changed FINAL)
   Q_PROPERTY(QString cpuLine READ cpuLine NOTIFY changed FINAL)
+  // The Overview's one line for a machine that shows little; empty otherwise.
+  Q_PROPERTY(QString littleToShow READ littleToShow NOTIFY changed FINAL)
   Q_PROPERTY(QStringList sensorLines READ sensorLines NOTIFY changed FINAL)
   Q_PROPERTY(QString powerLine READ powerLine NOTIFY changed FINAL)
   Q_PROPERTY(QString activityLine READ activityLine NOTIFY changed FINAL)  // empty: no line
@@ -46,6 +48,7 @@ class PopoverModel : public QObject {
   QString explanation() const { return v_.explanation; }
   bool hasReading() const { return v_.hasReading; }
   QString cpuLine() const { return v_.cpuLine; }
+  QString littleToShow() const { return v_.littleToShow; }
   QStringList sensorLines() const { return v_.sensorLines; }
   QString powerLine() const { return v_.powerLine; }
   QString activityLine() const { return v_.activityLine; }
@@ -82,6 +85,7 @@ class PopoverModel : public QObject {
     QString explanation;
     bool hasReading = false;
     QString cpuLine;
+    QString littleToShow;
     QStringList sensorLines;
     QString powerLine;
     QString activityLine;

@@ -65,6 +65,14 @@ class FakeControl : public QObject {
     m_.advice_ = Advice{1, "Normal thermal pressure", "Nothing to do.", {"Evidence A"}};
     m_.publish();
   }
+  // A machine without thermal level, zones or temperatures, before its second CPU sample.
+  Q_INVOKABLE void setBareReading() {
+    setReading(4, false);
+    m_.reading_->cpu.value.reset();
+    m_.reading_->cpu.source = "/proc/stat · establishing baseline";
+    for (Metric& s : m_.reading_->sensors) s.value.reset();
+    m_.publish();
+  }
   // Readings for the charts: two segments, one power event.
   Q_INVOKABLE void setHistory() {
     m_.history_.clear();

@@ -10,6 +10,7 @@ TestCase {
     height: 600
 
     Component { id: popover; PopoverContent {} }
+    Component { id: popoverWindow; PopoverWindow {} }
 
     function init() { fake.reset() }
 
@@ -36,6 +37,40 @@ TestCase {
         fake.setReading(0, false)
         compare(findChild(p, "stateTitle").text, "Nominal")
         verify(!findChild(p, "activityLine").visible)
+    }
+
+    function test_bare_machine_says_so_once_and_leads_to_sensors() {
+        fake.setBareReading()
+        var p = createTemporaryObject(popover, this)
+        compare(findChild(p, "cpuLine").text, "CPU load: Establishing baseline")
+        compare(findChild(p, "cpuLine").Accessible.name, "CPU load: Establishing baseline")
+        verify(findChild(p, "littleToShow").visible)
+        verify(findChild(p, "littleToShowText").text.indexOf("Sensors") >= 0)
+        compare(findChild(p, "sensorLines").count, 2)
+        mouseClick(findChild(p, "openSensors"))
+        compare(Ui.dashboard.page, DashboardModel.Sensors)
+        Ui.dashboard.selectPage(DashboardModel.Overview)
+        fake.setReading(0, false)
+        verify(!findChild(p, "littleToShow").visible)
+    }
+
+    // In the popover's own window: focus starts on Open Details, Tab walks the buttons (and
+    // comes round) with a visible ring, and Escape closes the window.
+    function test_keyboard_in_the_window() {
+        var w = createTemporaryObject(popoverWindow, this)
+        w.show()
+        w.requestActivate()
+        tryVerify(function() { return w.activeFocusItem && w.activeFocusItem.objectName === "openDetails" })
+        var names = ["pauseButton", "snoozeButton", "quitButton", "openDetails"]
+        for (var i = 0; i < names.length; ++i) {
+            keyClick(Qt.Key_Tab)
+            var b = w.activeFocusItem
+            compare(b.objectName, names[i])
+            verify(findChild(b, "focusRing").visible, names[i])
+            compare(b.Accessible.name, b.text)
+        }
+        keyClick(Qt.Key_Escape)
+        tryVerify(function() { return !w.visible })
     }
 
     function test_paused() {
