@@ -76,8 +76,8 @@ TEST(PopoverModel, LinesFollowTheReading) {
 TEST(PopoverModel, ReadsAsTheOverviewDoesOnABareMachine) {
   FakeMonitor m;
   m.reading_ = sampleReading(ThermalState::nominal);
-  m.reading_->cpu = Metric("CPU load", std::nullopt, "%", "/proc/stat · establishing baseline",
-                           kNow - 5, "");
+  m.reading_->cpu = Metric(MetricKind::cpuLoad, "CPU load", std::nullopt, "%",
+                           "/proc/stat · establishing baseline", kNow - 5, "");
   PopoverModel p(m);
   DashboardModel d(m);
   d.setActive(true);
