@@ -122,8 +122,6 @@ TEST(MenuTitle, EveryModeAndTheStaleRule) {
 TEST(StatusTexts, PermissionAndLoginItem) {
   const TextPlatform mac = TextPlatform::macos, gnu = TextPlatform::linuxDesktop;
   EXPECT_EQ(permissionText(AuthorizationStatus::authorized, mac), "Allowed");
-  EXPECT_EQ(permissionText(AuthorizationStatus::denied, mac), "Denied");
-  EXPECT_EQ(permissionText(AuthorizationStatus::provisional, mac), "Not requested");
   // Linux has no permission service: whether a notification server answered.
   EXPECT_EQ(permissionText(AuthorizationStatus::authorized, gnu), "Available");
   EXPECT_EQ(permissionText(AuthorizationStatus::notDetermined, gnu), "Not checked yet");
@@ -133,9 +131,7 @@ TEST(StatusTexts, PermissionAndLoginItem) {
   EXPECT_EQ(loginStatusText(LoginItemStatus::notFound), "Unavailable");
 }
 
-TEST(DashboardPages, SidebarOrderFollowsTheEnum) {
-  ASSERT_EQ(dashboardPages().size(), 7u);
-  for (const PageInfo& p : dashboardPages()) EXPECT_EQ(&pageInfo(p.page), &p) << p.name;
+TEST(DashboardPages, NamesAndSubtitles) {
   EXPECT_EQ(pageInfo(DashboardPage::thermalIntelligence).name, "Thermal Intelligence");
   EXPECT_EQ(pageInfo(DashboardPage::about).subtitle, "Free software by quorvel.");
 }
@@ -376,7 +372,6 @@ TEST(TourPosition, BackFromBeyondTheLastStepAndStepTitles) {
 }
 
 TEST(SettingsOptions, StoredValuesOutsideTheListSelectNothing) {
-  EXPECT_EQ(optionIndex(sustainedOptions(), 45.0), -1);
   EXPECT_EQ(optionAt(rangeOptions(), 3)->label, "Last Month");
   EXPECT_EQ(optionAt(rangeOptions(), 4), nullptr);
   EXPECT_EQ(quietHourOptions()[7].label, "07:00");
