@@ -242,17 +242,6 @@ TEST(DashboardModel, ChosenEpisodeBandFollowsReloads) {
   EXPECT_TRUE(std::isnan(h.bandStart()));
 }
 
-TEST(DashboardModel, ClearOnlyOnConfirmation) {
-  FakeMonitor m;
-  DashboardModel d(m);
-  d.setActive(true);
-  d.setConfirmClear(true);
-  EXPECT_EQ(m.clears, 0);
-  d.clearHistoryConfirmed();
-  EXPECT_EQ(m.clears, 1);
-  EXPECT_FALSE(d.confirmClear());
-}
-
 TEST(DashboardModel, CloseNoticeOnlyWithoutATrayAndOnlyOnce) {
   FakeMonitor m;
   DashboardModel d(m);
