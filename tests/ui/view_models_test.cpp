@@ -279,33 +279,27 @@ TEST(SettingsModel, SavesOnceForEachChangeWhileShown) {
   EXPECT_EQ(m.preferences_.menu, MenuMode::iconOnly);
 }
 
-TEST(SettingsModel, StoredValuesOutsideTheOptionsAreKept) {
-  FakeMonitor m;
-  m.preferences_.alerts.sustained = 45;
-  SettingsModel s(m);
-  s.setShown(true);
-  EXPECT_EQ(s.sustainedIndex(), -1);
-  s.setAdvanced(true);
-  EXPECT_EQ(m.preferences_.alerts.sustained, 45);
-}
-
-// An unknown stored unit shows no selection and stays stored until a unit is picked; a settings
-// file that cannot be used and the demonstration's missing metrics are each one line.
-TEST(SettingsModel, UnknownNamesUnsavedSettingsAndTheDemo) {
+// A stored value outside the options or an unknown stored unit shows no selection and stays
+// stored until it is picked; a settings file that cannot be used and the demonstration's missing
+// metrics are each one line.
+TEST(SettingsModel, StoredValuesOutsideTheOptionsUnsavedSettingsAndTheDemo) {
   FakeMonitor m;
   auto doc = nlohmann::json::parse(*encodeJson(Preferences{}));
   doc["unit"] = "Kelvin";
   m.preferences_ = decodePreferences(doc.dump()).value();
+  m.preferences_.alerts.sustained = 45;
   m.demo_ = true;
   m.defaults_.problem_ = "Settings not saved: /h/.config/x.ini is a named pipe.";
   SettingsModel s(m);
   s.setShown(true);
   EXPECT_EQ(s.unitIndex(), -1);
+  EXPECT_EQ(s.sustainedIndex(), -1);
   EXPECT_EQ(s.settingsProblem(), "Settings not saved: /h/.config/x.ini is a named pipe.");
   EXPECT_FALSE(s.metricsAvailable());
   s.setUnitIndex(0);
   EXPECT_EQ(s.unitIndex(), 0);
   EXPECT_EQ(nlohmann::json::parse(*encodeJson(m.preferences_))["unit"], "Celsius");
+  EXPECT_EQ(m.preferences_.alerts.sustained, 45);  // saved along, not replaced
 }
 
 TEST(SettingsModel, AlertSwitchNeedsPermission) {
