@@ -68,16 +68,6 @@ TEST(Advice, FreshEvidenceLines) {
   }
 }
 
-TEST(Advice, HeadlineAndDetailFollowTheStateOnly) {
-  const std::string_view hot = platformWord(PlatformWord::hotDetail);
-  for (ThermalState s : kAllThermalStates) {
-    const Advice a = Rules::evaluate(readingAt(kNow, s, std::nullopt), 3, kNow, 95);
-    EXPECT_EQ(a.headline, explanation(s));
-    EXPECT_EQ(a.evidence.size(), 3u);
-    EXPECT_EQ(a.detail == hot, isHot(s)) << title(s);
-  }
-}
-
 TEST(Advice, TimeFormatWithoutSeconds) {
   const std::tuple<const char*, const char*, const char*> cases[] = {
       {"%H:%M:%S", "", "%H:%M"},       {"%T", "", "%H:%M"},

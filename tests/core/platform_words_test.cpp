@@ -35,11 +35,5 @@ TEST(PlatformWords, MacosKeepsTheProductsTextAndLinuxNamesNothingOfIt) {
   }
 }
 
-TEST(PlatformWords, OnlyTheIntelLimitsKeyIsRelabelled) {
-  EXPECT_EQ(capabilityLabel("Intel CPU limits", TextPlatform::linuxDesktop), "CPU speed limits");
-  EXPECT_EQ(capabilityLabel("Intel CPU limits", TextPlatform::macos), "Intel CPU limits");
-  EXPECT_EQ(capabilityLabel("Fan RPM", TextPlatform::linuxDesktop), "Fan RPM");
-}
-
 }  // namespace
 }  // namespace tempyra

@@ -37,6 +37,16 @@ class ProbeTest : public ::testing::Test {
  protected:
   void SetUp() override { fs::create_directories(dir); }
   void TearDown() override { fs::remove_all(dir); }
+  // A demonstration run of `samples` readings, recorded and exported into the test's folder.
+  ProbeOptions demo(int samples = 2) const {
+    ProbeOptions options;
+    options.demo = true;
+    options.samples = samples;
+    options.history = dir / "history.sqlite";
+    options.exportFile = dir / "export.json";
+    return options;
+  }
+  nlohmann::json exported() const { return nlohmann::json::parse(std::ifstream(dir / "export.json")); }
   const fs::path dir =
       fs::temp_directory_path() / ("tempyra-probe-" + std::to_string(::getpid()) + "-" +
                                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -71,18 +81,14 @@ TEST(ProbeOptions, ParsesEveryOptionAndRejectsBadOnes) {
 
 // The default run: the profile, then two readings, each recorded and exported as printed.
 TEST_F(ProbeTest, DemoRunPrintsRecordsAndExportsItsReadings) {
-  ProbeOptions options;
-  options.demo = true;
+  ProbeOptions options = demo();
   options.history = dir / "sub" / "history.sqlite";
-  options.exportFile = dir / "export.json";
   const auto run = probe(options);
   ASSERT_EQ(run.status, 0) << run.err;
   const auto& out = run.out;
   ASSERT_EQ(out.size(), 3u);
   EXPECT_EQ(decodeDeviceProfile(out[0])->model, platformWord(PlatformWord::demoModel));
-  std::ifstream in(*options.exportFile);
-  auto document = nlohmann::json::parse(in, nullptr, false);
-  ASSERT_FALSE(document.is_discarded());
+  const auto document = exported();
   ASSERT_EQ(document["samples"].size(), 2u);
   for (int i = 0; i < 2; ++i) EXPECT_EQ(document["samples"][i], nlohmann::json::parse(out[i + 1]));
 }
@@ -102,31 +108,20 @@ TEST_F(ProbeTest, CapturedTreePrintsItsProfileAndReadings) {
 
 // A stop signal ends the run after the reading in hand: recorded, exported, exit 0.
 TEST_F(ProbeTest, StopEndsTheRunCleanlyAfterTheReadingInHand) {
-  ProbeOptions options;
-  options.demo = true;
-  options.samples = 10;
-  options.history = dir / "history.sqlite";
-  options.exportFile = dir / "export.json";
-  const auto run = probe(options, 1);
+  const auto run = probe(demo(10), 1);
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out.size(), 3u);
-  std::ifstream in(*options.exportFile);
-  EXPECT_EQ(nlohmann::json::parse(in)["samples"].size(), 2u);
+  EXPECT_EQ(exported()["samples"].size(), 2u);
 }
 
 // The metrics text is the last reading's (the earlier ones only set baselines); every reading
 // is still recorded.
 TEST_F(ProbeTest, OpenMetricsPrintsTheLastReadingAndRecordsAll) {
-  ProbeOptions options;
-  options.demo = true;
+  ProbeOptions options = demo(3);
   options.openMetrics = true;
-  options.samples = 3;
-  options.history = dir / "history.sqlite";
-  options.exportFile = dir / "export.json";
   const auto run = probe(options);
   ASSERT_EQ(run.status, 0) << run.err;
-  std::ifstream in(*options.exportFile);
-  const auto samples = nlohmann::json::parse(in)["samples"];
+  const auto samples = exported()["samples"];
   ASSERT_EQ(samples.size(), 3u);
   std::string printed;
   for (const auto& line : run.out) printed += line + "\n";

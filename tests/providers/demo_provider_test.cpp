@@ -25,8 +25,7 @@ TEST(DemoProvider, ReadingFollowsOnlyTimeAndSegment) {
   for (const auto& m : b.sensors) EXPECT_EQ(m.timestamp, 2000.5);
   EXPECT_EQ(b.cpu.timestamp, 2000.5);
   EXPECT_EQ(p.sample(1000, "two", true).segment, "two");
-  ASSERT_EQ(a.activity.size(), 2u);
-  EXPECT_EQ(a.activity[0].id, 101);
+  EXPECT_EQ(a.activity.size(), 2u);
   EXPECT_TRUE(p.sample(1000, "one", false).activity.empty());
 }
 

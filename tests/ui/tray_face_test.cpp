@@ -31,11 +31,8 @@ TEST(TrayFace, EveryModeAndState) {
   const Case cases[] = {
       {MenuMode::mixed, std::nullopt, 12.4, 0, true, Tint::grey, true, 0, ""},
       {MenuMode::numerical, S::critical, 12.4, 0, true, Tint::grey, true, 0, ""},
-      {MenuMode::iconOnly, S::nominal, 12.4, 0, false, Tint::green, false, 1, ""},
-      {MenuMode::thermalState, S::fair, 12.4, 0, false, Tint::yellow, false, 2, ""},
       {MenuMode::iconOnly, S::serious, 12.4, 0, false, Tint::orange, false, 3, ""},
-      {MenuMode::thermalState, S::critical, 12.4, 0, false, Tint::red, false, 4, ""},
-      {MenuMode::thermalState, S::unknown, 12.4, 0, false, Tint::secondary, false, 0, ""},
+      {MenuMode::thermalState, S::fair, 12.4, 0, false, Tint::yellow, false, 2, ""},
       {MenuMode::cpuTemperature, S::nominal, 12.4, 0, false, Tint::green, false, 1, "110°"},
       {MenuMode::cpuTemperature, S::nominal, 12.4, 95.5, false, Tint::green, false, 1, ""},
       {MenuMode::numerical, S::fair, 37.4, 0, false, Tint::yellow, false, 2, "37%"},

@@ -122,20 +122,15 @@ TEST(MenuTitle, EveryModeAndTheStaleRule) {
 TEST(StatusTexts, PermissionAndLoginItem) {
   const TextPlatform mac = TextPlatform::macos, gnu = TextPlatform::linuxDesktop;
   EXPECT_EQ(permissionText(AuthorizationStatus::authorized, mac), "Allowed");
-  EXPECT_EQ(permissionText(AuthorizationStatus::denied, mac), "Denied");
-  EXPECT_EQ(permissionText(AuthorizationStatus::provisional, mac), "Not requested");
   // Linux has no permission service: whether a notification server answered.
   EXPECT_EQ(permissionText(AuthorizationStatus::authorized, gnu), "Available");
-  EXPECT_EQ(permissionText(AuthorizationStatus::notDetermined, gnu), "Not checked yet");
   EXPECT_EQ(loginStatusText(LoginItemStatus::requiresApproval),
             "Needs approval in desktop settings");
   EXPECT_EQ(loginStatusText(LoginItemStatus::notRegistered), "Off");
   EXPECT_EQ(loginStatusText(LoginItemStatus::notFound), "Unavailable");
 }
 
-TEST(DashboardPages, SidebarOrderFollowsTheEnum) {
-  ASSERT_EQ(dashboardPages().size(), 7u);
-  for (const PageInfo& p : dashboardPages()) EXPECT_EQ(&pageInfo(p.page), &p) << p.name;
+TEST(DashboardPages, NamesAndSubtitles) {
   EXPECT_EQ(pageInfo(DashboardPage::thermalIntelligence).name, "Thermal Intelligence");
   EXPECT_EQ(pageInfo(DashboardPage::about).subtitle, "Free software by quorvel.");
 }
@@ -375,11 +370,10 @@ TEST(TourPosition, BackFromBeyondTheLastStepAndStepTitles) {
   EXPECT_EQ(tourTitle("Choose your preferences"), "Choose your preferences");
 }
 
-TEST(SettingsOptions, StoredValuesOutsideTheListSelectNothing) {
-  EXPECT_EQ(optionIndex(sustainedOptions(), 45.0), -1);
+// Values outside the lists are walked through on the settings model; hour labels in QML.
+TEST(SettingsOptions, LastRangeAndNothingBeyondIt) {
   EXPECT_EQ(optionAt(rangeOptions(), 3)->label, "Last Month");
   EXPECT_EQ(optionAt(rangeOptions(), 4), nullptr);
-  EXPECT_EQ(quietHourOptions()[7].label, "07:00");
 }
 
 TEST(MakerLinks, AddressesAndAppList) {

@@ -58,6 +58,7 @@ TEST(PopoverModel, LinesFollowTheReading) {
   m.events_ = {{2, 1, EventKind::thermal, "Serious pressure", {}}, {1, 0, EventKind::power, "older", {}}};
   PopoverModel p(m);
   EXPECT_EQ(p.stateTitle(), "Serious");
+  EXPECT_TRUE(p.explanation().startsWith(u"The kernel\u2019s thermal zones indicate serious"));
   EXPECT_EQ(p.cpuLine(), "CPU load: 12.4 %");
   EXPECT_EQ(p.sensorLines(),
             (QStringList{"CPU temperature: 43.2 °C", "GPU temperature: 40.0 °C"}));
@@ -73,25 +74,17 @@ TEST(PopoverModel, LinesFollowTheReading) {
   EXPECT_EQ(p.lastEvent(), "Last event: No events recorded");
 }
 
+// No level, zone or temperature: the popover's notice is the overview's (rows are pinned in QML).
 TEST(PopoverModel, ReadsAsTheOverviewDoesOnABareMachine) {
   FakeMonitor m;
-  m.reading_ = sampleReading(ThermalState::nominal);
-  m.reading_->cpu = Metric(MetricKind::cpuLoad, "CPU load", std::nullopt, "%",
-                           "/proc/stat · establishing baseline", kNow - 5, "");
+  m.reading_ = sampleReading(ThermalState::unknown);
+  std::erase_if(m.reading_->sensors, [](const Metric& s) { return s.name.rfind("Zone ", 0) == 0; });
+  for (Metric& s : m.reading_->sensors) s.value.reset();
   PopoverModel p(m);
   DashboardModel d(m);
   d.setActive(true);
-  EXPECT_EQ(p.cpuLine(), "CPU load: Establishing baseline");
-  EXPECT_TRUE(p.explanation().startsWith(u"The kernel\u2019s thermal zones indicate"));
-  EXPECT_EQ(p.littleToShow(), "");
-
-  m.reading_->state = ThermalState::unknown;
-  std::erase_if(m.reading_->sensors, [](const Metric& s) { return s.name.rfind("Zone ", 0) == 0; });
-  for (Metric& s : m.reading_->sensors) s.value.reset();
-  m.publish();
   EXPECT_NE(p.littleToShow(), "");
   EXPECT_EQ(p.littleToShow(), d.overview()->littleToShow());
-  EXPECT_EQ(p.sensorLines().size(), 2);  // the rows stay
 }
 
 TEST(PopoverModel, PausedSlashesTheIconAndSaysSoInTheTooltip) {
@@ -190,15 +183,6 @@ TEST(DashboardModel, OverviewFallbacksAndPowerTexts) {
   EXPECT_EQ(o.battery(), "Battery 80%");
   EXPECT_EQ(o.charging(), "Not charging");
   EXPECT_EQ(o.sensors().size(), 2);
-  EXPECT_EQ(o.littleToShow(), "");
-
-  // A machine without level, zones or temperatures says so once and keeps its rows.
-  m.reading_->state = ThermalState::unknown;
-  std::erase_if(m.reading_->sensors, [](const Metric& s) { return s.name.rfind("Zone ", 0) == 0; });
-  for (Metric& s : m.reading_->sensors) s.value.reset();
-  m.publish();
-  EXPECT_NE(o.littleToShow(), "");
-  EXPECT_EQ(o.sensors().size(), 2);
 }
 
 TEST(DashboardModel, PauseStepNamesTheTrayIconOnlyWhenThereIsOne) {
@@ -230,18 +214,15 @@ TEST(DashboardModel, ActivityOffShowsOnlyTheNotice) {
   EXPECT_TRUE(a.showEmpty());
 }
 
-TEST(DashboardModel, HistoryDurationsEventsAndTemperatures) {
+TEST(DashboardModel, HistoryDurationsAndEventTimes) {
   FakeMonitor m;
   m.durations_ = {{ThermalState::nominal, 3725}};
   m.events_ = {{1, 1e9, EventKind::power, "Battery", {}}};
-  m.history_ = {sampleReading(ThermalState::nominal)};
-  m.preferences_.unit = TemperatureUnit::fahrenheit;
   DashboardModel d(m);
   show(d, DashboardPage::history);
   const HistoryModel& h = *d.history();
   EXPECT_EQ(h.durations()[1].text, "0h 0m 0s");  // states missing from the map count 0 s
   EXPECT_TRUE(h.events()[0].time.contains(" Sep 2001 ")) << h.events()[0].time.toStdString();
-  EXPECT_EQ(h.temperatureSummary(), "Highest displayed CPU/GPU sample: 109.8 °F");
 }
 
 // The chosen episode is kept by its start: its band follows it across reloads and goes with it.
@@ -259,17 +240,6 @@ TEST(DashboardModel, ChosenEpisodeBandFollowsReloads) {
   m.episodes_.clear();
   m.publish();
   EXPECT_TRUE(std::isnan(h.bandStart()));
-}
-
-TEST(DashboardModel, ClearOnlyOnConfirmation) {
-  FakeMonitor m;
-  DashboardModel d(m);
-  d.setActive(true);
-  d.setConfirmClear(true);
-  EXPECT_EQ(m.clears, 0);
-  d.clearHistoryConfirmed();
-  EXPECT_EQ(m.clears, 1);
-  EXPECT_FALSE(d.confirmClear());
 }
 
 TEST(DashboardModel, CloseNoticeOnlyWithoutATrayAndOnlyOnce) {
@@ -309,33 +279,27 @@ TEST(SettingsModel, SavesOnceForEachChangeWhileShown) {
   EXPECT_EQ(m.preferences_.menu, MenuMode::iconOnly);
 }
 
-TEST(SettingsModel, StoredValuesOutsideTheOptionsAreKept) {
-  FakeMonitor m;
-  m.preferences_.alerts.sustained = 45;
-  SettingsModel s(m);
-  s.setShown(true);
-  EXPECT_EQ(s.sustainedIndex(), -1);
-  s.setAdvanced(true);
-  EXPECT_EQ(m.preferences_.alerts.sustained, 45);
-}
-
-// An unknown stored unit shows no selection and stays stored until a unit is picked; a settings
-// file that cannot be used and the demonstration's missing metrics are each one line.
-TEST(SettingsModel, UnknownNamesUnsavedSettingsAndTheDemo) {
+// A stored value outside the options or an unknown stored unit shows no selection and stays
+// stored until it is picked; a settings file that cannot be used and the demonstration's missing
+// metrics are each one line.
+TEST(SettingsModel, StoredValuesOutsideTheOptionsUnsavedSettingsAndTheDemo) {
   FakeMonitor m;
   auto doc = nlohmann::json::parse(*encodeJson(Preferences{}));
   doc["unit"] = "Kelvin";
   m.preferences_ = decodePreferences(doc.dump()).value();
+  m.preferences_.alerts.sustained = 45;
   m.demo_ = true;
   m.defaults_.problem_ = "Settings not saved: /h/.config/x.ini is a named pipe.";
   SettingsModel s(m);
   s.setShown(true);
   EXPECT_EQ(s.unitIndex(), -1);
+  EXPECT_EQ(s.sustainedIndex(), -1);
   EXPECT_EQ(s.settingsProblem(), "Settings not saved: /h/.config/x.ini is a named pipe.");
   EXPECT_FALSE(s.metricsAvailable());
   s.setUnitIndex(0);
   EXPECT_EQ(s.unitIndex(), 0);
   EXPECT_EQ(nlohmann::json::parse(*encodeJson(m.preferences_))["unit"], "Celsius");
+  EXPECT_EQ(m.preferences_.alerts.sustained, 45);  // saved along, not replaced
 }
 
 TEST(SettingsModel, AlertSwitchNeedsPermission) {
@@ -362,10 +326,8 @@ TEST(SettingsModel, SnoozeRowAndLoginButton) {
   s.setShown(true);
   s.snooze();
   EXPECT_EQ(m.preferences_.alerts.snoozeUntil, m.now_ + 3600);
-  EXPECT_TRUE(s.snoozed());
   s.cancelSnooze();
   EXPECT_EQ(m.preferences_.alerts.snoozeUntil, kDistantPast);
-  EXPECT_FALSE(s.snoozed());
 
   EXPECT_EQ(s.loginButton(), "Enable");
   s.toggleLogin();

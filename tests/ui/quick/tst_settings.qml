@@ -56,12 +56,14 @@ TestCase {
         verify(findChild(s, "snoozeHour").visible)
     }
 
-    function test_clear_history_only_asks() {
+    function test_clear_history_only_on_confirmation() {
         var s = createTemporaryObject(settings, this)
         mouseClick(findChild(s, "clearHistory"))
         verify(Ui.dashboard.confirmClear)
         compare(fake.clears, 0)
-        Ui.dashboard.confirmClear = false
+        Ui.dashboard.clearHistoryConfirmed()
+        compare(fake.clears, 1)
+        verify(!Ui.dashboard.confirmClear)
     }
 
     function test_a_disabled_switch_looks_disabled() {
