@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "ui/shell/app_shell.h"
+#include "ui/shell/qml_windows.h"
 
 namespace tempyra {
 
@@ -27,6 +28,9 @@ DashboardFileSwitch::DashboardFileSwitch(AppShell& shell, QString file, QObject*
   watcher_.addPath(QFileInfo(file_).absolutePath());
   if (!popoverFile_.isEmpty()) watcher_.addPath(QFileInfo(popoverFile_).absolutePath());
   connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, &DashboardFileSwitch::follow);
+  connect(&shell_.qmlWindows(), &QmlWindows::released, this, [] { say("interface released"); });
+  // A file made before the watch began counts too.
+  follow();
 }
 
 void DashboardFileSwitch::follow() {

@@ -3,7 +3,8 @@
 // TEMPYRA_BENCH_POPOVER, when set, names a second file that does the same for the popover.
 // Watched through inotify, so an idle measurement sees no polling. Started when
 // TEMPYRA_BENCH_DASHBOARD names the file (bench/ui_memory.sh). Prints a line on standard
-// output with the wall-clock time (ms since 1970) of the first frame after each opening.
+// output with the wall-clock time (ms since 1970) of the first frame after each opening and of
+// each release of the interface.
 #include <QFileSystemWatcher>
 #include <QObject>
 #include <QString>
