@@ -56,7 +56,7 @@ first_frame() {
   touch "$file"
   for i in $(seq 200); do
     at=$(grep "^tempyra-bench: $window first frame" "$home/app.log" | sed -n "$((seen + 1))p" |
-      awk '{print $NF}')
+      awk '{print $NF}' || true)
     [ -n "$at" ] && break
     sleep 0.1
   done
