@@ -5,8 +5,11 @@
 #include <QQuickWindow>
 
 #include <malloc.h>
+#include <sys/mman.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <utility>
 
 #include "ui/models/symbol_images.h"
@@ -14,6 +17,42 @@
 namespace tempyra {
 
 namespace {
+
+// Unmaps the pages of the program and its libraries that were read once, to start or to show a
+// window, and are not needed while the windows are closed: the idle work maps back the few it
+// uses. Only mappings that were never written to (no private copies) are touched, so nothing
+// is lost: a page comes back unchanged from the file, or from the page cache that still holds
+// it. The libraries stay loaded.
+void dropCleanFilePages() {
+  std::FILE* smaps = std::fopen("/proc/self/smaps", "re");
+  if (!smaps) return;
+  unsigned long start = 0, end = 0;
+  bool candidate = false;
+  const auto drop = [&] {
+    if (candidate) madvise(reinterpret_cast<void*>(start), end - start, MADV_DONTNEED);
+    candidate = false;
+  };
+  char line[8192];
+  while (std::fgets(line, sizeof line, smaps)) {
+    // A mapping starts "start-end perms offset dev inode path", its fields follow as "Name: n kB".
+    unsigned long from = 0, to = 0, anonymous = 0;
+    char perms[8] = {};
+    int path = 0;
+    if (std::sscanf(line, "%lx-%lx %7s %*s %*s %*s %n", &from, &to, perms, &path) == 3 &&
+        path > 0) {
+      drop();
+      start = from;
+      end = to;
+      candidate = std::strlen(perms) == 4 && perms[1] != 'w' && perms[3] == 'p' &&
+                  line[path] == '/';
+    } else if (std::sscanf(line, "Anonymous: %lu", &anonymous) == 1 && anonymous > 0) {
+      // A written page would be lost.
+      candidate = false;
+    }
+  }
+  drop();
+  std::fclose(smaps);
+}
 
 // The heap keeps freed pages otherwise; hand them back so that a closed window costs nothing.
 void returnFreedHeap() { malloc_trim(0); }
@@ -31,6 +70,8 @@ QmlWindows::QmlWindows(std::chrono::milliseconds releaseDelay, QObject* parent)
   releaseTimer_.setSingleShot(true);
   releaseTimer_.setInterval(releaseDelay);
   connect(&releaseTimer_, &QTimer::timeout, this, &QmlWindows::release);
+  // What starting read once goes too, unless a window opens first.
+  releaseTimer_.start();
 }
 
 QmlWindows::~QmlWindows() { deleteWindows(); }
@@ -70,7 +111,7 @@ void QmlWindows::watchVisibility() {
   std::erase_if(windows_, [](const QPointer<QQuickWindow>& w) { return w.isNull(); });
   const bool shown = std::any_of(windows_.begin(), windows_.end(),
                                  [](const QPointer<QQuickWindow>& w) { return w->isVisible(); });
-  if (shown || !engine_) {
+  if (shown) {
     releaseTimer_.stop();
   } else if (!releaseTimer_.isActive()) {
     releaseTimer_.start();
@@ -86,12 +127,14 @@ void QmlWindows::deleteWindows() {
 }
 
 void QmlWindows::release() {
+  const bool loaded = engine_ != nullptr;
   deleteWindows();
   engine_.reset();
   // What the engine handed on to be deleted later goes first.
-  QTimer::singleShot(0, this, [this] {
+  QTimer::singleShot(0, this, [this, loaded] {
     returnFreedHeap();
-    emit released();
+    dropCleanFilePages();
+    if (loaded) emit released();
   });
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 // The QML engine and the windows built with it. The engine is made for the first window and
 // released, windows and all, once every window has stayed hidden for a while: a closed
-// interface then holds no engine, no compiled components and no scene, and the freed heap goes
-// back to the system. The state the windows show lives in the view models, outside, so a
+// interface then holds no engine, no compiled components and no scene, the freed heap goes
+// back to the system, and the pages of the libraries that only the windows used are unmapped
+// (they stay loaded; the page cache keeps them for the next window). The same trim runs once
+// that long after start. The state the windows show lives in the view models, outside, so a
 // window built again shows it as it was. Main thread only.
 #include <QObject>
 #include <QPointer>
@@ -37,7 +39,7 @@ class QmlWindows : public QObject {
   bool loaded() const { return engine_ != nullptr; }
 
  signals:
-  // The engine and the windows are gone and the heap trimmed.
+  // The engine and the windows are gone and the memory trimmed (not for the trim after start).
   void released();
 
  private:
