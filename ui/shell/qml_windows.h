@@ -36,7 +36,6 @@ class QmlWindows : public QObject {
   // release, so keep them in a QPointer. nullptr, with the reason in `error`, when the file
   // does not give a window.
   QQuickWindow* create(const QUrl& url, QString& error);
-  bool loaded() const { return engine_ != nullptr; }
 
  signals:
   // The engine and the windows are gone and the memory trimmed (not for the trim after start).
