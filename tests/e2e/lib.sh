@@ -71,11 +71,13 @@ skip_onboarding() {
   mkdir -p "$home/.config"
   printf '[General]\nquorvel.showWelcome=false\nquorvel.showTour=false\n' >"$(settings_file)"
 }
-# launch [args…]: runs the program in the foreground with the private environment.
+# launch [args…]: runs the program in the foreground with the private environment, plus the
+# NAME=VALUE settings in launch_env.
+launch_env=()
 launch() {
   env -i PATH="$PATH" HOME="$home" DISPLAY="$display" LANG=C.UTF-8 \
     XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" XDG_RUNTIME_DIR="$home" \
-    ${bus:+DBUS_SESSION_BUS_ADDRESS=$bus} QT_QUICK_BACKEND=software "$app" "$@"
+    ${bus:+DBUS_SESSION_BUS_ADDRESS=$bus} QT_QUICK_BACKEND=software "${launch_env[@]}" "$app" "$@"
 }
 
 # The id of the top-level window with exactly this title, if one is shown.

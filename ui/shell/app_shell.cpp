@@ -4,21 +4,18 @@
 #include <QCursor>
 #include <QFileDialog>
 #include <QGuiApplication>
-#include <QQmlComponent>
 #include <QScreen>
 #include <QTimer>
-
-#include <malloc.h>
 
 #include <cstdio>
 
 #include "app/monitor_services.h"
 #include "ui/logic/onboarding_flow.h"
 #include "ui/logic/popover_placement.h"
-#include "ui/models/symbol_images.h"
 #include "ui/models/ui_context.h"
 #include "ui/shell/file_dialog_chooser.h"
 #include "ui/shell/monitor_adapter.h"
+#include "ui/shell/qml_windows.h"
 #include "ui/shell/tray_item.h"
 
 namespace tempyra {
@@ -31,9 +28,7 @@ AppShell::AppShell() {
   port_ = std::make_unique<MonitorAdapter>(*monitor_, clock, demo);
   ui_ = std::make_unique<UiContext>(*port_, LaunchSession::shared());
   UiContext::install(ui_.get());
-  engine_ = std::make_unique<QQmlEngine>();
-  engine_->addImportPath(QStringLiteral("qrc:/"));
-  engine_->addImageProvider(QStringLiteral("symbol"), new SymbolImageProvider);
+  qml_ = std::make_unique<QmlWindows>(QmlWindows::configuredReleaseDelay());
   chooser_ = std::make_shared<FileDialogChooser>(
       ui_->texts()->exportTitle, ui_->texts()->metricsFolderTitle,
       [this]() -> QWindow* { return dashboard_.data(); });
@@ -54,7 +49,7 @@ AppShell::~AppShell() {
   delete popover_.data();
   delete dashboard_.data();
   tray_.reset();
-  engine_.reset();
+  qml_.reset();
   UiContext::install(nullptr);
   ui_.reset();
   port_.reset();
@@ -81,14 +76,13 @@ void AppShell::showDashboard() {
   if (!dashboard_) {
     // The content is built from the model's first view, so the model starts before the window.
     ui_->dashboard()->setActive(true);
-    QQmlComponent component(engine_.get(), QUrl(QStringLiteral("qrc:/Tempyra/Ui/DashboardWindow.qml")));
-    QObject* object = component.create();
-    auto* window = qobject_cast<QQuickWindow*>(object);
+    QString error;
+    QQuickWindow* window =
+        qml_->create(QUrl(QStringLiteral("qrc:/Tempyra/Ui/DashboardWindow.qml")), error);
     if (!window) {
       ui_->dashboard()->setActive(false);
       std::fprintf(stderr, "Tempyra: the dashboard could not be created: %s\n",
-                   qPrintable(component.errorString()));
-      delete object;
+                   qPrintable(error));
       return;
     }
     dashboard_ = window;
@@ -105,18 +99,10 @@ void AppShell::showDashboard() {
 
 void AppShell::dashboardClosed() {
   if (!dashboard_ || dashboard_->isVisible()) return;
-  // Monitoring goes on. Release what the closed window held: its items, charts, textures and
-  // cached components.
+  // Monitoring goes on. The closed window's items, charts and textures go now, the engine
+  // once the popover is closed too.
   dashboard_->deleteLater();
   dashboard_ = nullptr;
-  QTimer::singleShot(0, this, [this] {
-    engine_->collectGarbage();
-    engine_->trimComponentCache();
-    QTimer::singleShot(0, this, [] {
-      // The heap keeps freed pages otherwise; hand them back so a closed window costs nothing.
-      malloc_trim(0);
-    });
-  });
 }
 
 bool AppShell::onWayland() {
@@ -152,11 +138,10 @@ void AppShell::togglePopover() {
     return;
   }
   if (!popover_) {
-    QQmlComponent component(engine_.get(), QUrl(QStringLiteral("qrc:/Tempyra/Ui/PopoverWindow.qml")));
-    popover_ = qobject_cast<QQuickWindow*>(component.create());
+    QString error;
+    popover_ = qml_->create(QUrl(QStringLiteral("qrc:/Tempyra/Ui/PopoverWindow.qml")), error);
     if (!popover_) {
-      std::fprintf(stderr, "Tempyra: the popover could not be created: %s\n",
-                   qPrintable(component.errorString()));
+      std::fprintf(stderr, "Tempyra: the popover could not be created: %s\n", qPrintable(error));
       return;
     }
     // The content settles its height after the first layout: a popover above a bottom panel

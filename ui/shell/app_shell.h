@@ -3,7 +3,6 @@
 // window. Main thread only; lives until the application quits.
 #include <QObject>
 #include <QPointer>
-#include <QQmlEngine>
 #include <QQuickWindow>
 
 #include <memory>
@@ -16,6 +15,7 @@ namespace tempyra {
 
 class FileDialogChooser;
 class MonitorAdapter;
+class QmlWindows;
 class TrayItem;
 class UiContext;
 
@@ -40,6 +40,8 @@ class AppShell : public QObject {
   QQuickWindow* dashboardWindow() const { return dashboard_.data(); }
   // The export dialog while it is open.
   QWidget* exportDialog() const;
+  // The engine behind the windows: loaded while they are needed.
+  QmlWindows& qmlWindows() { return *qml_; }
 
  private:
   void showDashboard();
@@ -52,7 +54,7 @@ class AppShell : public QObject {
   std::unique_ptr<Monitor> monitor_;
   std::unique_ptr<MonitorAdapter> port_;
   std::unique_ptr<UiContext> ui_;
-  std::unique_ptr<QQmlEngine> engine_;
+  std::unique_ptr<QmlWindows> qml_;
   std::unique_ptr<TrayItem> tray_;
   std::shared_ptr<FileDialogChooser> chooser_;
   QPointer<QQuickWindow> popover_;
