@@ -8,7 +8,7 @@ start_display
 start_bus
 skip_onboarding
 # No tray host runs: closing would first say that monitoring goes on.
-echo 'quorvel.showCloseNotice=false' >>"$home/.config/com.quorvel.tempyra.ini"
+echo 'quorvel.showCloseNotice=false' >>"$(settings_file)"
 launch_env=(TEMPYRA_BENCH_DASHBOARD="$home/dashboard" TEMPYRA_BENCH_POPOVER="$home/popover"
   TEMPYRA_RELEASE_DELAY_MS=300)
 launch >"$home/app.log" 2>&1 &
