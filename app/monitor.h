@@ -1,8 +1,9 @@
 #pragma once
-// The application's controller: the only owner of the engine objects (provider, history store,
-// alert engine). It samples on a private serial queue, publishes each accepted reading, records
-// it, feeds the alert engine, keeps monitoring segments and reacts to sleep, wake, clock changes
-// and the user's pause button.
+// The application's controller: the only owner of the engine objects (provider, history store).
+// It samples on a private serial queue, publishes each accepted reading, records it, keeps
+// monitoring segments and reacts to sleep, wake, clock changes and the user's pause button. Its
+// helpers do the rest: the history feed (the store's round-trips), the metrics exporter, the
+// alert notifier and the away tracker; each observes the readings the monitor accepts.
 //
 // Threads: every public member is called on the main thread (the thread that owns the
 // QCoreApplication) and every published field changes only there, replaced whole. Provider and
@@ -17,37 +18,27 @@
 #include <string>
 #include <vector>
 
-#include "app/away_summary.h"
+#include "app/alert_notifier.h"
+#include "app/away_tracker.h"
 #include "app/freshness.h"
-#include "app/history_range.h"
+#include "app/history_feed.h"
+#include "app/metrics_exporter.h"
 #include "app/monitor_services.h"
 #include "app/preferences.h"
 #include "app/relay.h"
+#include "app/sampling_engine.h"
 #include "app/serial_queue.h"
 #include "core/advice.h"
-#include "core/alert_engine.h"
 #include "core/device_profile.h"
-#include "core/episode.h"
-#include "core/event.h"
 #include "core/reading.h"
 #include "core/thermal_state.h"
 
 namespace tempyra {
 
-class HistoryStore;
-
-using Events = std::vector<Event>;
-using Episodes = std::vector<Episode>;  // newest first
 using OptionalAway = std::optional<AwaySummary>;
-using Durations = std::map<ThermalState, double>;     // seconds per state
-using Readings = std::vector<Reading>;
 using OptionalReading = std::optional<Reading>;
 using OptionalText = std::optional<std::string>;
 using OptionalPath = std::optional<std::filesystem::path>;
-
-// The problem published when history is exported without a store and nothing more specific is
-// known.
-inline constexpr const char* kHistoryUnavailable = "History is unavailable.";
 
 class Monitor : public QObject {
   Q_OBJECT
@@ -79,37 +70,28 @@ class Monitor : public QObject {
 
   // ---- published fields
   const std::optional<Reading>& reading() const { return reading_; }
-  const std::vector<Reading>& history() const { return history_; }
-  const Events& events() const { return events_; }
-  const Durations& durations() const { return durations_; }
-  // The heat episodes of the history's range, newest first, loaded with it while the History
-  // page is selected (other loads keep the last list).
-  const Episodes& episodes() const { return episodes_; }
-  // "While you were away": set when the dashboard opens, or the machine wakes with it open,
-  // an hour or more after it was last seen and episodes happened meanwhile; otherwise nothing.
-  const OptionalAway& away() const { return away_; }
+  const std::vector<Reading>& history() const { return feed_.history(); }
+  const Events& events() const { return feed_.events(); }
+  const Durations& durations() const { return feed_.durations(); }
+  const Episodes& episodes() const { return feed_.episodes(); }
+  const OptionalAway& away() const { return away_.away(); }
   bool paused() const { return paused_; }
   bool asleep() const { return asleep_; }
   const std::optional<std::string>& problem() const { return problem_; }
-  const std::optional<std::string>& historyProblem() const { return historyProblem_; }
-  // Notifications are posted only while this is `authorized`.
-  AuthorizationStatus permission() const { return permission_; }
+  const std::optional<std::string>& historyProblem() const { return feed_.problem(); }
+  AuthorizationStatus permission() const { return alerts_.permission(); }
   const Preferences& preferences() const { return preferences_; }
   LoginItemStatus loginStatus() const { return loginStatus_; }
   const DeviceProfile& profile() const { return profile_; }
-  // Where the node_exporter textfile goes after every accepted reading; nothing while off.
-  const std::optional<std::filesystem::path>& metricsFolder() const { return metricsFolder_; }
-  // Why the last write (or the removal) of the metrics file failed; cleared by a success, so it
-  // describes the file as it is now.
-  const std::optional<std::string>& metricsProblem() const { return metricsProblem_; }
+  const std::optional<std::filesystem::path>& metricsFolder() const { return metrics_.folder(); }
+  const std::optional<std::string>& metricsProblem() const { return metrics_.problem(); }
 
   // ---- derived, computed afresh on every call
   // Paused, asleep, no reading, or the reading is older than 95 s or lies in the future.
   bool stale() const;
   // Nothing without a reading; freshness -1 while paused or asleep, else 95.
   std::optional<Advice> advice() const;
-  // Now minus the span of the range the interface shows (seconds since 1970).
-  double since() const;
+  double since() const { return feed_.since(); }
 
   // ---- commands
   // Takes one sample now, unless paused, asleep or a sample is in flight.
@@ -127,19 +109,13 @@ class Monitor : public QObject {
   void resetPreferences();
   void setLogin(bool enabled);
   void refreshLogin();
-  void refreshPermission(AuthorizationStatus status);
-  void requestAlerts();
-  // Asks the notification server and, when it answers, shows a test notification; a failure
-  // becomes the problem. Where no permission service exists this stands in for requestAlerts.
-  void sendTestNotification();
-  // Asks the file chooser for the metrics folder, then writes there from now on (the current
-  // reading at once); the file in an earlier folder is removed. Neither does anything in the
-  // demonstration, which never writes metrics.
-  void chooseMetricsFolder();
+  void refreshPermission(AuthorizationStatus status) { alerts_.refreshPermission(status); }
+  void requestAlerts() { alerts_.requestAlerts(); }
+  void sendTestNotification() { alerts_.sendTestNotification(); }
+  void chooseMetricsFolder() { metrics_.chooseFolder(services_.fileChooser.get()); }
   // Writes metrics to `folder` from now on, as if the user had chosen it.
-  void setMetricsFolder(const std::filesystem::path& folder);
-  // Stops writing metrics and removes the file.
-  void stopMetrics();
+  void setMetricsFolder(const std::filesystem::path& folder) { metrics_.setFolder(folder); }
+  void stopMetrics() { metrics_.stop(); }
 
   // ---- setters the interface layer uses (each publishes only a real change; none saves)
   void setPreferences(const Preferences& preferences);
@@ -152,7 +128,7 @@ class Monitor : public QObject {
   // the summary also covers time the application was not running.
   void setDetailVisible(bool visible);
   // Hides the "while you were away" line until the next opening or wake that sums up.
-  void dismissAway();
+  void dismissAway() { away_.dismiss(); }
   void setProblem(const std::string& text);
   void clearProblem();
   // The dialog that exportHistory() uses; without one, export does nothing.
@@ -191,70 +167,43 @@ class Monitor : public QObject {
   void metricsChanged();
 
  private:
-  struct Engine;  // provider and store: touched only on the sampling queue
   struct SampleResult;
 
   void schedule();
   void newSegment(const std::string& reason);
-  void notify(const Reading& reading);
   void complete(SampleResult result);
-  void requestPermissionRefresh();
   void willSleep();
   void didWake();
   void clockChanged();
-  void setHistoryProblem(const std::string& text);
-  // On opening the dashboard or waking with it open: publishes the summary since it was last
-  // seen (or nothing), and marks it seen now.
-  void sumUpAway();
-  void rememberSeen();
-  void writeMetrics(const Reading& reading);
-  void setMetricsProblem(std::optional<std::string> text);
-  // Runs `call(store)` on the sampling queue, after the work already queued, and hands its
-  // answer back on the main thread: a value to `done`, an error's text to `report`
-  // (setHistoryProblem for the store's own work, setProblem for what the user asked for).
-  // Without a store nothing runs and `done` gets the empty answer: no rows, success.
-  template <class Call, class Done>
-  void withStore(void (Monitor::*report)(const std::string&), Call call, Done done);
   double now() const { return services_.clock->now(); }
 
   MonitorServices services_;
-  std::shared_ptr<Engine> engine_;
+  std::shared_ptr<SamplingEngine> engine_;
   // Results and service completions come back to the main thread through here.
   std::shared_ptr<Relay> relay_;
   SerialQueue queue_{"com.quorvel.temperature.sampling"};
-  bool hasStore_ = false;
+  bool demo_ = false;
+  HistoryFeed feed_;
+  AwayTracker away_;
+  MetricsExporter metrics_;
+  AlertNotifier alerts_;
 
   std::optional<Reading> reading_;
-  std::vector<Reading> history_;
-  Events events_;
-  Durations durations_;
-  Episodes episodes_;
-  OptionalAway away_;
   bool paused_ = false;
   bool asleep_ = false;
   std::optional<std::string> problem_;
-  std::optional<std::string> historyProblem_;
-  AuthorizationStatus permission_ = AuthorizationStatus::notDetermined;
   Preferences preferences_;
   LoginItemStatus loginStatus_ = LoginItemStatus::notFound;  // read during construction
   DeviceProfile profile_;
-  std::optional<std::filesystem::path> metricsFolder_;
-  std::optional<std::string> metricsProblem_;
-
-  bool historyPageSelected_ = false;
-  HistoryRange range_ = HistoryRange::hour;
 
   QTimer timer_;
   std::optional<TimerPlan> plan_;
   std::string segment_;
   double stateSince_ = 0;
   std::optional<ThermalState> previousState_;
-  AlertEngine alertEngine_;
   bool inFlight_ = false;
   long long count_ = 0;
   bool detailVisible_ = true;
-  bool dashboardOpen_ = false;  // what the shell last said, unlike detailVisible_'s default
-  bool demo_ = false;
 };
 
 }  // namespace tempyra
