@@ -44,7 +44,7 @@ void AlertNotifier::requestAlerts() {
     relay->post([this, granted] {
       emit alertsAnswered(granted && *granted);
       requestPermissionRefresh();
-      if (!granted) emit failed(granted.error());
+      if (!granted) emit failed({ProblemKind::reported, granted.error()});
     });
   });
 }
@@ -54,14 +54,15 @@ void AlertNotifier::sendTestNotification() {
     relay->post([this, relay, granted] {
       requestPermissionRefresh();
       if (!granted || !*granted) {
-        emit failed(granted ? std::string("No notification server answered.") : granted.error());
+        emit failed(granted ? Problem{ProblemKind::noNotificationServer, {}}
+                            : Problem{ProblemKind::reported, granted.error()});
         return;
       }
       const UserNotification n{freshUuid(), "Tempyra test notification",
                                "Thermal alerts will appear like this."};
       notifications_->post(n, [this, relay](Status posted) {
         relay->post([this, posted] {
-          if (!posted) emit failed("Notification could not be delivered: " + posted.error());
+          if (!posted) emit failed({ProblemKind::deliveryFailed, posted.error()});
         });
       });
     });
@@ -81,7 +82,7 @@ void AlertNotifier::notify(const Reading& reading) {
         // The alert was shown (or its failure reported); a lost log line is harmless.
         if (engine->store) engine->store->event(at, EventKind::alert, detail);
       });
-      if (!delivered) emit failed("Notification could not be delivered: " + delivered.error());
+      if (!delivered) emit failed({ProblemKind::deliveryFailed, delivered.error()});
     });
   });
 }

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/notification_center.h"
+#include "app/problem.h"
 #include "app/relay.h"
 #include "app/sampling_engine.h"
 #include "app/serial_queue.h"
@@ -54,8 +55,8 @@ class AlertNotifier : public QObject {
   void permissionChanged();
   // Whether alerts are on after the user was asked.
   void alertsAnswered(bool enabled);
-  // A request or a delivery failed; the text is for the monitor's problem.
-  void failed(const std::string& text);
+  // A request or a delivery failed: the monitor's problem.
+  void failed(const Problem& problem);
 
  private:
   void notify(const Reading& reading);

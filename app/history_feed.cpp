@@ -2,8 +2,6 @@
 
 #include <QPointer>
 
-#include <string_view>
-
 #include "providers/demo_provider.h"
 
 namespace tempyra {
@@ -14,17 +12,6 @@ constexpr double kDemoSeedWindow = 7200;
 constexpr long long kHistoryPoints = 1500;
 constexpr long long kHistoryEvents = 500;
 constexpr long long kHistoryEpisodes = 200;
-
-// The text as a sentence of its own: a full stop is added unless it already ends one (the
-// store's own messages do, SQLite's do not).
-std::string sentence(std::string text) {
-  const std::string_view view = text;
-  if (!view.ends_with('.') && !view.ends_with('!') && !view.ends_with('?') &&
-      !view.ends_with("…")) {
-    text += '.';
-  }
-  return text;
-}
 
 // Writes the demonstration history into a store that holds nothing of the last two hours. The
 // first failure stops it (what was written stays) and is answered.
@@ -57,23 +44,26 @@ struct HistoryLoad {
 
 HistoryFeed::HistoryFeed(SerialQueue& queue, std::shared_ptr<SamplingEngine> engine,
                          std::shared_ptr<Relay> relay, std::shared_ptr<Clock> clock)
-    : queue_(queue), engine_(std::move(engine)), relay_(std::move(relay)), clock_(std::move(clock)) {}
+    : queue_(queue),
+      engine_(std::move(engine)),
+      relay_(std::move(relay)),
+      clock_(std::move(clock)) {}
 
 HistoryFeed::OpenProblem HistoryFeed::openOnQueue(SamplingEngine& engine,
                                                   const std::filesystem::path& path, bool demo,
                                                   const DeviceProfile& profile, double now) {
   auto store = HistoryStore::open(path);
   if (!store) {
-    return "History is unavailable: " + sentence(store.error()) +
-           " Live monitoring continues; existing history is preserved.";
+    return Problem{ProblemKind::historyUnavailable, store.error()};
   }
   engine.store = std::move(*store);
   if (demo) {
     if (auto seedError = seedDemoHistory(*engine.store, profile, now)) {
-      return "Demo history: " + *seedError;
+      return Problem{ProblemKind::demoSeedFailed, *seedError};
     }
   }
-  return engine.store->notice();
+  if (auto notice = engine.store->notice()) return Problem{ProblemKind::reported, *notice};
+  return std::nullopt;
 }
 
 void HistoryFeed::opened(bool hasStore, OpenProblem problem) {
@@ -128,7 +118,7 @@ void HistoryFeed::clear() {
 
 void HistoryFeed::exportHistory(FileChooser* chooser) {
   if (!hasStore_) {
-    emit failed(problem_ ? *problem_ : std::string(kHistoryUnavailable));
+    emit failed(problem_.value_or(Problem{ProblemKind::historyMissing, {}}));
     return;
   }
   if (!chooser) return;
@@ -142,9 +132,7 @@ void HistoryFeed::exportHistory(FileChooser* chooser) {
             [file = *file](HistoryStore& store) { return store.exportTo(file); },
             [f = self.data()](ExportSummary summary) {
               if (summary.skipped == 0) return;
-              emit f->failed(
-                  "The export left out " + std::to_string(summary.skipped) +
-                  (summary.skipped == 1 ? " unreadable record." : " unreadable records."));
+              emit f->failed({ProblemKind::exportSkipped, {}, summary.skipped});
             });
       });
 }
@@ -156,11 +144,11 @@ void HistoryFeed::prune(long long days) {
 }
 
 void HistoryFeed::saveFailed(const std::string& error) {
-  setProblem("Could not save history: " + sentence(error) + " Live monitoring continues.");
+  setProblem({ProblemKind::saveFailed, error});
 }
 
-void HistoryFeed::setProblem(const std::string& text) {
-  problem_ = text;
+void HistoryFeed::setProblem(const Problem& problem) {
+  problem_ = problem;
   emit problemChanged();
 }
 

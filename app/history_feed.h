@@ -18,6 +18,7 @@
 #include "app/clock.h"
 #include "app/file_chooser.h"
 #include "app/history_range.h"
+#include "app/problem.h"
 #include "app/relay.h"
 #include "app/sampling_engine.h"
 #include "app/serial_queue.h"
@@ -34,10 +35,6 @@ using Episodes = std::vector<Episode>;  // newest first
 using Durations = std::map<ThermalState, double>;  // seconds per state
 using Readings = std::vector<Reading>;
 
-// The problem published when history is exported without a store and nothing more specific is
-// known.
-inline constexpr const char* kHistoryUnavailable = "History is unavailable.";
-
 class HistoryFeed : public QObject {
   Q_OBJECT
 
@@ -47,7 +44,7 @@ class HistoryFeed : public QObject {
               std::shared_ptr<Relay> relay, std::shared_ptr<Clock> clock);
 
   // What opening the store said, for the history's problem; nothing when all went well.
-  using OpenProblem = std::optional<std::string>;
+  using OpenProblem = std::optional<Problem>;
   // Opens the store at `path` into `engine` and, for the demonstration, writes its history when
   // the store holds nothing of the last two hours.
   // REQUIRES: called on the sampling queue.
@@ -63,7 +60,7 @@ class HistoryFeed : public QObject {
   // loads keep the last list).
   const Episodes& episodes() const { return episodes_; }
   // Why the store's own work (opening, saving, reloading, retention) failed last.
-  const std::optional<std::string>& problem() const { return problem_; }
+  const std::optional<Problem>& problem() const { return problem_; }
   bool historyPageSelected() const { return historyPageSelected_; }
   // Now minus the span of the range the interface shows (seconds since 1970).
   double since() const;
@@ -87,11 +84,13 @@ class HistoryFeed : public QObject {
   void withStore(Report report, Call call, Done done);
   // Reports a failure of the store's own work.
   auto storeProblem() {
-    return [this](const std::string& text) { setProblem(text); };
+    return [this](const std::string& text) { setProblem({ProblemKind::reported, text}); };
   }
   // Reports a failure of what the user asked for.
   auto userProblem() {
-    return [this](const std::string& text) { emit failed(text); };
+    return [this](const std::string& text) {
+      emit failed({ProblemKind::reported, text});
+    };
   }
 
  signals:
@@ -100,11 +99,11 @@ class HistoryFeed : public QObject {
   void durationsChanged();
   void episodesChanged();
   void problemChanged();
-  // What the user asked for failed; the text is for the monitor's problem.
-  void failed(const std::string& text);
+  // What the user asked for failed: the monitor's problem.
+  void failed(const Problem& problem);
 
  private:
-  void setProblem(const std::string& text);
+  void setProblem(const Problem& problem);
 
   SerialQueue& queue_;
   std::shared_ptr<SamplingEngine> engine_;
@@ -115,7 +114,7 @@ class HistoryFeed : public QObject {
   Events events_;
   Durations durations_;
   Episodes episodes_;
-  std::optional<std::string> problem_;
+  std::optional<Problem> problem_;
   bool historyPageSelected_ = false;
   HistoryRange range_ = HistoryRange::hour;
 };

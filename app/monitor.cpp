@@ -304,8 +304,8 @@ void Monitor::setDetailVisible(bool visible) {
   away_.setDashboardOpen(visible);
 }
 
-void Monitor::setProblem(const std::string& text) {
-  problem_ = text;
+void Monitor::setProblem(const Problem& problem) {
+  problem_ = problem;
   emit problemChanged();
 }
 
@@ -327,7 +327,7 @@ void Monitor::refreshLogin() {
 void Monitor::setLogin(bool enabled) {
   const Status done =
       enabled ? services_.loginItem->registerItem() : services_.loginItem->unregisterItem();
-  if (!done) setProblem("Login item: " + done.error());
+  if (!done) setProblem({ProblemKind::loginItemFailed, done.error()});
   refreshLogin();
 }
 

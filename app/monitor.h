@@ -38,6 +38,7 @@ namespace tempyra {
 using OptionalAway = std::optional<AwaySummary>;
 using OptionalReading = std::optional<Reading>;
 using OptionalText = std::optional<std::string>;
+using OptionalProblem = std::optional<Problem>;
 using OptionalPath = std::optional<std::filesystem::path>;
 
 class Monitor : public QObject {
@@ -50,8 +51,8 @@ class Monitor : public QObject {
   Q_PROPERTY(OptionalAway away READ away NOTIFY awayChanged)
   Q_PROPERTY(bool paused READ paused NOTIFY pausedChanged)
   Q_PROPERTY(bool asleep READ asleep NOTIFY asleepChanged)
-  Q_PROPERTY(OptionalText problem READ problem NOTIFY problemChanged)
-  Q_PROPERTY(OptionalText historyProblem READ historyProblem NOTIFY historyProblemChanged)
+  Q_PROPERTY(OptionalProblem problem READ problem NOTIFY problemChanged)
+  Q_PROPERTY(OptionalProblem historyProblem READ historyProblem NOTIFY historyProblemChanged)
   Q_PROPERTY(AuthorizationStatus permission READ permission NOTIFY permissionChanged)
   Q_PROPERTY(
       Preferences preferences READ preferences WRITE setPreferences NOTIFY preferencesChanged)
@@ -77,8 +78,10 @@ class Monitor : public QObject {
   const OptionalAway& away() const { return away_.away(); }
   bool paused() const { return paused_; }
   bool asleep() const { return asleep_; }
-  const std::optional<std::string>& problem() const { return problem_; }
-  const std::optional<std::string>& historyProblem() const { return feed_.problem(); }
+  // What the user asked for that failed, until cleared; the interface words it.
+  const std::optional<Problem>& problem() const { return problem_; }
+  // Why the store's own work (opening, saving, reloading, retention) failed last.
+  const std::optional<Problem>& historyProblem() const { return feed_.problem(); }
   AuthorizationStatus permission() const { return alerts_.permission(); }
   const Preferences& preferences() const { return preferences_; }
   LoginItemStatus loginStatus() const { return loginStatus_; }
@@ -129,7 +132,7 @@ class Monitor : public QObject {
   void setDetailVisible(bool visible);
   // Hides the "while you were away" line until the next opening or wake that sums up.
   void dismissAway() { away_.dismiss(); }
-  void setProblem(const std::string& text);
+  void setProblem(const Problem& problem);
   void clearProblem();
   // The dialog that exportHistory() uses; without one, export does nothing.
   void setFileChooser(std::shared_ptr<FileChooser> chooser);
@@ -191,7 +194,7 @@ class Monitor : public QObject {
   std::optional<Reading> reading_;
   bool paused_ = false;
   bool asleep_ = false;
-  std::optional<std::string> problem_;
+  std::optional<Problem> problem_;
   Preferences preferences_;
   LoginItemStatus loginStatus_ = LoginItemStatus::notFound;  // read during construction
   DeviceProfile profile_;

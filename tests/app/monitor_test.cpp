@@ -53,10 +53,9 @@ TEST(MonitorTest, UnopenableStoreKeepsMonitoringAndExplains) {
   std::filesystem::create_directories(rig.storePath.parent_path());
   std::ofstream(rig.storePath) << "not a database, and it has to stay exactly as it is";
   auto m = rig.start();
-  ASSERT_TRUE(m->historyProblem());
-  EXPECT_EQ(*m->historyProblem(),
-            "History is unavailable: This file is not a history database. It was left as it was. "
-            "Live monitoring continues; existing history is preserved.");
+  EXPECT_EQ(m->historyProblem(),
+            (Problem{ProblemKind::historyUnavailable,
+                     "This file is not a history database. It was left as it was."}));
   ASSERT_TRUE(m->reading());
   EXPECT_TRUE(m->history().empty());
   EXPECT_TRUE(m->TEST_scheduled());
@@ -75,7 +74,8 @@ TEST(MonitorTest, HistoryThatOthersCanReadIsMentioned) {
   std::ofstream(rig.storePath).close();
   std::filesystem::permissions(rig.storePath, std::filesystem::perms(0644));
   auto m = rig.start();
-  EXPECT_THAT(m->historyProblem().value_or(""), HasSubstr("Other users of this computer"));
+  EXPECT_THAT(m->historyProblem().value_or(Problem{}).detail,
+              HasSubstr("Other users of this computer"));
 }
 
 TEST(MonitorTest, RequestWhileInFlightIsRefusedAndArmsNothing) {
@@ -270,8 +270,8 @@ TEST(MonitorTest, AlertsOnlyWithPermissionAllowed) {
               "The kernel\u2019s thermal zones have indicated sustained critical thermal pressure. "
               "Consider pausing demanding work and checking ventilation.");
     EXPECT_EQ(rig.defaults->date(kLastThermalAlertKey), m->events()[0].time);
-    EXPECT_EQ(m->problem(), c.postError ? "Notification could not be delivered: gone"
-                                        : std::optional<std::string>());
+    const Problem failed{ProblemKind::deliveryFailed, "gone"};
+    EXPECT_EQ(m->problem(), c.postError ? std::optional(failed) : std::nullopt);
   }
 }
 
@@ -291,7 +291,7 @@ TEST(MonitorTest, RequestingAlertsStoresTheAnswer) {
     m->requestAlerts();
     m->TEST_settle();
     EXPECT_EQ(m->permission(), c.permission);
-    EXPECT_EQ(m->problem(), c.error);
+    EXPECT_EQ(m->problem().value_or(Problem{}).detail, c.error.value_or(""));
     EXPECT_EQ(decodePreferences(*rig.defaults->bytes(kPreferencesKey))->alerts.enabled, c.grant);
   }
 }
@@ -326,20 +326,20 @@ TEST(MonitorTest, StoreFailuresArePublishedWhereTheyBelong) {
   struct Case {
     const char* sabotage;  // run on the history behind the store's back
     std::function<void(Rig&, Monitor&)> act;
-    std::optional<std::string> problem, historyProblem;
+    std::optional<Problem> problem, historyProblem;
   };
   for (const Case& c : {
            Case{kRefuseInserts, [](Rig& rig, Monitor& m) { step(rig, m); }, std::nullopt,
-                "Could not save history: full. Live monitoring continues."},
+                Problem{ProblemKind::saveFailed, "full"}},
            Case{"DROP TABLE events", [](Rig&, Monitor& m) { m.loadHistory(); }, std::nullopt,
-                "no such table: events"},
-           Case{kRefuseDeletes, [](Rig&, Monitor& m) { m.clearHistory(); }, "refused",
-                std::nullopt},
+                Problem{ProblemKind::reported, "no such table: events"}},
+           Case{kRefuseDeletes, [](Rig&, Monitor& m) { m.clearHistory(); },
+                Problem{ProblemKind::reported, "refused"}, std::nullopt},
            Case{kRefuseDeletes,
                 [](Rig& rig, Monitor& m) {
                   for (int i = 2; i <= 10; ++i) step(rig, m);  // the tenth reading prunes
                 },
-                std::nullopt, "refused"},
+                std::nullopt, Problem{ProblemKind::reported, "refused"}},
        }) {
     Rig rig;
     auto m = rig.start();
@@ -373,7 +373,7 @@ TEST(MonitorTest, ExportAndClear) {
   rig.chooser->answer = rig.storePath;  // the save dialog pointed at the history itself
   m->exportHistory();
   m->TEST_settle();
-  EXPECT_THAT(m->problem().value_or(""), HasSubstr("the history's own files"));
+  EXPECT_THAT(m->problem().value_or(Problem{}).detail, HasSubstr("the history's own files"));
 
   m->clearHistory();
   m->TEST_settle();
@@ -393,7 +393,7 @@ TEST(MonitorTest, LoginItemCommandsPublishTheStatus) {
   EXPECT_FALSE(m->problem());
   rig.login->failure = "read-only file system";
   m->setLogin(false);
-  EXPECT_EQ(m->problem(), "Login item: read-only file system");
+  EXPECT_EQ(m->problem(), (Problem{ProblemKind::loginItemFailed, "read-only file system"}));
   rig.login->current = LoginItemStatus::notFound;
   m->refreshLogin();
   EXPECT_EQ(m->loginStatus(), LoginItemStatus::notFound);
