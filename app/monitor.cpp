@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QPointer>
 
+#include <algorithm>
+
 #include "app/fresh_uuid.h"
 
 namespace tempyra {
@@ -302,6 +304,16 @@ void Monitor::setHistoryView(bool historyPageSelected, HistoryRange range) {
 void Monitor::setDetailVisible(bool visible) {
   detailVisible_ = visible;
   away_.setDashboardOpen(visible);
+  // Opening the dashboard brings a waiting idle sample forward to the visible cadence, counted
+  // from the last reading (at once when that is already due).
+  const bool hot = reading_ && isHot(reading_->state);
+  if (!visible || !reading_ || hot || !timer_.isActive() || !plan_ ||
+      plan_->interval <= kVisibleInterval || services_.events->lowPowerMode()) {
+    return;
+  }
+  const double wait = std::max(0.0, reading_->timestamp + kVisibleInterval - now());
+  timer_.start(static_cast<int>(wait * 1000));
+  plan_ = TimerPlan{wait, kCoolTolerance};
 }
 
 void Monitor::setProblem(const Problem& problem) {

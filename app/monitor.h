@@ -126,8 +126,8 @@ class Monitor : public QObject {
   // the history reloads after every reading, else after the 1st, 4th, 7th …) and its range.
   // Takes effect at the next load; starts as (false, hour).
   void setHistoryView(bool historyPageSelected, HistoryRange range);
-  // True while the dashboard window is shown; affects only the next interval. Opening it sums
-  // up the time away; closing it keeps the time it was last seen in the user defaults, so that
+  // True while the dashboard window is shown. Opening it brings a pending idle sample forward to
+  // 30 s after the last reading (unless hot or in low power mode) and sums up the time away; closing it keeps the time it was last seen in the user defaults, so that
   // the summary also covers time the application was not running.
   void setDetailVisible(bool visible);
   // Hides the "while you were away" line until the next opening or wake that sums up.

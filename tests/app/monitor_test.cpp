@@ -193,6 +193,16 @@ TEST(MonitorTest, IntervalFollowsStateDashboardAndLowPower) {
   }
 }
 
+TEST(MonitorTest, OpeningTheDashboardBringsTheIdleSampleForward) {
+  Rig rig;
+  Monitor m(rig.services());
+  m.setDetailVisible(false);
+  m.TEST_settle();
+  rig.clock->advance(20);
+  m.setDetailVisible(true);
+  EXPECT_EQ(m.TEST_scheduled()->interval, 10);
+}
+
 TEST(MonitorTest, EveryTenthReadingPrunesAndRefreshesThePermission) {
   Rig rig;
   {
