@@ -37,7 +37,8 @@ struct HistoryLoad {
   Readings history;
   Events events;
   Durations durations;
-  std::optional<Episodes> episodes;  // read only while the History page shows them
+  // Read only while the History page shows them; an error's text when that read failed.
+  std::optional<Expected<Episodes>> episodes;
 };
 
 }  // namespace
@@ -82,7 +83,7 @@ void HistoryFeed::load() {
   // Episodes cost more than the time per state over a long range and only the History page
   // lists them, so the cadence that keeps the charts current leaves them out while it is hidden.
   auto load = [clock = clock_, from = since(),
-               withEpisodes = historyPageSelected_](HistoryStore& store) -> Expected<HistoryLoad> {
+               withEpisodes = historyShown()](HistoryStore& store) -> Expected<HistoryLoad> {
     auto history = store.samples(from, clock->now(), kHistoryPoints);
     if (!history) return history.failure();
     auto events = store.events(from, kHistoryEvents);
@@ -90,11 +91,7 @@ void HistoryFeed::load() {
     auto durations = store.durations(from, clock->now());
     if (!durations) return durations.failure();
     HistoryLoad load{std::move(*history), std::move(*events), std::move(*durations), {}};
-    if (withEpisodes) {
-      auto episodes = store.episodes(from, kHistoryEpisodes);
-      if (!episodes) return episodes.failure();
-      load.episodes = std::move(*episodes);
-    }
+    if (withEpisodes) load.episodes = store.episodes(from, kHistoryEpisodes);
     return load;
   };
   withStore(storeProblem(), std::move(load), [this](HistoryLoad load) {
@@ -104,8 +101,10 @@ void HistoryFeed::load() {
     emit eventsChanged();
     durations_ = std::move(load.durations);
     emit durationsChanged();
-    if (load.episodes) {
-      episodes_ = std::move(*load.episodes);
+    if (load.episodes && !*load.episodes) {
+      setProblem({ProblemKind::reported, load.episodes->error()});
+    } else if (load.episodes) {
+      episodes_ = std::move(**load.episodes);
       emit episodesChanged();
     }
   });

@@ -56,17 +56,20 @@ class HistoryFeed : public QObject {
   const Readings& history() const { return history_; }
   const Events& events() const { return events_; }
   const Durations& durations() const { return durations_; }
-  // The heat episodes of the range, loaded with it while the History page is selected (other
-  // loads keep the last list).
+  // The heat episodes of the range, loaded with it while the History page is shown (other loads
+  // keep the last list).
   const Episodes& episodes() const { return episodes_; }
   // Why the store's own work (opening, saving, reloading, retention) failed last.
   const std::optional<Problem>& problem() const { return problem_; }
-  bool historyPageSelected() const { return historyPageSelected_; }
+  // The History page is the selected page of an open dashboard window.
+  bool historyShown() const { return historyPageSelected_ && windowOpen_; }
   // Now minus the span of the range the interface shows (seconds since 1970).
   double since() const;
 
   void setView(bool historyPageSelected, HistoryRange range);
-  // Reloads history, events and durations (and episodes on the History page) for the range.
+  void setWindowOpen(bool open) { windowOpen_ = open; }
+  // Reloads history, events and durations (and episodes while the History page is shown) for the
+  // range. A failing episodes query leaves the rest published and reports its own problem.
   void load();
   // Deletes the whole history, then reloads.
   void clear();
@@ -116,6 +119,7 @@ class HistoryFeed : public QObject {
   Episodes episodes_;
   std::optional<Problem> problem_;
   bool historyPageSelected_ = false;
+  bool windowOpen_ = false;
   HistoryRange range_ = HistoryRange::hour;
 };
 

@@ -168,7 +168,7 @@ void Monitor::complete(SampleResult result) {
     feed_.prune(preferences_.retention);
     alerts_.requestPermissionRefresh();
   }
-  if (feed_.historyPageSelected() || count_ % 3 == 1) feed_.load();
+  if (feed_.historyShown() || count_ % 3 == 1) feed_.load();
   schedule();
 }
 
@@ -303,7 +303,11 @@ void Monitor::setHistoryView(bool historyPageSelected, HistoryRange range) {
 
 void Monitor::setDetailVisible(bool visible) {
   detailVisible_ = visible;
+  const bool opening = visible && !away_.dashboardOpen();
+  feed_.setWindowOpen(visible);
   away_.setDashboardOpen(visible);
+  // Episodes were not read while the window was closed.
+  if (opening && feed_.historyShown()) feed_.load();
   // Opening the dashboard brings a waiting idle sample forward to the visible cadence, counted
   // from the last reading (at once when that is already due).
   const bool hot = reading_ && isHot(reading_->state);

@@ -122,8 +122,9 @@ class Monitor : public QObject {
 
   // ---- setters the interface layer uses (each publishes only a real change; none saves)
   void setPreferences(const Preferences& preferences);
-  // What the dashboard's history shows: whether the History page is the selected page (then
-  // the history reloads after every reading, else after the 1st, 4th, 7th …) and its range.
+  // What the dashboard's history shows: whether the History page is the selected page (while
+  // the window is open, the history and its episodes then reload after every reading, else the
+  // history alone after the 1st, 4th, 7th …) and its range.
   // Takes effect at the next load; starts as (false, hour).
   void setHistoryView(bool historyPageSelected, HistoryRange range);
   // True while the dashboard window is shown. Opening it brings a pending idle sample forward to
