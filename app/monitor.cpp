@@ -2,16 +2,10 @@
 
 #include <QCoreApplication>
 #include <QPointer>
-#include <QUuid>
 
-#include <string_view>
-#include <type_traits>
+#include <algorithm>
 
-#include "app/metrics_file.h"
-#include "app/thermal_alert_notification.h"
-#include "core/open_metrics_text.h"
-#include "history/history_store.h"
-#include "providers/demo_provider.h"
+#include "app/fresh_uuid.h"
 
 namespace tempyra {
 
@@ -22,53 +16,8 @@ constexpr double kHotInterval = 10, kHotTolerance = 1;
 constexpr double kVisibleInterval = 30, kIdleInterval = 60, kCoolTolerance = 5;
 // Every tenth accepted reading runs retention and refreshes the permission.
 constexpr long long kRetentionEvery = 10;
-constexpr double kAlertFreshness = 90;
-constexpr double kDemoSeedWindow = 7200;
-constexpr long long kHistoryPoints = 1500;
-constexpr long long kHistoryEvents = 500;
-constexpr long long kHistoryEpisodes = 200;
-
-// A fresh random UUID in its canonical upper-case text form.
-std::string freshUuid() {
-  return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper().toStdString();
-}
-
-// The text as a sentence of its own: a full stop is added unless it already ends one (the
-// store's own messages do, SQLite's do not).
-std::string sentence(std::string text) {
-  const std::string_view view = text;
-  if (!view.ends_with('.') && !view.ends_with('!') && !view.ends_with('?') &&
-      !view.ends_with("…")) {
-    text += '.';
-  }
-  return text;
-}
-
-// Writes the demonstration history into a store that holds nothing of the last two hours. The
-// first failure stops it (what was written stays) and is answered.
-std::optional<std::string> seedDemoHistory(HistoryStore& store, const DeviceProfile& profile,
-                                           double now) {
-  const auto recent = store.samples(now - kDemoSeedWindow, now, kHistoryPoints);
-  if (!recent) return recent.error();
-  if (!recent->empty()) return std::nullopt;
-  const DemoSeed seed = demoHistorySeed(now);
-  for (const Reading& r : seed.readings) {
-    if (const Status recorded = store.record(r, profile); !recorded) return recorded.error();
-  }
-  for (const SeedEvent& e : seed.events) {
-    if (const Status written = store.event(e.at, e.kind, e.detail); !written) {
-      return written.error();
-    }
-  }
-  return std::nullopt;
-}
 
 }  // namespace
-
-struct Monitor::Engine {
-  std::unique_ptr<SensorProvider> provider;
-  std::unique_ptr<HistoryStore> store;
-};
 
 struct Monitor::SampleResult {
   Reading reading;
@@ -81,8 +30,30 @@ struct Monitor::SampleResult {
 Monitor::Monitor(MonitorServices services, QObject* parent)
     : QObject(parent),
       services_(std::move(services)),
-      engine_(std::make_shared<Engine>()),
-      relay_(Relay::create(this)) {
+      engine_(std::make_shared<SamplingEngine>()),
+      relay_(Relay::create(this)),
+      demo_(services_.info->boolean(kDemoDataKey).value_or(false)),
+      feed_(queue_, engine_, relay_, services_.clock),
+      away_(services_.defaults, services_.clock, feed_),
+      metrics_(queue_, relay_, services_.defaults, demo_),
+      alerts_(services_.notifications, services_.defaults, services_.calendar, queue_, engine_,
+              relay_) {
+  connect(&feed_, &HistoryFeed::historyChanged, this, &Monitor::historyChanged);
+  connect(&feed_, &HistoryFeed::eventsChanged, this, &Monitor::eventsChanged);
+  connect(&feed_, &HistoryFeed::durationsChanged, this, &Monitor::durationsChanged);
+  connect(&feed_, &HistoryFeed::episodesChanged, this, &Monitor::episodesChanged);
+  connect(&feed_, &HistoryFeed::problemChanged, this, &Monitor::historyProblemChanged);
+  connect(&feed_, &HistoryFeed::failed, this, &Monitor::setProblem);
+  connect(&away_, &AwayTracker::awayChanged, this, &Monitor::awayChanged);
+  connect(&metrics_, &MetricsExporter::changed, this, &Monitor::metricsChanged);
+  connect(&alerts_, &AlertNotifier::permissionChanged, this, &Monitor::permissionChanged);
+  connect(&alerts_, &AlertNotifier::failed, this, &Monitor::setProblem);
+  connect(&alerts_, &AlertNotifier::alertsAnswered, this, [this](bool enabled) {
+    Preferences p = preferences_;
+    p.alerts.enabled = enabled;
+    setPreferences(p);
+    savePreferences();
+  });
   timer_.setSingleShot(true);
   timer_.setTimerType(Qt::CoarseTimer);
   connect(&timer_, &QTimer::timeout, this, [this] {
@@ -99,50 +70,20 @@ Monitor::Monitor(MonitorServices services, QObject* parent)
     if (auto decoded = decodePreferences(*stored)) preferences_ = std::move(decoded.value());
   }
 
-  // 3. Alert engine.
-  alertEngine_ = AlertEngine(services_.defaults->date(kLastThermalAlertKey));
-
-  demo_ = services_.info->boolean(kDemoDataKey).value_or(false);
-  // The metrics folder, kept apart from the preferences document. The demonstration never
-  // publishes its invented readings where a collector would take them for the machine's.
-  if (auto folder = services_.defaults->string(kMetricsFolderKey);
-      !demo_ && folder && !folder->empty())
-    metricsFolder_ = std::filesystem::path(*folder);
-
-  // 4.-7. Provider, profile, store and demonstration seed, built on the sampling queue so that
+  // 3.-6. Provider, profile, store and demonstration seed, built on the sampling queue so that
   // the engine objects are never touched anywhere else.
-  struct Opened {
-    DeviceProfile profile;
-    std::optional<std::string> storeError;
-    std::optional<std::string> seedError;
-    std::optional<std::string> storeNotice;
-  } opened;
+  HistoryFeed::OpenProblem storeProblem;
+  bool hasStore = false;
   queue_.sync([&, engine = engine_.get()] {
     engine->provider = services_.makeProvider(demo_);
-    opened.profile = engine->provider->profile();
-    auto store = HistoryStore::open(services_.storePath);
-    if (!store) {
-      opened.storeError = store.error();
-      return;
-    }
-    engine->store = std::move(*store);
-    opened.storeNotice = engine->store->notice();
-    if (demo_) {
-      opened.seedError = seedDemoHistory(*engine->store, opened.profile, services_.clock->now());
-    }
+    profile_ = engine->provider->profile();
+    storeProblem = HistoryFeed::openOnQueue(*engine, services_.storePath, demo_, profile_,
+                                            services_.clock->now());
+    hasStore = engine->store != nullptr;
   });
-  profile_ = std::move(opened.profile);
-  hasStore_ = !opened.storeError;
-  if (opened.storeError) {
-    historyProblem_ = "History is unavailable: " + sentence(*opened.storeError) +
-                      " Live monitoring continues; existing history is preserved.";
-  } else if (opened.seedError) {
-    historyProblem_ = "Demo history: " + *opened.seedError;
-  } else if (opened.storeNotice) {
-    historyProblem_ = opened.storeNotice;
-  }
+  feed_.opened(hasStore, std::move(storeProblem));
 
-  // 8. System observers; each holds the monitor weakly.
+  // 7. System observers; each holds the monitor weakly.
   QPointer<Monitor> self(this);
   services_.events->start(SystemEventHandlers{
       [self] {
@@ -158,15 +99,14 @@ Monitor::Monitor(MonitorServices services, QObject* parent)
         if (self) self->clockChanged();
       }});
 
-  // 9.-12.
-  requestPermissionRefresh();
+  // 8.-11.
+  alerts_.requestPermissionRefresh();
   refreshLogin();
   sample();
   loadHistory();
 }
 
 Monitor::~Monitor() {
-  if (dashboardOpen_) rememberSeen();
   relay_->close();
   timer_.stop();
   // The provider and the store are released on the worker, after the work already queued.
@@ -182,7 +122,7 @@ void Monitor::sample() {
   inFlight_ = true;
   auto work = [engine = engine_, clock = services_.clock, segment = segment_,
                activity = preferences_.activity,
-               allowed = permission_ == AuthorizationStatus::authorized] {
+               allowed = alerts_.permission() == AuthorizationStatus::authorized] {
     SampleResult result;
     result.reading = engine->provider->sample(clock->now(), segment, activity);
     result.profile = engine->provider->profile();
@@ -216,31 +156,19 @@ void Monitor::complete(SampleResult result) {
   emit profileChanged();
   reading_ = r;
   emit readingChanged();
-  if (result.saveError) {
-    setHistoryProblem("Could not save history: " + sentence(*result.saveError) +
-                      " Live monitoring continues.");
-  }
+  if (result.saveError) feed_.saveFailed(*result.saveError);
 
   AlertSettings settings = preferences_.alerts;
   settings.enabled = settings.enabled && result.allowed;
-  if (alertEngine_.evaluate(*reading_, settings, reading_->timestamp, *services_.calendar,
-                            kAlertFreshness)) {
-    notify(*reading_);
-  }
-
-  if (metricsFolder_) writeMetrics(*reading_);
+  alerts_.observe(*reading_, settings);
+  metrics_.observe(*reading_);
 
   ++count_;
   if (count_ % kRetentionEvery == 0) {
-    withStore(
-        &Monitor::setHistoryProblem,
-        [days = preferences_.retention, t = now()](HistoryStore& store) {
-          return store.prune(days, t);
-        },
-        [] {});
-    requestPermissionRefresh();
+    feed_.prune(preferences_.retention);
+    alerts_.requestPermissionRefresh();
   }
-  if (historyPageSelected_ || count_ % 3 == 1) loadHistory();
+  if (feed_.historyShown() || count_ % 3 == 1) feed_.load();
   schedule();
 }
 
@@ -268,7 +196,7 @@ void Monitor::newSegment(const std::string& reason) {
   const double t = now();
   stateSince_ = t;
   previousState_.reset();
-  alertEngine_.resetContinuity();
+  alerts_.newSegment();
   queue_.async([engine = engine_, reason, t] {
     engine->provider->reset();
     // A lost segment marker must not disturb monitoring: its failure is not reported.
@@ -293,8 +221,7 @@ void Monitor::willSleep() {
   timer_.stop();
   plan_.reset();
   newSegment("Sleep");
-  // Time asleep is time away, even with the dashboard left open.
-  if (dashboardOpen_) rememberSeen();
+  away_.willSleep();
 }
 
 void Monitor::didWake() {
@@ -304,7 +231,7 @@ void Monitor::didWake() {
   }
   newSegment("Wake \u00B7 readings resume");
   sample();
-  if (dashboardOpen_) sumUpAway();
+  away_.didWake();
 }
 
 void Monitor::clockChanged() {
@@ -338,104 +265,14 @@ std::optional<Advice> Monitor::advice() const {
   return Rules::evaluate(*reading_, t - stateSince_, t, (paused_ || asleep_) ? -1 : kFreshness);
 }
 
-double Monitor::since() const { return now() - rangeSpan(range_); }
 
 // ---------------------------------------------------------------- history
 
-template <class Call, class Done>
-void Monitor::withStore(void (Monitor::*report)(const std::string&), Call call, Done done) {
-  using Answer = std::invoke_result_t<Call&, HistoryStore&>;  // a Status or an Expected value
-  auto work = [engine = engine_, call = std::move(call)]() mutable -> Answer {
-    if (engine->store) return call(*engine->store);
-    if constexpr (std::is_same_v<Answer, Status>) {
-      return {};
-    } else {
-      return typename Answer::value_type{};
-    }
-  };
-  queue_.asyncThen(std::move(work), relay_,
-                   [this, report, done = std::move(done)](Answer answer) mutable {
-                     if (!answer) {
-                       (this->*report)(answer.error());
-                     } else if constexpr (std::is_same_v<Answer, Status>) {
-                       done();
-                     } else {
-                       done(std::move(*answer));
-                     }
-                   });
-}
+void Monitor::loadHistory() { feed_.load(); }
 
-namespace {
-// One reload's answer, read in three statements.
-struct HistoryLoad {
-  Readings history;
-  Events events;
-  Durations durations;
-  std::optional<Episodes> episodes;  // read only while the History page shows them
-};
-}  // namespace
+void Monitor::clearHistory() { feed_.clear(); }
 
-void Monitor::loadHistory() {
-  // Episodes cost more than the time per state over a long range and only the History page
-  // lists them, so the cadence that keeps the charts current leaves them out while it is hidden.
-  auto load = [clock = services_.clock, from = since(),
-               withEpisodes = historyPageSelected_](HistoryStore& store) -> Expected<HistoryLoad> {
-    auto history = store.samples(from, clock->now(), kHistoryPoints);
-    if (!history) return history.failure();
-    auto events = store.events(from, kHistoryEvents);
-    if (!events) return events.failure();
-    auto durations = store.durations(from, clock->now());
-    if (!durations) return durations.failure();
-    HistoryLoad load{std::move(*history), std::move(*events), std::move(*durations), {}};
-    if (withEpisodes) {
-      auto episodes = store.episodes(from, kHistoryEpisodes);
-      if (!episodes) return episodes.failure();
-      load.episodes = std::move(*episodes);
-    }
-    return load;
-  };
-  withStore(&Monitor::setHistoryProblem, std::move(load), [this](HistoryLoad load) {
-    history_ = std::move(load.history);
-    emit historyChanged();
-    events_ = std::move(load.events);
-    emit eventsChanged();
-    durations_ = std::move(load.durations);
-    emit durationsChanged();
-    if (load.episodes) {
-      episodes_ = std::move(*load.episodes);
-      emit episodesChanged();
-    }
-  });
-}
-
-void Monitor::clearHistory() {
-  withStore(
-      &Monitor::setProblem, [](HistoryStore& store) { return store.clear(); },
-      [this] { loadHistory(); });
-}
-
-void Monitor::exportHistory() {
-  if (!hasStore_) {
-    setProblem(historyProblem_ ? *historyProblem_ : std::string(kHistoryUnavailable));
-    return;
-  }
-  if (!services_.fileChooser) return;
-  QPointer<Monitor> self(this);
-  services_.fileChooser->chooseSaveFile(
-      "Thermal history.json", "application/json",
-      [self](std::optional<std::filesystem::path> file) {
-        if (!self || !file || file->empty()) return;
-        self->withStore(
-            &Monitor::setProblem,
-            [file = *file](HistoryStore& store) { return store.exportTo(file); },
-            [m = self.data()](ExportSummary summary) {
-              if (summary.skipped == 0) return;
-              m->setProblem(
-                  "The export left out " + std::to_string(summary.skipped) +
-                  (summary.skipped == 1 ? " unreadable record." : " unreadable records."));
-            });
-      });
-}
+void Monitor::exportHistory() { feed_.exportHistory(services_.fileChooser.get()); }
 
 void Monitor::setFileChooser(std::shared_ptr<FileChooser> chooser) {
   services_.fileChooser = std::move(chooser);
@@ -461,51 +298,30 @@ void Monitor::resetPreferences() {
 }
 
 void Monitor::setHistoryView(bool historyPageSelected, HistoryRange range) {
-  historyPageSelected_ = historyPageSelected;
-  range_ = range;
+  feed_.setView(historyPageSelected, range);
 }
 
 void Monitor::setDetailVisible(bool visible) {
   detailVisible_ = visible;
-  if (visible == dashboardOpen_) return;
-  dashboardOpen_ = visible;
-  if (visible) {
-    sumUpAway();
-  } else {
-    rememberSeen();
-  }
-}
-
-void Monitor::rememberSeen() { services_.defaults->setDate(kDashboardSeenKey, now()); }
-
-void Monitor::sumUpAway() {
-  const std::optional<double> seen = services_.defaults->date(kDashboardSeenKey);
-  const double at = now();
-  rememberSeen();
-  if (!awayLongEnough(seen, at)) {
-    if (away_) {
-      away_.reset();
-      emit awayChanged();
-    }
+  const bool opening = visible && !away_.dashboardOpen();
+  feed_.setWindowOpen(visible);
+  away_.setDashboardOpen(visible);
+  // Episodes were not read while the window was closed.
+  if (opening && feed_.historyShown()) feed_.load();
+  // Opening the dashboard brings a waiting idle sample forward to the visible cadence, counted
+  // from the last reading (at once when that is already due).
+  const bool hot = reading_ && isHot(reading_->state);
+  if (!visible || !reading_ || hot || !timer_.isActive() || !plan_ ||
+      plan_->interval <= kVisibleInterval || services_.events->lowPowerMode()) {
     return;
   }
-  withStore(
-      &Monitor::setHistoryProblem,
-      [since = *seen](HistoryStore& store) { return store.episodes(since, -1); },
-      [this, seen, at](Episodes episodes) {
-        away_ = awaySummary(seen, at, episodes);
-        emit awayChanged();
-      });
+  const double wait = std::max(0.0, reading_->timestamp + kVisibleInterval - now());
+  timer_.start(static_cast<int>(wait * 1000));
+  plan_ = TimerPlan{wait, kCoolTolerance};
 }
 
-void Monitor::dismissAway() {
-  if (!away_) return;
-  away_.reset();
-  emit awayChanged();
-}
-
-void Monitor::setProblem(const std::string& text) {
-  problem_ = text;
+void Monitor::setProblem(const Problem& problem) {
+  problem_ = problem;
   emit problemChanged();
 }
 
@@ -515,132 +331,7 @@ void Monitor::clearProblem() {
   emit problemChanged();
 }
 
-void Monitor::setHistoryProblem(const std::string& text) {
-  historyProblem_ = text;
-  emit historyProblemChanged();
-}
-
-// ---------------------------------------------------------------- metrics for node_exporter
-
-void Monitor::writeMetrics(const Reading& reading) {
-  auto work = [folder = *metricsFolder_, reading] {
-    return writeMetricsFile(folder, openMetricsText(reading));
-  };
-  queue_.asyncThen(std::move(work), relay_,
-                   [this, folder = *metricsFolder_](const Status& written) {
-                     // A folder given up meanwhile no longer has a state to show.
-                     if (metricsFolder_ != folder) return;
-                     setMetricsProblem(written ? OptionalText() : OptionalText(written.error()));
-                   });
-}
-
-void Monitor::setMetricsProblem(std::optional<std::string> text) {
-  if (text == metricsProblem_) return;
-  metricsProblem_ = std::move(text);
-  emit metricsChanged();
-}
-
-void Monitor::chooseMetricsFolder() {
-  if (!services_.fileChooser || demo_) return;
-  QPointer<Monitor> self(this);
-  services_.fileChooser->chooseFolder(
-      metricsFolder_.value_or(std::filesystem::path()),
-      [self](std::optional<std::filesystem::path> folder) {
-        if (self && folder && !folder->empty()) self->setMetricsFolder(*folder);
-      });
-}
-
-void Monitor::setMetricsFolder(const std::filesystem::path& folder) {
-  if (demo_) return;
-  if (metricsFolder_ != folder) {
-    // The serial queue removes the old file after any write to it that is still waiting.
-    if (metricsFolder_) queue_.async([old = *metricsFolder_] { removeMetricsFile(old); });
-    metricsFolder_ = folder;
-    metricsProblem_.reset();
-    services_.defaults->setString(kMetricsFolderKey, folder.string());
-    emit metricsChanged();
-  }
-  if (reading_) writeMetrics(*reading_);
-}
-
-void Monitor::stopMetrics() {
-  if (!metricsFolder_) return;
-  const std::filesystem::path folder = *metricsFolder_;
-  metricsFolder_.reset();
-  metricsProblem_.reset();
-  services_.defaults->remove(kMetricsFolderKey);
-  emit metricsChanged();
-  queue_.asyncThen([folder] { return removeMetricsFile(folder); }, relay_,
-                   [this](const Status& removed) {
-                     if (!metricsFolder_ && !removed) setMetricsProblem(removed.error());
-                   });
-}
-
-// ---------------------------------------------------------------- notifications, login item
-
-void Monitor::refreshPermission(AuthorizationStatus status) {
-  if (status == permission_) return;
-  permission_ = status;
-  emit permissionChanged();
-}
-
-void Monitor::requestPermissionRefresh() {
-  services_.notifications->authorizationStatus([this, relay = relay_](AuthorizationStatus status) {
-    relay->post([this, status] { refreshPermission(status); });
-  });
-}
-
-void Monitor::requestAlerts() {
-  services_.notifications->requestAuthorization(
-      [this, relay = relay_](Expected<bool> granted) {
-        relay->post([this, granted] {
-          Preferences p = preferences_;
-          p.alerts.enabled = granted && *granted;
-          setPreferences(p);
-          savePreferences();
-          requestPermissionRefresh();
-          if (!granted) setProblem(granted.error());
-        });
-      });
-}
-
-void Monitor::sendTestNotification() {
-  services_.notifications->requestAuthorization([this, relay = relay_](Expected<bool> granted) {
-    relay->post([this, relay, granted] {
-      requestPermissionRefresh();
-      if (!granted || !*granted) {
-        setProblem(granted ? std::string("No notification server answered.") : granted.error());
-        return;
-      }
-      const UserNotification n{freshUuid(), "Tempyra test notification",
-                               "Thermal alerts will appear like this."};
-      services_.notifications->post(n, [this, relay](Status posted) {
-        relay->post([this, posted] {
-          if (!posted) setProblem("Notification could not be delivered: " + posted.error());
-        });
-      });
-    });
-  });
-}
-
-void Monitor::notify(const Reading& reading) {
-  services_.defaults->setDate(kLastThermalAlertKey, reading.timestamp);
-  const std::string& stateTitle = title(reading.state);
-  const UserNotification n = thermalAlertNotification(reading.state, freshUuid());
-  services_.notifications->post(
-      n, [this, relay = relay_, at = reading.timestamp,
-          stateTitle](Status delivered) {
-        relay->post([this, at, stateTitle, delivered] {
-          const std::string detail = delivered ? "Notification submitted: " + stateTitle
-                                               : "Delivery failed: " + delivered.error();
-          queue_.async([engine = engine_, at, detail] {
-            // The alert was shown (or its failure reported); a lost log line is harmless.
-            if (engine->store) engine->store->event(at, EventKind::alert, detail);
-          });
-          if (!delivered) setProblem("Notification could not be delivered: " + delivered.error());
-        });
-      });
-}
+// ---------------------------------------------------------------- login item
 
 void Monitor::refreshLogin() {
   const LoginItemStatus status = services_.loginItem->status();
@@ -652,7 +343,7 @@ void Monitor::refreshLogin() {
 void Monitor::setLogin(bool enabled) {
   const Status done =
       enabled ? services_.loginItem->registerItem() : services_.loginItem->unregisterItem();
-  if (!done) setProblem("Login item: " + done.error());
+  if (!done) setProblem({ProblemKind::loginItemFailed, done.error()});
   refreshLogin();
 }
 

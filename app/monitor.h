@@ -1,8 +1,9 @@
 #pragma once
-// The application's controller: the only owner of the engine objects (provider, history store,
-// alert engine). It samples on a private serial queue, publishes each accepted reading, records
-// it, feeds the alert engine, keeps monitoring segments and reacts to sleep, wake, clock changes
-// and the user's pause button.
+// The application's controller: the only owner of the engine objects (provider, history store).
+// It samples on a private serial queue, publishes each accepted reading, records it, keeps
+// monitoring segments and reacts to sleep, wake, clock changes and the user's pause button. Its
+// helpers do the rest: the history feed (the store's round-trips), the metrics exporter, the
+// alert notifier and the away tracker; each observes the readings the monitor accepts.
 //
 // Threads: every public member is called on the main thread (the thread that owns the
 // QCoreApplication) and every published field changes only there, replaced whole. Provider and
@@ -17,37 +18,28 @@
 #include <string>
 #include <vector>
 
-#include "app/away_summary.h"
+#include "app/alert_notifier.h"
+#include "app/away_tracker.h"
 #include "app/freshness.h"
-#include "app/history_range.h"
+#include "app/history_feed.h"
+#include "app/metrics_exporter.h"
 #include "app/monitor_services.h"
 #include "app/preferences.h"
 #include "app/relay.h"
+#include "app/sampling_engine.h"
 #include "app/serial_queue.h"
 #include "core/advice.h"
-#include "core/alert_engine.h"
 #include "core/device_profile.h"
-#include "core/episode.h"
-#include "core/event.h"
 #include "core/reading.h"
 #include "core/thermal_state.h"
 
 namespace tempyra {
 
-class HistoryStore;
-
-using Events = std::vector<Event>;
-using Episodes = std::vector<Episode>;  // newest first
 using OptionalAway = std::optional<AwaySummary>;
-using Durations = std::map<ThermalState, double>;     // seconds per state
-using Readings = std::vector<Reading>;
 using OptionalReading = std::optional<Reading>;
 using OptionalText = std::optional<std::string>;
+using OptionalProblem = std::optional<Problem>;
 using OptionalPath = std::optional<std::filesystem::path>;
-
-// The problem published when history is exported without a store and nothing more specific is
-// known.
-inline constexpr const char* kHistoryUnavailable = "History is unavailable.";
 
 class Monitor : public QObject {
   Q_OBJECT
@@ -59,8 +51,8 @@ class Monitor : public QObject {
   Q_PROPERTY(OptionalAway away READ away NOTIFY awayChanged)
   Q_PROPERTY(bool paused READ paused NOTIFY pausedChanged)
   Q_PROPERTY(bool asleep READ asleep NOTIFY asleepChanged)
-  Q_PROPERTY(OptionalText problem READ problem NOTIFY problemChanged)
-  Q_PROPERTY(OptionalText historyProblem READ historyProblem NOTIFY historyProblemChanged)
+  Q_PROPERTY(OptionalProblem problem READ problem NOTIFY problemChanged)
+  Q_PROPERTY(OptionalProblem historyProblem READ historyProblem NOTIFY historyProblemChanged)
   Q_PROPERTY(AuthorizationStatus permission READ permission NOTIFY permissionChanged)
   Q_PROPERTY(
       Preferences preferences READ preferences WRITE setPreferences NOTIFY preferencesChanged)
@@ -79,37 +71,30 @@ class Monitor : public QObject {
 
   // ---- published fields
   const std::optional<Reading>& reading() const { return reading_; }
-  const std::vector<Reading>& history() const { return history_; }
-  const Events& events() const { return events_; }
-  const Durations& durations() const { return durations_; }
-  // The heat episodes of the history's range, newest first, loaded with it while the History
-  // page is selected (other loads keep the last list).
-  const Episodes& episodes() const { return episodes_; }
-  // "While you were away": set when the dashboard opens, or the machine wakes with it open,
-  // an hour or more after it was last seen and episodes happened meanwhile; otherwise nothing.
-  const OptionalAway& away() const { return away_; }
+  const std::vector<Reading>& history() const { return feed_.history(); }
+  const Events& events() const { return feed_.events(); }
+  const Durations& durations() const { return feed_.durations(); }
+  const Episodes& episodes() const { return feed_.episodes(); }
+  const OptionalAway& away() const { return away_.away(); }
   bool paused() const { return paused_; }
   bool asleep() const { return asleep_; }
-  const std::optional<std::string>& problem() const { return problem_; }
-  const std::optional<std::string>& historyProblem() const { return historyProblem_; }
-  // Notifications are posted only while this is `authorized`.
-  AuthorizationStatus permission() const { return permission_; }
+  // What the user asked for that failed, until cleared; the interface words it.
+  const std::optional<Problem>& problem() const { return problem_; }
+  // Why the store's own work (opening, saving, reloading, retention) failed last.
+  const std::optional<Problem>& historyProblem() const { return feed_.problem(); }
+  AuthorizationStatus permission() const { return alerts_.permission(); }
   const Preferences& preferences() const { return preferences_; }
   LoginItemStatus loginStatus() const { return loginStatus_; }
   const DeviceProfile& profile() const { return profile_; }
-  // Where the node_exporter textfile goes after every accepted reading; nothing while off.
-  const std::optional<std::filesystem::path>& metricsFolder() const { return metricsFolder_; }
-  // Why the last write (or the removal) of the metrics file failed; cleared by a success, so it
-  // describes the file as it is now.
-  const std::optional<std::string>& metricsProblem() const { return metricsProblem_; }
+  const std::optional<std::filesystem::path>& metricsFolder() const { return metrics_.folder(); }
+  const std::optional<std::string>& metricsProblem() const { return metrics_.problem(); }
 
   // ---- derived, computed afresh on every call
   // Paused, asleep, no reading, or the reading is older than 95 s or lies in the future.
   bool stale() const;
   // Nothing without a reading; freshness -1 while paused or asleep, else 95.
   std::optional<Advice> advice() const;
-  // Now minus the span of the range the interface shows (seconds since 1970).
-  double since() const;
+  double since() const { return feed_.since(); }
 
   // ---- commands
   // Takes one sample now, unless paused, asleep or a sample is in flight.
@@ -127,33 +112,28 @@ class Monitor : public QObject {
   void resetPreferences();
   void setLogin(bool enabled);
   void refreshLogin();
-  void refreshPermission(AuthorizationStatus status);
-  void requestAlerts();
-  // Asks the notification server and, when it answers, shows a test notification; a failure
-  // becomes the problem. Where no permission service exists this stands in for requestAlerts.
-  void sendTestNotification();
-  // Asks the file chooser for the metrics folder, then writes there from now on (the current
-  // reading at once); the file in an earlier folder is removed. Neither does anything in the
-  // demonstration, which never writes metrics.
-  void chooseMetricsFolder();
+  void refreshPermission(AuthorizationStatus status) { alerts_.refreshPermission(status); }
+  void requestAlerts() { alerts_.requestAlerts(); }
+  void sendTestNotification() { alerts_.sendTestNotification(); }
+  void chooseMetricsFolder() { metrics_.chooseFolder(services_.fileChooser.get()); }
   // Writes metrics to `folder` from now on, as if the user had chosen it.
-  void setMetricsFolder(const std::filesystem::path& folder);
-  // Stops writing metrics and removes the file.
-  void stopMetrics();
+  void setMetricsFolder(const std::filesystem::path& folder) { metrics_.setFolder(folder); }
+  void stopMetrics() { metrics_.stop(); }
 
   // ---- setters the interface layer uses (each publishes only a real change; none saves)
   void setPreferences(const Preferences& preferences);
-  // What the dashboard's history shows: whether the History page is the selected page (then
-  // the history reloads after every reading, else after the 1st, 4th, 7th …) and its range.
+  // What the dashboard's history shows: whether the History page is the selected page (while
+  // the window is open, the history and its episodes then reload after every reading, else the
+  // history alone after the 1st, 4th, 7th …) and its range.
   // Takes effect at the next load; starts as (false, hour).
   void setHistoryView(bool historyPageSelected, HistoryRange range);
-  // True while the dashboard window is shown; affects only the next interval. Opening it sums
-  // up the time away; closing it keeps the time it was last seen in the user defaults, so that
+  // True while the dashboard window is shown. Opening it brings a pending idle sample forward to
+  // 30 s after the last reading (unless hot or in low power mode) and sums up the time away; closing it keeps the time it was last seen in the user defaults, so that
   // the summary also covers time the application was not running.
   void setDetailVisible(bool visible);
   // Hides the "while you were away" line until the next opening or wake that sums up.
-  void dismissAway();
-  void setProblem(const std::string& text);
+  void dismissAway() { away_.dismiss(); }
+  void setProblem(const Problem& problem);
   void clearProblem();
   // The dialog that exportHistory() uses; without one, export does nothing.
   void setFileChooser(std::shared_ptr<FileChooser> chooser);
@@ -191,70 +171,43 @@ class Monitor : public QObject {
   void metricsChanged();
 
  private:
-  struct Engine;  // provider and store: touched only on the sampling queue
   struct SampleResult;
 
   void schedule();
   void newSegment(const std::string& reason);
-  void notify(const Reading& reading);
   void complete(SampleResult result);
-  void requestPermissionRefresh();
   void willSleep();
   void didWake();
   void clockChanged();
-  void setHistoryProblem(const std::string& text);
-  // On opening the dashboard or waking with it open: publishes the summary since it was last
-  // seen (or nothing), and marks it seen now.
-  void sumUpAway();
-  void rememberSeen();
-  void writeMetrics(const Reading& reading);
-  void setMetricsProblem(std::optional<std::string> text);
-  // Runs `call(store)` on the sampling queue, after the work already queued, and hands its
-  // answer back on the main thread: a value to `done`, an error's text to `report`
-  // (setHistoryProblem for the store's own work, setProblem for what the user asked for).
-  // Without a store nothing runs and `done` gets the empty answer: no rows, success.
-  template <class Call, class Done>
-  void withStore(void (Monitor::*report)(const std::string&), Call call, Done done);
   double now() const { return services_.clock->now(); }
 
   MonitorServices services_;
-  std::shared_ptr<Engine> engine_;
+  std::shared_ptr<SamplingEngine> engine_;
   // Results and service completions come back to the main thread through here.
   std::shared_ptr<Relay> relay_;
   SerialQueue queue_{"com.quorvel.temperature.sampling"};
-  bool hasStore_ = false;
+  bool demo_ = false;
+  HistoryFeed feed_;
+  AwayTracker away_;
+  MetricsExporter metrics_;
+  AlertNotifier alerts_;
 
   std::optional<Reading> reading_;
-  std::vector<Reading> history_;
-  Events events_;
-  Durations durations_;
-  Episodes episodes_;
-  OptionalAway away_;
   bool paused_ = false;
   bool asleep_ = false;
-  std::optional<std::string> problem_;
-  std::optional<std::string> historyProblem_;
-  AuthorizationStatus permission_ = AuthorizationStatus::notDetermined;
+  std::optional<Problem> problem_;
   Preferences preferences_;
   LoginItemStatus loginStatus_ = LoginItemStatus::notFound;  // read during construction
   DeviceProfile profile_;
-  std::optional<std::filesystem::path> metricsFolder_;
-  std::optional<std::string> metricsProblem_;
-
-  bool historyPageSelected_ = false;
-  HistoryRange range_ = HistoryRange::hour;
 
   QTimer timer_;
   std::optional<TimerPlan> plan_;
   std::string segment_;
   double stateSince_ = 0;
   std::optional<ThermalState> previousState_;
-  AlertEngine alertEngine_;
   bool inFlight_ = false;
   long long count_ = 0;
   bool detailVisible_ = true;
-  bool dashboardOpen_ = false;  // what the shell last said, unlike detailVisible_'s default
-  bool demo_ = false;
 };
 
 }  // namespace tempyra

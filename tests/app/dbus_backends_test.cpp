@@ -154,7 +154,7 @@ TEST(DBusNotificationCenterTest, AsksRemembersAndShowsWithTheAppsIconEntryAndWar
   ASSERT_TRUE(service.registerObject("/org/freedesktop/Notifications", &server,
                                      QDBusConnection::ExportAllSlots));
   ASSERT_TRUE(service.registerService("org.freedesktop.Notifications"));
-  auto defaults = std::make_shared<MemoryDefaults>(std::make_shared<std::vector<std::string>>());
+  auto defaults = std::make_shared<MemoryDefaults>();
   DBusNotificationCenter center(bus.connect("client"), defaults, "file:///opt/t/icon.svg");
   auto status = [&] {
     return await<AuthorizationStatus>([&](auto done) { center.authorizationStatus(done); });
@@ -180,7 +180,7 @@ TEST(DBusNotificationCenterTest, AsksRemembersAndShowsWithTheAppsIconEntryAndWar
 TEST(DBusNotificationCenterTest, NoServerIsAnErrorAndNothingIsRemembered) {
   PrivateBus bus;
   if (!bus.ok()) GTEST_SKIP() << "No private bus: " << bus.error();
-  auto defaults = std::make_shared<MemoryDefaults>(std::make_shared<std::vector<std::string>>());
+  auto defaults = std::make_shared<MemoryDefaults>();
   DBusNotificationCenter center(bus.connect("client"), defaults, "");
   const auto granted =
       await<Expected<bool>>([&](auto done) { center.requestAuthorization(done); });

@@ -1,5 +1,5 @@
 #pragma once
-// In-memory stand-ins for the monitor's services. They note what the monitor asked, in order.
+// In-memory stand-ins for the monitor's services.
 #include <QTemporaryDir>
 
 #include <atomic>
@@ -14,8 +14,6 @@
 
 namespace tempyra::testing {
 
-using Log = std::shared_ptr<std::vector<std::string>>;
-
 class FakeClock final : public Clock {
  public:
   double now() const override { return t.load(); }
@@ -25,20 +23,13 @@ class FakeClock final : public Clock {
 
 class MemoryDefaults final : public UserDefaults {
  public:
-  explicit MemoryDefaults(Log log) : log_(std::move(log)) {}
-  std::optional<std::string> bytes(const std::string& k) const override {
-    log_->push_back("defaults " + k);
-    return get(bytes_, k);
-  }
+  std::optional<std::string> bytes(const std::string& k) const override { return get(bytes_, k); }
   void setBytes(const std::string& k, const std::string& v) override { bytes_[k] = v; }
   std::optional<std::string> string(const std::string& k) const override { return get(text_, k); }
   void setString(const std::string& k, const std::string& v) override { text_[k] = v; }
   std::optional<bool> boolean(const std::string& k) const override { return get(flags_, k); }
   void setBoolean(const std::string& k, bool v) override { flags_[k] = v; }
-  std::optional<double> date(const std::string& k) const override {
-    log_->push_back("defaults " + k);
-    return get(dates_, k);
-  }
+  std::optional<double> date(const std::string& k) const override { return get(dates_, k); }
   void setDate(const std::string& k, double v) override { dates_[k] = v; }
   void remove(const std::string& k) override {
     bytes_.erase(k), text_.erase(k), flags_.erase(k), dates_.erase(k);
@@ -50,39 +41,29 @@ class MemoryDefaults final : public UserDefaults {
     auto it = m.find(k);
     return it == m.end() ? std::nullopt : std::optional(it->second);
   }
-  Log log_;
   std::map<std::string, std::string> bytes_, text_;
   std::map<std::string, bool> flags_;
   std::map<std::string, double> dates_;
 };
 
 struct FakeInfo final : InfoDictionary {
-  FakeInfo(Log l, std::optional<bool> d) : log(std::move(l)), demo(d) {}
+  explicit FakeInfo(std::optional<bool> d) : demo(d) {}
   std::optional<bool> boolean(const std::string& key) const override {
-    log->push_back("info " + key);
     return key == kDemoDataKey ? demo : std::nullopt;
   }
-  Log log;
   std::optional<bool> demo;
 };
 
 struct FakeEvents final : SystemEvents {
-  explicit FakeEvents(Log l) : log(std::move(l)) {}
-  void start(SystemEventHandlers h) override {
-    log->push_back("events start");
-    handlers = std::move(h);
-  }
+  void start(SystemEventHandlers h) override { handlers = std::move(h); }
   bool lowPowerMode() const override { return lowPower; }
-  Log log;
   SystemEventHandlers handlers;
   bool lowPower = false;
 };
 
 // Answers every call at once, on the calling thread.
 struct FakeNotifications final : NotificationCenter {
-  explicit FakeNotifications(Log l) : log(std::move(l)) {}
   void authorizationStatus(std::function<void(AuthorizationStatus)> done) override {
-    log->push_back("notifications status");
     ++statusRequests;
     done(status);
   }
@@ -94,7 +75,6 @@ struct FakeNotifications final : NotificationCenter {
     posted.push_back(n);
     done(postError ? Status(Error{*postError}) : Status());
   }
-  Log log;
   AuthorizationStatus status = AuthorizationStatus::notDetermined;
   bool grant = true;
   std::optional<std::string> requestError, postError;
@@ -103,11 +83,7 @@ struct FakeNotifications final : NotificationCenter {
 };
 
 struct FakeLoginItem final : LoginItem {
-  explicit FakeLoginItem(Log l) : log(std::move(l)) {}
-  LoginItemStatus status() const override {
-    log->push_back("login status");
-    return current;
-  }
+  LoginItemStatus status() const override { return current; }
   Status registerItem() override {
     if (failure) return Error{*failure};
     current = afterRegister;
@@ -118,7 +94,6 @@ struct FakeLoginItem final : LoginItem {
     current = LoginItemStatus::notRegistered;
     return {};
   }
-  Log log;
   LoginItemStatus current = LoginItemStatus::notRegistered;
   LoginItemStatus afterRegister = LoginItemStatus::enabled;
   std::optional<std::string> failure;
@@ -177,22 +152,20 @@ class FakeProvider final : public SensorProvider {
 
 // A full set of fakes with a real store in a temporary directory.
 struct Rig {
-  Log log = std::make_shared<std::vector<std::string>>();
   QTemporaryDir dir;
   std::shared_ptr<FakeClock> clock = std::make_shared<FakeClock>();
-  std::shared_ptr<MemoryDefaults> defaults = std::make_shared<MemoryDefaults>(log);
-  std::shared_ptr<FakeEvents> events = std::make_shared<FakeEvents>(log);
-  std::shared_ptr<FakeNotifications> notifications = std::make_shared<FakeNotifications>(log);
-  std::shared_ptr<FakeLoginItem> login = std::make_shared<FakeLoginItem>(log);
+  std::shared_ptr<MemoryDefaults> defaults = std::make_shared<MemoryDefaults>();
+  std::shared_ptr<FakeEvents> events = std::make_shared<FakeEvents>();
+  std::shared_ptr<FakeNotifications> notifications = std::make_shared<FakeNotifications>();
+  std::shared_ptr<FakeLoginItem> login = std::make_shared<FakeLoginItem>();
   std::shared_ptr<FakeChooser> chooser = std::make_shared<FakeChooser>();
   std::shared_ptr<Script> script = std::make_shared<Script>();
   std::filesystem::path storePath = dir.filePath("data/history.sqlite").toStdString();
 
   MonitorServices services(std::optional<bool> demo = std::nullopt) {
     return {clock, std::make_shared<FixedOffsetCalendar>(0), defaults,
-            std::make_shared<FakeInfo>(log, demo), events, notifications, login, chooser,
-            [this](bool isDemo) -> std::unique_ptr<SensorProvider> {
-              log->push_back(isDemo ? "provider demo" : "provider live");
+            std::make_shared<FakeInfo>(demo), events, notifications, login, chooser,
+            [this](bool) -> std::unique_ptr<SensorProvider> {
               return std::make_unique<FakeProvider>(script);
             },
             storePath};

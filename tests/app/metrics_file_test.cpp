@@ -1,9 +1,11 @@
-// The node_exporter textfile the monitor writes after every accepted reading.
+// The node_exporter textfile: written after every reading the monitor accepts, by its exporter.
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
+
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <atomic>
@@ -11,6 +13,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/metrics_exporter.h"
 #include "app/metrics_file.h"
 #include "core/open_metrics_text.h"
 #include "tests/app/fakes.h"
@@ -47,18 +50,33 @@ std::vector<std::string> entries(const fs::path& folder) {
   return out;
 }
 
+// An exporter of its own, on a queue of its own, answering a plain receiver.
 struct MetricsTest : ::testing::Test {
   Rig rig;
   fs::path a = rig.dir.filePath("a").toStdString(), b = rig.dir.filePath("b").toStdString();
+  QObject receiver;
+  std::shared_ptr<Relay> relay = Relay::create(&receiver);
+  SerialQueue queue{"metrics test"};
+  Reading reading = FakeProvider(rig.script).sample(rig.clock->now(), "segment", true);
   void SetUp() override {
     fs::create_directories(a);
     fs::create_directories(b);
   }
-  // The file holds the published reading's text, readable by the collector's user.
-  void expectCurrent(Monitor& m, const fs::path& folder) {
+  void TearDown() override { relay->close(); }
+  std::unique_ptr<MetricsExporter> exporter(bool demo = false) {
+    auto e = std::make_unique<MetricsExporter>(queue, relay, rig.defaults, demo);
+    e->observe(reading);
+    return e;
+  }
+  void settle() {
+    queue.drain();
+    QCoreApplication::sendPostedEvents(&receiver, QEvent::MetaCall);
+  }
+  // The file holds the reading's text, readable by the collector's user.
+  void expectCurrent(const Reading& r, const fs::path& folder) {
     const auto text = slurp(folder / kMetricsFileName);
     ASSERT_TRUE(text) << folder;
-    EXPECT_EQ(*text, openMetricsText(*m.reading()));
+    EXPECT_EQ(*text, openMetricsText(r));
     struct stat st {};
     ::stat((folder / kMetricsFileName).c_str(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0644u);
@@ -71,11 +89,11 @@ TEST_F(MetricsTest, WrittenAfterEveryReadingWhateverTheUmask) {
   auto m = rig.start();
   ::umask(mask);
   EXPECT_EQ(m->metricsFolder(), a);
-  expectCurrent(*m, a);
+  expectCurrent(*m->reading(), a);
   rig.clock->advance(30);
   m->sample();
   m->TEST_settle();
-  expectCurrent(*m, a);
+  expectCurrent(*m->reading(), a);
   EXPECT_EQ(entries(a), std::vector<std::string>{kMetricsFileName});
 }
 
@@ -94,65 +112,59 @@ TEST_F(MetricsTest, ReplacedWholeWithoutAFlush) {
 // the stored one nor a new one.
 TEST_F(MetricsTest, TheDemonstrationNeverWritesThem) {
   rig.defaults->setString(kMetricsFolderKey, a.string());
-  Monitor m(rig.services(true));
-  m.TEST_settle();
+  auto e = exporter(true);
   rig.chooser->answer = b;
-  m.chooseMetricsFolder();
-  m.setMetricsFolder(b);
-  m.TEST_settle();
-  EXPECT_FALSE(m.metricsFolder());
+  e->chooseFolder(rig.chooser.get());
+  e->setFolder(b);
+  settle();
+  EXPECT_FALSE(e->folder());
   EXPECT_TRUE(entries(a).empty() && entries(b).empty());
 }
 
 // A chosen folder gets the current reading at once; moving on or stopping removes the file.
 TEST_F(MetricsTest, ChoosingMovesAndStoppingRemovesTheFile) {
-  auto m = rig.start();
+  auto e = exporter();
   rig.chooser->answer = a;
-  m->chooseMetricsFolder();
-  m->TEST_settle();
-  expectCurrent(*m, a);
+  e->chooseFolder(rig.chooser.get());
+  settle();
+  expectCurrent(reading, a);
   EXPECT_EQ(rig.defaults->string(kMetricsFolderKey), a.string());
 
   rig.chooser->answer = std::nullopt;  // cancelled: nothing changes
-  m->chooseMetricsFolder();
+  e->chooseFolder(rig.chooser.get());
   EXPECT_EQ(rig.chooser->asked, "folder " + a.string());
-  m->setMetricsFolder(b);
-  m->TEST_settle();
-  expectCurrent(*m, b);
+  e->setFolder(b);
+  settle();
+  expectCurrent(reading, b);
   EXPECT_TRUE(entries(a).empty());
 
-  m->stopMetrics();
-  m->TEST_settle();
+  e->stop();
+  settle();
   EXPECT_TRUE(entries(b).empty());
-  EXPECT_FALSE(m->metricsFolder());
+  EXPECT_FALSE(e->folder());
   EXPECT_FALSE(rig.defaults->string(kMetricsFolderKey));
 }
 
 // A folder that is gone or a name taken by a folder gives one problem text and no partial
-// file; monitoring and history go on, and a later success clears the text.
+// file, and a later success clears the text.
 TEST_F(MetricsTest, FailuresAreOneTextThatASuccessClears) {
-  auto m = rig.start();
+  auto e = exporter();
   const std::pair<fs::path, std::string> cases[] = {
       {a / "gone", "Metrics not written: the folder " + (a / "gone").string() + " does not exist."},
       {a, "Metrics not written to " + (a / kMetricsFileName).string() + ": Is a directory."},
   };
   fs::create_directory(a / kMetricsFileName);
   for (const auto& [folder, problem] : cases) {
-    m->setMetricsFolder(folder);
-    rig.clock->advance(30);
-    m->sample();
-    m->TEST_settle();
-    EXPECT_EQ(m->metricsProblem(), problem);
+    e->setFolder(folder);
+    settle();
+    EXPECT_EQ(e->problem(), problem);
     EXPECT_EQ(entries(a), std::vector<std::string>{kMetricsFileName});
-    EXPECT_EQ(m->reading()->timestamp, rig.clock->now());
-    EXPECT_FALSE(m->historyProblem());
   }
   fs::remove(a / kMetricsFileName);
-  rig.clock->advance(30);
-  m->sample();
-  m->TEST_settle();
-  EXPECT_FALSE(m->metricsProblem());
-  expectCurrent(*m, a);
+  e->observe(reading);
+  settle();
+  EXPECT_FALSE(e->problem());
+  expectCurrent(reading, a);
 }
 
 }  // namespace

@@ -71,8 +71,8 @@ class FakeMonitor final : public MonitorPort {
   const std::optional<AwaySummary>& away() const override { return away_; }
   bool paused() const override { return paused_; }
   bool asleep() const override { return asleep_; }
-  const std::optional<std::string>& problem() const override { return problem_; }
-  const std::optional<std::string>& historyProblem() const override { return historyProblem_; }
+  std::optional<std::string> problem() const override { return problem_; }
+  std::optional<std::string> historyProblem() const override { return historyProblem_; }
   AuthorizationStatus permission() const override { return permission_; }
   const Preferences& preferences() const override { return preferences_; }
   LoginItemStatus loginStatus() const override { return loginStatus_; }

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <ctime>
+#include <string_view>
 
 #include "app/freshness.h"
 #include "core/model_json.h"
@@ -151,6 +152,50 @@ Tint statusTint(bool stale, const std::optional<ThermalState>& state) {
   if (stale) return Tint::grey;
   if (!state) return Tint::secondary;
   return stateTint(*state);
+}
+
+namespace {
+// The text as a sentence of its own: a full stop is added unless it already ends one (the
+// store's own messages do, SQLite's do not).
+std::string sentence(std::string text) {
+  const std::string_view view = text;
+  if (!view.ends_with('.') && !view.ends_with('!') && !view.ends_with('?') &&
+      !view.ends_with("…")) {
+    text += '.';
+  }
+  return text;
+}
+}  // namespace
+
+std::string problemText(const Problem& p) {
+  switch (p.kind) {
+    case ProblemKind::historyUnavailable:
+      return "History is unavailable: " + sentence(p.detail) +
+             " Live monitoring continues; existing history is preserved.";
+    case ProblemKind::historyMissing:
+      return "History is unavailable.";
+    case ProblemKind::demoSeedFailed:
+      return "Demo history: " + p.detail;
+    case ProblemKind::saveFailed:
+      return "Could not save history: " + sentence(p.detail) + " Live monitoring continues.";
+    case ProblemKind::exportSkipped:
+      return "The export left out " + std::to_string(p.count) +
+             (p.count == 1 ? " unreadable record." : " unreadable records.");
+    case ProblemKind::noNotificationServer:
+      return "No notification server answered.";
+    case ProblemKind::deliveryFailed:
+      return "Notification could not be delivered: " + p.detail;
+    case ProblemKind::loginItemFailed:
+      return "Login item: " + p.detail;
+    case ProblemKind::reported:
+      break;
+  }
+  return p.detail;
+}
+
+std::optional<std::string> problemText(const std::optional<Problem>& problem) {
+  if (!problem) return std::nullopt;
+  return problemText(*problem);
 }
 
 }  // namespace tempyra

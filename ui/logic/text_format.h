@@ -8,6 +8,7 @@
 #include "app/login_item.h"
 #include "app/notification_center.h"
 #include "app/preferences.h"
+#include "app/problem.h"
 #include "core/platform_words.h"
 #include "core/event.h"
 #include "core/reading.h"
@@ -63,6 +64,10 @@ std::string littleToShowNotice(const std::optional<Reading>& reading,
                                TextPlatform platform = kBuildTextPlatform);
 // "Enabled", the platform's "needs approval" words, "Off" or "Unavailable".
 std::string loginStatusText(LoginItemStatus status);
+// The sentence the user reads for a problem; a store's or service's own text is quoted as it
+// came, made a sentence where the wording goes on after it.
+std::string problemText(const Problem& problem);
+std::optional<std::string> problemText(const std::optional<Problem>& problem);
 
 // "1h 2m 5s": seconds truncated toward zero, hours never folded into days, all three parts
 // always present. Negative input counts as 0; a non-finite one is shown as "—".

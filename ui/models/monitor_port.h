@@ -40,8 +40,9 @@ class MonitorPort : public QObject {
   virtual const std::optional<AwaySummary>& away() const = 0;
   virtual bool paused() const = 0;
   virtual bool asleep() const = 0;
-  virtual const std::optional<std::string>& problem() const = 0;
-  virtual const std::optional<std::string>& historyProblem() const = 0;
+  // Problems come worded for the screen.
+  virtual std::optional<std::string> problem() const = 0;
+  virtual std::optional<std::string> historyProblem() const = 0;
   virtual AuthorizationStatus permission() const = 0;
   virtual const Preferences& preferences() const = 0;
   virtual LoginItemStatus loginStatus() const = 0;

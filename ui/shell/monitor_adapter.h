@@ -4,6 +4,7 @@
 
 #include "app/info_dictionary.h"
 #include "app/monitor.h"
+#include "ui/logic/text_format.h"
 #include "ui/models/monitor_port.h"
 
 namespace tempyra {
@@ -24,9 +25,9 @@ class MonitorAdapter final : public MonitorPort {
   const std::optional<AwaySummary>& away() const override { return m_.away(); }
   bool paused() const override { return m_.paused(); }
   bool asleep() const override { return m_.asleep(); }
-  const std::optional<std::string>& problem() const override { return m_.problem(); }
-  const std::optional<std::string>& historyProblem() const override {
-    return m_.historyProblem();
+  std::optional<std::string> problem() const override { return problemText(m_.problem()); }
+  std::optional<std::string> historyProblem() const override {
+    return problemText(m_.historyProblem());
   }
   AuthorizationStatus permission() const override { return m_.permission(); }
   const Preferences& preferences() const override { return m_.preferences(); }

@@ -1,0 +1,27 @@
+#pragma once
+// What went wrong, as a value: the monitor and its helpers publish these, the interface words
+// them. No Qt, so the interface's plain logic may include it.
+#include <string>
+
+namespace tempyra {
+
+enum class ProblemKind {
+  historyUnavailable,    // the store could not be opened; detail: its error
+  historyMissing,        // history was asked for without a store and nothing more is known
+  demoSeedFailed,        // detail: the store's error
+  saveFailed,            // a reading was not saved; detail: the store's error
+  exportSkipped,         // count: the unreadable records the export left out
+  noNotificationServer,  // nobody answered the request for notifications
+  deliveryFailed,        // detail: the notification service's error
+  loginItemFailed,       // detail: the login item's error
+  reported,              // detail: a store or service text that speaks for itself, shown as is
+};
+
+struct Problem {
+  ProblemKind kind = ProblemKind::reported;
+  std::string detail;
+  long long count = 0;
+  friend bool operator==(const Problem&, const Problem&) = default;
+};
+
+}  // namespace tempyra

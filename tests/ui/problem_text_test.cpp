@@ -1,0 +1,30 @@
+// The words for each problem the monitor publishes, byte for byte as the screen shows them.
+#include <gtest/gtest.h>
+
+#include "ui/logic/text_format.h"
+
+namespace tempyra {
+namespace {
+
+TEST(ProblemText, EachKindKeepsItsSentence) {
+  const std::pair<Problem, const char*> cases[] = {
+      {{ProblemKind::historyUnavailable,
+        "This file is not a history database. It was left as it was."},
+       "History is unavailable: This file is not a history database. It was left as it was. "
+       "Live monitoring continues; existing history is preserved."},
+      {{ProblemKind::historyMissing, ""}, "History is unavailable."},
+      {{ProblemKind::demoSeedFailed, "disk I/O error"}, "Demo history: disk I/O error"},
+      {{ProblemKind::saveFailed, "full"},
+       "Could not save history: full. Live monitoring continues."},
+      {{ProblemKind::exportSkipped, "", 1}, "The export left out 1 unreadable record."},
+      {{ProblemKind::exportSkipped, "", 3}, "The export left out 3 unreadable records."},
+      {{ProblemKind::noNotificationServer, ""}, "No notification server answered."},
+      {{ProblemKind::deliveryFailed, "gone"}, "Notification could not be delivered: gone"},
+      {{ProblemKind::loginItemFailed, "read-only file"}, "Login item: read-only file"},
+      {{ProblemKind::reported, "no such table: events"}, "no such table: events"},
+  };
+  for (const auto& [problem, text] : cases) EXPECT_EQ(problemText(problem), text);
+}
+
+}  // namespace
+}  // namespace tempyra
