@@ -43,23 +43,6 @@ using OptionalPath = std::optional<std::filesystem::path>;
 
 class Monitor : public QObject {
   Q_OBJECT
-  Q_PROPERTY(OptionalReading reading READ reading NOTIFY readingChanged)
-  Q_PROPERTY(Readings history READ history NOTIFY historyChanged)
-  Q_PROPERTY(Events events READ events NOTIFY eventsChanged)
-  Q_PROPERTY(Durations durations READ durations NOTIFY durationsChanged)
-  Q_PROPERTY(Episodes episodes READ episodes NOTIFY episodesChanged)
-  Q_PROPERTY(OptionalAway away READ away NOTIFY awayChanged)
-  Q_PROPERTY(bool paused READ paused NOTIFY pausedChanged)
-  Q_PROPERTY(bool asleep READ asleep NOTIFY asleepChanged)
-  Q_PROPERTY(OptionalProblem problem READ problem NOTIFY problemChanged)
-  Q_PROPERTY(OptionalProblem historyProblem READ historyProblem NOTIFY historyProblemChanged)
-  Q_PROPERTY(AuthorizationStatus permission READ permission NOTIFY permissionChanged)
-  Q_PROPERTY(
-      Preferences preferences READ preferences WRITE setPreferences NOTIFY preferencesChanged)
-  Q_PROPERTY(LoginItemStatus loginStatus READ loginStatus NOTIFY loginStatusChanged)
-  Q_PROPERTY(DeviceProfile profile READ profile NOTIFY profileChanged)
-  Q_PROPERTY(OptionalPath metricsFolder READ metricsFolder NOTIFY metricsChanged)
-  Q_PROPERTY(OptionalText metricsProblem READ metricsProblem NOTIFY metricsChanged)
 
  public:
   // Runs the whole construction: preferences, alert engine, provider, profile, store,
