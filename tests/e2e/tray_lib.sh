@@ -5,13 +5,24 @@ command -v xwininfo >/dev/null || { echo "$script: skipped (xwininfo is missing)
 panel_height=28
 tray=""
 
-# start_panel EDGE: a panel along top or bottom, its tray at the right end.
+# start_panel EDGE: a panel along top or bottom, its tray at the right end. trayer now and then
+# falls over while it starts on a busy machine: a panel that has not shown after a while is
+# started again, three times at most.
 start_panel() {
-  trayer --edge "$1" --align right --widthtype request --height "$panel_height" \
-    --transparent false >/dev/null 2>&1 &
-  tray=$!
-  started+=("$tray")
-  wait_for "the panel" panel_shown
+  local try i
+  for try in 1 2 3; do
+    trayer --edge "$1" --align right --widthtype request --height "$panel_height" \
+      --transparent false >/dev/null 2>&1 &
+    tray=$!
+    started+=("$tray")
+    for i in $(seq 50); do
+      panel_shown && return 0
+      kill -0 "$tray" 2>/dev/null || break
+      sleep 0.2
+    done
+    kill "$tray" 2>/dev/null || true
+  done
+  fail "timed out waiting for the panel"
 }
 panel_shown() { xwininfo -root -tree | grep -q '"panel": ("panel" "trayer")'; }
 stop_panel() {
