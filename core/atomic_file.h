@@ -31,18 +31,10 @@ class AtomicFile {
     int error;
   };
 
-  // How much survives a crash once commit() has succeeded: the new name too, only the content
-  // (after a crash the target is then the earlier or the new file, both complete; for a file
-  // rewritten every few seconds the folder's sync is a cost with nothing to gain), or neither
-  // (readers still never see a part, but after a crash the target may be empty or cut short:
-  // for a file the next write replaces anyway).
-  enum class Durability { nameAndContent, content, none };
-
   // Creates the temporary file with permissions `mode` (whatever the umask). A folder that
   // refuses it, or a target name longer than the folder allows, makes failure() answer, and
   // every later call fail the same way.
-  AtomicFile(std::filesystem::path target, mode_t mode,
-             Durability durability = Durability::nameAndContent);
+  AtomicFile(std::filesystem::path target, mode_t mode);
   ~AtomicFile();
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;
@@ -71,7 +63,6 @@ class AtomicFile {
 
   std::filesystem::path target_;
   std::string name_;  // the target's name within its folder
-  Durability durability_;
   int folder_ = -1;
   std::string temporary_;  // the named temporary file's name; empty while it has none
   int fd_ = -1;
