@@ -147,15 +147,11 @@ NvidiaGpus::Sample NvidiaGpus::sample(double at) {
           problem = "NVML reports " + std::to_string(count) + " GPUs; its answers are not trusted";
         if (problem.empty()) {
           for (const auto& gpu : gpus_) {
-            const std::size_t before = out.temperatures.size();
-            read(gpu, at, out);
-            const Metric& core = *std::find_if(out.sensors.rbegin(), out.sensors.rend(), [&](const Metric& m) {
-              return m.name == "Sensor " + gpu.name;
-            });
-            if (out.temperatures.size() > before)
+            const std::string why = read(gpu, at, out);
+            if (why.empty())
               clauses.push_back(gpu.name + " through NVML" + (allKeptOn ? "" : ", released after each sample"));
             else
-              clauses.push_back(gpu.name + " not available · " + core.source.substr(core.source.find(" · ") + 3));
+              clauses.push_back(gpu.name + " not available · " + why);
           }
         }
         // Where runtime PM may suspend a GPU, nothing stays open between samples.
@@ -184,13 +180,14 @@ NvidiaGpus::Sample NvidiaGpus::sample(double at) {
   return out;
 }
 
-void NvidiaGpus::read(const Gpu& gpu, double at, Sample& out) {
+std::string NvidiaGpus::read(const Gpu& gpu, double at, Sample& out) {
   const NvmlLibrary& lib = *library_;
   const std::string origin = "NVML / " + gpu.name;
   nvml::Device device = nullptr;
   if (const nvml::Return rc = lib.handleByBusId(gpu.bus.c_str(), &device); rc != nvml::kSuccess || !device) {
-    unread(gpu, at, "no handle for " + gpu.bus + ": " + (rc ? NvmlLibrary::errorText(rc) : "null handle"), out);
-    return;
+    const std::string why = "no handle for " + gpu.bus + ": " + (rc ? NvmlLibrary::errorText(rc) : "null handle");
+    unread(gpu, at, why, out);
+    return why;
   }
 
   std::string model;
@@ -220,10 +217,13 @@ void NvidiaGpus::read(const Gpu& gpu, double at, Sample& out) {
 
   std::string source = origin + " · GPU core" + (model.empty() ? "" : " (" + model + ")");
   unsigned celsius = 0;
+  std::string why;
   if (const nvml::Return rc = lib.temperature(device, nvml::kTemperatureGpu, &celsius); rc != nvml::kSuccess) {
-    unread(gpu, at, "temperature " + NvmlLibrary::errorText(rc), out);
+    why = "temperature " + NvmlLibrary::errorText(rc);
+    unread(gpu, at, why, out);
   } else if (celsius == 0 || celsius >= kMaxCelsius) {
-    unread(gpu, at, "temperature reads " + degrees(celsius) + ", not a reading", out);
+    why = "temperature reads " + degrees(celsius) + ", not a reading";
+    unread(gpu, at, why, out);
   } else {
     out.sensors.emplace_back(MetricKind::sensor, "Sensor " + gpu.name, celsius, "°C", source + (detail.empty() ? "" : " · " + detail),
                              at, "Measured");
@@ -280,6 +280,7 @@ void NvidiaGpus::read(const Gpu& gpu, double at, Sample& out) {
                                  "Measured");
     }
   }
+  return why;
 }
 
 }  // namespace tempyra

@@ -86,7 +86,8 @@ class NvidiaGpus {
     std::string name;  // "nvidia 0000:01:00.0"
     DevicePower power;
   };
-  void read(const Gpu& gpu, double at, Sample& out);
+  // Reads one awake GPU; answers why its temperature could not be read (empty when it was).
+  std::string read(const Gpu& gpu, double at, Sample& out);
   void unread(const Gpu& gpu, double at, const std::string& why, Sample& out) const;
   void shutdown();
 
