@@ -1,13 +1,12 @@
 #include "app/metrics_file.h"
 
-#include <fcntl.h>
-#include <stdlib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <string>
+
+#include "core/atomic_file.h"
 
 namespace tempyra {
 
@@ -33,35 +32,17 @@ Status describe(const fs::path& folder, int error) {
   }
 }
 
-// Writes all of `text` to `fd`; answers the error number of a failure, or 0.
-int writeAll(int fd, std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t n = ::write(fd, text.data(), text.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return n < 0 ? errno : EIO;
-    text.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return 0;
-}
-
 }  // namespace
 
 Status writeMetricsFile(const fs::path& folder, std::string_view text) {
-  // A temporary file renamed over the target: a reader sees the earlier file or the new one,
-  // whole. Nothing is flushed to the disk: the next reading rewrites the file anyway, and after
-  // a crash the collector finds the earlier content or, at worst, a file it reports as a scrape
-  // error until then.
-  std::string temporary = (folder / ".tempyra.prom.XXXXXX").string();
-  const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-  if (fd < 0) return describe(folder, errno);
-  int error = ::fchmod(fd, 0644) == 0 ? writeAll(fd, text) : errno;
-  if (::close(fd) != 0 && error == 0) error = errno;
-  if (error == 0 && ::rename(temporary.c_str(), (folder / kMetricsFileName).c_str()) != 0) {
-    error = errno;
-  }
-  if (error == 0) return {};
-  ::unlink(temporary.c_str());
-  return describe(folder, error);
+  // Replaced whole: a reader sees the earlier file or the new one. Nothing is flushed to the
+  // disk: the next reading rewrites the file anyway, and after a crash the collector finds the
+  // earlier content or, at worst, a file it reports as a scrape error until then.
+  AtomicFile file(folder / kMetricsFileName, 0644, AtomicFile::Durability::none);
+  std::optional<AtomicFile::Failure> failed = file.write(text);
+  if (!failed) failed = file.commit();
+  if (failed) return describe(folder, failed->error);
+  return {};
 }
 
 Status removeMetricsFile(const fs::path& folder) {

@@ -43,8 +43,8 @@ bool isTemporaryName(std::string_view name) {
 
 }  // namespace
 
-AtomicFile::AtomicFile(fs::path target, mode_t mode)
-    : target_(std::move(target)), name_(target_.filename().string()) {
+AtomicFile::AtomicFile(fs::path target, mode_t mode, Durability durability)
+    : target_(std::move(target)), name_(target_.filename().string()), durability_(durability) {
   folder_ = ::open(folderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (folder_ < 0) {
     failure_ = Failure{Failure::Step::create, errno};
@@ -141,6 +141,7 @@ std::optional<AtomicFile::Failure> AtomicFile::drain(std::string_view bytes) {
 // two buffers and the sync at the end has little left to do. Advice only: a file system that
 // ignores it is synced at the end all the same.
 void AtomicFile::writeBehind() {
+  if (durability_ == Durability::none) return;
   ::sync_file_range(fd_, started_, written_ - started_, SYNC_FILE_RANGE_WRITE);
   if (waited_ < started_) {
     ::sync_file_range(fd_, waited_, started_ - waited_,
@@ -194,7 +195,7 @@ std::optional<AtomicFile::Failure> AtomicFile::commit() {
   buffer_.clear();
   // Space that a file system only promises (delayed allocation, network volumes) is refused at
   // the sync or the close at the latest; either failure keeps the earlier file.
-  if (::fsync(fd_) != 0) {
+  if (durability_ == Durability::flushed && ::fsync(fd_) != 0) {
     return fail(Failure::Step::write, errno);
   }
   if (temporary_.empty()) {
@@ -211,7 +212,7 @@ std::optional<AtomicFile::Failure> AtomicFile::commit() {
   }
   // The new name is durable once the folder is synced; a folder that cannot be synced (some
   // network file systems) still holds the complete file.
-  ::fsync(folder_);
+  if (durability_ == Durability::flushed) ::fsync(folder_);
   return std::nullopt;
 }
 

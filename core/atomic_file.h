@@ -34,7 +34,13 @@ class AtomicFile {
   // Creates the temporary file with permissions `mode` (whatever the umask). A folder that
   // refuses it, or a target name longer than the folder allows, makes failure() answer, and
   // every later call fail the same way.
-  AtomicFile(std::filesystem::path target, mode_t mode);
+  //
+  // `flushed`: once commit() succeeds the content and the name survive a crash. `none`: nothing
+  // is flushed; readers still never see a part, but after a crash the target may be empty or
+  // cut short, which suits a file that the next write replaces anyway.
+  enum class Durability { flushed, none };
+  AtomicFile(std::filesystem::path target, mode_t mode,
+             Durability durability = Durability::flushed);
   ~AtomicFile();
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;
@@ -71,6 +77,7 @@ class AtomicFile {
   off_t started_ = 0;  // bytes whose writeback was started
   off_t waited_ = 0;   // bytes written back
   std::optional<Failure> failure_;
+  Durability durability_;
 };
 
 }  // namespace tempyra
