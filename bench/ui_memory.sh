@@ -5,7 +5,9 @@
 # with it open, and 60 s after closing it; the time from the open request to the first frame of
 # the dashboard and of the popover, each opened with nothing of the interface loaded (the first
 # at start, the second after the interface was released) and once more while it is loaded;
-# and CPU time over an idle window with both closed. Prints "name: value unit" lines.
+# and CPU time over an idle window with both closed. Then the floors: the RSS of two programs
+# that draw nothing, one with what a tray icon needs and one linked with everything the windows
+# need. Prints "name: value unit" lines.
 # TEMPYRA_PROGRAMS picks the programs (default "tempyra tempyra-demo"); TEMPYRA_SETTLE_SECONDS
 # (default 60) the waits before the memory figures; TEMPYRA_IDLE_SECONDS (default 120, 0 skips)
 # the idle window; TEMPYRA_RELEASE_DELAY_MS, when set, is handed to the programs.
@@ -24,6 +26,14 @@ for program in $programs; do
     cmake --build "$build" --target "$program" -j 2 >/dev/null
   fi
 done
+
+# The floors beside the figures: programs that draw nothing, one with what a tray icon needs and
+# one linked with everything the windows need (bench/ui_floor.cpp).
+if [ ! -x "$build/bench/ui_floor_windows" ]; then
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTEMPYRA_TESTS=OFF \
+    -DTEMPYRA_BENCH=ON >/dev/null
+  cmake --build "$build" --target ui_floor_tray ui_floor_windows -j 2 >/dev/null
+fi
 
 home=""
 xvfb=""
@@ -136,6 +146,30 @@ for program in $programs; do
     after=$(cpu)
     awk -v b="$before" -v a="$after" -v t="$ticks" -v s="$idle" -v n="$name" \
       'BEGIN {printf "%s_cpu_idle: %.3f %% of one core over %d s (goal 0.02)\n", n, (a - b) / t / s * 100, s}'
+  fi
+  cleanup
+done
+
+for floor in tray windows; do
+  home=$(mktemp -d /tmp/tempyra-bench.XXXXXX)
+  display=:$((200 + RANDOM % 100))
+  Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  sleep 1
+  env -i PATH="$PATH" HOME="$home" DISPLAY="$display" LANG=C.UTF-8 XDG_RUNTIME_DIR="$home" \
+    QT_QUICK_BACKEND=software dbus-run-session -- "$build/bench/ui_floor_$floor" >/dev/null 2>&1 &
+  runner=$!
+  pid=""
+  for i in $(seq 50); do
+    pid=$(pgrep -P "$runner" -x "ui_floor_$floor" || true)
+    [ -n "$pid" ] && break
+    sleep 0.2
+  done
+  if [ -z "$pid" ]; then
+    echo "ui_floor_${floor}_rss: did not start"
+  else
+    sleep 5
+    echo "ui_floor_${floor}_rss: $(memory Rss) MB"
   fi
   cleanup
 done
