@@ -160,8 +160,10 @@ for floor in tray windows; do
     QT_QUICK_BACKEND=software dbus-run-session -- "$build/bench/ui_floor_$floor" >/dev/null 2>&1 &
   runner=$!
   pid=""
+  # The kernel keeps the first 15 bytes of a program's name.
+  program_name=ui_floor_$floor
   for i in $(seq 50); do
-    pid=$(pgrep -P "$runner" -x "ui_floor_$floor" || true)
+    pid=$(pgrep -P "$runner" -x "${program_name:0:15}" || true)
     [ -n "$pid" ] && break
     sleep 0.2
   done
