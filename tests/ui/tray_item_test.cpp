@@ -242,12 +242,8 @@ TEST(TrayItem, ClicksAskForThePopoverNearWhereTheHostSays) {
 }
 
 QStringList menuLabels(QDBusConnection& host, const QString& service) {
-  QDBusMessage call = QDBusMessage::createMethodCall(service, DBusMenu::kPath,
-                                                     "com.canonical.dbusmenu", "GetLayout");
-  call << 0 << -1 << QStringList();
-  QDBusPendingCall pending = host.asyncCall(call);
-  waitFor([&] { return pending.isFinished(); });
-  const QDBusMessage reply = pending.reply();
+  const QDBusMessage reply = callItem(host, service, "com.canonical.dbusmenu", "GetLayout",
+                                      {0, -1, QStringList()}, DBusMenu::kPath);
   if (reply.arguments().size() != 2) return {"no layout: " + reply.errorMessage()};
   const auto root = qdbus_cast<DBusMenuLayout>(reply.arguments()[1]);
   QStringList out;
