@@ -67,7 +67,6 @@ TEST(HwmonSensors, DamagedChannelsAreNotAvailableWithAReason) {
       {"empty", [](auto& t, auto& f) { t.write(f, ""); }, "not a number"},
       {"huge", [](auto& t, auto& f) { t.write(f, "9223372036854775807\n"); }, "reads 9223372036854776 °C, out of range"},
       {"negative", [](auto& t, auto& f) { t.write(f, "-55000\n"); }, "reads −55 °C, out of range"},
-      {"directory", [](auto& t, auto& f) { t.mkdir(f); }, "not a regular file"},
       {"fifo", [](auto& t, auto& f) { t.fifo(f); }, "not a regular file"},
       {"loop", [](auto& t, auto& f) { t.link(f, "temp1_input"); }, "unreadable"},
       {"faulty", [](auto& t, auto& f) { t.write(f, "40000\n"), t.write(f.substr(0, f.size() - 6) + "_fault", "1\n"); },
