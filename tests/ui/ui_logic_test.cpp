@@ -82,40 +82,6 @@ TEST(ValueDisplay, CpuLoadWaitsForItsBaselineAndBareMachinesSaySoOnce) {
   for (const Reading& more : {zone, hot, level}) EXPECT_EQ(littleToShowNotice(more), "");
 }
 
-TEST(MenuTitle, EveryModeAndTheStaleRule) {
-  struct Case {
-    MenuMode mode;
-    ThermalState state;
-    std::optional<double> cpu;
-    double sensorAge;
-    bool stale;
-    const char* title;
-  };
-  const Case cases[] = {
-      {MenuMode::iconOnly, ThermalState::nominal, 12.4, 0, true, ""},
-      {MenuMode::thermalState, ThermalState::serious, 12.4, 0, false, "Serious"},
-      {MenuMode::thermalState, ThermalState::serious, 12.4, 0, true, "Paused"},
-      {MenuMode::cpuTemperature, ThermalState::nominal, 12.4, 0, false, "CPU 109.8 °F"},
-      {MenuMode::cpuTemperature, ThermalState::nominal, 12.4, 95.5, false, "CPU Not available"},
-      {MenuMode::numerical, ThermalState::nominal, 37.4, 0, false, "CPU 37%"},
-      {MenuMode::numerical, ThermalState::nominal, std::nullopt, 0, false, "CPU —"},
-      {MenuMode::mixed, ThermalState::nominal, 12.4, 0, false, "Nominal · 12% CPU"},
-      {MenuMode::mixed, ThermalState::fair, std::nullopt, 0, false, "Fair · CPU —"},
-      {MenuMode::mixed, ThermalState::critical, 99.6, 0, false, "Critical · 100% CPU"},
-  };
-  for (const Case& c : cases) {
-    Reading r;
-    r.state = c.state;
-    r.cpu = metricAged(c.cpu, "%", 0);
-    r.sensors = {metricAged(43.2, "°C", c.sensorAge, "CPU temperature")};
-    EXPECT_EQ(menuTitle(r, c.mode, {TemperatureUnit::fahrenheit, c.stale, kNow}), c.title);
-  }
-  EXPECT_EQ(menuTitle(std::nullopt, MenuMode::mixed, {TemperatureUnit::celsius, false, kNow}),
-            "Paused");
-  const ValueDisplay celsius{TemperatureUnit::celsius, false, kNow};
-  EXPECT_EQ(menuTitle(Reading{}, MenuMode::cpuTemperature, celsius), "CPU —");
-}
-
 // Linux has no permission service: whether a notification server answered.
 TEST(StatusTexts, LinuxWordsForPermissionAndLoginItem) {
   EXPECT_EQ(permissionText(AuthorizationStatus::authorized, TextPlatform::linuxDesktop), "Available");
