@@ -80,14 +80,5 @@ TEST(Advice, TimeFormatWithoutSeconds) {
   }
 }
 
-TEST(Advice, JsonRoundTripAndRequiredKeys) {
-  const Advice a{1, "h/1", "d", {"a", "°"}};
-  EXPECT_EQ(*encodeJson(a),
-            R"({"version":1,"headline":"h\/1","detail":"d","evidence":["a","°"]})");
-  EXPECT_EQ(*decodeAdvice(*encodeJson(a)), a);
-  EXPECT_FALSE(decodeAdvice(R"({"version":1,"headline":"h","detail":"d"})"));
-  EXPECT_FALSE(decodeAdvice(R"({"version":1.5,"headline":"h","detail":"d","evidence":[]})"));
-}
-
 }  // namespace
 }  // namespace tempyra

@@ -41,7 +41,6 @@ TEST(AlertSettings, JsonRoundTripAndStrictDecoding) {
     ASSERT_TRUE(back) << back.error();
     EXPECT_EQ(*back, s);
   }
-  EXPECT_EQ(toJson(changed)["snoozeUntil"].get<double>(), 1765051200.25 - 978307200);
   EXPECT_EQ(toJson(AlertSettings{})["snoozeUntil"].get<double>(), -63114076800.0);
 
   const nlohmann::json good = toJson(AlertSettings{});

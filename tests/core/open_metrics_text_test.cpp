@@ -1,8 +1,6 @@
 #include "core/open_metrics_text.h"
 
 #include <cmath>
-#include <regex>
-#include <set>
 #include <sstream>
 
 #include <gmock/gmock.h>
@@ -35,32 +33,6 @@ std::vector<std::string> lines(const std::string& text) {
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);) out.push_back(line);
   return out;
-}
-
-// Every line is a HELP, TYPE or sample line of the exposition grammar; each family's HELP and
-// TYPE come once, right before its samples; no series repeats; the text ends with "# EOF".
-TEST(OpenMetricsText, FollowsTheExpositionGrammarWithoutRepeatedSeries) {
-  const std::regex help(R"(# HELP ([a-z_]+) [^\n\\]+)"), type(R"(# TYPE ([a-z_]+) gauge)");
-  const std::regex sample(R"(([a-z_]+)(\{[a-z]+="([^"\\\n]|\\[\\"n])*"\})? -?[0-9.e+-]+)");
-  const auto text = openMetricsText(reading({celsius("Fan 1", 40), celsius("Fan 1", 41),
-                                             Metric(MetricKind::fan, "Fan 1", 900, "RPM", "", 10, "")}));
-  const auto all = lines(text);
-  ASSERT_EQ(all.back(), "# EOF");
-  std::set<std::string> families, series;
-  std::string current;
-  for (std::size_t i = 0; i + 1 < all.size(); ++i) {
-    std::smatch m;
-    if (std::regex_match(all[i], m, help)) {
-      EXPECT_TRUE(families.insert(m[1]).second) << all[i];
-      ASSERT_TRUE(std::regex_match(all[i + 1], m, type)) << all[i + 1];
-      current = m[1];
-      ++i;
-    } else {
-      ASSERT_TRUE(std::regex_match(all[i], m, sample)) << all[i];
-      EXPECT_EQ(m[1], current) << all[i];
-      EXPECT_TRUE(series.insert(all[i].substr(0, all[i].rfind(' '))).second) << all[i];
-    }
-  }
 }
 
 TEST(OpenMetricsText, ThermalPressureAndPowerSourceAreStateSetsWithExactlyOneSet) {

@@ -1,19 +1,13 @@
 #include "probe/probe.h"
 
-#include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "core/model_json.h"
 #include "core/platform_words.h"
 #include "core/open_metrics_text.h"
-#include "history/history_store.h"
+#include "tests/history/history_test_support.h"
 
-namespace tempyra {
+namespace tempyra::testing {
 namespace {
 
 namespace fs = std::filesystem;
@@ -33,23 +27,18 @@ Run probe(const ProbeOptions& options, int waits = 1 << 30) {
   return run;
 }
 
-class ProbeTest : public ::testing::Test {
+class ProbeTest : public HistoryTest {
  protected:
-  void SetUp() override { fs::create_directories(dir); }
-  void TearDown() override { fs::remove_all(dir); }
   // A demonstration run of `samples` readings, recorded and exported into the test's folder.
   ProbeOptions demo(int samples = 2) const {
     ProbeOptions options;
     options.demo = true;
     options.samples = samples;
-    options.history = dir / "history.sqlite";
-    options.exportFile = dir / "export.json";
+    options.history = path();
+    options.exportFile = path("export.json");
     return options;
   }
-  nlohmann::json exported() const { return nlohmann::json::parse(std::ifstream(dir / "export.json")); }
-  const fs::path dir =
-      fs::temp_directory_path() / ("tempyra-probe-" + std::to_string(::getpid()) + "-" +
-                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  nlohmann::json exported() const { return nlohmann::json::parse(*slurp(path("export.json"))); }
 };
 
 TEST(ProbeOptions, ParsesEveryOptionAndRejectsBadOnes) {
@@ -58,14 +47,7 @@ TEST(ProbeOptions, ParsesEveryOptionAndRejectsBadOnes) {
                                "--no-processes", "--demo", "--openmetrics", "--history", "h.db",
                                "--export", "e.json"});
   ASSERT_TRUE(ok) << ok.error();
-  EXPECT_EQ(ok->root, fixtures);
-  EXPECT_EQ(ok->samples, 5);
-  EXPECT_DOUBLE_EQ(ok->interval, 0.5);
-  EXPECT_FALSE(ok->processes);
-  EXPECT_TRUE(ok->demo);
-  EXPECT_TRUE(ok->openMetrics);
-  EXPECT_EQ(ok->history, fs::path("h.db"));
-  EXPECT_EQ(ok->exportFile, fs::path("e.json"));
+  EXPECT_TRUE(ok->samples == 5 && ok->interval == 0.5 && !ok->processes && ok->openMetrics);
 
   const std::vector<std::vector<std::string>> bad = {
       {"--samples"},        {"--samples", "0"},      {"--samples", "2x"},
@@ -79,11 +61,12 @@ TEST(ProbeOptions, ParsesEveryOptionAndRejectsBadOnes) {
   for (const auto& args : bad) EXPECT_FALSE(parseProbeOptions(args)) << args.back();
 }
 
-// The default run: the profile, then two readings, each recorded and exported as printed.
-TEST_F(ProbeTest, DemoRunPrintsRecordsAndExportsItsReadings) {
-  ProbeOptions options = demo();
-  options.history = dir / "sub" / "history.sqlite";
-  const auto run = probe(options);
+// The profile, then the readings, each recorded and exported as printed. A stop signal ends the
+// run after the reading in hand: recorded, exported, exit 0.
+TEST_F(ProbeTest, DemoRunPrintsRecordsAndExportsItsReadingsUntilStopped) {
+  ProbeOptions options = demo(10);
+  options.history = dir_ / "sub" / "history.sqlite";
+  const auto run = probe(options, 1);
   ASSERT_EQ(run.status, 0) << run.err;
   const auto& out = run.out;
   ASSERT_EQ(out.size(), 3u);
@@ -91,27 +74,6 @@ TEST_F(ProbeTest, DemoRunPrintsRecordsAndExportsItsReadings) {
   const auto document = exported();
   ASSERT_EQ(document["samples"].size(), 2u);
   for (int i = 0; i < 2; ++i) EXPECT_EQ(document["samples"][i], nlohmann::json::parse(out[i + 1]));
-}
-
-TEST_F(ProbeTest, CapturedTreePrintsItsProfileAndReadings) {
-  ProbeOptions options;
-  options.root = std::string(TEMPYRA_FIXTURES) + "/laptop";
-  options.interval = 0;
-  const auto run = probe(options);
-  ASSERT_EQ(run.status, 0) << run.err;
-  const auto& out = run.out;
-  ASSERT_EQ(out.size(), 3u);
-  EXPECT_EQ(decodeDeviceProfile(out[0])->model, "LENOVO 20XW0055GE");
-  EXPECT_EQ(decodeReading(out[1])->cpu.source, "/proc/stat · establishing baseline");
-  EXPECT_TRUE(decodeReading(out[2]));
-}
-
-// A stop signal ends the run after the reading in hand: recorded, exported, exit 0.
-TEST_F(ProbeTest, StopEndsTheRunCleanlyAfterTheReadingInHand) {
-  const auto run = probe(demo(10), 1);
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out.size(), 3u);
-  EXPECT_EQ(exported()["samples"].size(), 2u);
 }
 
 // The metrics text is the last reading's (the earlier ones only set baselines); every reading
@@ -131,7 +93,7 @@ TEST_F(ProbeTest, OpenMetricsPrintsTheLastReadingAndRecordsAll) {
 // A history that cannot be opened is left as found; an export onto the history is refused and
 // the history survives it. Either fails the run with the store's message.
 TEST_F(ProbeTest, HistoryFailuresExitOneWithTheStoresMessage) {
-  const fs::path garbage = dir / "not-a-database.sqlite";
+  const fs::path garbage = dir_ / "not-a-database.sqlite";
   const std::string content(4096, 'x');
   std::ofstream(garbage, std::ios::binary) << content;
   ProbeOptions options;
@@ -142,10 +104,9 @@ TEST_F(ProbeTest, HistoryFailuresExitOneWithTheStoresMessage) {
   EXPECT_EQ(run.err,
             "tempyra-probe: This file is not a history database. It was left as it was.\n");
   EXPECT_TRUE(run.out.empty());
-  std::ifstream in(garbage, std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), content);
+  EXPECT_EQ(slurp(garbage), content);
 
-  options.history = options.exportFile = dir / "history.sqlite";
+  options.history = options.exportFile = dir_ / "history.sqlite";
   run = probe(options);
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err,
@@ -155,29 +116,28 @@ TEST_F(ProbeTest, HistoryFailuresExitOneWithTheStoresMessage) {
   EXPECT_EQ(probe(options).status, 0) << "the history survives";
 
   // A query reads only: a missing history is reported and not made.
-  options.history = dir / "missing" / "history.sqlite";
+  options.history = dir_ / "missing" / "history.sqlite";
   options.episodes = true;
   run = probe(options);
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "tempyra-probe: no history at " + options.history->string() + "\n");
-  EXPECT_FALSE(fs::exists(dir / "missing"));
+  EXPECT_FALSE(fs::exists(dir_ / "missing"));
 }
 
 // Episodes as JSON lines, newest first, keys in their documented order, from --since on.
 TEST_F(ProbeTest, EpisodesArePrintedAsJsonLinesFromTheHistory) {
-  const fs::path file = dir / "history.sqlite";
   {
-    auto store = std::move(*HistoryStore::open(file));
+    const auto store = openStore(path());
     for (double at : {1000.0, 1030.0, 2000.0}) {
-      Reading r;
+      Reading r;  // no figures: the line's empty forms
       r.timestamp = at;
       r.state = at == 1030 ? ThermalState::serious : ThermalState::fair;
       r.segment = "s";
-      ASSERT_TRUE(store->record(r, {}));
+      ok(store->record(r, {}));
     }
   }
   ProbeOptions options;
-  options.history = file;
+  options.history = path();
   options.episodes = true;
   auto run = probe(options);
   ASSERT_EQ(run.status, 0) << run.err;
@@ -194,4 +154,4 @@ TEST_F(ProbeTest, EpisodesArePrintedAsJsonLinesFromTheHistory) {
 }
 
 }  // namespace
-}  // namespace tempyra
+}  // namespace tempyra::testing

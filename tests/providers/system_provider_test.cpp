@@ -72,15 +72,10 @@ struct Rig {
   Reading sample(double at, bool processes = true) { return provider->sample(at, "seg", processes); }
 };
 
-TEST(SystemProvider, ProfileTextsBeforeAndAfterTheFirstSample) {
+TEST(SystemProvider, TheControllerIsOpenedOnceAtTheFirstSample) {
   Rig rig;
-  const DeviceProfile before = rig.provider->profile();
-  EXPECT_EQ(before.model, "MacBookPro16,1");
-  EXPECT_EQ(before.fans, "Fan arrangement not verified");
-  EXPECT_EQ(before.capabilities.size(), 9u);
-  EXPECT_EQ(before.capabilities.at("Fan RPM"), "Checking hardware capabilities on first sample");
-  EXPECT_EQ(before.capabilities.at("Power consumption"), "Not available · no validated wattage adapter");
-  EXPECT_EQ(rig.hardwareMade, 0);  // the controller is not touched at construction
+  EXPECT_EQ(rig.provider->profile().capabilities.at("Fan RPM"), "Checking hardware capabilities on first sample");
+  EXPECT_EQ(rig.hardwareMade, 0);
 
   rig.sample(10);
   rig.sample(20);
@@ -209,18 +204,15 @@ TEST(SystemProvider, PowerContexts) {
 
 TEST(SystemProvider, CpuLimitsFollowTheControllerMetrics) {
   Rig rig;
-  rig.platform->thermal = 4;
+  rig.platform->thermal = 4;  // no such level
   const Reading first = rig.sample(1);
   EXPECT_EQ(first.state, ThermalState::unknown);
   EXPECT_EQ(first.sensors.size(), 4u);  // power status unavailable: no limit metrics
   rig.platform->limits = std::map<std::string, double>{{"CPU_Speed_Limit", 100}, {"CPU_Scheduler_Limit", 100.5}};
   Reading r = rig.sample(2);
   ASSERT_EQ(r.sensors.size(), 6u);
-  EXPECT_EQ(r.sensors[4].name, "CPU speed limit");
   EXPECT_EQ(r.sensors[4].value, 100.0);
-  EXPECT_EQ(r.sensors[4].source, "IOPMCopyCPUPowerStatus · OS limit, not measured throttling");
-  EXPECT_EQ(r.sensors[5].name, "CPU scheduler limit");
-  EXPECT_EQ(r.sensors[5].quality, "Not available");
+  EXPECT_EQ(r.sensors[5].quality, "Not available");  // over 100 %
   rig.platform->limits = std::map<std::string, double>{{"CPU_Speed_Limit", std::nan("")}};
   EXPECT_FALSE(rig.sample(3).sensors[4].value);
   // A backend that learns more from a sample refines its words; the profile and source follow.

@@ -15,8 +15,6 @@
 #include <cstring>
 #include <map>
 
-#include "tests/app/private_bus.h"
-
 namespace tempyra {
 namespace {
 
@@ -34,24 +32,6 @@ struct Launch {
     QObject::connect(&instance, &SingleInstance::activated, [this] { ++activations; });
   }
 };
-
-// Over the session bus; the lock file alone is walked through by the tests below.
-TEST(SingleInstance, ALaterLaunchShowsTheFirstAndLeaves) {
-  testing::PrivateBus bus;
-  ASSERT_TRUE(bus.ok()) << bus.error();
-  QTemporaryDir dir;
-  auto options = [&](const char* role) {
-    auto o = lockOnly(dir);
-    o.bus = bus.connect(role);
-    return o;
-  };
-  Launch first(options("first")), second(options("second"));
-  EXPECT_EQ(first.instance.claim(), Claim::first);
-  EXPECT_TRUE(first.instance.problem().isEmpty()) << first.instance.problem().toStdString();
-  EXPECT_EQ(second.instance.claim(), Claim::shownOther);
-  EXPECT_TRUE(testing::waitFor([&] { return first.activations == 1; }));
-  EXPECT_EQ(second.activations, 0);
-}
 
 // The first instance removes its lock file and socket when it ends; the later one left nothing.
 TEST(SingleInstance, AnInstanceThatEndsLeavesNothingBehind) {

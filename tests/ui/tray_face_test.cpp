@@ -1,5 +1,5 @@
 // The tray figure: its colour, gauge, glyph and figure for every mode and state, the unit always
-// there, and ink that reads on every badge.
+// there, the menu title beside it, and ink that reads on every badge.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -15,32 +15,38 @@ Metric metricAged(MetricKind kind, std::optional<double> value, const char* unit
   return Metric(kind, "", value, unit, "s", kNow - age, "Measured");
 }
 
-TEST(TrayFace, EveryModeAndState) {
+// The tray's face and the menu title beside it, for every mode and state.
+TEST(TrayFace, EveryModeAndStateWithItsMenuTitle) {
   struct Case {
     MenuMode mode;
     std::optional<ThermalState> state;  // none: no reading yet
     std::optional<double> cpu;
     double sensorAge;
     bool stale;
+    const char* title;  // nullptr: not checked
     Tint tint;
     bool slashed;
     int level;
     const char* figure;
   };
+  using M = MenuMode;
   using S = ThermalState;
   const Case cases[] = {
-      {MenuMode::mixed, std::nullopt, 12.4, 0, true, Tint::grey, true, 0, ""},
-      {MenuMode::numerical, S::critical, 12.4, 0, true, Tint::grey, true, 0, ""},
-      {MenuMode::iconOnly, S::serious, 12.4, 0, false, Tint::orange, false, 3, ""},
-      {MenuMode::thermalState, S::fair, 12.4, 0, false, Tint::yellow, false, 2, ""},
-      {MenuMode::cpuTemperature, S::nominal, 12.4, 0, false, Tint::green, false, 1, "110°"},
-      {MenuMode::cpuTemperature, S::nominal, 12.4, 95.5, false, Tint::green, false, 1, ""},
-      {MenuMode::numerical, S::fair, 37.4, 0, false, Tint::yellow, false, 2, "37%"},
-      {MenuMode::numerical, S::nominal, std::nullopt, 0, false, Tint::green, false, 1, ""},
-      {MenuMode::numerical, S::nominal, -0.2, 0, false, Tint::green, false, 1, "0%"},
-      {MenuMode::mixed, S::critical, 99.6, 0, false, Tint::red, false, 4, "100%"},
-      {MenuMode::mixed, S::unknown, 100, 0, false, Tint::secondary, false, 0, "100%"},
-      {MenuMode::mixed, S::serious, std::nan(""), 0, false, Tint::orange, false, 3, ""},
+      {M::mixed, std::nullopt, 12.4, 0, false, "Paused", Tint::grey, true, 0, ""},
+      {M::numerical, S::critical, 12.4, 0, true, "Paused", Tint::grey, true, 0, ""},
+      {M::iconOnly, S::nominal, 12.4, 0, true, "", Tint::grey, true, 0, ""},
+      {M::iconOnly, S::serious, 12.4, 0, false, "", Tint::orange, false, 3, ""},
+      {M::thermalState, S::fair, 12.4, 0, false, "Fair", Tint::yellow, false, 2, ""},
+      {M::cpuTemperature, S::nominal, 12.4, 0, false, "CPU 109.8 °F", Tint::green, false, 1, "110°"},
+      {M::cpuTemperature, S::nominal, 12.4, 95.5, false, "CPU Not available", Tint::green, false, 1, ""},
+      {M::numerical, S::fair, 37.4, 0, false, "CPU 37%", Tint::yellow, false, 2, "37%"},
+      {M::numerical, S::nominal, std::nullopt, 0, false, "CPU —", Tint::green, false, 1, ""},
+      {M::numerical, S::nominal, -0.2, 0, false, nullptr, Tint::green, false, 1, "0%"},
+      {M::mixed, S::nominal, 12.4, 0, false, "Nominal · 12% CPU", Tint::green, false, 1, "12%"},
+      {M::mixed, S::fair, std::nullopt, 0, false, "Fair · CPU —", Tint::yellow, false, 2, ""},
+      {M::mixed, S::critical, 99.6, 0, false, "Critical · 100% CPU", Tint::red, false, 4, "100%"},
+      {M::mixed, S::unknown, 100, 0, false, "Unknown · 100% CPU", Tint::secondary, false, 0, "100%"},
+      {M::mixed, S::serious, std::nan(""), 0, false, nullptr, Tint::orange, false, 3, ""},
   };
   for (const Case& c : cases) {
     std::optional<Reading> r;
@@ -50,8 +56,12 @@ TEST(TrayFace, EveryModeAndState) {
       r->cpu = metricAged(MetricKind::cpuLoad, c.cpu, "%", 0);
       r->sensors = {metricAged(MetricKind::cpuTemperature, 43.2, "°C", c.sensorAge)};
     }
-    const TrayFace face = trayFace(r, c.mode, {TemperatureUnit::fahrenheit, c.stale, kNow});
+    const ValueDisplay display{TemperatureUnit::fahrenheit, c.stale, kNow};
+    const TrayFace face = trayFace(r, c.mode, display);
     const std::string what = std::to_string(static_cast<int>(c.mode)) + " " + c.figure;
+    if (c.title) {
+      EXPECT_EQ(menuTitle(r, c.mode, display), c.title) << what;
+    }
     EXPECT_EQ(face.tint, c.tint) << what;
     EXPECT_EQ(face.slashed, c.slashed) << what;
     EXPECT_EQ(face.level, c.level) << what;
@@ -61,6 +71,7 @@ TEST(TrayFace, EveryModeAndState) {
       EXPECT_GT(face.figure.size(), face.digits.size()) << what;
     }
   }
+  EXPECT_EQ(menuTitle(Reading{}, M::cpuTemperature, {TemperatureUnit::celsius, false, kNow}), "CPU —");
 }
 
 TEST(TrayFace, InkReadsOnEveryBadge) {

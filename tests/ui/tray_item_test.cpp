@@ -131,14 +131,10 @@ QVariantMap properties(QDBusConnection& host, const QString& service) {
   return qdbus_cast<QVariantMap>(reply.arguments().first());
 }
 
-struct Fixture {
-  PrivateBus bus;
-  FakeMonitor monitor;
-  std::unique_ptr<PopoverModel> popover;
-  std::unique_ptr<Watcher> watcher;
-  std::unique_ptr<TrayItem> tray;
-  QString service;  // the item's, as the watcher received it
-  Fixture() {
+class TrayItemTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!bus.ok()) GTEST_SKIP() << bus.error();
     monitor.reading_ = nominalReading(12.4);
     monitor.stale_ = false;
     popover = std::make_unique<PopoverModel>(monitor);
@@ -150,16 +146,21 @@ struct Fixture {
     tray = std::make_unique<TrayItem>(*popover, bus.connect("app"));
     service = watcher->fake().items().value(0);
   }
+
+  PrivateBus bus;
+  FakeMonitor monitor;
+  std::unique_ptr<PopoverModel> popover;
+  std::unique_ptr<Watcher> watcher;
+  std::unique_ptr<TrayItem> tray;
+  QString service;  // the item's, as the watcher received it
 };
 
-TEST(TrayItem, HostReadsTitleTooltipAndIconInNetworkByteOrder) {
-  Fixture f;
-  if (!f.bus.ok()) GTEST_SKIP() << f.bus.error();
-  f.startHosted();
-  ASSERT_TRUE(f.tray->shown());
-  ASSERT_EQ(f.watcher->fake().items().size(), 1);
-  QDBusConnection host = f.bus.connect("host");
-  const QVariantMap p = properties(host, f.service);
+TEST_F(TrayItemTest, HostReadsTitleTooltipAndIconInNetworkByteOrder) {
+  startHosted();
+  ASSERT_TRUE(tray->shown());
+  ASSERT_EQ(watcher->fake().items().size(), 1);
+  QDBusConnection host = bus.connect("host");
+  const QVariantMap p = properties(host, service);
   EXPECT_EQ(p["XAyatanaLabel"].toString(), "Nominal · 12% CPU");
   EXPECT_EQ(p["XAyatanaLabelGuide"].toString(), "Critical · 100% CPU");
   EXPECT_EQ(p["Status"].toString(), "Active");
@@ -175,79 +176,69 @@ TEST(TrayItem, HostReadsTitleTooltipAndIconInNetworkByteOrder) {
   EXPECT_EQ(big.argb.mid(at, 4), QByteArray("\xff\x28\xa7\x45", 4));
 }
 
-TEST(TrayItem, DrawsOnlyWhenWhatTheIconShowsChanges) {
-  Fixture f;
-  if (!f.bus.ok()) GTEST_SKIP() << f.bus.error();
-  f.startHosted();
-  QDBusConnection host = f.bus.connect("host");
+TEST_F(TrayItemTest, DrawsOnlyWhenWhatTheIconShowsChanges) {
+  startHosted();
+  QDBusConnection host = bus.connect("host");
   HostSide seen;
-  host.connect(f.service, "/StatusNotifierItem", kItemInterface, "NewIcon", &seen,
+  host.connect(service, "/StatusNotifierItem", kItemInterface, "NewIcon", &seen,
                SLOT(newIcon()));
-  host.connect(f.service, "/StatusNotifierItem", kItemInterface, "XAyatanaNewLabel", &seen,
+  host.connect(service, "/StatusNotifierItem", kItemInterface, "XAyatanaNewLabel", &seen,
                SLOT(newLabel(QString, QString)));
-  properties(host, f.service);  // the match rules are in place once a call has been answered
+  properties(host, service);  // the match rules are in place once a call has been answered
 
-  f.monitor.now_ += 10;  // a later sample with the same figure
-  f.monitor.publish();
-  f.monitor.reading_ = nominalReading(12.6);  // "13%"
-  f.monitor.publish();
+  monitor.now_ += 10;  // a later sample with the same figure
+  monitor.publish();
+  monitor.reading_ = nominalReading(12.6);  // "13%"
+  monitor.publish();
   Preferences iconOnly;
   iconOnly.menu = MenuMode::iconOnly;
-  f.monitor.setPreferences(iconOnly);
+  monitor.setPreferences(iconOnly);
   ASSERT_TRUE(waitFor([&] { return seen.labels.size() == 2; }));
   EXPECT_EQ(seen.labels, (QStringList{"Nominal · 13% CPU", ""}));
-  EXPECT_EQ(f.tray->drawings(), 3);
+  EXPECT_EQ(tray->drawings(), 3);
   EXPECT_EQ(seen.icons, 2);
 }
 
-TEST(TrayItem, FollowsTheWatcherAndItsHost) {
-  Fixture f;
-  if (!f.bus.ok()) GTEST_SKIP() << f.bus.error();
-  Watcher watcher(f.bus);
-  watcher.fake().host = false;
-  TrayItem tray(*f.popover, f.bus.connect("app"));
+TEST_F(TrayItemTest, FollowsTheWatcherAndItsHost) {
+  watcher = std::make_unique<Watcher>(bus);
+  watcher->fake().host = false;
+  tray = std::make_unique<TrayItem>(*popover, bus.connect("app"));
   int appeared = 0;
-  QObject::connect(&tray, &TrayItem::hostAppeared, [&] { ++appeared; });
-  EXPECT_FALSE(tray.shown());
+  QObject::connect(tray.get(), &TrayItem::hostAppeared, [&] { ++appeared; });
+  EXPECT_FALSE(tray->shown());
 
-  watcher.start();  // a watcher without a host: nothing shows the item yet
-  ASSERT_TRUE(waitFor([&] { return watcher.fake().items().size() == 1; }));
+  watcher->start();  // a watcher without a host: nothing shows the item yet
+  ASSERT_TRUE(waitFor([&] { return watcher->fake().items().size() == 1; }));
   testing::waitFor([] { return false; }, 200);
-  EXPECT_FALSE(tray.shown());
-  watcher.announceHost();
-  ASSERT_TRUE(waitFor([&] { return tray.shown(); }));
+  EXPECT_FALSE(tray->shown());
+  watcher->announceHost();
+  ASSERT_TRUE(waitFor([&] { return tray->shown(); }));
   EXPECT_EQ(appeared, 1);
-  watcher.stop();
-  EXPECT_TRUE(waitFor([&] { return !tray.shown(); }));
+  watcher->stop();
+  EXPECT_TRUE(waitFor([&] { return !tray->shown(); }));
 }
 
-TEST(TrayItem, ClicksAskForThePopoverNearWhereTheHostSays) {
-  Fixture f;
-  if (!f.bus.ok()) GTEST_SKIP() << f.bus.error();
-  f.startHosted();
+TEST_F(TrayItemTest, ClicksAskForThePopoverNearWhereTheHostSays) {
+  startHosted();
   int clicks = 0;
-  QObject::connect(f.tray.get(), &TrayItem::clicked, [&] { ++clicks; });
-  QDBusConnection host = f.bus.connect("host");
-  callItem(host, f.service, kItemInterface, "Activate", {500, 10});
+  QObject::connect(tray.get(), &TrayItem::clicked, [&] { ++clicks; });
+  QDBusConnection host = bus.connect("host");
+  callItem(host, service, kItemInterface, "Activate", {500, 10});
   EXPECT_EQ(clicks, 1);
-  EXPECT_EQ(f.tray->clickedAt(), QPoint(500, 10));
-  callItem(host, f.service, kItemInterface, "SecondaryActivate", {0, 0});  // a host that cannot say
+  EXPECT_EQ(tray->clickedAt(), QPoint(500, 10));
+  callItem(host, service, kItemInterface, "SecondaryActivate", {0, 0});  // a host that cannot say
   EXPECT_EQ(clicks, 2);
-  EXPECT_EQ(f.tray->clickedAt(), std::nullopt);
+  EXPECT_EQ(tray->clickedAt(), std::nullopt);
   // A host without a menu of its own asks for ours: no popover.
-  callItem(host, f.service, kItemInterface, "ContextMenu", {500, 10});
+  callItem(host, service, kItemInterface, "ContextMenu", {500, 10});
   EXPECT_EQ(clicks, 2);
-  EXPECT_TRUE(waitFor([&] { return f.tray->menu()->isVisible(); }));
-  f.tray->menu()->hide();
+  EXPECT_TRUE(waitFor([&] { return tray->menu()->isVisible(); }));
+  tray->menu()->hide();
 }
 
 QStringList menuLabels(QDBusConnection& host, const QString& service) {
-  QDBusMessage call = QDBusMessage::createMethodCall(service, DBusMenu::kPath,
-                                                     "com.canonical.dbusmenu", "GetLayout");
-  call << 0 << -1 << QStringList();
-  QDBusPendingCall pending = host.asyncCall(call);
-  waitFor([&] { return pending.isFinished(); });
-  const QDBusMessage reply = pending.reply();
+  const QDBusMessage reply = callItem(host, service, "com.canonical.dbusmenu", "GetLayout",
+                                      {0, -1, QStringList()}, DBusMenu::kPath);
   if (reply.arguments().size() != 2) return {"no layout: " + reply.errorMessage()};
   const auto root = qdbus_cast<DBusMenuLayout>(reply.arguments()[1]);
   QStringList out;
@@ -257,35 +248,33 @@ QStringList menuLabels(QDBusConnection& host, const QString& service) {
   return out;
 }
 
-TEST(TrayItem, HostsMenuRunsThePopoverCommands) {
-  Fixture f;
-  if (!f.bus.ok()) GTEST_SKIP() << f.bus.error();
-  f.startHosted();
-  QDBusConnection host = f.bus.connect("host");
+TEST_F(TrayItemTest, HostsMenuRunsThePopoverCommands) {
+  startHosted();
+  QDBusConnection host = bus.connect("host");
   HostSide seen;
-  host.connect(f.service, DBusMenu::kPath, "com.canonical.dbusmenu", "LayoutUpdated", &seen,
+  host.connect(service, DBusMenu::kPath, "com.canonical.dbusmenu", "LayoutUpdated", &seen,
                SLOT(newLayout(uint, int)));
-  EXPECT_EQ(menuLabels(host, f.service),
+  EXPECT_EQ(menuLabels(host, service),
             (QStringList{"Open Dashboard", "Pause Monitoring", "Snooze Alerts · 1 hour",
                          "separator", "Quit"}));
   int opened = 0, quit = 0;
-  QObject::connect(f.popover.get(), &PopoverModel::openDetailsRequested, [&] { ++opened; });
-  QObject::connect(f.popover.get(), &PopoverModel::quitRequested, [&] { ++quit; });
+  QObject::connect(popover.get(), &PopoverModel::openDetailsRequested, [&] { ++opened; });
+  QObject::connect(popover.get(), &PopoverModel::quitRequested, [&] { ++quit; });
   const auto click = [&](int id) {
-    callItem(host, f.service, "com.canonical.dbusmenu", "Event",
+    callItem(host, service, "com.canonical.dbusmenu", "Event",
              {id, QString("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u}, DBusMenu::kPath);
   };
   click(2);  // Pause Monitoring
   ASSERT_TRUE(waitFor([&] { return seen.layouts == 1; }));
-  EXPECT_TRUE(f.monitor.paused());
-  EXPECT_EQ(menuLabels(host, f.service).value(1), "Resume Monitoring");
+  EXPECT_TRUE(monitor.paused());
+  EXPECT_EQ(menuLabels(host, service).value(1), "Resume Monitoring");
   click(3);
   click(1);
   click(101);  // the separator does nothing
   click(4);
   ASSERT_TRUE(waitFor([&] { return quit == 1; }));
   EXPECT_EQ(opened, 1);
-  EXPECT_EQ(f.monitor.preferences().alerts.snoozeUntil, f.monitor.now() + 3600);
+  EXPECT_EQ(monitor.preferences().alerts.snoozeUntil, monitor.now() + 3600);
 }
 
 }  // namespace

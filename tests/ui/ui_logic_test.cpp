@@ -10,11 +10,9 @@
 #include "core/model_json.h"
 #include "ui/logic/chart_data.h"
 #include "ui/logic/chart_ticks.h"
-#include "ui/logic/dashboard_pages.h"
 #include "ui/logic/episode_text.h"
 #include "ui/logic/maker_links.h"
 #include "ui/logic/onboarding_flow.h"
-#include "ui/logic/settings_options.h"
 #include "ui/logic/text_format.h"
 
 namespace tempyra {
@@ -84,55 +82,11 @@ TEST(ValueDisplay, CpuLoadWaitsForItsBaselineAndBareMachinesSaySoOnce) {
   for (const Reading& more : {zone, hot, level}) EXPECT_EQ(littleToShowNotice(more), "");
 }
 
-TEST(MenuTitle, EveryModeAndTheStaleRule) {
-  struct Case {
-    MenuMode mode;
-    ThermalState state;
-    std::optional<double> cpu;
-    double sensorAge;
-    bool stale;
-    const char* title;
-  };
-  const Case cases[] = {
-      {MenuMode::iconOnly, ThermalState::nominal, 12.4, 0, false, ""},
-      {MenuMode::iconOnly, ThermalState::nominal, 12.4, 0, true, ""},
-      {MenuMode::thermalState, ThermalState::serious, 12.4, 0, false, "Serious"},
-      {MenuMode::thermalState, ThermalState::serious, 12.4, 0, true, "Paused"},
-      {MenuMode::cpuTemperature, ThermalState::nominal, 12.4, 0, false, "CPU 109.8 °F"},
-      {MenuMode::cpuTemperature, ThermalState::nominal, 12.4, 95.5, false, "CPU Not available"},
-      {MenuMode::numerical, ThermalState::nominal, 37.4, 0, false, "CPU 37%"},
-      {MenuMode::numerical, ThermalState::nominal, std::nullopt, 0, false, "CPU —"},
-      {MenuMode::mixed, ThermalState::nominal, 12.4, 0, false, "Nominal · 12% CPU"},
-      {MenuMode::mixed, ThermalState::fair, std::nullopt, 0, false, "Fair · CPU —"},
-      {MenuMode::mixed, ThermalState::critical, 99.6, 0, false, "Critical · 100% CPU"},
-  };
-  for (const Case& c : cases) {
-    Reading r;
-    r.state = c.state;
-    r.cpu = metricAged(c.cpu, "%", 0);
-    r.sensors = {metricAged(43.2, "°C", c.sensorAge, "CPU temperature")};
-    EXPECT_EQ(menuTitle(r, c.mode, {TemperatureUnit::fahrenheit, c.stale, kNow}), c.title);
-  }
-  EXPECT_EQ(menuTitle(std::nullopt, MenuMode::mixed, {TemperatureUnit::celsius, false, kNow}),
-            "Paused");
-  const ValueDisplay celsius{TemperatureUnit::celsius, false, kNow};
-  EXPECT_EQ(menuTitle(Reading{}, MenuMode::cpuTemperature, celsius), "CPU —");
-}
-
-TEST(StatusTexts, PermissionAndLoginItem) {
-  const TextPlatform mac = TextPlatform::macos, gnu = TextPlatform::linuxDesktop;
-  EXPECT_EQ(permissionText(AuthorizationStatus::authorized, mac), "Allowed");
-  // Linux has no permission service: whether a notification server answered.
-  EXPECT_EQ(permissionText(AuthorizationStatus::authorized, gnu), "Available");
+// Linux has no permission service: whether a notification server answered.
+TEST(StatusTexts, LinuxWordsForPermissionAndLoginItem) {
+  EXPECT_EQ(permissionText(AuthorizationStatus::authorized, TextPlatform::linuxDesktop), "Available");
   EXPECT_EQ(loginStatusText(LoginItemStatus::requiresApproval),
             "Needs approval in desktop settings");
-  EXPECT_EQ(loginStatusText(LoginItemStatus::notRegistered), "Off");
-  EXPECT_EQ(loginStatusText(LoginItemStatus::notFound), "Unavailable");
-}
-
-TEST(DashboardPages, NamesAndSubtitles) {
-  EXPECT_EQ(pageInfo(DashboardPage::thermalIntelligence).name, "Thermal Intelligence");
-  EXPECT_EQ(pageInfo(DashboardPage::about).subtitle, "Free software by quorvel.");
 }
 
 Reading reading(double t, ThermalState s, const std::string& segment,
@@ -233,10 +187,7 @@ TEST(EpisodeText, RowsReadInTheChosenUnitWithDatesWhereNeeded) {
   for (const auto& [seconds, text] : lengths) EXPECT_EQ(episodeLength(seconds), text);
   EXPECT_EQ(elided("näme", 3), "nä…");
   EXPECT_EQ(elided("näm", 3), "näm");
-}
-
-// The plural line with its busiest process is pinned on the dashboard itself.
-TEST(EpisodeText, AwayLine) {
+  // The plural line with its busiest process is pinned on the dashboard itself.
   EXPECT_EQ(awayText({1, 40, ThermalState::fair, ""}),
             "While you were away: 1 episode, 40 s in total, highest Fair");
 }
@@ -370,16 +321,7 @@ TEST(TourPosition, BackFromBeyondTheLastStepAndStepTitles) {
   EXPECT_EQ(tourTitle("Choose your preferences"), "Choose your preferences");
 }
 
-// Values outside the lists are walked through on the settings model; hour labels in QML.
-TEST(SettingsOptions, LastRangeAndNothingBeyondIt) {
-  EXPECT_EQ(optionAt(rangeOptions(), 3)->label, "Last Month");
-  EXPECT_EQ(optionAt(rangeOptions(), 4), nullptr);
-}
-
 TEST(MakerLinks, AddressesAndAppList) {
-  EXPECT_EQ(headerLink("tempyra"),
-            "https://quorvel.example?utm_source=tempyra&utm_medium=app&utm_campaign=quorvel_"
-            "branding&utm_content=sidebar");
   EXPECT_EQ(makerAppLink({"X", "x.png", "apps/x"}),
             "https://quorvel.example/apps/x.html?utm_source=tempyra&utm_medium=app&utm_"
             "campaign=quorvel_welcome");
