@@ -23,7 +23,7 @@ TEST(TrayFace, EveryModeAndStateWithItsMenuTitle) {
     std::optional<double> cpu;
     double sensorAge;
     bool stale;
-    const char* title;  // nullptr: not checked
+    const char* title;
     Tint tint;
     bool slashed;
     int level;
@@ -41,12 +41,12 @@ TEST(TrayFace, EveryModeAndStateWithItsMenuTitle) {
       {M::cpuTemperature, S::nominal, 12.4, 95.5, false, "CPU Not available", Tint::green, false, 1, ""},
       {M::numerical, S::fair, 37.4, 0, false, "CPU 37%", Tint::yellow, false, 2, "37%"},
       {M::numerical, S::nominal, std::nullopt, 0, false, "CPU —", Tint::green, false, 1, ""},
-      {M::numerical, S::nominal, -0.2, 0, false, nullptr, Tint::green, false, 1, "0%"},
+      {M::numerical, S::nominal, -0.2, 0, false, "CPU 0%", Tint::green, false, 1, "0%"},
       {M::mixed, S::nominal, 12.4, 0, false, "Nominal · 12% CPU", Tint::green, false, 1, "12%"},
       {M::mixed, S::fair, std::nullopt, 0, false, "Fair · CPU —", Tint::yellow, false, 2, ""},
       {M::mixed, S::critical, 99.6, 0, false, "Critical · 100% CPU", Tint::red, false, 4, "100%"},
       {M::mixed, S::unknown, 100, 0, false, "Unknown · 100% CPU", Tint::secondary, false, 0, "100%"},
-      {M::mixed, S::serious, std::nan(""), 0, false, nullptr, Tint::orange, false, 3, ""},
+      {M::mixed, S::serious, std::nan(""), 0, false, "Serious · CPU —", Tint::orange, false, 3, ""},
   };
   for (const Case& c : cases) {
     std::optional<Reading> r;
@@ -59,9 +59,7 @@ TEST(TrayFace, EveryModeAndStateWithItsMenuTitle) {
     const ValueDisplay display{TemperatureUnit::fahrenheit, c.stale, kNow};
     const TrayFace face = trayFace(r, c.mode, display);
     const std::string what = std::to_string(static_cast<int>(c.mode)) + " " + c.figure;
-    if (c.title) {
-      EXPECT_EQ(menuTitle(r, c.mode, display), c.title) << what;
-    }
+    EXPECT_EQ(menuTitle(r, c.mode, display), c.title) << what;
     EXPECT_EQ(face.tint, c.tint) << what;
     EXPECT_EQ(face.slashed, c.slashed) << what;
     EXPECT_EQ(face.level, c.level) << what;

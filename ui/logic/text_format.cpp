@@ -51,6 +51,11 @@ std::string fixed(double value, int decimals) {
   return std::string(buffer, end);
 }
 
+std::string whole(double value) {
+  const double rounded = std::round(value);
+  return fixed(rounded == 0 ? 0.0 : rounded, 0);
+}
+
 std::optional<double> ValueDisplay::shownValue(const Metric& metric) const {
   if (!metric.value || !std::isfinite(*metric.value)) return std::nullopt;
   if (metric.timestamp > now || now - metric.timestamp > kFreshness || stale) {
@@ -77,7 +82,9 @@ std::string menuTitle(const std::optional<Reading>& reading, MenuMode mode,
   if (mode == MenuMode::iconOnly) return "";
   if (!reading || display.stale) return "Paused";
   const std::string none = "CPU \u2014";
-  const std::optional<double>& cpu = reading->cpu.value;
+  // A load that is not a number has no figure, as on the icon.
+  std::optional<double> cpu = reading->cpu.value;
+  if (cpu && !std::isfinite(*cpu)) cpu.reset();
   switch (mode) {
     case MenuMode::thermalState: return title(reading->state);
     case MenuMode::cpuTemperature:
@@ -85,11 +92,11 @@ std::string menuTitle(const std::optional<Reading>& reading, MenuMode mode,
         if (m.kind == MetricKind::cpuTemperature) return "CPU " + display(m);
       }
       return none;
-    case MenuMode::numerical: return cpu ? "CPU " + fixed(*cpu, 0) + "%" : none;
+    case MenuMode::numerical: return cpu ? "CPU " + whole(*cpu) + "%" : none;
     case MenuMode::iconOnly:
     case MenuMode::mixed: break;
   }
-  return title(reading->state) + " \u00B7 " + (cpu ? fixed(*cpu, 0) + "% CPU" : none);
+  return title(reading->state) + " \u00B7 " + (cpu ? whole(*cpu) + "% CPU" : none);
 }
 
 std::string permissionText(AuthorizationStatus status, TextPlatform platform) {

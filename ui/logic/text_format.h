@@ -18,6 +18,8 @@ namespace tempyra {
 
 // `value` with `decimals` digits after the point, like printf's "%.Nf" in the C locale.
 std::string fixed(double value, int decimals);
+// Rounded to a whole number; -0.4 gives "0", not "-0".
+std::string whole(double value);
 
 // How metric values are shown at one moment.
 struct ValueDisplay {

@@ -18,12 +18,6 @@ double luminance(Rgb c) {
   return 0.2126 * linear(c.r) + 0.7152 * linear(c.g) + 0.0722 * linear(c.b);
 }
 
-// A whole number; -0.4 rounds to "0", not "-0".
-std::string whole(double value) {
-  const double rounded = std::round(value);
-  return fixed(rounded == 0 ? 0.0 : rounded, 0);
-}
-
 }  // namespace
 
 TrayFace trayFace(const std::optional<Reading>& reading, MenuMode mode,
