@@ -139,8 +139,8 @@ struct Fixture {
   std::unique_ptr<TrayItem> tray;
   QString service;  // the item's, as the watcher received it
   Fixture() {
-    monitor.reading_ = nominalReading(12.4);
-    monitor.stale_ = false;
+    monitor.live_.reading = nominalReading(12.4);
+    monitor.live_.stale = false;
     popover = std::make_unique<PopoverModel>(monitor);
   }
   // A watcher with a host, then the tray item.
@@ -187,9 +187,9 @@ TEST(TrayItem, DrawsOnlyWhenWhatTheIconShowsChanges) {
                SLOT(newLabel(QString, QString)));
   properties(host, f.service);  // the match rules are in place once a call has been answered
 
-  f.monitor.now_ += 10;  // a later sample with the same figure
+  f.monitor.live_.now += 10;  // a later sample with the same figure
   f.monitor.publish();
-  f.monitor.reading_ = nominalReading(12.6);  // "13%"
+  f.monitor.live_.reading = nominalReading(12.6);  // "13%"
   f.monitor.publish();
   Preferences iconOnly;
   iconOnly.menu = MenuMode::iconOnly;
@@ -277,7 +277,7 @@ TEST(TrayItem, HostsMenuRunsThePopoverCommands) {
   };
   click(2);  // Pause Monitoring
   ASSERT_TRUE(waitFor([&] { return seen.layouts == 1; }));
-  EXPECT_TRUE(f.monitor.paused());
+  EXPECT_TRUE(f.monitor.live().paused);
   EXPECT_EQ(menuLabels(host, f.service).value(1), "Resume Monitoring");
   click(3);
   click(1);
@@ -285,7 +285,7 @@ TEST(TrayItem, HostsMenuRunsThePopoverCommands) {
   click(4);
   ASSERT_TRUE(waitFor([&] { return quit == 1; }));
   EXPECT_EQ(opened, 1);
-  EXPECT_EQ(f.monitor.preferences().alerts.snoozeUntil, f.monitor.now() + 3600);
+  EXPECT_EQ(f.monitor.setup().preferences.alerts.snoozeUntil, f.monitor.live().now + 3600);
 }
 
 }  // namespace
