@@ -138,26 +138,6 @@ TEST(DashboardModel, PauseStepNamesTheTrayIconOnlyWhenThereIsOne) {
   EXPECT_EQ(d.steps()[2], "Use Pause Monitoring or the tray icon when needed.");
 }
 
-TEST(DashboardModel, ActivityOffShowsOnlyTheNotice) {
-  FakeMonitor m;
-  m.live_.reading = sampleReading(ThermalState::nominal);
-  m.setup_.preferences.activity = false;
-  DashboardModel d(m);
-  show(d, DashboardPage::activity);
-  const ActivityModel& a = *d.activity();
-  EXPECT_TRUE(a.showDisabled());
-  EXPECT_FALSE(a.showEmpty());
-  EXPECT_TRUE(a.rows().isEmpty());
-
-  m.setup_.preferences.activity = true;
-  m.publish();
-  ASSERT_EQ(a.rows().size(), 1);
-  EXPECT_EQ(a.rows()[0].share, "153.2%");
-  m.live_.reading->activity.clear();
-  m.publish();
-  EXPECT_TRUE(a.showEmpty());
-}
-
 // The chosen episode is kept by its start: its band follows it across reloads and goes with it.
 TEST(DashboardModel, ChosenEpisodeBandFollowsReloads) {
   FakeMonitor m;
@@ -215,17 +195,11 @@ TEST(SettingsModel, SavesOnceForEachChangeWhileShown) {
   s.setCooldownIndex(0);
   s.setCooldownIndex(0);     // no change, no save
   s.setQuietStartIndex(22);  // already 22: no change, no save
-  s.setQuietEndIndex(22);
-  s.setRetentionIndex(2);
   s.setUnitIndex(1);
-  s.setMenuIndex(0);
   s.setUnitIndex(7);  // out of range: nothing happens
-  EXPECT_EQ(m.saves, 5);
+  EXPECT_EQ(m.saves, 2);
   EXPECT_EQ(m.setup_.preferences.alerts.cooldown, 300);
-  EXPECT_EQ(m.setup_.preferences.alerts.quietEnd, 22);
-  EXPECT_EQ(m.setup_.preferences.retention, 90);
   EXPECT_EQ(m.setup_.preferences.unit, TemperatureUnit::fahrenheit);
-  EXPECT_EQ(m.setup_.preferences.menu, MenuMode::iconOnly);
 }
 
 // A stored value outside the options or an unknown stored unit shows no selection and stays
@@ -269,15 +243,10 @@ TEST(SettingsModel, AlertSwitchNeedsPermission) {
   EXPECT_TRUE(m.setup_.preferences.alerts.enabled);
 }
 
-TEST(SettingsModel, SnoozeRowAndLoginButton) {
+TEST(SettingsModel, LoginButtonFollowsTheStatus) {
   FakeMonitor m;
   SettingsModel s(m);
   s.setShown(true);
-  s.snooze();
-  EXPECT_EQ(m.setup_.preferences.alerts.snoozeUntil, m.live_.now + 3600);
-  s.cancelSnooze();
-  EXPECT_EQ(m.setup_.preferences.alerts.snoozeUntil, kDistantPast);
-
   EXPECT_EQ(s.loginButton(), "Enable");
   s.toggleLogin();
   m.setup_.loginStatus = LoginItemStatus::enabled;
