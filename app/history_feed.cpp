@@ -2,6 +2,8 @@
 
 #include <QPointer>
 
+#include <algorithm>
+
 #include "providers/demo_provider.h"
 
 namespace tempyra {
@@ -41,6 +43,16 @@ struct HistoryLoad {
   std::optional<Expected<Episodes>> episodes;
 };
 
+// Readings are told apart by their time: a reload that answers the same times answers the
+// same readings.
+bool sameState(const HistoryState& a, const HistoryState& b) {
+  const auto sameTime = [](const Reading& x, const Reading& y) { return x.id() == y.id(); };
+  return std::equal(a.readings.begin(), a.readings.end(), b.readings.begin(), b.readings.end(),
+                    sameTime) &&
+         a.events == b.events && a.durations == b.durations && a.episodes == b.episodes &&
+         a.problem == b.problem;
+}
+
 }  // namespace
 
 HistoryFeed::HistoryFeed(SerialQueue& queue, std::shared_ptr<SamplingEngine> engine,
@@ -69,7 +81,7 @@ HistoryFeed::OpenProblem HistoryFeed::openOnQueue(SamplingEngine& engine,
 
 void HistoryFeed::opened(bool hasStore, OpenProblem problem) {
   hasStore_ = hasStore;
-  problem_ = std::move(problem);
+  state_.problem = std::move(problem);
 }
 
 double HistoryFeed::since() const { return clock_->now() - rangeSpan(range_); }
@@ -95,18 +107,14 @@ void HistoryFeed::load() {
     return load;
   };
   withStore(storeProblem(), std::move(load), [this](HistoryLoad load) {
-    history_ = std::move(load.history);
-    emit historyChanged();
-    events_ = std::move(load.events);
-    emit eventsChanged();
-    durations_ = std::move(load.durations);
-    emit durationsChanged();
+    HistoryState next{std::move(load.history), std::move(load.events),
+                      std::move(load.durations), state_.episodes, state_.problem};
     if (load.episodes && !*load.episodes) {
-      setProblem({ProblemKind::reported, load.episodes->error()});
+      next.problem = Problem{ProblemKind::reported, load.episodes->error()};
     } else if (load.episodes) {
-      episodes_ = std::move(**load.episodes);
-      emit episodesChanged();
+      next.episodes = std::move(**load.episodes);
     }
+    publish(std::move(next));
   });
 }
 
@@ -117,7 +125,7 @@ void HistoryFeed::clear() {
 
 void HistoryFeed::exportHistory(FileChooser* chooser) {
   if (!hasStore_) {
-    emit failed(problem_.value_or(Problem{ProblemKind::historyMissing, {}}));
+    emit failed(state_.problem.value_or(Problem{ProblemKind::historyMissing, {}}));
     return;
   }
   if (!chooser) return;
@@ -147,8 +155,15 @@ void HistoryFeed::saveFailed(const std::string& error) {
 }
 
 void HistoryFeed::setProblem(const Problem& problem) {
-  problem_ = problem;
-  emit problemChanged();
+  HistoryState next = state_;
+  next.problem = problem;
+  publish(std::move(next));
+}
+
+void HistoryFeed::publish(HistoryState next) {
+  if (sameState(next, state_)) return;
+  state_ = std::move(next);
+  emit changed();
 }
 
 }  // namespace tempyra

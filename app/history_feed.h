@@ -8,32 +8,22 @@
 #include <QObject>
 
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <type_traits>
-#include <vector>
 
 #include "app/clock.h"
 #include "app/file_chooser.h"
 #include "app/history_range.h"
+#include "app/monitor_surface.h"
 #include "app/problem.h"
 #include "app/relay.h"
 #include "app/sampling_engine.h"
 #include "app/serial_queue.h"
 #include "core/device_profile.h"
-#include "core/episode.h"
-#include "core/event.h"
-#include "core/reading.h"
-#include "core/thermal_state.h"
 
 namespace tempyra {
-
-using Events = std::vector<Event>;
-using Episodes = std::vector<Episode>;  // newest first
-using Durations = std::map<ThermalState, double>;  // seconds per state
-using Readings = std::vector<Reading>;
 
 class HistoryFeed : public QObject {
   Q_OBJECT
@@ -53,14 +43,8 @@ class HistoryFeed : public QObject {
   // Publishes the open's outcome (no signal: the monitor is still being built).
   void opened(bool hasStore, OpenProblem problem);
 
-  const Readings& history() const { return history_; }
-  const Events& events() const { return events_; }
-  const Durations& durations() const { return durations_; }
-  // The heat episodes of the range, loaded with it while the History page is shown (other loads
-  // keep the last list).
-  const Episodes& episodes() const { return episodes_; }
-  // Why the store's own work (opening, saving, reloading, retention) failed last.
-  const std::optional<Problem>& problem() const { return problem_; }
+  // What the last load answered, and the store's last problem.
+  const HistoryState& state() const { return state_; }
   // The History page is the selected page of an open dashboard window.
   bool historyShown() const { return historyPageSelected_ && windowOpen_; }
   // Now minus the span of the range the interface shows (seconds since 1970).
@@ -97,27 +81,22 @@ class HistoryFeed : public QObject {
   }
 
  signals:
-  void historyChanged();
-  void eventsChanged();
-  void durationsChanged();
-  void episodesChanged();
-  void problemChanged();
+  // The state changed: once per load, failure or open.
+  void changed();
   // What the user asked for failed: the monitor's problem.
   void failed(const Problem& problem);
 
  private:
   void setProblem(const Problem& problem);
+  // Replaces the state and says so, when it differs.
+  void publish(HistoryState next);
 
   SerialQueue& queue_;
   std::shared_ptr<SamplingEngine> engine_;
   std::shared_ptr<Relay> relay_;
   std::shared_ptr<Clock> clock_;
   bool hasStore_ = false;
-  Readings history_;
-  Events events_;
-  Durations durations_;
-  Episodes episodes_;
-  std::optional<Problem> problem_;
+  HistoryState state_;
   bool historyPageSelected_ = false;
   bool windowOpen_ = false;
   HistoryRange range_ = HistoryRange::hour;

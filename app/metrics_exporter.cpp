@@ -24,16 +24,16 @@ void MetricsExporter::write(const Reading& reading) {
   auto work = [folder = *folder_, reading] {
     return writeMetricsFile(folder, openMetricsText(reading));
   };
-  queue_.asyncThen(std::move(work), relay_, [this, folder = *folder_](const Status& written) {
-    // A folder given up meanwhile no longer has a state to show.
-    if (folder_ != folder) return;
-    setProblem(written ? std::optional<std::string>() : written.error());
-  });
+  queue_.asyncThen(std::move(work), relay_,
+                   [this, folder = *folder_](std::optional<Problem> problem) {
+                     // A folder given up meanwhile no longer has a state to show.
+                     if (folder_ == folder) setProblem(std::move(problem));
+                   });
 }
 
-void MetricsExporter::setProblem(std::optional<std::string> text) {
-  if (text == problem_) return;
-  problem_ = std::move(text);
+void MetricsExporter::setProblem(std::optional<Problem> problem) {
+  if (problem == problem_) return;
+  problem_ = std::move(problem);
   emit changed();
 }
 
@@ -67,8 +67,8 @@ void MetricsExporter::stop() {
   defaults_->remove(kMetricsFolderKey);
   emit changed();
   queue_.asyncThen([folder] { return removeMetricsFile(folder); }, relay_,
-                   [this](const Status& removed) {
-                     if (!folder_ && !removed) setProblem(removed.error());
+                   [this](std::optional<Problem> problem) {
+                     if (!folder_ && problem) setProblem(std::move(problem));
                    });
 }
 

@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
-#include <string>
 
 #include "app/file_chooser.h"
+#include "app/problem.h"
 #include "app/relay.h"
 #include "app/serial_queue.h"
 #include "app/user_defaults.h"
@@ -33,7 +33,7 @@ class MetricsExporter : public QObject {
   const std::optional<std::filesystem::path>& folder() const { return folder_; }
   // Why the last write (or the removal) failed; cleared by a success, so it describes the file
   // as it is now.
-  const std::optional<std::string>& problem() const { return problem_; }
+  const std::optional<Problem>& problem() const { return problem_; }
 
   // An accepted reading: kept, and written at once while a folder is set.
   void observe(const Reading& reading);
@@ -50,14 +50,14 @@ class MetricsExporter : public QObject {
 
  private:
   void write(const Reading& reading);
-  void setProblem(std::optional<std::string> text);
+  void setProblem(std::optional<Problem> problem);
 
   SerialQueue& queue_;
   std::shared_ptr<Relay> relay_;
   std::shared_ptr<UserDefaults> defaults_;
   bool demo_;
   std::optional<std::filesystem::path> folder_;
-  std::optional<std::string> problem_;
+  std::optional<Problem> problem_;
   std::optional<Reading> last_;
 };
 

@@ -4,7 +4,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <string>
 
 #include "core/atomic_file.h"
 
@@ -14,27 +13,25 @@ namespace fs = std::filesystem;
 
 namespace {
 
-Status describe(const fs::path& folder, int error) {
-  const std::string where = folder.string();
+Problem describe(const fs::path& folder, int error) {
   switch (error) {
     case ENOENT:
     case ENOTDIR:
-      return Error{"Metrics not written: the folder " + where + " does not exist."};
+      return {ProblemKind::metricsFolderMissing, {}, 0, folder};
     case EACCES:
     case EPERM:
-      return Error{"Metrics not written: no permission to write in " + where + "."};
+      return {ProblemKind::metricsNotPermitted, {}, 0, folder};
     case ENOSPC:
     case EDQUOT:
-      return Error{"Metrics not written: the disk that holds " + where + " is full."};
+      return {ProblemKind::metricsDiskFull, {}, 0, folder};
     default:
-      return Error{"Metrics not written to " + (folder / kMetricsFileName).string() + ": " +
-                   std::strerror(error) + "."};
+      return {ProblemKind::metricsWriteFailed, std::strerror(error), 0, folder / kMetricsFileName};
   }
 }
 
 }  // namespace
 
-Status writeMetricsFile(const fs::path& folder, std::string_view text) {
+std::optional<Problem> writeMetricsFile(const fs::path& folder, std::string_view text) {
   // Replaced whole: a reader sees the earlier file or the new one. Nothing is flushed to the
   // disk: the next reading rewrites the file anyway, and after a crash the collector finds the
   // earlier content or, at worst, a file it reports as a scrape error until then.
@@ -42,13 +39,13 @@ Status writeMetricsFile(const fs::path& folder, std::string_view text) {
   std::optional<AtomicFile::Failure> failed = file.write(text);
   if (!failed) failed = file.commit();
   if (failed) return describe(folder, failed->error);
-  return {};
+  return std::nullopt;
 }
 
-Status removeMetricsFile(const fs::path& folder) {
+std::optional<Problem> removeMetricsFile(const fs::path& folder) {
   const fs::path file = folder / kMetricsFileName;
-  if (::unlink(file.c_str()) == 0 || errno == ENOENT || errno == ENOTDIR) return {};
-  return Error{"Could not remove " + file.string() + ": " + std::strerror(errno) + "."};
+  if (::unlink(file.c_str()) == 0 || errno == ENOENT || errno == ENOTDIR) return std::nullopt;
+  return Problem{ProblemKind::metricsRemoveFailed, std::strerror(errno), 0, file};
 }
 
 }  // namespace tempyra

@@ -4,6 +4,7 @@
 #include <QPointer>
 
 #include <algorithm>
+#include <utility>
 
 #include "app/fresh_uuid.h"
 
@@ -28,7 +29,7 @@ struct Monitor::SampleResult {
 };
 
 Monitor::Monitor(MonitorServices services, QObject* parent)
-    : QObject(parent),
+    : MonitorSurface(parent),
       services_(std::move(services)),
       engine_(std::make_shared<SamplingEngine>()),
       relay_(Relay::create(this)),
@@ -38,17 +39,14 @@ Monitor::Monitor(MonitorServices services, QObject* parent)
       metrics_(queue_, relay_, services_.defaults, demo_),
       alerts_(services_.notifications, services_.defaults, services_.calendar, queue_, engine_,
               relay_) {
-  connect(&feed_, &HistoryFeed::historyChanged, this, &Monitor::historyChanged);
-  connect(&feed_, &HistoryFeed::eventsChanged, this, &Monitor::eventsChanged);
-  connect(&feed_, &HistoryFeed::durationsChanged, this, &Monitor::durationsChanged);
-  connect(&feed_, &HistoryFeed::episodesChanged, this, &Monitor::episodesChanged);
-  connect(&feed_, &HistoryFeed::problemChanged, this, &Monitor::historyProblemChanged);
+  connect(&feed_, &HistoryFeed::changed, this, [this] { touch(historyPart); });
   connect(&feed_, &HistoryFeed::failed, this, &Monitor::setProblem);
-  connect(&away_, &AwayTracker::awayChanged, this, &Monitor::awayChanged);
-  connect(&metrics_, &MetricsExporter::changed, this, &Monitor::metricsChanged);
-  connect(&alerts_, &AlertNotifier::permissionChanged, this, &Monitor::permissionChanged);
+  connect(&away_, &AwayTracker::awayChanged, this, [this] { touch(livePart); });
+  connect(&metrics_, &MetricsExporter::changed, this, [this] { touch(setupPart); });
+  connect(&alerts_, &AlertNotifier::permissionChanged, this, [this] { touch(setupPart); });
   connect(&alerts_, &AlertNotifier::failed, this, &Monitor::setProblem);
   connect(&alerts_, &AlertNotifier::alertsAnswered, this, [this](bool enabled) {
+    Batch batch(*this);
     Preferences p = preferences_;
     p.alerts.enabled = enabled;
     setPreferences(p);
@@ -82,6 +80,7 @@ Monitor::Monitor(MonitorServices services, QObject* parent)
     hasStore = engine->store != nullptr;
   });
   feed_.opened(hasStore, std::move(storeProblem));
+  announcedSetup_ = setup();
 
   // 7. System observers; each holds the monitor weakly.
   QPointer<Monitor> self(this);
@@ -141,6 +140,7 @@ void Monitor::sample() {
 
 void Monitor::complete(SampleResult result) {
   inFlight_ = false;
+  Batch batch(*this);
   if (result.segment != segment_ || paused_ || asleep_) {
     // The reading belongs to an abandoned segment. A request refused while it was in flight
     // (wake, clock change, resume) armed nothing, so make sure the loop still has a timer.
@@ -153,9 +153,8 @@ void Monitor::complete(SampleResult result) {
     stateSince_ = r.timestamp;
   }
   profile_ = std::move(result.profile);
-  emit profileChanged();
   reading_ = r;
-  emit readingChanged();
+  touch(livePart | setupPart);
   if (result.saveError) feed_.saveFailed(*result.saveError);
 
   AlertSettings settings = preferences_.alerts;
@@ -205,8 +204,9 @@ void Monitor::newSegment(const std::string& reason) {
 }
 
 void Monitor::togglePause() {
+  Batch batch(*this);
   paused_ = !paused_;
-  emit pausedChanged();
+  touch(livePart);
   timer_.stop();
   plan_.reset();
   newSegment(paused_ ? "Paused by user" : "Resumed by user");
@@ -214,9 +214,10 @@ void Monitor::togglePause() {
 }
 
 void Monitor::willSleep() {
+  Batch batch(*this);
   if (!asleep_) {
     asleep_ = true;
-    emit asleepChanged();
+    touch(livePart);
   }
   timer_.stop();
   plan_.reset();
@@ -225,9 +226,10 @@ void Monitor::willSleep() {
 }
 
 void Monitor::didWake() {
+  Batch batch(*this);
   if (asleep_) {
     asleep_ = false;
-    emit asleepChanged();
+    touch(livePart);
   }
   newSegment("Wake \u00B7 readings resume");
   sample();
@@ -259,20 +261,37 @@ bool Monitor::stale() const {
   return age > kFreshness || age < 0;
 }
 
-std::optional<Advice> Monitor::advice() const {
-  if (!reading_) return std::nullopt;
-  const double t = now();
-  return Rules::evaluate(*reading_, t - stateSince_, t, (paused_ || asleep_) ? -1 : kFreshness);
+LiveState Monitor::live() const {
+  LiveState s{reading_, paused_, asleep_, stale(), std::nullopt, problem_, away_.away(), now()};
+  if (reading_) {
+    s.advice = Rules::evaluate(*reading_, s.now - stateSince_, s.now,
+                               (paused_ || asleep_) ? -1 : kFreshness);
+  }
+  return s;
 }
 
+SetupState Monitor::setup() const {
+  return {preferences_, alerts_.permission(), loginStatus_, metrics_.folder(),
+          metrics_.problem(), profile_, demo_};
+}
 
-// ---------------------------------------------------------------- history
+void Monitor::touch(int parts) {
+  changed_ |= parts;
+  if (batches_ == 0) flush();
+}
 
-void Monitor::loadHistory() { feed_.load(); }
+void Monitor::flush() {
+  const int parts = std::exchange(changed_, 0);
+  if (parts & livePart) emit liveChanged();
+  if (parts & historyPart) emit historyChanged();
+  if (parts & setupPart) {
+    SetupState now = setup();
+    if (now == announcedSetup_) return;
+    announcedSetup_ = std::move(now);
+    emit setupChanged();
+  }
+}
 
-void Monitor::clearHistory() { feed_.clear(); }
-
-void Monitor::exportHistory() { feed_.exportHistory(services_.fileChooser.get()); }
 
 void Monitor::setFileChooser(std::shared_ptr<FileChooser> chooser) {
   services_.fileChooser = std::move(chooser);
@@ -283,7 +302,7 @@ void Monitor::setFileChooser(std::shared_ptr<FileChooser> chooser) {
 void Monitor::setPreferences(const Preferences& preferences) {
   if (preferences == preferences_) return;
   preferences_ = preferences;
-  emit preferencesChanged();
+  touch(setupPart);
 }
 
 void Monitor::savePreferences() {
@@ -292,9 +311,11 @@ void Monitor::savePreferences() {
 }
 
 void Monitor::resetPreferences() {
+  Batch batch(*this);
   setPreferences(Preferences{});
   services_.defaults->setString(kAppearanceKey, "System");
   savePreferences();
+  emit defaultsChanged();
 }
 
 void Monitor::setHistoryView(bool historyPageSelected, HistoryRange range) {
@@ -302,6 +323,7 @@ void Monitor::setHistoryView(bool historyPageSelected, HistoryRange range) {
 }
 
 void Monitor::setDetailVisible(bool visible) {
+  Batch batch(*this);
   detailVisible_ = visible;
   const bool opening = visible && !away_.dashboardOpen();
   feed_.setWindowOpen(visible);
@@ -321,14 +343,15 @@ void Monitor::setDetailVisible(bool visible) {
 }
 
 void Monitor::setProblem(const Problem& problem) {
+  if (problem_ == problem) return;
   problem_ = problem;
-  emit problemChanged();
+  touch(livePart);
 }
 
 void Monitor::clearProblem() {
   if (!problem_) return;
   problem_.reset();
-  emit problemChanged();
+  touch(livePart);
 }
 
 // ---------------------------------------------------------------- login item
@@ -337,10 +360,11 @@ void Monitor::refreshLogin() {
   const LoginItemStatus status = services_.loginItem->status();
   if (status == loginStatus_) return;
   loginStatus_ = status;
-  emit loginStatusChanged();
+  touch(setupPart);
 }
 
 void Monitor::setLogin(bool enabled) {
+  Batch batch(*this);
   const Status done =
       enabled ? services_.loginItem->registerItem() : services_.loginItem->unregisterItem();
   if (!done) setProblem({ProblemKind::loginItemFailed, done.error()});

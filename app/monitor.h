@@ -3,20 +3,18 @@
 // It samples on a private serial queue, publishes each accepted reading, records it, keeps
 // monitoring segments and reacts to sleep, wake, clock changes and the user's pause button. Its
 // helpers do the rest: the history feed (the store's round-trips), the metrics exporter, the
-// alert notifier and the away tracker; each observes the readings the monitor accepts.
+// alert notifier and the away tracker; each observes the readings the monitor accepts. What it
+// and its helpers publish reaches the interface as the three snapshots of MonitorSurface.
 //
 // Threads: every public member is called on the main thread (the thread that owns the
 // QCoreApplication) and every published field changes only there, replaced whole. Provider and
 // store calls run on the sampling queue, one at a time, on copied values.
-#include <QObject>
 #include <QTimer>
 
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "app/alert_notifier.h"
 #include "app/away_tracker.h"
@@ -24,6 +22,7 @@
 #include "app/history_feed.h"
 #include "app/metrics_exporter.h"
 #include "app/monitor_services.h"
+#include "app/monitor_surface.h"
 #include "app/preferences.h"
 #include "app/relay.h"
 #include "app/sampling_engine.h"
@@ -35,13 +34,7 @@
 
 namespace tempyra {
 
-using OptionalAway = std::optional<AwaySummary>;
-using OptionalReading = std::optional<Reading>;
-using OptionalText = std::optional<std::string>;
-using OptionalProblem = std::optional<Problem>;
-using OptionalPath = std::optional<std::filesystem::path>;
-
-class Monitor : public QObject {
+class Monitor : public MonitorSurface {
   Q_OBJECT
 
  public:
@@ -52,76 +45,50 @@ class Monitor : public QObject {
   // Waits for the work already queued (a sample in progress is finished, its result dropped).
   ~Monitor() override;
 
-  // ---- published fields
-  const std::optional<Reading>& reading() const { return reading_; }
-  const std::vector<Reading>& history() const { return feed_.history(); }
-  const Events& events() const { return feed_.events(); }
-  const Durations& durations() const { return feed_.durations(); }
-  const Episodes& episodes() const { return feed_.episodes(); }
-  const OptionalAway& away() const { return away_.away(); }
-  bool paused() const { return paused_; }
-  bool asleep() const { return asleep_; }
-  // What the user asked for that failed, until cleared; the interface words it.
-  const std::optional<Problem>& problem() const { return problem_; }
-  // Why the store's own work (opening, saving, reloading, retention) failed last.
-  const std::optional<Problem>& historyProblem() const { return feed_.problem(); }
-  AuthorizationStatus permission() const { return alerts_.permission(); }
-  const Preferences& preferences() const { return preferences_; }
-  LoginItemStatus loginStatus() const { return loginStatus_; }
-  const DeviceProfile& profile() const { return profile_; }
-  const std::optional<std::filesystem::path>& metricsFolder() const { return metrics_.folder(); }
-  const std::optional<std::string>& metricsProblem() const { return metrics_.problem(); }
-
-  // ---- derived, computed afresh on every call
-  // Paused, asleep, no reading, or the reading is older than 95 s or lies in the future.
-  bool stale() const;
-  // Nothing without a reading; freshness -1 while paused or asleep, else 95.
-  std::optional<Advice> advice() const;
-  double since() const { return feed_.since(); }
+  // ---- the published snapshots
+  // The live state's advice has freshness -1 while paused or asleep, else 95.
+  LiveState live() const override;
+  const HistoryState& history() const override { return feed_.state(); }
+  SetupState setup() const override;
+  UserDefaults& defaults() override { return *services_.defaults; }
 
   // ---- commands
   // Takes one sample now, unless paused, asleep or a sample is in flight.
   void sample();
-  void togglePause();
-  // Reloads history, events and durations for the current range.
-  void loadHistory();
-  // Deletes the whole history, then reloads.
-  void clearHistory();
-  // Asks the file chooser for a location and writes the export document there.
-  void exportHistory();
+  void togglePause() override;
+  void loadHistory() override { feed_.load(); }
+  void clearHistory() override { feed_.clear(); }
+  void exportHistory() override { feed_.exportHistory(services_.fileChooser.get()); }
   // Stores the published preferences in the user defaults.
-  void savePreferences();
-  // Defaults for every preference, appearance "System", then saves.
-  void resetPreferences();
-  void setLogin(bool enabled);
+  void savePreferences() override;
+  void resetPreferences() override;
+  void setLogin(bool enabled) override;
   void refreshLogin();
   void refreshPermission(AuthorizationStatus status) { alerts_.refreshPermission(status); }
-  void requestAlerts() { alerts_.requestAlerts(); }
-  void sendTestNotification() { alerts_.sendTestNotification(); }
-  void chooseMetricsFolder() { metrics_.chooseFolder(services_.fileChooser.get()); }
+  void requestAlerts() override { alerts_.requestAlerts(); }
+  void sendTestNotification() override { alerts_.sendTestNotification(); }
+  void chooseMetricsFolder() override { metrics_.chooseFolder(services_.fileChooser.get()); }
   // Writes metrics to `folder` from now on, as if the user had chosen it.
   void setMetricsFolder(const std::filesystem::path& folder) { metrics_.setFolder(folder); }
-  void stopMetrics() { metrics_.stop(); }
+  void stopMetrics() override { metrics_.stop(); }
 
   // ---- setters the interface layer uses (each publishes only a real change; none saves)
-  void setPreferences(const Preferences& preferences);
-  // What the dashboard's history shows: whether the History page is the selected page (while
-  // the window is open, the history and its episodes then reload after every reading, else the
-  // history alone after the 1st, 4th, 7th …) and its range.
-  // Takes effect at the next load; starts as (false, hour).
-  void setHistoryView(bool historyPageSelected, HistoryRange range);
-  // True while the dashboard window is shown. Opening it brings a pending idle sample forward to
-  // 30 s after the last reading (unless hot or in low power mode) and sums up the time away; closing it keeps the time it was last seen in the user defaults, so that
-  // the summary also covers time the application was not running.
-  void setDetailVisible(bool visible);
+  void setPreferences(const Preferences& preferences) override;
+  // While the window is open and the History page selected, the history and its episodes reload
+  // after every reading, else the history alone after the 1st, 4th, 7th … Starts as (false,
+  // hour).
+  void setHistoryView(bool historyPageSelected, HistoryRange range) override;
+  // Opening the dashboard brings a pending idle sample forward to 30 s after the last reading
+  // (unless hot or in low power mode) and sums up the time away; closing it keeps the time it
+  // was last seen in the user defaults, so that the summary also covers time the application
+  // was not running.
+  void setDetailVisible(bool visible) override;
   // Hides the "while you were away" line until the next opening or wake that sums up.
-  void dismissAway() { away_.dismiss(); }
+  void dismissAway() override { away_.dismiss(); }
   void setProblem(const Problem& problem);
-  void clearProblem();
+  void clearProblem() override;
   // The dialog that exportHistory() uses; without one, export does nothing.
   void setFileChooser(std::shared_ptr<FileChooser> chooser);
-  // The user defaults, for the interface's own keys (appearance, guidance flags).
-  UserDefaults& userDefaults() const { return *services_.defaults; }
 
   // ---- for tests only
   struct TimerPlan {
@@ -136,25 +103,27 @@ class Monitor : public QObject {
   // Runs until the sampling queue is empty and every result it handed back was delivered.
   void TEST_settle();
 
- signals:
-  void readingChanged();
-  void historyChanged();
-  void eventsChanged();
-  void durationsChanged();
-  void episodesChanged();
-  void awayChanged();
-  void pausedChanged();
-  void asleepChanged();
-  void problemChanged();
-  void historyProblemChanged();
-  void permissionChanged();
-  void preferencesChanged();
-  void loginStatusChanged();
-  void profileChanged();
-  void metricsChanged();
-
  private:
   struct SampleResult;
+  // The snapshots, as bits of what changed.
+  enum Part { livePart = 1, historyPart = 2, setupPart = 4 };
+  // Holds back the change signals until the outermost batch ends, so that one step of the
+  // monitor emits each snapshot's signal at most once.
+  class Batch {
+   public:
+    explicit Batch(Monitor& m) : m_(m) { ++m_.batches_; }
+    ~Batch() {
+      if (--m_.batches_ == 0) m_.flush();
+    }
+
+   private:
+    Monitor& m_;
+  };
+
+  // Marks a snapshot changed; outside a batch its signal goes at once.
+  void touch(int parts);
+  void flush();
+  bool stale() const;
 
   void schedule();
   void newSegment(const std::string& reason);
@@ -191,6 +160,10 @@ class Monitor : public QObject {
   bool inFlight_ = false;
   long long count_ = 0;
   bool detailVisible_ = true;
+  int batches_ = 0;
+  int changed_ = 0;
+  // The setup as last announced: a step that rewrites it unchanged announces nothing.
+  SetupState announcedSetup_;
 };
 
 }  // namespace tempyra

@@ -1,6 +1,7 @@
 #pragma once
 // What went wrong, as a value: the monitor and its helpers publish these, the interface words
 // them. No Qt, so the interface's plain logic may include it.
+#include <filesystem>
 #include <string>
 
 namespace tempyra {
@@ -14,6 +15,11 @@ enum class ProblemKind {
   noNotificationServer,  // nobody answered the request for notifications
   deliveryFailed,        // detail: the notification service's error
   loginItemFailed,       // detail: the login item's error
+  metricsFolderMissing,  // file: the metrics folder, which does not exist
+  metricsNotPermitted,   // file: the metrics folder, where writing is not allowed
+  metricsDiskFull,       // file: the metrics folder, whose disk is full
+  metricsWriteFailed,    // file: the metrics file; detail: the system's reason
+  metricsRemoveFailed,   // file: the metrics file; detail: the system's reason
   reported,              // detail: a store or service text that speaks for itself, shown as is
 };
 
@@ -21,6 +27,7 @@ struct Problem {
   ProblemKind kind = ProblemKind::reported;
   std::string detail;
   long long count = 0;
+  std::filesystem::path file{};
   friend bool operator==(const Problem&, const Problem&) = default;
 };
 

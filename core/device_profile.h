@@ -11,6 +11,7 @@ struct DeviceProfile {
   std::string os;
   std::string fans;
   std::map<std::string, std::string> capabilities;  // capability name -> status text
+  friend bool operator==(const DeviceProfile&, const DeviceProfile&) = default;
 };
 
 }  // namespace tempyra

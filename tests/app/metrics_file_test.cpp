@@ -88,12 +88,12 @@ TEST_F(MetricsTest, WrittenAfterEveryReadingWhateverTheUmask) {
   rig.defaults->setString(kMetricsFolderKey, a.string());
   auto m = rig.start();
   ::umask(mask);
-  EXPECT_EQ(m->metricsFolder(), a);
-  expectCurrent(*m->reading(), a);
+  EXPECT_EQ(m->setup().metricsFolder, a);
+  expectCurrent(*m->live().reading, a);
   rig.clock->advance(30);
   m->sample();
   m->TEST_settle();
-  expectCurrent(*m->reading(), a);
+  expectCurrent(*m->live().reading, a);
   EXPECT_EQ(entries(a), std::vector<std::string>{kMetricsFileName});
 }
 
@@ -101,7 +101,7 @@ TEST_F(MetricsTest, WrittenAfterEveryReadingWhateverTheUmask) {
 TEST_F(MetricsTest, ReplacedWholeWithoutAFlush) {
   const int before = flushes;
   for (const char* text : {"first 1\n", "second 2\n"}) {
-    ASSERT_TRUE(writeMetricsFile(a, text));
+    ASSERT_FALSE(writeMetricsFile(a, text));
     EXPECT_EQ(slurp(a / kMetricsFileName), text);
   }
   EXPECT_EQ(flushes - before, 0);
@@ -145,13 +145,13 @@ TEST_F(MetricsTest, ChoosingMovesAndStoppingRemovesTheFile) {
   EXPECT_FALSE(rig.defaults->string(kMetricsFolderKey));
 }
 
-// A folder that is gone or a name taken by a folder gives one problem text and no partial
-// file, and a later success clears the text.
-TEST_F(MetricsTest, FailuresAreOneTextThatASuccessClears) {
+// A folder that is gone or a name taken by a folder gives one problem and no partial file, and
+// a later success clears the problem.
+TEST_F(MetricsTest, FailuresAreOneProblemThatASuccessClears) {
   auto e = exporter();
-  const std::pair<fs::path, std::string> cases[] = {
-      {a / "gone", "Metrics not written: the folder " + (a / "gone").string() + " does not exist."},
-      {a, "Metrics not written to " + (a / kMetricsFileName).string() + ": Is a directory."},
+  const std::pair<fs::path, Problem> cases[] = {
+      {a / "gone", {ProblemKind::metricsFolderMissing, {}, 0, a / "gone"}},
+      {a, {ProblemKind::metricsWriteFailed, "Is a directory", 0, a / kMetricsFileName}},
   };
   fs::create_directory(a / kMetricsFileName);
   for (const auto& [folder, problem] : cases) {

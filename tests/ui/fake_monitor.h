@@ -1,10 +1,10 @@
 #pragma once
-// A scripted monitor for the view-model and Qt Quick tests: published fields are plain members
-// the test sets, commands are counted, defaults live in a map.
+// A scripted monitor for the view-model and Qt Quick tests: the snapshots are plain members the
+// test sets, commands are counted, defaults live in a map.
 #include <map>
 #include <variant>
 
-#include "ui/models/monitor_port.h"
+#include "app/monitor_surface.h"
 
 namespace tempyra {
 
@@ -32,65 +32,35 @@ class MemoryDefaults final : public UserDefaults {
   std::optional<std::string> problem() const override { return problem_; }
 };
 
-class FakeMonitor final : public MonitorPort {
+class FakeMonitor final : public MonitorSurface {
   Q_OBJECT
 
  public:
-  std::optional<Reading> reading_;
-  std::vector<Reading> history_;
-  std::vector<Event> events_;
-  std::map<ThermalState, double> durations_;
-  std::vector<Episode> episodes_;
-  std::optional<AwaySummary> away_;
-  bool paused_ = false;
-  bool asleep_ = false;
-  bool stale_ = false;
-  std::optional<std::string> problem_;
-  std::optional<std::string> historyProblem_;
-  AuthorizationStatus permission_ = AuthorizationStatus::notDetermined;
-  Preferences preferences_;
-  LoginItemStatus loginStatus_ = LoginItemStatus::notRegistered;
-  DeviceProfile profile_;
-  std::optional<Advice> advice_;
+  LiveState live_;
+  HistoryState history_;
+  SetupState setup_;
+  MemoryDefaults defaults_;
   bool historyPageSelected_ = false;
   HistoryRange range_ = HistoryRange::hour;
-  double now_ = 1'800'000'000;
-  bool demo_ = false;
-  MemoryDefaults defaults_;
-  std::optional<std::filesystem::path> metricsFolder_;
-  std::optional<std::string> metricsProblem_;
 
   int saves = 0, loads = 0, clears = 0, folderRequests = 0, testNotifications = 0;
   std::vector<bool> logins;
 
-  const std::optional<Reading>& reading() const override { return reading_; }
-  const std::vector<Reading>& history() const override { return history_; }
-  const std::vector<Event>& events() const override { return events_; }
-  const std::map<ThermalState, double>& durations() const override { return durations_; }
-  const std::vector<Episode>& episodes() const override { return episodes_; }
-  const std::optional<AwaySummary>& away() const override { return away_; }
-  bool paused() const override { return paused_; }
-  bool asleep() const override { return asleep_; }
-  std::optional<std::string> problem() const override { return problem_; }
-  std::optional<std::string> historyProblem() const override { return historyProblem_; }
-  AuthorizationStatus permission() const override { return permission_; }
-  const Preferences& preferences() const override { return preferences_; }
-  LoginItemStatus loginStatus() const override { return loginStatus_; }
-  const DeviceProfile& profile() const override { return profile_; }
-  const std::optional<std::filesystem::path>& metricsFolder() const override {
-    return metricsFolder_;
+  FakeMonitor() {
+    live_.stale = false;
+    live_.now = 1'800'000'000;
+    setup_.loginStatus = LoginItemStatus::notRegistered;
   }
-  const std::optional<std::string>& metricsProblem() const override { return metricsProblem_; }
-  bool stale() const override { return stale_; }
-  std::optional<Advice> advice() const override { return advice_; }
-  double now() const override { return now_; }
-  bool demo() const override { return demo_; }
+
+  LiveState live() const override { return live_; }
+  const HistoryState& history() const override { return history_; }
+  SetupState setup() const override { return setup_; }
   UserDefaults& defaults() override { return defaults_; }
 
   void togglePause() override {
-    paused_ = !paused_;
-    stale_ = paused_ || !reading_;
-    emit changed();
+    live_.paused = !live_.paused;
+    live_.stale = live_.paused || !live_.reading;
+    emit liveChanged();
   }
   void loadHistory() override { ++loads; }
   void clearHistory() override { ++clears; }
@@ -101,10 +71,9 @@ class FakeMonitor final : public MonitorPort {
   void requestAlerts() override {}
   void sendTestNotification() override { ++testNotifications; }
   void setPreferences(const Preferences& p) override {
-    if (p == preferences_) return;
-    preferences_ = p;
-    emit changed();
-    emit historyChanged();
+    if (p == setup_.preferences) return;
+    setup_.preferences = p;
+    emit setupChanged();
   }
   void setHistoryView(bool historyPageSelected, HistoryRange range) override {
     historyPageSelected_ = historyPageSelected;
@@ -112,24 +81,25 @@ class FakeMonitor final : public MonitorPort {
   }
   void setDetailVisible(bool) override {}
   void clearProblem() override {
-    problem_.reset();
-    emit changed();
+    live_.problem.reset();
+    emit liveChanged();
   }
   void dismissAway() override {
-    away_.reset();
-    emit changed();
+    live_.away.reset();
+    emit liveChanged();
   }
   void chooseMetricsFolder() override { ++folderRequests; }
   void stopMetrics() override {
-    metricsFolder_.reset();
-    metricsProblem_.reset();
-    emit changed();
+    setup_.metricsFolder.reset();
+    setup_.metricsProblem.reset();
+    emit setupChanged();
   }
 
-  // Publishes every field again (after a test edited the members).
+  // Publishes every snapshot again (after a test edited the members).
   void publish() {
-    emit changed();
+    emit liveChanged();
     emit historyChanged();
+    emit setupChanged();
   }
 };
 

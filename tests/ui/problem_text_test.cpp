@@ -22,6 +22,16 @@ TEST(ProblemText, EachKindKeepsItsSentence) {
       {{ProblemKind::deliveryFailed, "gone"}, "Notification could not be delivered: gone"},
       {{ProblemKind::loginItemFailed, "read-only file"}, "Login item: read-only file"},
       {{ProblemKind::reported, "no such table: events"}, "no such table: events"},
+      {{ProblemKind::metricsFolderMissing, "", 0, "/srv/m"},
+       "Metrics not written: the folder /srv/m does not exist."},
+      {{ProblemKind::metricsNotPermitted, "", 0, "/srv/m"},
+       "Metrics not written: no permission to write in /srv/m."},
+      {{ProblemKind::metricsDiskFull, "", 0, "/srv/m"},
+       "Metrics not written: the disk that holds /srv/m is full."},
+      {{ProblemKind::metricsWriteFailed, "Is a directory", 0, "/srv/m/tempyra.prom"},
+       "Metrics not written to /srv/m/tempyra.prom: Is a directory."},
+      {{ProblemKind::metricsRemoveFailed, "Permission denied", 0, "/srv/m/tempyra.prom"},
+       "Could not remove /srv/m/tempyra.prom: Permission denied."},
   };
   for (const auto& [problem, text] : cases) EXPECT_EQ(problemText(problem), text);
 }

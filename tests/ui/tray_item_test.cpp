@@ -135,8 +135,8 @@ class TrayItemTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!bus.ok()) GTEST_SKIP() << bus.error();
-    monitor.reading_ = nominalReading(12.4);
-    monitor.stale_ = false;
+    monitor.live_.reading = nominalReading(12.4);
+    monitor.live_.stale = false;
     popover = std::make_unique<PopoverModel>(monitor);
   }
   // A watcher with a host, then the tray item.
@@ -186,9 +186,9 @@ TEST_F(TrayItemTest, DrawsOnlyWhenWhatTheIconShowsChanges) {
                SLOT(newLabel(QString, QString)));
   properties(host, service);  // the match rules are in place once a call has been answered
 
-  monitor.now_ += 10;  // a later sample with the same figure
+  monitor.live_.now += 10;  // a later sample with the same figure
   monitor.publish();
-  monitor.reading_ = nominalReading(12.6);  // "13%"
+  monitor.live_.reading = nominalReading(12.6);  // "13%"
   monitor.publish();
   Preferences iconOnly;
   iconOnly.menu = MenuMode::iconOnly;
@@ -266,7 +266,7 @@ TEST_F(TrayItemTest, HostsMenuRunsThePopoverCommands) {
   };
   click(2);  // Pause Monitoring
   ASSERT_TRUE(waitFor([&] { return seen.layouts == 1; }));
-  EXPECT_TRUE(monitor.paused());
+  EXPECT_TRUE(monitor.live().paused);
   EXPECT_EQ(menuLabels(host, service).value(1), "Resume Monitoring");
   click(3);
   click(1);
@@ -274,7 +274,7 @@ TEST_F(TrayItemTest, HostsMenuRunsThePopoverCommands) {
   click(4);
   ASSERT_TRUE(waitFor([&] { return quit == 1; }));
   EXPECT_EQ(opened, 1);
-  EXPECT_EQ(monitor.preferences().alerts.snoozeUntil, monitor.now() + 3600);
+  EXPECT_EQ(monitor.setup().preferences.alerts.snoozeUntil, monitor.live().now + 3600);
 }
 
 }  // namespace

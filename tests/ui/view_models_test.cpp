@@ -43,53 +43,23 @@ void show(DashboardModel& d, DashboardPage page) {
   d.selectPage(page);
 }
 
-TEST(PopoverModel, BeforeTheFirstReading) {
+TEST(PopoverModel, LinesFollowTheReadingAndTheEvents) {
   FakeMonitor m;
-  m.stale_ = false;  // the state line's own rule for "no reading" is under test
+  m.live_.reading = sampleReading(ThermalState::serious);
+  m.history_.events = {{2, 1, EventKind::thermal, "Serious pressure", {}}};
   PopoverModel p(m);
-  EXPECT_EQ(p.stateTitle(), "Waiting");
-  EXPECT_EQ(p.tint(), Theme::Tint::Secondary);
-  EXPECT_FALSE(p.hasReading());
-}
-
-TEST(PopoverModel, LinesFollowTheReading) {
-  FakeMonitor m;
-  m.reading_ = sampleReading(ThermalState::serious);
-  m.events_ = {{2, 1, EventKind::thermal, "Serious pressure", {}}, {1, 0, EventKind::power, "older", {}}};
-  PopoverModel p(m);
-  EXPECT_EQ(p.stateTitle(), "Serious");
-  EXPECT_TRUE(p.explanation().startsWith(u"The kernel\u2019s thermal zones indicate serious"));
-  EXPECT_EQ(p.cpuLine(), "CPU load: 12.4 %");
-  EXPECT_EQ(p.sensorLines(),
-            (QStringList{"CPU temperature: 43.2 °C", "GPU temperature: 40.0 °C"}));
-  EXPECT_TRUE(p.powerLine().startsWith("AC power · "));
   EXPECT_EQ(p.activityLine(), "Observed activity: compiler · 153.2% of one core");
   EXPECT_EQ(p.lastEvent(), "Last event: Serious pressure");
-  EXPECT_EQ(p.tooltip(), "Serious · 12% CPU");
-
-  m.reading_->activity.clear();
-  m.events_ = {{3, 2, EventKind::thermal, "", {}}};  // newest entry without a detail
+  m.live_.reading->activity.clear();
+  m.history_.events = {{3, 2, EventKind::thermal, "", {}}};  // newest entry without a detail
   m.publish();
   EXPECT_EQ(p.activityLine(), "");
   EXPECT_EQ(p.lastEvent(), "Last event: No events recorded");
 }
 
-// No level, zone or temperature: the popover's notice is the overview's (rows are pinned in QML).
-TEST(PopoverModel, ReadsAsTheOverviewDoesOnABareMachine) {
-  FakeMonitor m;
-  m.reading_ = sampleReading(ThermalState::unknown);
-  std::erase_if(m.reading_->sensors, [](const Metric& s) { return s.name.rfind("Zone ", 0) == 0; });
-  for (Metric& s : m.reading_->sensors) s.value.reset();
-  PopoverModel p(m);
-  DashboardModel d(m);
-  d.setActive(true);
-  EXPECT_NE(p.littleToShow(), "");
-  EXPECT_EQ(p.littleToShow(), d.overview()->littleToShow());
-}
-
 TEST(PopoverModel, PausedSlashesTheIconAndSaysSoInTheTooltip) {
   FakeMonitor m;
-  m.reading_ = sampleReading(ThermalState::fair);
+  m.live_.reading = sampleReading(ThermalState::fair);
   PopoverModel p(m);
   p.togglePause();
   EXPECT_TRUE(p.trayFace().slashed);
@@ -100,17 +70,17 @@ TEST(PopoverModel, SnoozeIsOneHourFromEachPress) {
   FakeMonitor m;
   PopoverModel p(m);
   p.snooze();
-  m.now_ += 600;
+  m.live_.now += 600;
   p.snooze();
-  EXPECT_EQ(m.preferences_.alerts.snoozeUntil, m.now_ + 3600);
-  EXPECT_FALSE(m.preferences_.alerts.enabled);
+  EXPECT_EQ(m.setup_.preferences.alerts.snoozeUntil, m.live_.now + 3600);
+  EXPECT_FALSE(m.setup_.preferences.alerts.enabled);
   EXPECT_EQ(m.saves, 2);
 }
 
 TEST(DashboardModel, BuildsThePageOnlyWhileTheWindowIsOpen) {
   FakeMonitor m;
-  m.reading_ = sampleReading(ThermalState::nominal);
-  m.profile_.capabilities = {{"Intel CPU limits", "cpufreq"}};
+  m.live_.reading = sampleReading(ThermalState::nominal);
+  m.setup_.profile.capabilities = {{"Intel CPU limits", "cpufreq"}};
   DashboardModel d(m);
   m.publish();
   EXPECT_EQ(d.overview()->cpu(), "");
@@ -147,42 +117,16 @@ TEST(DashboardModel, StatusTextTakesTheFirstRuleThatApplies) {
   DashboardModel d(m);
   d.setActive(true);
   EXPECT_EQ(d.statusText(), "Waiting for first sample");
-  m.reading_ = sampleReading(ThermalState::nominal);
+  m.live_.reading = sampleReading(ThermalState::nominal);
   m.publish();
   EXPECT_TRUE(d.statusText().startsWith("Local monitoring · "));
-  m.asleep_ = true;
+  m.live_.asleep = true;
   m.publish();
   EXPECT_EQ(d.statusText(), "Sleeping");
-  m.paused_ = true;
+  m.live_.paused = true;
   m.publish();
   EXPECT_EQ(d.statusText(), "Paused · last readings are historical");
   EXPECT_EQ(d.pauseSymbol(), "play.fill");
-}
-
-TEST(DashboardModel, OverviewFallbacksAndPowerTexts) {
-  FakeMonitor m;
-  m.stale_ = true;  // as the monitor is without a reading
-  DashboardModel d(m);
-  d.setActive(true);
-  const OverviewModel& o = *d.overview();
-  EXPECT_EQ(o.title(), "Waiting for fresh readings");
-  EXPECT_EQ(o.headline(), "Monitoring will begin shortly.");
-  EXPECT_EQ(o.cpu(), "Establishing baseline");
-  EXPECT_EQ(o.powerSource(), "Not available");
-  EXPECT_EQ(o.battery(), "Battery level not available");
-  EXPECT_EQ(o.charging(), "Charging status unavailable");
-
-  m.stale_ = false;
-  m.reading_ = sampleReading(ThermalState::nominal);
-  m.reading_->power.battery = 79.6;
-  m.reading_->power.charging = false;
-  m.advice_ = Advice{1, "All clear", "detail", {"one"}};
-  m.publish();
-  EXPECT_EQ(o.title(), "Nominal");
-  EXPECT_EQ(o.headline(), "All clear");
-  EXPECT_EQ(o.battery(), "Battery 80%");
-  EXPECT_EQ(o.charging(), "Not charging");
-  EXPECT_EQ(o.sensors().size(), 2);
 }
 
 TEST(DashboardModel, PauseStepNamesTheTrayIconOnlyWhenThereIsOne) {
@@ -194,52 +138,37 @@ TEST(DashboardModel, PauseStepNamesTheTrayIconOnlyWhenThereIsOne) {
   EXPECT_EQ(d.steps()[2], "Use Pause Monitoring or the tray icon when needed.");
 }
 
-TEST(DashboardModel, ActivityOffShowsOnlyTheNotice) {
-  FakeMonitor m;
-  m.reading_ = sampleReading(ThermalState::nominal);
-  m.preferences_.activity = false;
-  DashboardModel d(m);
-  show(d, DashboardPage::activity);
-  const ActivityModel& a = *d.activity();
-  EXPECT_TRUE(a.showDisabled());
-  EXPECT_FALSE(a.showEmpty());
-  EXPECT_TRUE(a.rows().isEmpty());
-
-  m.preferences_.activity = true;
-  m.publish();
-  ASSERT_EQ(a.rows().size(), 1);
-  EXPECT_EQ(a.rows()[0].share, "153.2%");
-  m.reading_->activity.clear();
-  m.publish();
-  EXPECT_TRUE(a.showEmpty());
-}
-
-TEST(DashboardModel, HistoryDurationsAndEventTimes) {
-  FakeMonitor m;
-  m.durations_ = {{ThermalState::nominal, 3725}};
-  m.events_ = {{1, 1e9, EventKind::power, "Battery", {}}};
-  DashboardModel d(m);
-  show(d, DashboardPage::history);
-  const HistoryModel& h = *d.history();
-  EXPECT_EQ(h.durations()[1].text, "0h 0m 0s");  // states missing from the map count 0 s
-  EXPECT_TRUE(h.events()[0].time.contains(" Sep 2001 ")) << h.events()[0].time.toStdString();
-}
-
 // The chosen episode is kept by its start: its band follows it across reloads and goes with it.
 TEST(DashboardModel, ChosenEpisodeBandFollowsReloads) {
   FakeMonitor m;
-  m.episodes_.resize(1);
-  m.episodes_[0].start = kNow - 600;
+  m.history_.episodes.resize(1);
+  m.history_.episodes[0].start = kNow - 600;
   DashboardModel d(m);
   show(d, DashboardPage::history);
   HistoryModel& h = *d.history();
   h.select(kNow - 600);
-  m.episodes_[0].end = kNow - 30;
+  m.history_.episodes[0].end = kNow - 30;
   m.publish();
   EXPECT_EQ(h.bandEnd(), kNow - 30);
-  m.episodes_.clear();
+  m.history_.episodes.clear();
   m.publish();
   EXPECT_TRUE(std::isnan(h.bandStart()));
+}
+
+// The charts redraw for new history or another unit, not for every other preference.
+TEST(DashboardModel, ChartsRedrawForNewHistoryOrAnotherUnit) {
+  FakeMonitor m;
+  DashboardModel d(m);
+  int draws = 0;
+  QObject::connect(&d, &DashboardModel::chartsChanged, [&] { ++draws; });
+  emit m.historyChanged();
+  Preferences p;
+  p.advanced = true;
+  m.setPreferences(p);
+  p.unit = TemperatureUnit::fahrenheit;
+  m.setPreferences(p);
+  EXPECT_EQ(draws, 2);
+  EXPECT_EQ(d.chartUnit(), TemperatureUnit::fahrenheit);
 }
 
 TEST(DashboardModel, CloseNoticeOnlyWithoutATrayAndOnlyOnce) {
@@ -259,24 +188,18 @@ TEST(SettingsModel, SavesOnceForEachChangeWhileShown) {
   FakeMonitor m;
   SettingsModel s(m);
   s.setSustainedIndex(2);
-  EXPECT_EQ(m.preferences_.alerts.sustained, 120);
+  EXPECT_EQ(m.setup_.preferences.alerts.sustained, 120);
   EXPECT_EQ(m.saves, 0);  // the page is not on screen
 
   s.setShown(true);
   s.setCooldownIndex(0);
   s.setCooldownIndex(0);     // no change, no save
   s.setQuietStartIndex(22);  // already 22: no change, no save
-  s.setQuietEndIndex(22);
-  s.setRetentionIndex(2);
   s.setUnitIndex(1);
-  s.setMenuIndex(0);
   s.setUnitIndex(7);  // out of range: nothing happens
-  EXPECT_EQ(m.saves, 5);
-  EXPECT_EQ(m.preferences_.alerts.cooldown, 300);
-  EXPECT_EQ(m.preferences_.alerts.quietEnd, 22);
-  EXPECT_EQ(m.preferences_.retention, 90);
-  EXPECT_EQ(m.preferences_.unit, TemperatureUnit::fahrenheit);
-  EXPECT_EQ(m.preferences_.menu, MenuMode::iconOnly);
+  EXPECT_EQ(m.saves, 2);
+  EXPECT_EQ(m.setup_.preferences.alerts.cooldown, 300);
+  EXPECT_EQ(m.setup_.preferences.unit, TemperatureUnit::fahrenheit);
 }
 
 // A stored value outside the options or an unknown stored unit shows no selection and stays
@@ -286,9 +209,9 @@ TEST(SettingsModel, StoredValuesOutsideTheOptionsUnsavedSettingsAndTheDemo) {
   FakeMonitor m;
   auto doc = nlohmann::json::parse(*encodeJson(Preferences{}));
   doc["unit"] = "Kelvin";
-  m.preferences_ = decodePreferences(doc.dump()).value();
-  m.preferences_.alerts.sustained = 45;
-  m.demo_ = true;
+  m.setup_.preferences = decodePreferences(doc.dump()).value();
+  m.setup_.preferences.alerts.sustained = 45;
+  m.setup_.demo = true;
   m.defaults_.problem_ = "Settings not saved: /h/.config/x.ini is a named pipe.";
   SettingsModel s(m);
   s.setShown(true);
@@ -298,8 +221,8 @@ TEST(SettingsModel, StoredValuesOutsideTheOptionsUnsavedSettingsAndTheDemo) {
   EXPECT_FALSE(s.metricsAvailable());
   s.setUnitIndex(0);
   EXPECT_EQ(s.unitIndex(), 0);
-  EXPECT_EQ(nlohmann::json::parse(*encodeJson(m.preferences_))["unit"], "Celsius");
-  EXPECT_EQ(m.preferences_.alerts.sustained, 45);  // saved along, not replaced
+  EXPECT_EQ(nlohmann::json::parse(*encodeJson(m.setup_.preferences))["unit"], "Celsius");
+  EXPECT_EQ(m.setup_.preferences.alerts.sustained, 45);  // saved along, not replaced
 }
 
 TEST(SettingsModel, AlertSwitchNeedsPermission) {
@@ -312,26 +235,21 @@ TEST(SettingsModel, AlertSwitchNeedsPermission) {
   s.requestAlerts();
   EXPECT_EQ(m.testNotifications, 1);
   s.setAlertsEnabled(true);
-  EXPECT_FALSE(m.preferences_.alerts.enabled);
-  m.permission_ = AuthorizationStatus::authorized;
+  EXPECT_FALSE(m.setup_.preferences.alerts.enabled);
+  m.setup_.permission = AuthorizationStatus::authorized;
   m.publish();
   EXPECT_TRUE(s.alertsOperable());
   s.setAlertsEnabled(true);
-  EXPECT_TRUE(m.preferences_.alerts.enabled);
+  EXPECT_TRUE(m.setup_.preferences.alerts.enabled);
 }
 
-TEST(SettingsModel, SnoozeRowAndLoginButton) {
+TEST(SettingsModel, LoginButtonFollowsTheStatus) {
   FakeMonitor m;
   SettingsModel s(m);
   s.setShown(true);
-  s.snooze();
-  EXPECT_EQ(m.preferences_.alerts.snoozeUntil, m.now_ + 3600);
-  s.cancelSnooze();
-  EXPECT_EQ(m.preferences_.alerts.snoozeUntil, kDistantPast);
-
   EXPECT_EQ(s.loginButton(), "Enable");
   s.toggleLogin();
-  m.loginStatus_ = LoginItemStatus::enabled;
+  m.setup_.loginStatus = LoginItemStatus::enabled;
   m.publish();
   EXPECT_EQ(s.loginStatus(), "Enabled");
   EXPECT_EQ(s.loginButton(), "Disable");
@@ -339,7 +257,7 @@ TEST(SettingsModel, SnoozeRowAndLoginButton) {
   EXPECT_EQ(m.logins, (std::vector<bool>{true, false}));
 }
 
-// Switching metrics on asks for a folder first; off stops at once. The problem shows as sent.
+// Switching metrics on asks for a folder first; off stops at once. The problem shows worded.
 TEST(SettingsModel, MetricsSwitchAsksForAFolder) {
   FakeMonitor m;
   SettingsModel s(m);
@@ -347,8 +265,8 @@ TEST(SettingsModel, MetricsSwitchAsksForAFolder) {
   s.setMetricsEnabled(true);
   EXPECT_EQ(m.folderRequests, 1);
   EXPECT_FALSE(s.metricsEnabled());
-  m.metricsFolder_ = "/srv/metrics";
-  m.metricsProblem_ = "Metrics not written: the folder /srv/metrics does not exist.";
+  m.setup_.metricsFolder = "/srv/metrics";
+  m.setup_.metricsProblem = Problem{ProblemKind::metricsFolderMissing, {}, 0, "/srv/metrics"};
   m.publish();
   EXPECT_TRUE(s.metricsEnabled());
   EXPECT_EQ(s.metricsFolder(), "/srv/metrics");

@@ -194,6 +194,16 @@ std::string problemText(const Problem& p) {
       return "Notification could not be delivered: " + p.detail;
     case ProblemKind::loginItemFailed:
       return "Login item: " + p.detail;
+    case ProblemKind::metricsFolderMissing:
+      return "Metrics not written: the folder " + p.file.string() + " does not exist.";
+    case ProblemKind::metricsNotPermitted:
+      return "Metrics not written: no permission to write in " + p.file.string() + ".";
+    case ProblemKind::metricsDiskFull:
+      return "Metrics not written: the disk that holds " + p.file.string() + " is full.";
+    case ProblemKind::metricsWriteFailed:
+      return "Metrics not written to " + p.file.string() + ": " + p.detail + ".";
+    case ProblemKind::metricsRemoveFailed:
+      return "Could not remove " + p.file.string() + ": " + p.detail + ".";
     case ProblemKind::reported:
       break;
   }

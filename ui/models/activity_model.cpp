@@ -2,15 +2,16 @@
 
 #include "ui/logic/text_format.h"
 #include "ui/models/model_support.h"
-#include "ui/models/monitor_port.h"
+#include "app/monitor_surface.h"
 
 namespace tempyra {
 
-void ActivityModel::refresh(const MonitorPort& port) {
+void ActivityModel::refresh(const MonitorSurface& monitor) {
   View v;
-  const bool enabled = port.preferences().activity;
-  if (enabled && port.reading()) {
-    for (const ProcessActivity& a : port.reading()->activity) {
+  const bool enabled = monitor.setup().preferences.activity;
+  const LiveState live = monitor.live();
+  if (enabled && live.reading) {
+    for (const ProcessActivity& a : live.reading->activity) {
       v.rows.push_back({qs(a.name), qs(fixed(a.cpu, 1) + "%")});
     }
   }

@@ -37,7 +37,7 @@ class ActivityModel : public tempyra::PageModel {
   bool showEmpty() const { return v_.showEmpty; }
   QList<ProcessRow> rows() const { return v_.rows; }
 
-  void refresh(const MonitorPort& port) override;
+  void refresh(const MonitorSurface& monitor) override;
   void clear() override;
 
  private:

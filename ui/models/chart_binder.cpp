@@ -1,15 +1,8 @@
 #include "ui/models/chart_binder.h"
 
-#include "ui/models/monitor_port.h"
-#include "ui/models/ui_context.h"
-
 namespace tempyra {
 
 ChartBinder::ChartBinder(QObject* parent) : QObject(parent) {
-  if (UiContext* ui = UiContext::instance()) {
-    connect(&ui->port(), &MonitorPort::historyChanged, this, &ChartBinder::redraw);
-    connect(ui->theme(), &Theme::changed, this, &ChartBinder::redraw);
-  }
   connect(this, &ChartBinder::chartChanged, this, &ChartBinder::redraw);
 }
 
@@ -19,8 +12,24 @@ void ChartBinder::setChart(QObject* chart) {
   emit chartChanged();
 }
 
+void ChartBinder::setDashboard(DashboardModel* dashboard) {
+  if (dashboard_ == dashboard) return;
+  if (dashboard_) disconnect(dashboard_, nullptr, this, nullptr);
+  dashboard_ = dashboard;
+  if (dashboard_) connect(dashboard_, &DashboardModel::chartsChanged, this, &ChartBinder::redraw);
+  emit chartChanged();
+}
+
+void ChartBinder::setTheme(Theme* theme) {
+  if (theme_ == theme) return;
+  if (theme_) disconnect(theme_, nullptr, this, nullptr);
+  theme_ = theme;
+  if (theme_) connect(theme_, &Theme::changed, this, &ChartBinder::redraw);
+  emit chartChanged();
+}
+
 void ChartBinder::redraw() {
-  if (UiContext* ui = UiContext::instance()) draw(*ui);
+  if (dashboard_ && theme_) draw(*dashboard_, *theme_);
 }
 
 }  // namespace tempyra

@@ -4,7 +4,7 @@
 #include "ui/logic/settings_options.h"
 #include "ui/logic/text_format.h"
 #include "ui/models/model_support.h"
-#include "ui/models/monitor_port.h"
+#include "app/monitor_surface.h"
 
 namespace tempyra {
 
@@ -25,10 +25,10 @@ constexpr bool samePages() {
 }
 static_assert(samePages(), "DashboardModel::Page mirrors DashboardPage");
 
-QString statusLine(const MonitorPort& port) {
-  if (port.paused()) return QStringLiteral("Paused · last readings are historical");
-  if (port.asleep()) return QStringLiteral("Sleeping");
-  if (const auto& r = port.reading()) {
+QString statusLine(const LiveState& live) {
+  if (live.paused) return QStringLiteral("Paused · last readings are historical");
+  if (live.asleep) return QStringLiteral("Sleeping");
+  if (const auto& r = live.reading) {
     return qs("Local monitoring · " + timeOfDayWithSeconds(r->timestamp));
   }
   return QStringLiteral("Waiting for first sample");
@@ -36,12 +36,24 @@ QString statusLine(const MonitorPort& port) {
 
 }  // namespace
 
-DashboardModel::DashboardModel(MonitorPort& port, QObject* parent)
-    : QObject(parent), port_(port) {
-  connect(&port_, &MonitorPort::changed, this, &DashboardModel::refresh);
-  connect(&port_, &MonitorPort::defaultsChanged, this, &DashboardModel::refresh);
+DashboardModel::DashboardModel(MonitorSurface& monitor, QObject* parent)
+    : QObject(parent), monitor_(monitor), chartUnit_(monitor.setup().preferences.unit) {
+  for (auto signal : {&MonitorSurface::liveChanged, &MonitorSurface::historyChanged,
+                      &MonitorSurface::setupChanged, &MonitorSurface::defaultsChanged}) {
+    connect(&monitor_, signal, this, &DashboardModel::refresh);
+  }
+  connect(&monitor_, &MonitorSurface::historyChanged, this, &DashboardModel::chartsChanged);
+  connect(&monitor_, &MonitorSurface::setupChanged, this, [this] {
+    const TemperatureUnit unit = monitor_.setup().preferences.unit;
+    if (unit == chartUnit_) return;
+    chartUnit_ = unit;
+    emit chartsChanged();
+  });
   refreshChrome();
 }
+
+const Readings& DashboardModel::chartReadings() const { return monitor_.history().readings; }
+const Events& DashboardModel::chartEvents() const { return monitor_.history().events; }
 
 void DashboardModel::setActive(bool active) {
   if (active == active_) return;
@@ -67,7 +79,7 @@ void DashboardModel::refresh() {
   refreshChrome();
   for (const auto& [page, model] : pageModels()) {
     if (page == page_) {
-      model->refresh(port_);
+      model->refresh(monitor_);
     } else {
       model->clear();
     }
@@ -87,21 +99,22 @@ void DashboardModel::refreshChrome() {
   if (shown.page == DashboardPage::overview && !trayShown_) {
     v.steps[2] = qs(std::string(platformWord(PlatformWord::overviewStepPauseNoIcon)));
   }
-  v.showSteps = port_.defaults().boolean(kShowStepsKey).value_or(true);
-  v.historyProblem = qs(port_.historyProblem().value_or(""));
+  const LiveState live = monitor_.live();
+  v.showSteps = monitor_.defaults().boolean(kShowStepsKey).value_or(true);
+  v.historyProblem = qs(problemText(monitor_.history().problem).value_or(""));
   v.pauseLabel =
-      port_.paused() ? QStringLiteral("Resume Monitoring") : QStringLiteral("Pause Monitoring");
-  v.pauseSymbol = port_.paused() ? QStringLiteral("play.fill") : QStringLiteral("pause.fill");
-  const auto& r = port_.reading();
+      live.paused ? QStringLiteral("Resume Monitoring") : QStringLiteral("Pause Monitoring");
+  v.pauseSymbol = live.paused ? QStringLiteral("play.fill") : QStringLiteral("pause.fill");
+  const auto& r = live.reading;
   v.statusTint = Theme::qmlTint(
-      tempyra::statusTint(port_.stale(), r ? std::optional(r->state) : std::nullopt));
-  v.statusText = statusLine(port_);
-  v.demo = port_.demo();
-  v.closeNotice = !trayShown_ && port_.defaults().boolean(kShowCloseNoticeKey).value_or(true);
-  v.hasProblem = port_.problem().has_value();
-  v.problem = qs(port_.problem().value_or(""));
+      tempyra::statusTint(live.stale, r ? std::optional(r->state) : std::nullopt));
+  v.statusText = statusLine(live);
+  v.demo = monitor_.setup().demo;
+  v.closeNotice = !trayShown_ && monitor_.defaults().boolean(kShowCloseNoticeKey).value_or(true);
+  v.hasProblem = live.problem.has_value();
+  v.problem = qs(problemText(live.problem).value_or(""));
   v.appearanceIndex = optionIndex(appearanceOptions(),
-                                  port_.defaults().string(kAppearanceKey).value_or("System"));
+                                  monitor_.defaults().string(kAppearanceKey).value_or("System"));
   v.rangeIndex = optionIndex(rangeOptions(), range_);
   if (replaceView(v_, std::move(v))) emit changed();
 }
@@ -118,42 +131,42 @@ std::array<std::pair<DashboardPage, PageModel*>, 5> DashboardModel::pageModels()
 
 void DashboardModel::selectPage(DashboardPage page) {
   page_ = page;
-  port_.setHistoryView(page_ == DashboardPage::history, range_);
-  if (page_ == DashboardPage::history) port_.loadHistory();
+  monitor_.setHistoryView(page_ == DashboardPage::history, range_);
+  if (page_ == DashboardPage::history) monitor_.loadHistory();
   refresh();
 }
 
-void DashboardModel::togglePause() { port_.togglePause(); }
+void DashboardModel::togglePause() { monitor_.togglePause(); }
 
 void DashboardModel::setRangeIndex(int index) {
   const auto* option = optionAt(rangeOptions(), index);
   if (!option || option->value == range_) return;
   range_ = option->value;
-  port_.setHistoryView(page_ == DashboardPage::history, range_);
-  port_.loadHistory();
+  monitor_.setHistoryView(page_ == DashboardPage::history, range_);
+  monitor_.loadHistory();
   refresh();
 }
 
-void DashboardModel::dismissAway() { port_.dismissAway(); }
+void DashboardModel::dismissAway() { monitor_.dismissAway(); }
 
-void DashboardModel::refreshHistory() { port_.loadHistory(); }
-void DashboardModel::exportHistory() { port_.exportHistory(); }
+void DashboardModel::refreshHistory() { monitor_.loadHistory(); }
+void DashboardModel::exportHistory() { monitor_.exportHistory(); }
 
 void DashboardModel::clearHistoryConfirmed() {
   setConfirmClear(false);
-  port_.clearHistory();
+  monitor_.clearHistory();
 }
 
-void DashboardModel::dismissProblem() { port_.clearProblem(); }
+void DashboardModel::dismissProblem() { monitor_.clearProblem(); }
 
 void DashboardModel::setShowSteps(bool on) {
-  port_.defaults().setBoolean(kShowStepsKey, on);
-  emit port_.defaultsChanged();
+  monitor_.defaults().setBoolean(kShowStepsKey, on);
+  emit monitor_.defaultsChanged();
 }
 
 void DashboardModel::closeNoticeShown() {
-  port_.defaults().setBoolean(kShowCloseNoticeKey, false);
-  emit port_.defaultsChanged();
+  monitor_.defaults().setBoolean(kShowCloseNoticeKey, false);
+  emit monitor_.defaultsChanged();
 }
 
 void DashboardModel::setTrayShown(bool shown) {

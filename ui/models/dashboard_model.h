@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "app/history_range.h"
+#include "app/monitor_surface.h"
 #include "ui/logic/dashboard_pages.h"
 #include "ui/models/activity_model.h"
 #include "ui/models/history_model.h"
@@ -21,7 +22,6 @@
 
 namespace tempyra {
 
-class MonitorPort;
 
 // One sidebar item.
 struct PageRow {
@@ -78,7 +78,7 @@ class DashboardModel : public QObject {
   enum class Page { Overview, ThermalIntelligence, History, Activity, Sensors, Settings, About };
   Q_ENUM(Page)
 
-  explicit DashboardModel(MonitorPort& port, QObject* parent = nullptr);
+  explicit DashboardModel(MonitorSurface& monitor, QObject* parent = nullptr);
 
   bool active() const { return active_; }
   void setActive(bool active);
@@ -134,8 +134,15 @@ class DashboardModel : public QObject {
 
   void refresh();
 
+  // What the charts draw: the loaded readings and events, in the chosen unit. chartsChanged()
+  // says when any of them changed.
+  const Readings& chartReadings() const;
+  const Events& chartEvents() const;
+  TemperatureUnit chartUnit() const { return chartUnit_; }
+
  signals:
   void changed();
+  void chartsChanged();
   void activeChanged();
   void confirmClearChanged();
   void quitRequested();
@@ -163,7 +170,8 @@ class DashboardModel : public QObject {
   // The pages that have a model of their own (Settings and About have none here).
   std::array<std::pair<DashboardPage, PageModel*>, 5> pageModels();
 
-  MonitorPort& port_;
+  MonitorSurface& monitor_;
+  TemperatureUnit chartUnit_;
   DashboardPage page_ = DashboardPage::overview;
   HistoryRange range_ = HistoryRange::hour;
   bool active_ = false;

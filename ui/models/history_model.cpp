@@ -6,7 +6,7 @@
 #include "ui/logic/episode_text.h"
 #include "ui/logic/text_format.h"
 #include "ui/models/model_support.h"
-#include "ui/models/monitor_port.h"
+#include "app/monitor_surface.h"
 
 namespace tempyra {
 
@@ -22,22 +22,25 @@ QString unitsKeptWithFigures(const std::string& text) {
 
 }  // namespace
 
-void HistoryModel::refresh(const MonitorPort& port) {
+void HistoryModel::refresh(const MonitorSurface& monitor) {
+  const HistoryState& h = monitor.history();
+  const TemperatureUnit unit = monitor.setup().preferences.unit;
   View v;
   for (ThermalState s : kAllThermalStates) {
-    const auto it = port.durations().find(s);
+    const auto it = h.durations.find(s);
     v.durations.push_back(
-        {qs(title(s)), qs(durationText(it == port.durations().end() ? 0 : it->second))});
+        {qs(title(s)), qs(durationText(it == h.durations.end() ? 0 : it->second))});
   }
-  for (const Event& e : port.events()) {
+  for (const Event& e : h.events) {
     v.events.push_back({qs(abbreviatedDateTime(e.time)), qs(eventKindText(e)), qs(e.detail)});
   }
-  const TemperatureChartData t = temperatureChartData(port.history(), port.preferences().unit);
+  const TemperatureChartData t = temperatureChartData(h.readings, unit);
   v.hasTemperatures = t.highest.has_value();
   v.temperatureSummary = qs(t.summary);
-  for (const Episode& e : port.episodes()) {
+  const double now = monitor.live().now;
+  for (const Episode& e : h.episodes) {
     const int tint = static_cast<int>(Theme::qmlTint(stateTint(e.highest)));
-    v.episodes.push_back({unitsKeptWithFigures(episodeText(e, port.preferences().unit, port.now())),
+    v.episodes.push_back({unitsKeptWithFigures(episodeText(e, unit, now)),
                           tint, e.brief, e.start, e.end});
   }
   if (replaceView(v_, std::move(v))) emit changed();

@@ -90,7 +90,7 @@ class HistoryModel : public tempyra::PageModel {
   double bandEnd() const;
   void select(double start);
 
-  void refresh(const MonitorPort& port) override;
+  void refresh(const MonitorSurface& monitor) override;
   void clear() override;
 
  private:

@@ -2,7 +2,7 @@
 
 #include "ui/logic/text_format.h"
 #include "ui/models/model_support.h"
-#include "ui/models/monitor_port.h"
+#include "app/monitor_surface.h"
 
 namespace tempyra {
 
@@ -13,9 +13,9 @@ IntelligenceModel::IntelligenceModel(QObject* parent) : PageModel(parent) {
   }
 }
 
-void IntelligenceModel::refresh(const MonitorPort& port) {
+void IntelligenceModel::refresh(const MonitorSurface& monitor) {
   View v;
-  if (const auto advice = port.advice()) {
+  if (const auto advice = monitor.live().advice) {
     v.headline = qs(advice->headline);
     v.detail = qs(advice->detail);
     v.evidence = qstrings(advice->evidence);

@@ -43,7 +43,7 @@ class IntelligenceModel : public tempyra::PageModel {
   QStringList evidence() const { return v_.evidence; }
   QList<StateRow> states() const { return states_; }
 
-  void refresh(const MonitorPort& port) override;
+  void refresh(const MonitorSurface& monitor) override;
   void clear() override;
 
  private:

@@ -1,11 +1,14 @@
 #pragma once
-// Small helpers of the view models: the plain logic's texts as Qt strings, and replacing a
-// model's view only when it changed.
+// Small helpers of the view models: the plain logic's texts as Qt strings, how values show, and
+// replacing a model's view only when it changed.
 #include <QString>
 #include <QStringList>
 
 #include <string>
 #include <utility>
+
+#include "app/monitor_surface.h"
+#include "ui/logic/text_format.h"
 
 namespace tempyra {
 
@@ -23,6 +26,11 @@ QStringList qstrings(const Range& texts) {
     }
   }
   return out;
+}
+
+// How metric values are shown at the moment of `live`.
+inline ValueDisplay valueDisplay(const LiveState& live, const SetupState& setup) {
+  return {setup.preferences.unit, live.stale, live.now};
 }
 
 // Replaces `current` with `next`; true when they differ, so the caller notifies.

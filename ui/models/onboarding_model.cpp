@@ -2,16 +2,17 @@
 
 #include "ui/logic/maker_links.h"
 #include "ui/models/model_support.h"
-#include "ui/models/monitor_port.h"
+#include "app/monitor_surface.h"
 
 namespace tempyra {
 
-OnboardingModel::OnboardingModel(MonitorPort& port, LaunchSession& session, QObject* parent)
+OnboardingModel::OnboardingModel(MonitorSurface& monitor, LaunchSession& session,
+                                 QObject* parent)
     : QObject(parent),
-      port_(port),
+      monitor_(monitor),
       session_(session),
       tour_(static_cast<int>(tempyraGuideSteps().size())) {
-  connect(&port_, &MonitorPort::defaultsChanged, this, &OnboardingModel::refresh);
+  connect(&monitor_, &MonitorSurface::defaultsChanged, this, &OnboardingModel::refresh);
   refresh();
 }
 
@@ -26,7 +27,7 @@ void OnboardingModel::loadApps(const QByteArray& json) {
 void OnboardingModel::begin() {
   flow_ = ExperienceFlow();
   tour_.restart();
-  UserDefaults& d = port_.defaults();
+  UserDefaults& d = monitor_.defaults();
   flow_.appear("Tempyra", true, !tempyraGuideSteps().empty(),
                d.boolean(kShowTourKey).value_or(true), d.boolean(kShowWelcomeKey).value_or(true),
                session_);
@@ -57,13 +58,13 @@ void OnboardingModel::closeTour() {
 }
 
 void OnboardingModel::setTourAtStartup(bool on) {
-  port_.defaults().setBoolean(kShowTourKey, on);
-  emit port_.defaultsChanged();
+  monitor_.defaults().setBoolean(kShowTourKey, on);
+  emit monitor_.defaultsChanged();
 }
 
 void OnboardingModel::setWelcomeAtStartup(bool on) {
-  port_.defaults().setBoolean(kShowWelcomeKey, on);
-  emit port_.defaultsChanged();
+  monitor_.defaults().setBoolean(kShowWelcomeKey, on);
+  emit monitor_.defaultsChanged();
 }
 
 void OnboardingModel::openTour() {
@@ -82,7 +83,7 @@ void OnboardingModel::refresh() {
   v.stepDetail = qs(step.detail);
   v.hasBack = tour_.hasBack();
   v.mainButton = qs(tour_.mainButton());
-  UserDefaults& d = port_.defaults();
+  UserDefaults& d = monitor_.defaults();
   v.tourAtStartup = d.boolean(kShowTourKey).value_or(true);
   v.welcomeAtStartup = d.boolean(kShowWelcomeKey).value_or(true);
   if (replaceView(v_, std::move(v))) emit changed();

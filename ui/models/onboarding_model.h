@@ -9,7 +9,7 @@
 
 namespace tempyra {
 
-class MonitorPort;
+class MonitorSurface;
 
 // One of the maker's other applications in the welcome.
 struct MakerAppRow {
@@ -42,7 +42,7 @@ class OnboardingModel : public QObject {
   Q_PROPERTY(QList<tempyra::MakerAppRow> apps READ apps NOTIFY changed FINAL)
 
  public:
-  OnboardingModel(MonitorPort& port, LaunchSession& session, QObject* parent = nullptr);
+  OnboardingModel(MonitorSurface& monitor, LaunchSession& session, QObject* parent = nullptr);
 
   bool showWelcome() const { return v_.showWelcome; }
   bool showTour() const { return v_.showTour; }
@@ -84,7 +84,7 @@ class OnboardingModel : public QObject {
   };
   void refresh();
 
-  MonitorPort& port_;
+  MonitorSurface& monitor_;
   LaunchSession& session_;
   ExperienceFlow flow_;
   TourPosition tour_;

@@ -3,20 +3,21 @@
 #include "ui/logic/episode_text.h"
 #include "ui/logic/text_format.h"
 #include "ui/models/model_support.h"
-#include "ui/models/monitor_port.h"
+#include "app/monitor_surface.h"
 
 namespace tempyra {
 
-void OverviewModel::refresh(const MonitorPort& port) {
-  const auto& r = port.reading();
-  const ValueDisplay display = port.valueDisplay();
+void OverviewModel::refresh(const MonitorSurface& monitor) {
+  const LiveState live = monitor.live();
+  const auto& r = live.reading;
+  const ValueDisplay display = valueDisplay(live, monitor.setup());
   View v;
   v.symbol = display.stale ? QStringLiteral("thermometer.slash")
                            : QStringLiteral("thermometer.medium");
   v.tint = Theme::qmlTint(statusTint(display.stale, r ? std::optional(r->state) : std::nullopt));
   v.title = display.stale ? QStringLiteral("Waiting for fresh readings")
                           : (r ? qs(tempyra::title(r->state)) : QStringLiteral("Waiting"));
-  const auto advice = port.advice();
+  const auto& advice = live.advice;
   v.headline = advice ? qs(advice->headline) : QStringLiteral("Monitoring will begin shortly.");
   v.cpu = qs(cpuLoadText(r, display));
   v.littleToShow = qs(littleToShowNotice(r));
@@ -33,7 +34,7 @@ void OverviewModel::refresh(const MonitorPort& port) {
       v.sensors.push_back({qs(m.name), qs(display(m))});
     }
   }
-  if (port.away()) v.away = qs(awayText(*port.away()));
+  if (live.away) v.away = qs(awayText(*live.away));
   if (replaceView(v_, std::move(v))) emit changed();
 }
 

@@ -43,7 +43,7 @@ class OverviewModel : public tempyra::PageModel {
   QString away() const { return v_.away; }
   QString littleToShow() const { return v_.littleToShow; }
 
-  void refresh(const MonitorPort& port);
+  void refresh(const MonitorSurface& monitor);
   void clear();
 
  signals:

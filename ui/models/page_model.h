@@ -6,7 +6,7 @@
 
 namespace tempyra {
 
-class MonitorPort;
+class MonitorSurface;
 
 class PageModel : public QObject {
   Q_OBJECT
@@ -15,7 +15,7 @@ class PageModel : public QObject {
  public:
   using QObject::QObject;
 
-  virtual void refresh(const MonitorPort& port) = 0;
+  virtual void refresh(const MonitorSurface& monitor) = 0;
   virtual void clear() = 0;
 
  signals:

@@ -2,18 +2,24 @@
 
 #include "ui/logic/text_format.h"
 #include "ui/models/model_support.h"
-#include "ui/models/monitor_port.h"
+#include "app/monitor_surface.h"
 
 namespace tempyra {
 
-PopoverModel::PopoverModel(MonitorPort& port, QObject* parent) : QObject(parent), port_(port) {
-  connect(&port_, &MonitorPort::changed, this, &PopoverModel::refresh);
+PopoverModel::PopoverModel(MonitorSurface& monitor, QObject* parent)
+    : QObject(parent), monitor_(monitor) {
+  for (auto signal : {&MonitorSurface::liveChanged, &MonitorSurface::historyChanged,
+                      &MonitorSurface::setupChanged}) {
+    connect(&monitor_, signal, this, &PopoverModel::refresh);
+  }
   refresh();
 }
 
 void PopoverModel::refresh() {
-  const auto& reading = port_.reading();
-  const ValueDisplay display = port_.valueDisplay();
+  const LiveState live = monitor_.live();
+  const SetupState setup = monitor_.setup();
+  const auto& reading = live.reading;
+  const ValueDisplay display = valueDisplay(live, setup);
   View v;
   v.tint = Theme::qmlTint(
       statusTint(display.stale, reading ? std::optional(reading->state) : std::nullopt));
@@ -42,18 +48,18 @@ void PopoverModel::refresh() {
           qs("Observed activity: " + a.name + " · " + fixed(a.cpu, 1) + "% of one core");
     }
   }
-  const auto& events = port_.events();
+  const auto& events = monitor_.history().events;
   const bool described = !events.empty() && !events.front().detail.empty();
   v.lastEvent = qs("Last event: " + (described ? events.front().detail : "No events recorded"));
-  v.pauseLabel = port_.paused() ? QStringLiteral("Resume") : QStringLiteral("Pause");
-  const MenuMode mode = port_.preferences().menu;
+  v.pauseLabel = live.paused ? QStringLiteral("Resume") : QStringLiteral("Pause");
+  const MenuMode mode = setup.preferences.menu;
   v.trayFace = tempyra::trayFace(reading, mode, display);
   v.trayTitle = qs(menuTitle(reading, mode, display));
   v.trayTitleGuide = qs(tempyra::trayTitleGuide(mode));
   v.trayMenu = {
       {TrayCommand::openDashboard, QStringLiteral("Open Dashboard")},
-      {TrayCommand::togglePause, port_.paused() ? QStringLiteral("Resume Monitoring")
-                                                : QStringLiteral("Pause Monitoring")},
+      {TrayCommand::togglePause, live.paused ? QStringLiteral("Resume Monitoring")
+                                             : QStringLiteral("Pause Monitoring")},
       {TrayCommand::snooze, QStringLiteral("Snooze Alerts · 1 hour")},
       {TrayCommand::quit, QStringLiteral("Quit"), true},
   };
@@ -69,13 +75,13 @@ void PopoverModel::run(TrayCommand command) {
   }
 }
 
-void PopoverModel::togglePause() { port_.togglePause(); }
+void PopoverModel::togglePause() { monitor_.togglePause(); }
 
 void PopoverModel::snooze() {
-  Preferences p = port_.preferences();
-  p.alerts.snoozeUntil = port_.now() + 3600;
-  port_.setPreferences(p);
-  port_.savePreferences();
+  Preferences p = monitor_.setup().preferences;
+  p.alerts.snoozeUntil = monitor_.live().now + 3600;
+  monitor_.setPreferences(p);
+  monitor_.savePreferences();
 }
 
 }  // namespace tempyra

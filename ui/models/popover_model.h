@@ -11,7 +11,7 @@
 
 namespace tempyra {
 
-class MonitorPort;
+class MonitorSurface;
 
 // The commands of the tray icon's menu: the popover's own, in its order.
 enum class TrayCommand { openDashboard, togglePause, snooze, quit };
@@ -41,7 +41,7 @@ class PopoverModel : public QObject {
   Q_PROPERTY(QString pauseLabel READ pauseLabel NOTIFY changed FINAL)
 
  public:
-  explicit PopoverModel(MonitorPort& port, QObject* parent = nullptr);
+  explicit PopoverModel(MonitorSurface& monitor, QObject* parent = nullptr);
 
   QString stateTitle() const { return v_.stateTitle; }
   Theme::Tint tint() const { return v_.tint; }
@@ -98,7 +98,7 @@ class PopoverModel : public QObject {
     friend bool operator==(const View&, const View&) = default;
   };
 
-  MonitorPort& port_;
+  MonitorSurface& monitor_;
   View v_;
 };
 

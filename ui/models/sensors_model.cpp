@@ -5,13 +5,15 @@
 #include "core/platform_words.h"
 #include "ui/logic/text_format.h"
 #include "ui/models/model_support.h"
-#include "ui/models/monitor_port.h"
+#include "app/monitor_surface.h"
 
 namespace tempyra {
 
-void SensorsModel::refresh(const MonitorPort& port) {
+void SensorsModel::refresh(const MonitorSurface& monitor) {
   View v;
-  const DeviceProfile& p = port.profile();
+  const SetupState setup = monitor.setup();
+  const LiveState live = monitor.live();
+  const DeviceProfile& p = setup.profile;
   // The headline names the machine: the profile's model, else the host name.
   v.model = qs(p.model);
   if (p.model.empty() || p.model == kNotAvailable) {
@@ -24,9 +26,9 @@ void SensorsModel::refresh(const MonitorPort& port) {
   for (const auto& [key, value] : p.capabilities) {  // a std::map: ascending keys
     v.capabilities.push_back({qs(std::string(capabilityLabel(key))), qs(value)});
   }
-  if (const auto& r = port.reading()) {
-    const ValueDisplay display = port.valueDisplay();
-    const bool advanced = port.preferences().advanced;
+  if (const auto& r = live.reading) {
+    const ValueDisplay display = valueDisplay(live, setup);
+    const bool advanced = setup.preferences.advanced;
     std::vector<const Metric*> all{&r->cpu};
     for (const Metric& m : r->sensors) all.push_back(&m);
     for (const Metric* m : all) {

@@ -47,7 +47,7 @@ class SensorsModel : public tempyra::PageModel {
   QList<ValueRow> capabilities() const { return v_.capabilities; }
   QList<MetricRow> metrics() const { return v_.metrics; }
 
-  void refresh(const MonitorPort& port) override;
+  void refresh(const MonitorSurface& monitor) override;
   void clear() override;
 
  private:

@@ -5,20 +5,23 @@
 #include "ui/logic/settings_options.h"
 #include "ui/logic/text_format.h"
 #include "ui/models/model_support.h"
-#include "ui/models/monitor_port.h"
+#include "app/monitor_surface.h"
 
 namespace tempyra {
 
-SettingsModel::SettingsModel(MonitorPort& port, QObject* parent) : QObject(parent), port_(port) {
-  connect(&port_, &MonitorPort::changed, this, &SettingsModel::onPublished);
-  connect(&port_, &MonitorPort::defaultsChanged, this, &SettingsModel::refresh);
+SettingsModel::SettingsModel(MonitorSurface& monitor, QObject* parent)
+    : QObject(parent), monitor_(monitor) {
+  connect(&monitor_, &MonitorSurface::setupChanged, this, &SettingsModel::onPublished);
+  // The snooze line ends by time alone: the live state's clock brings it up to date.
+  connect(&monitor_, &MonitorSurface::liveChanged, this, &SettingsModel::refresh);
+  connect(&monitor_, &MonitorSurface::defaultsChanged, this, &SettingsModel::refresh);
 }
 
 void SettingsModel::setShown(bool shown) {
   if (shown == shown_) return;
   shown_ = shown;
   if (shown_) {
-    const auto json = encodeJson(port_.preferences());
+    const auto json = encodeJson(monitor_.setup().preferences);
     savedJson_ = json ? *json : std::string();
   }
   emit shownChanged();
@@ -35,25 +38,26 @@ QStringList SettingsModel::retentions() const { return qstrings(retentionOptions
 void SettingsModel::onPublished() {
   if (!shown_) return;
   // One save per change of the published value, whoever made it.
-  const auto json = encodeJson(port_.preferences());
+  const auto json = encodeJson(monitor_.setup().preferences);
   if (json && *json != savedJson_) {
     savedJson_ = *json;
-    port_.savePreferences();
+    monitor_.savePreferences();
   }
   refresh();
 }
 
 template <class Edit>
 void SettingsModel::edit(const char* pointer, Edit&& change) {
-  Preferences p = port_.preferences();
+  Preferences p = monitor_.setup().preferences;
   if (pointer) p.forget(pointer);
   change(p);
-  port_.setPreferences(p);
+  monitor_.setPreferences(p);
 }
 
 void SettingsModel::refresh() {
   if (!shown_) return;
-  const Preferences& p = port_.preferences();
+  const SetupState setup = monitor_.setup();
+  const Preferences& p = setup.preferences;
   const AlertSettings& a = p.alerts;
   View v;
   // An unknown stored name is no option.
@@ -66,25 +70,25 @@ void SettingsModel::refresh() {
   v.retentionIndex = optionIndex(retentionOptions(), static_cast<double>(p.retention));
   v.advanced = p.advanced;
   v.alertsEnabled = a.enabled;
-  v.alertsOperable = port_.permission() == AuthorizationStatus::authorized;
+  v.alertsOperable = setup.permission == AuthorizationStatus::authorized;
   v.permissionLine = qs(std::string(platformWord(PlatformWord::notificationRow)) +
-                        permissionText(port_.permission()));
+                        permissionText(setup.permission));
   v.quietEnabled = a.quietEnabled;
-  v.snoozed = a.snoozeUntil > port_.now();
+  v.snoozed = a.snoozeUntil > monitor_.live().now;
   if (v.snoozed) v.snoozeText = qs("Until " + shortTimeOfDay(a.snoozeUntil));
   v.activity = p.activity;
-  v.loginStatus = qs(loginStatusText(port_.loginStatus()));
-  v.loginButton = port_.loginStatus() == LoginItemStatus::enabled ? QStringLiteral("Disable")
+  v.loginStatus = qs(loginStatusText(setup.loginStatus));
+  v.loginButton = setup.loginStatus == LoginItemStatus::enabled ? QStringLiteral("Disable")
                                                                    : QStringLiteral("Enable");
-  UserDefaults& d = port_.defaults();
+  UserDefaults& d = monitor_.defaults();
   v.showSteps = d.boolean(kShowStepsKey).value_or(true);
   v.showTour = d.boolean(kShowTourKey).value_or(true);
   v.showWelcome = d.boolean(kShowWelcomeKey).value_or(true);
-  if (const auto& folder = port_.metricsFolder()) {
+  if (const auto& folder = setup.metricsFolder) {
     v.metricsEnabled = true;
     v.metricsFolder = QFile::decodeName(folder->c_str());
   }
-  if (const auto& problem = port_.metricsProblem()) v.metricsProblem = qs(*problem);
+  if (const auto& problem = setup.metricsProblem) v.metricsProblem = qs(problemText(*problem));
   if (const auto problem = d.problem()) v.settingsProblem = qs(*problem);
   if (replaceView(v_, std::move(v))) emit changed();
 }
@@ -101,7 +105,7 @@ void SettingsModel::setAdvanced(bool on) {
   edit(nullptr, [&](Preferences& p) { p.advanced = on; });
 }
 void SettingsModel::setAlertsEnabled(bool on) {
-  if (port_.permission() != AuthorizationStatus::authorized) return;
+  if (monitor_.setup().permission != AuthorizationStatus::authorized) return;
   edit(nullptr, [&](Preferences& p) { p.alerts.enabled = on; });
 }
 void SettingsModel::setSustainedIndex(int i) {
@@ -135,8 +139,8 @@ void SettingsModel::setActivity(bool on) {
 }
 
 void SettingsModel::snooze() {
-  edit(kSnoozePointer, [&](Preferences& p) { p.alerts.snoozeUntil = port_.now() + 3600; });
-  port_.savePreferences();
+  edit(kSnoozePointer, [&](Preferences& p) { p.alerts.snoozeUntil = monitor_.live().now + 3600; });
+  monitor_.savePreferences();
 }
 
 void SettingsModel::cancelSnooze() {
@@ -144,30 +148,30 @@ void SettingsModel::cancelSnooze() {
 }
 
 void SettingsModel::toggleLogin() {
-  port_.setLogin(port_.loginStatus() != LoginItemStatus::enabled);
+  monitor_.setLogin(monitor_.setup().loginStatus != LoginItemStatus::enabled);
 }
 void SettingsModel::requestAlerts() {
   // Linux has no permission service to ask: a test notification shows whether a server answers.
   if constexpr (kBuildTextPlatform == TextPlatform::linuxDesktop) {
-    port_.sendTestNotification();
+    monitor_.sendTestNotification();
   } else {
-    port_.requestAlerts();
+    monitor_.requestAlerts();
   }
 }
-void SettingsModel::exportHistory() { port_.exportHistory(); }
-void SettingsModel::resetPreferences() { port_.resetPreferences(); }
+void SettingsModel::exportHistory() { monitor_.exportHistory(); }
+void SettingsModel::resetPreferences() { monitor_.resetPreferences(); }
 
-bool SettingsModel::metricsAvailable() const { return !port_.demo(); }
+bool SettingsModel::metricsAvailable() const { return !monitor_.setup().demo; }
 
 void SettingsModel::setMetricsEnabled(bool on) {
-  if (on && !port_.metricsFolder()) port_.chooseMetricsFolder();
-  if (!on) port_.stopMetrics();
+  if (on && !monitor_.setup().metricsFolder) monitor_.chooseMetricsFolder();
+  if (!on) monitor_.stopMetrics();
 }
-void SettingsModel::chooseMetricsFolder() { port_.chooseMetricsFolder(); }
+void SettingsModel::chooseMetricsFolder() { monitor_.chooseMetricsFolder(); }
 
 void SettingsModel::setGuidance(const char* key, bool on) {
-  port_.defaults().setBoolean(key, on);
-  emit port_.defaultsChanged();
+  monitor_.defaults().setBoolean(key, on);
+  emit monitor_.defaultsChanged();
 }
 void SettingsModel::setShowSteps(bool on) { setGuidance(kShowStepsKey, on); }
 void SettingsModel::setShowTour(bool on) { setGuidance(kShowTourKey, on); }

@@ -10,7 +10,7 @@
 
 namespace tempyra {
 
-class MonitorPort;
+class MonitorSurface;
 
 class SettingsModel : public QObject {
   Q_OBJECT
@@ -56,7 +56,7 @@ class SettingsModel : public QObject {
   Q_PROPERTY(QString settingsProblem READ settingsProblem NOTIFY changed FINAL)
 
  public:
-  explicit SettingsModel(MonitorPort& port, QObject* parent = nullptr);
+  explicit SettingsModel(MonitorSurface& monitor, QObject* parent = nullptr);
 
   bool shown() const { return shown_; }
   void setShown(bool shown);
@@ -148,7 +148,7 @@ class SettingsModel : public QObject {
   void setGuidance(const char* key, bool on);
   void onPublished();
 
-  MonitorPort& port_;
+  MonitorSurface& monitor_;
   View v_;
   bool shown_ = false;
   std::string savedJson_;  // the preferences as last saved while shown

@@ -8,17 +8,13 @@
 #include "ui/logic/chart_data.h"
 #include "ui/logic/text_format.h"
 #include "ui/models/chart_series.h"
-#include "ui/models/monitor_port.h"
-#include "ui/models/ui_context.h"
 
 namespace tempyra {
 
-void TemperatureChartBinder::draw(UiContext& ui) {
+void TemperatureChartBinder::draw(const DashboardModel& dashboard, const Theme& theme) {
   if (!ready()) return;
-  MonitorPort& port = ui.port();
-  const Theme& theme = *ui.theme();
   const TemperatureChartData data =
-      temperatureChartData(port.history(), port.preferences().unit);
+      temperatureChartData(dashboard.chartReadings(), dashboard.chartUnit());
   clearSeries(chart_);
   styleAxis(axisX_, theme.text(), theme.secondary(), theme.separator());
   styleAxis(axisY_, theme.text(), theme.secondary(), theme.separator());

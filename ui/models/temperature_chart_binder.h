@@ -14,7 +14,7 @@ class TemperatureChartBinder : public tempyra::ChartBinder {
   using ChartBinder::ChartBinder;
 
  protected:
-  void draw(UiContext& ui) override;
+  void draw(const DashboardModel& dashboard, const Theme& theme) override;
 };
 
 }  // namespace tempyra

@@ -6,18 +6,18 @@
 #include <QPalette>
 
 #include "ui/logic/text_format.h"
-#include "ui/models/monitor_port.h"
+#include "app/monitor_surface.h"
 
 namespace tempyra {
 
-Theme::Theme(MonitorPort& port, QObject* parent) : QObject(parent), port_(port) {
+Theme::Theme(MonitorSurface& monitor, QObject* parent) : QObject(parent), monitor_(monitor) {
   reload();
-  connect(&port_, &MonitorPort::defaultsChanged, this, &Theme::reload);
+  connect(&monitor_, &MonitorSurface::defaultsChanged, this, &Theme::reload);
   if (qApp) qApp->installEventFilter(this);
 }
 
 void Theme::reload() {
-  const auto stored = port_.defaults().string(kAppearanceKey);
+  const auto stored = monitor_.defaults().string(kAppearanceKey);
   const QString value = stored ? QString::fromStdString(*stored) : QStringLiteral("System");
   if (value == appearance_) return;
   appearance_ = value;
@@ -25,7 +25,7 @@ void Theme::reload() {
 }
 
 void Theme::setAppearance(const QString& appearance) {
-  port_.defaults().setString(kAppearanceKey, appearance.toStdString());
+  monitor_.defaults().setString(kAppearanceKey, appearance.toStdString());
   reload();
 }
 

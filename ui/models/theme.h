@@ -10,7 +10,7 @@
 
 namespace tempyra {
 
-class MonitorPort;
+class MonitorSurface;
 
 class Theme : public QObject {
   Q_OBJECT
@@ -36,7 +36,7 @@ class Theme : public QObject {
   Q_ENUM(Tint)
   static constexpr Tint qmlTint(tempyra::Tint tint) { return static_cast<Tint>(tint); }
 
-  explicit Theme(MonitorPort& port, QObject* parent = nullptr);
+  explicit Theme(MonitorSurface& monitor, QObject* parent = nullptr);
 
   QString appearance() const { return appearance_; }
   bool dark() const;
@@ -71,7 +71,7 @@ class Theme : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  MonitorPort& port_;
+  MonitorSurface& monitor_;
   QString appearance_;
 };
 

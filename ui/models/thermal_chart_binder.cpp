@@ -14,16 +14,13 @@
 #include "ui/logic/chart_data.h"
 #include "ui/logic/text_format.h"
 #include "ui/models/chart_series.h"
-#include "ui/models/monitor_port.h"
-#include "ui/models/ui_context.h"
 
 namespace tempyra {
 
-void ThermalChartBinder::draw(UiContext& ui) {
-  MonitorPort& port = ui.port();
-  const Theme& theme = *ui.theme();
+void ThermalChartBinder::draw(const DashboardModel& dashboard, const Theme& theme) {
+  const Readings& readings = dashboard.chartReadings();
   const ThermalChartData data =
-      thermalChartData(port.history(), powerMarkers_ ? port.events() : std::vector<Event>{});
+      thermalChartData(readings, powerMarkers_ ? dashboard.chartEvents() : Events{});
   const bool unobserved = !data.placeholder && data.lines.empty();
   if (data.placeholder != placeholder_ || unobserved != unobserved_) {
     placeholder_ = data.placeholder;
@@ -55,7 +52,7 @@ void ThermalChartBinder::draw(UiContext& ui) {
     last = any ? std::max(last, t) : t;
     any = true;
   };
-  for (const Reading& r : port.history()) extend(r.timestamp);
+  for (const Reading& r : readings) extend(r.timestamp);
 
   // Drawn first, under the line and the dots.
   if (std::isfinite(bandStart_) && std::isfinite(bandEnd_) && bandEnd_ >= bandStart_) {

@@ -31,7 +31,7 @@ class ThermalChartBinder : public tempyra::ChartBinder {
   void placeholderChanged();
 
  protected:
-  void draw(UiContext& ui) override;
+  void draw(const DashboardModel& dashboard, const Theme& theme) override;
 
  private:
   bool powerMarkers_ = false;

@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QJSEngine>
 
-#include "ui/models/monitor_port.h"
+#include "app/monitor_surface.h"
 
 namespace tempyra {
 
@@ -12,14 +12,13 @@ namespace {
 UiContext* gInstance = nullptr;
 }  // namespace
 
-UiContext::UiContext(MonitorPort& port, LaunchSession& session, QObject* parent)
+UiContext::UiContext(MonitorSurface& monitor, LaunchSession& session, QObject* parent)
     : QObject(parent),
-      port_(port),
-      theme_(port),
-      popover_(port),
-      dashboard_(port),
-      settings_(port),
-      onboarding_(port, session) {
+      theme_(monitor),
+      popover_(monitor),
+      dashboard_(monitor),
+      settings_(monitor),
+      onboarding_(monitor, session) {
   QFile apps(QStringLiteral(":/Tempyra/Ui/data/maker_apps.json"));
   if (apps.open(QIODevice::ReadOnly)) onboarding_.loadApps(apps.readAll());
   connect(&ageCheck_, &QTimer::timeout, this, [this] {

@@ -19,7 +19,7 @@ class QJSEngine;
 
 namespace tempyra {
 
-class MonitorPort;
+class MonitorSurface;
 
 class UiContext : public QObject {
   Q_OBJECT
@@ -33,14 +33,13 @@ class UiContext : public QObject {
   Q_PROPERTY(tempyra::OnboardingModel* onboarding READ onboarding CONSTANT FINAL)
 
  public:
-  UiContext(MonitorPort& port, LaunchSession& session, QObject* parent = nullptr);
+  UiContext(MonitorSurface& monitor, LaunchSession& session, QObject* parent = nullptr);
   ~UiContext() override;
 
   static void install(UiContext* context);
   static UiContext* instance();
   static UiContext* create(QQmlEngine*, QJSEngine*);
 
-  MonitorPort& port() { return port_; }
   Theme* theme() { return &theme_; }
   Texts* texts() { return &texts_; }
   PopoverModel* popover() { return &popover_; }
@@ -53,7 +52,6 @@ class UiContext : public QObject {
   Q_INVOKABLE void openLink(const QString& url) const;
 
  private:
-  MonitorPort& port_;
   Theme theme_;
   Texts texts_;
   PopoverModel popover_;

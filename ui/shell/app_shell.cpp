@@ -14,19 +14,14 @@
 #include "ui/logic/popover_placement.h"
 #include "ui/models/ui_context.h"
 #include "ui/shell/file_dialog_chooser.h"
-#include "ui/shell/monitor_adapter.h"
 #include "ui/shell/qml_windows.h"
 #include "ui/shell/tray_item.h"
 
 namespace tempyra {
 
 AppShell::AppShell() {
-  MonitorServices services = makeSystemServices();
-  const bool demo = services.info->boolean(kDemoDataKey).value_or(false);
-  auto clock = services.clock;
-  monitor_ = std::make_unique<Monitor>(std::move(services));
-  port_ = std::make_unique<MonitorAdapter>(*monitor_, clock, demo);
-  ui_ = std::make_unique<UiContext>(*port_, LaunchSession::shared());
+  monitor_ = std::make_unique<Monitor>(makeSystemServices());
+  ui_ = std::make_unique<UiContext>(*monitor_, LaunchSession::shared());
   UiContext::install(ui_.get());
   qml_ = std::make_unique<QmlWindows>(QmlWindows::configuredReleaseDelay());
   chooser_ = std::make_shared<FileDialogChooser>(
@@ -52,7 +47,6 @@ AppShell::~AppShell() {
   qml_.reset();
   UiContext::install(nullptr);
   ui_.reset();
-  port_.reset();
   monitor_.reset();
 }
 

@@ -14,7 +14,6 @@ class QWidget;
 namespace tempyra {
 
 class FileDialogChooser;
-class MonitorAdapter;
 class QmlWindows;
 class TrayItem;
 class UiContext;
@@ -52,7 +51,6 @@ class AppShell : public QObject {
   static bool onWayland();
 
   std::unique_ptr<Monitor> monitor_;
-  std::unique_ptr<MonitorAdapter> port_;
   std::unique_ptr<UiContext> ui_;
   std::unique_ptr<QmlWindows> qml_;
   std::unique_ptr<TrayItem> tray_;

@@ -23,24 +23,17 @@ class FakeControl : public QObject {
 
   int saves() const { return m_.saves; }
   int clears() const { return m_.clears; }
-  double sustained() const { return m_.preferences_.alerts.sustained; }
-  int quietStart() const { return static_cast<int>(m_.preferences_.alerts.quietStart); }
+  double sustained() const { return m_.setup_.preferences.alerts.sustained; }
+  int quietStart() const { return static_cast<int>(m_.setup_.preferences.alerts.quietStart); }
 
   // Back to a monitor before its first reading, on the Overview page, defaults untouched.
   Q_INVOKABLE void reset() {
-    m_.reading_.reset();
-    m_.history_.clear();
-    m_.events_.clear();
-    m_.durations_.clear();
-    m_.episodes_.clear();
-    m_.away_.reset();
-    m_.paused_ = m_.asleep_ = false;
-    m_.stale_ = true;
-    m_.problem_.reset();
-    m_.historyProblem_.reset();
-    m_.permission_ = AuthorizationStatus::notDetermined;
-    m_.preferences_ = Preferences{};
-    m_.advice_.reset();
+    const double now = m_.live_.now;
+    m_.live_ = LiveState{};
+    m_.live_.now = now;
+    m_.history_ = HistoryState{};
+    m_.setup_.permission = AuthorizationStatus::notDetermined;
+    m_.setup_.preferences = Preferences{};
     m_.saves = m_.loads = m_.clears = 0;
     m_.defaults_.values.clear();
     m_.publish();
@@ -50,7 +43,7 @@ class FakeControl : public QObject {
   // A fresh reading in `state` (0-4), with or without one process of activity.
   Q_INVOKABLE void setReading(int state, bool activity) {
     Reading r;
-    r.timestamp = m_.now_ - 5;
+    r.timestamp = m_.live_.now - 5;
     r.state = static_cast<ThermalState>(state);
     r.cpu = metric("CPU load", 23.4, "%");
     r.sensors = {metric("CPU temperature", 50, "°C"), metric("Sensor TC0P", 51, "°C"),
@@ -60,63 +53,63 @@ class FakeControl : public QObject {
     r.power.charging = true;
     if (activity) r.activity = {{7, "renderer", 88.5}};
     r.segment = "S1";
-    m_.reading_ = r;
-    m_.stale_ = m_.paused_;
-    m_.advice_ = Advice{1, "Normal thermal pressure", "Nothing to do.", {"Evidence A"}};
+    m_.live_.reading = r;
+    m_.live_.stale = m_.live_.paused;
+    m_.live_.advice = Advice{1, "Normal thermal pressure", "Nothing to do.", {"Evidence A"}};
     m_.publish();
   }
   // A machine without thermal level, zones or temperatures, before its second CPU sample.
   Q_INVOKABLE void setBareReading() {
     setReading(4, false);
-    m_.reading_->cpu.value.reset();
-    m_.reading_->cpu.source = "/proc/stat · establishing baseline";
-    for (Metric& s : m_.reading_->sensors) s.value.reset();
+    m_.live_.reading->cpu.value.reset();
+    m_.live_.reading->cpu.source = "/proc/stat · establishing baseline";
+    for (Metric& s : m_.live_.reading->sensors) s.value.reset();
     m_.publish();
   }
   // Readings for the charts: two segments, one power event.
   Q_INVOKABLE void setHistory() {
-    m_.history_.clear();
+    m_.history_.readings.clear();
     for (int i = 0; i < 6; ++i) {
       Reading r;
-      r.timestamp = m_.now_ - 3000 + i * 300;
+      r.timestamp = m_.live_.now - 3000 + i * 300;
       r.state = static_cast<ThermalState>(i % 4);
       r.sensors = {metric("CPU temperature", 40 + i, "°C")};
       r.segment = i < 3 ? "A" : "B";
-      m_.history_.push_back(r);
+      m_.history_.readings.push_back(r);
     }
-    m_.events_ = {{1, m_.now_ - 1500, EventKind::power, "Battery", {}}};
+    m_.history_.events = {{1, m_.live_.now - 1500, EventKind::power, "Battery", {}}};
     m_.publish();
   }
   Q_INVOKABLE void setPaused(bool on) {
-    m_.paused_ = on;
-    m_.stale_ = on || !m_.reading_;
+    m_.live_.paused = on;
+    m_.live_.stale = on || !m_.live_.reading;
     m_.publish();
   }
   Q_INVOKABLE void setActivityRecording(bool on) {
-    Preferences p = m_.preferences_;
+    Preferences p = m_.setup_.preferences;
     p.activity = on;
     m_.setPreferences(p);
   }
   Q_INVOKABLE void setDurations() {
-    m_.durations_ = {{ThermalState::nominal, 3725}, {ThermalState::fair, 59.9}};
+    m_.history_.durations = {{ThermalState::nominal, 3725}, {ThermalState::fair, 59.9}};
     m_.publish();
   }
   // Two heat episodes, newest first, and the summary of time away.
   Q_INVOKABLE void setEpisodes() {
     Episode serious;
-    serious.start = m_.now_ - 1200;
-    serious.end = m_.now_ - 120;
+    serious.start = m_.live_.now - 1200;
+    serious.end = m_.live_.now - 120;
     serious.highest = ThermalState::serious;
     serious.processes = {{"ffmpeg", 700, 71}};
     Episode brief;
-    brief.start = brief.end = m_.now_ - 2400;
+    brief.start = brief.end = m_.live_.now - 2400;
     brief.brief = true;
-    m_.episodes_ = {serious, brief};
-    m_.away_ = AwaySummary{2, 1080, ThermalState::serious, "ffmpeg"};
+    m_.history_.episodes = {serious, brief};
+    m_.live_.away = AwaySummary{2, 1080, ThermalState::serious, "ffmpeg"};
     m_.publish();
   }
   Q_INVOKABLE void setProblem(const QString& text) {
-    m_.problem_ = text.toStdString();
+    m_.live_.problem = Problem{ProblemKind::reported, text.toStdString()};
     m_.publish();
   }
   Q_INVOKABLE void setGuidance(bool tour, bool welcome, bool steps) {

@@ -9,7 +9,13 @@ Item {
     Layout.fillWidth: true
     implicitHeight: 220
 
-    TemperatureChartBinder { axisX: xAxis; axisY: yAxis; chart: chart }
+    TemperatureChartBinder {
+        dashboard: Ui.dashboard
+        theme: Ui.theme
+        axisX: xAxis
+        axisY: yAxis
+        chart: chart
+    }
 
     ChartView {
         id: chart

@@ -16,6 +16,8 @@ Item {
 
     ThermalChartBinder {
         id: binder
+        dashboard: Ui.dashboard
+        theme: Ui.theme
         axisX: xAxis
         axisY: yAxis
         powerMarkers: root.powerMarkers
