@@ -83,20 +83,15 @@ Monitor::Monitor(MonitorServices services, QObject* parent)
   announcedSetup_ = setup();
 
   // 7. System observers; each holds the monitor weakly.
-  QPointer<Monitor> self(this);
-  services_.events->start(SystemEventHandlers{
-      [self] {
-        if (self) self->sample();
-      },
-      [self] {
-        if (self) self->willSleep();
-      },
-      [self] {
-        if (self) self->didWake();
-      },
-      [self] {
-        if (self) self->clockChanged();
-      }});
+  const auto weakly = [self = QPointer<Monitor>(this)](void (Monitor::*member)()) {
+    return [self, member] {
+      if (self) (self.data()->*member)();
+    };
+  };
+  services_.events->start(SystemEventHandlers{weakly(&Monitor::sample),
+                                              weakly(&Monitor::willSleep),
+                                              weakly(&Monitor::didWake),
+                                              weakly(&Monitor::clockChanged)});
 
   // 8.-11.
   alerts_.requestPermissionRefresh();
@@ -215,10 +210,7 @@ void Monitor::togglePause() {
 
 void Monitor::willSleep() {
   Batch batch(*this);
-  if (!asleep_) {
-    asleep_ = true;
-    touch(livePart);
-  }
+  if (!std::exchange(asleep_, true)) touch(livePart);
   timer_.stop();
   plan_.reset();
   newSegment("Sleep");
@@ -227,10 +219,7 @@ void Monitor::willSleep() {
 
 void Monitor::didWake() {
   Batch batch(*this);
-  if (asleep_) {
-    asleep_ = false;
-    touch(livePart);
-  }
+  if (std::exchange(asleep_, false)) touch(livePart);
   newSegment("Wake \u00B7 readings resume");
   sample();
   away_.didWake();
@@ -291,7 +280,6 @@ void Monitor::flush() {
     emit setupChanged();
   }
 }
-
 
 void Monitor::setFileChooser(std::shared_ptr<FileChooser> chooser) {
   services_.fileChooser = std::move(chooser);
