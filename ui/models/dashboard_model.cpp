@@ -1,10 +1,10 @@
 #include "ui/models/dashboard_model.h"
 
+#include "app/monitor_surface.h"
 #include "core/platform_words.h"
 #include "ui/logic/settings_options.h"
 #include "ui/logic/text_format.h"
 #include "ui/models/model_support.h"
-#include "app/monitor_surface.h"
 
 namespace tempyra {
 

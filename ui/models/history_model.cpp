@@ -2,11 +2,11 @@
 
 #include <cmath>
 
+#include "app/monitor_surface.h"
 #include "ui/logic/chart_data.h"
 #include "ui/logic/episode_text.h"
 #include "ui/logic/text_format.h"
 #include "ui/models/model_support.h"
-#include "app/monitor_surface.h"
 
 namespace tempyra {
 

@@ -1,8 +1,8 @@
 #include "ui/models/onboarding_model.h"
 
+#include "app/monitor_surface.h"
 #include "ui/logic/maker_links.h"
 #include "ui/models/model_support.h"
-#include "app/monitor_surface.h"
 
 namespace tempyra {
 

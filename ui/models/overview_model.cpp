@@ -1,9 +1,9 @@
 #include "ui/models/overview_model.h"
 
+#include "app/monitor_surface.h"
 #include "ui/logic/episode_text.h"
 #include "ui/logic/text_format.h"
 #include "ui/models/model_support.h"
-#include "app/monitor_surface.h"
 
 namespace tempyra {
 

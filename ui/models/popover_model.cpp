@@ -1,8 +1,8 @@
 #include "ui/models/popover_model.h"
 
+#include "app/monitor_surface.h"
 #include "ui/logic/text_format.h"
 #include "ui/models/model_support.h"
-#include "app/monitor_surface.h"
 
 namespace tempyra {
 

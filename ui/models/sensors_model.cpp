@@ -2,10 +2,10 @@
 
 #include <QSysInfo>
 
+#include "app/monitor_surface.h"
 #include "core/platform_words.h"
 #include "ui/logic/text_format.h"
 #include "ui/models/model_support.h"
-#include "app/monitor_surface.h"
 
 namespace tempyra {
 

@@ -2,10 +2,10 @@
 
 #include <QFile>
 
+#include "app/monitor_surface.h"
 #include "ui/logic/settings_options.h"
 #include "ui/logic/text_format.h"
 #include "ui/models/model_support.h"
-#include "app/monitor_surface.h"
 
 namespace tempyra {
 

@@ -5,8 +5,8 @@
 #include <QGuiApplication>
 #include <QPalette>
 
-#include "ui/logic/text_format.h"
 #include "app/monitor_surface.h"
+#include "ui/logic/text_format.h"
 
 namespace tempyra {
 
