@@ -35,12 +35,14 @@ static_assert(kOverread <= simdjson::SIMDJSON_PADDING);
 // strict JSON within the parser's limits: strings with only the short escapes (a \u escape is
 // left to the parser) and valid UTF-8, integers of at most 18 digits, other numbers with at most
 // 20 integer and 40 fraction digits and a two-digit exponent (finite, never a denormal), at most
-// 256 levels of nesting, an object or array at the top.
+// 256 levels of nesting, an object or array at the top, at most 64 KiB.
 //
 // Every check reads a text that is followed by a NUL and kOverread readable bytes; the NUL ends
 // every scan that would run past the text, since it can be no part of JSON.
 
 constexpr int kQuickDepth = 256;
+// Longer texts (no reading comes near) go to the parser, which keeps the model's memory small.
+constexpr std::size_t kQuickSize = 64 << 10;
 
 bool isSpace(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }
 bool isDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
@@ -228,6 +230,7 @@ class QuickCheck {
   // True: the parser accepts the text. False: not known.
   // REQUIRES: text[size] is NUL, followed by kOverread - 1 readable bytes.
   bool accepts(const char* text, std::size_t size) {
+    if (size > kQuickSize) return false;
     if (!model_.empty() && sameShape(text, size)) return true;
     scratch_.clear();
     if (!scanDocument(text, size, scratch_)) return false;
