@@ -16,6 +16,10 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::size_t kBufferSize = 1 << 20;
+// A piece at least this large goes to the file without being copied into the buffer.
+constexpr std::size_t kDirectSize = 64 << 10;
+// How far the disk may fall behind the written bytes before writing waits for it.
+constexpr off_t kWriteBehindLag = 32 << 20;
 constexpr int kNameTries = 100;
 constexpr time_t kStaleSeconds = 24 * 60 * 60;
 constexpr std::string_view kLetters =
@@ -136,36 +140,40 @@ std::optional<AtomicFile::Failure> AtomicFile::drain(std::string_view bytes) {
   return std::nullopt;
 }
 
-// The disk's work on a large file overlaps with producing it: each full buffer goes to the
-// disk at once, and the one before it is waited for, so the file's dirty pages stay at about
-// two buffers and the sync at the end has little left to do. Advice only: a file system that
-// ignores it is synced at the end all the same.
+// The disk's work on a large file overlaps with producing it: the bytes go to the disk as soon
+// as they reach the file, and writing waits only for those more than kWriteBehindLag behind, so
+// the file's dirty pages stay bounded and the sync at the end has little left to do, while the
+// disk's latency is not waited for once per buffer. Advice only: a file system that ignores it
+// is synced at the end all the same.
 void AtomicFile::writeBehind() {
   if (durability_ == Durability::none) return;
-  ::sync_file_range(fd_, started_, written_ - started_, SYNC_FILE_RANGE_WRITE);
-  if (waited_ < started_) {
-    ::sync_file_range(fd_, waited_, started_ - waited_,
+  if (written_ > started_) {
+    ::sync_file_range(fd_, started_, written_ - started_, SYNC_FILE_RANGE_WRITE);
+    started_ = written_;
+  }
+  if (started_ - waited_ > kWriteBehindLag) {
+    const off_t until = started_ - kWriteBehindLag;
+    ::sync_file_range(fd_, waited_, until - waited_,
                       SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
                           SYNC_FILE_RANGE_WAIT_AFTER);
+    waited_ = until;
   }
-  waited_ = started_;
-  started_ = written_;
 }
 
 std::optional<AtomicFile::Failure> AtomicFile::write(std::string_view bytes) {
   if (failure_) return failure_;
-  if (buffer_.size() + bytes.size() > kBufferSize) {
-    if (auto f = drain(buffer_)) return f;
-    buffer_.clear();
-    if (bytes.size() >= kBufferSize) {
-      if (auto f = drain(bytes)) return f;
-    } else {
-      buffer_.append(bytes);
-    }
-    writeBehind();
+  if (bytes.size() < kDirectSize && buffer_.size() + bytes.size() <= kBufferSize) {
+    buffer_.append(bytes);
     return std::nullopt;
   }
-  buffer_.append(bytes);
+  if (auto f = drain(buffer_)) return f;
+  buffer_.clear();
+  if (bytes.size() >= kDirectSize) {
+    if (auto f = drain(bytes)) return f;
+  } else {
+    buffer_.append(bytes);
+  }
+  writeBehind();
   return std::nullopt;
 }
 

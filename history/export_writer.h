@@ -1,6 +1,7 @@
 #pragma once
 // The export document, written piece by piece to a sink so that no part of the history is held
 // in memory: the header, the device profile, every stored sample, every event.
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -15,8 +16,11 @@ namespace tempyra {
 // or a foreign one) would make the whole document unreadable, so it is left out and counted
 // (an unreadable device profile is written as null), and the document always parses.
 //
+// The document is gathered into pieces of about a mebibyte before it goes to the sink, and each
+// stored text is checked where it is copied into the piece, so a reading is copied once.
+//
 // REQUIRES: device() once first, then any number of sample(), then any number of event(), then
-// finish() once.
+// finish() once (which hands the last piece to the sink).
 class ExportWriter {
  public:
   using Sink = std::function<void(std::string_view bytes)>;
@@ -41,11 +45,15 @@ class ExportWriter {
 
  private:
   bool valid(std::string_view json);
+  void put(std::string_view bytes);
+  void flush();
   void enterEvents();
 
   struct Validator;
   Sink sink_;
   std::unique_ptr<Validator> validator_;
+  std::unique_ptr<char[]> piece_;  // the piece being gathered, followed by the parser's padding
+  std::size_t used_ = 0;
   std::string scratch_;
   std::int64_t samples_ = 0;
   std::int64_t skipped_ = 0;

@@ -363,5 +363,46 @@ TEST_F(HistoryTest, ClearKeepsTheDeviceAndRestartsNumbering) {
   EXPECT_EQ(db.scalar("SELECT id FROM samples"), "1");
 }
 
+// Texts that differ from an earlier reading only inside values are checked by comparison; the
+// export must still keep and leave out exactly what a check of each text alone would.
+TEST_F(HistoryTest, ExportKeepsExactlyTheTextsThatAreJsonWhateverPrecedesThem) {
+  const std::string deep300 = std::string(300, '[') + std::string(300, ']');
+  const std::string deep1100 = std::string(1100, '[') + std::string(1100, ']');
+  const std::vector<std::pair<std::string, bool>> texts = {
+      {R"({"t":1,"v":[2.5,"a"],"ok":true})", true},
+      {R"({"t":17,"v":[-0.25,"é \/"],"ok":null})", true},
+      {R"({"t":12345678901234567890,"v":[1e5,"\u0041"],"ok":false})", true},
+      {deep300, true},
+      {R"({"t":01,"v":[2.5,"a"],"ok":true})", false},
+      {"{\"t\":1,\"v\":[2.5,\"a\x01\"],\"ok\":true}", false},
+      {"{\"t\":1,\"v\":[2.5,\"\xFF\"],\"ok\":true}", false},
+      {R"({"t":1,"v":[2.5,"a\q"],"ok":true})", false},
+      {R"({"t":1,"v":[2.5,"\ud800"],"ok":true})", false},
+      {R"({"t":123456789012345678901,"v":[2.5,"a"],"ok":true})", false},
+      {R"({"t":1e400,"v":[2.5,"a"],"ok":true})", false},
+      {R"({1:1,"v":[2.5,"a"],"ok":true})", false},
+      {R"({"t":1,"v":[2.5,"a"],"ok":true}{})", false},
+      {"1,2", false},
+      {R"({"t":1,"v":[2.5,"a"],"ok":true)", false},
+      {deep1100, false},
+      {R"({"t":2,"v":[3.5,"b"],"ok":false})", true}};
+  const auto store = openStore(path());
+  RawDb db(path());
+  std::string kept;
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    const auto& [text, json] = texts[i];
+    constexpr std::string_view kDigits = "0123456789ABCDEF";
+    std::string hex;
+    for (const unsigned char c : text) hex += {kDigits[c >> 4], kDigits[c % 16]};
+    db.exec("INSERT INTO samples(time,state,segment,json) VALUES(" + std::to_string(i) +
+            ",0,'s',CAST(X'" + hex + "' AS TEXT))");
+    if (json) kept += (kept.empty() ? "" : ",") + text;
+  }
+  const ExportSummary summary = ok(store->exportTo(path("out.json")));
+  EXPECT_EQ(summary.samples, 5);
+  EXPECT_EQ(summary.skipped, 12);
+  EXPECT_THAT(slurp(path("out.json")).value_or(""), HasSubstr("\"samples\":[" + kept + "],"));
+}
+
 }  // namespace
 }  // namespace tempyra::testing
