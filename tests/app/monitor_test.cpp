@@ -47,7 +47,6 @@ TEST(MonitorTest, TakesTheFirstSampleOnTheQueue) {
   EXPECT_TRUE(m->TEST_inFlight());
   EXPECT_FALSE(m->live().reading);
   m->TEST_settle();
-  EXPECT_EQ(m->setup().profile.model, "Test machine");
   ASSERT_TRUE(m->live().reading);
   EXPECT_EQ(m->live().reading->segment, m->TEST_segment());
   EXPECT_EQ(m->history().readings.size(), 1u);  // the first reading reloads the history
@@ -72,18 +71,6 @@ TEST(MonitorTest, UnopenableStoreKeepsMonitoringAndExplains) {
   m->clearHistory();
   m->TEST_settle();
   EXPECT_FALSE(m->live().problem);
-}
-
-TEST(MonitorTest, RequestWhileInFlightIsRefusedAndArmsNothing) {
-  Rig rig;
-  auto m = rig.start();
-  rig.clock->advance(30);
-  m->sample();
-  rig.events->handlers.thermalStateChanged();
-  m->TEST_settle();
-  EXPECT_EQ(rig.script->samples, 2);
-  EXPECT_EQ(m->TEST_count(), 2);
-  EXPECT_TRUE(m->TEST_scheduled());
 }
 
 TEST(MonitorTest, ResultCompletedAfterPauseIsDropped) {
@@ -153,17 +140,18 @@ TEST(MonitorTest, AStepAnnouncesEachSnapshotThatChangedOnce) {
   EXPECT_EQ(setup, 0);
 }
 
-// A wake, clock change or resume while a sample is in flight is refused, and the sample it
-// interrupted is dropped: the loop must still have a timer afterwards.
-TEST(MonitorTest, LoopStaysArmedWhenASegmentChangeDropsTheSampleInFlight) {
+// A request that arrives while a sample is in flight is refused and arms nothing; a wake, clock
+// change or resume also drops the sample it interrupted. Either way the loop keeps its timer.
+TEST(MonitorTest, RequestsWhileInFlightAreRefusedAndTheLoopStaysArmed) {
   using Interrupt = std::function<void(Rig&, Monitor&)>;
-  const std::pair<const char*, Interrupt> cases[] = {
-      {"clock", [](Rig& r, Monitor&) { r.events->handlers.clockChanged(); }},
+  const std::tuple<const char*, Interrupt, int> cases[] = {
+      {"thermal", [](Rig& r, Monitor&) { r.events->handlers.thermalStateChanged(); }, 2},
+      {"clock", [](Rig& r, Monitor&) { r.events->handlers.clockChanged(); }, 1},
       {"sleep",
-       [](Rig& r, Monitor&) { r.events->handlers.willSleep(), r.events->handlers.didWake(); }},
-      {"pause", [](Rig&, Monitor& m) { m.togglePause(), m.togglePause(); }},
+       [](Rig& r, Monitor&) { r.events->handlers.willSleep(), r.events->handlers.didWake(); }, 1},
+      {"pause", [](Rig&, Monitor& m) { m.togglePause(), m.togglePause(); }, 1},
   };
-  for (const auto& [name, interrupt] : cases) {
+  for (const auto& [name, interrupt, accepted] : cases) {
     SCOPED_TRACE(name);
     Rig rig;
     auto m = rig.start();
@@ -171,10 +159,11 @@ TEST(MonitorTest, LoopStaysArmedWhenASegmentChangeDropsTheSampleInFlight) {
     m->sample();
     interrupt(rig, *m);
     m->TEST_settle();
-    EXPECT_EQ(m->TEST_count(), 1);  // dropped
+    EXPECT_EQ(rig.script->samples, 2);
+    EXPECT_EQ(m->TEST_count(), accepted);  // 1: the sample in flight was dropped
     ASSERT_TRUE(m->TEST_scheduled());
     step(rig, *m);
-    EXPECT_EQ(m->TEST_count(), 2);
+    EXPECT_EQ(m->TEST_count(), accepted + 1);
   }
 }
 
@@ -310,8 +299,6 @@ TEST(MonitorTest, RequestingAlertsStoresTheAnswer) {
 
 TEST(MonitorTest, PreferencesLoadWithSilentFallbackAndReset) {
   Rig rig;
-  rig.prefer([](Preferences& p) { p.retention = 7, p.activity = false; });
-  EXPECT_EQ(rig.start()->setup().preferences.retention, 7);
   const std::string partial = R"({"unit":"Fahrenheit","menu":"Numerical"})";
   rig.defaults->setBytes(kPreferencesKey, partial);
   auto m = rig.start();
