@@ -8,6 +8,7 @@
 #include <mutex>
 #include <set>
 #include <thread>
+#include <variant>
 
 #include "app/monitor.h"
 #include "app/monitor_services.h"
@@ -21,29 +22,28 @@ class FakeClock final : public Clock {
   std::atomic<double> t{1'800'000'000.0};
 };
 
+// User defaults in a map; `problem_` is what a settings file that cannot be used would report.
 class MemoryDefaults final : public UserDefaults {
  public:
-  std::optional<std::string> bytes(const std::string& k) const override { return get(bytes_, k); }
-  void setBytes(const std::string& k, const std::string& v) override { bytes_[k] = v; }
-  std::optional<std::string> string(const std::string& k) const override { return get(text_, k); }
-  void setString(const std::string& k, const std::string& v) override { text_[k] = v; }
-  std::optional<bool> boolean(const std::string& k) const override { return get(flags_, k); }
-  void setBoolean(const std::string& k, bool v) override { flags_[k] = v; }
-  std::optional<double> date(const std::string& k) const override { return get(dates_, k); }
-  void setDate(const std::string& k, double v) override { dates_[k] = v; }
-  void remove(const std::string& k) override {
-    bytes_.erase(k), text_.erase(k), flags_.erase(k), dates_.erase(k);
+  using Value = std::variant<std::string, bool, double>;
+  template <class T>
+  std::optional<T> get(const std::string& key) const {
+    const auto it = values.find(key);
+    if (it == values.end() || !std::holds_alternative<T>(it->second)) return std::nullopt;
+    return std::get<T>(it->second);
   }
-
- private:
-  template <class M>
-  static std::optional<typename M::mapped_type> get(const M& m, const std::string& k) {
-    auto it = m.find(k);
-    return it == m.end() ? std::nullopt : std::optional(it->second);
-  }
-  std::map<std::string, std::string> bytes_, text_;
-  std::map<std::string, bool> flags_;
-  std::map<std::string, double> dates_;
+  std::optional<std::string> bytes(const std::string& k) const override { return get<std::string>(k); }
+  void setBytes(const std::string& k, const std::string& v) override { values[k] = v; }
+  std::optional<std::string> string(const std::string& k) const override { return get<std::string>(k); }
+  void setString(const std::string& k, const std::string& v) override { values[k] = v; }
+  std::optional<bool> boolean(const std::string& k) const override { return get<bool>(k); }
+  void setBoolean(const std::string& k, bool v) override { values[k] = v; }
+  std::optional<double> date(const std::string& k) const override { return get<double>(k); }
+  void setDate(const std::string& k, double v) override { values[k] = v; }
+  void remove(const std::string& k) override { values.erase(k); }
+  std::optional<std::string> problem() const override { return problem_; }
+  std::map<std::string, Value> values;
+  std::optional<std::string> problem_;
 };
 
 struct FakeInfo final : InfoDictionary {
@@ -84,14 +84,11 @@ struct FakeNotifications final : NotificationCenter {
 
 struct FakeLoginItem final : LoginItem {
   LoginItemStatus status() const override { return current; }
-  Status registerItem() override {
+  Status registerItem() override { return become(afterRegister); }
+  Status unregisterItem() override { return become(LoginItemStatus::notRegistered); }
+  Status become(LoginItemStatus next) {
     if (failure) return Error{*failure};
-    current = afterRegister;
-    return {};
-  }
-  Status unregisterItem() override {
-    if (failure) return Error{*failure};
-    current = LoginItemStatus::notRegistered;
+    current = next;
     return {};
   }
   LoginItemStatus current = LoginItemStatus::notRegistered;
