@@ -46,12 +46,9 @@ class MemoryDefaults final : public UserDefaults {
   std::optional<std::string> problem_;
 };
 
+// The dictionary of an ordinary build: no demonstration data.
 struct FakeInfo final : InfoDictionary {
-  explicit FakeInfo(std::optional<bool> d) : demo(d) {}
-  std::optional<bool> boolean(const std::string& key) const override {
-    return key == kDemoDataKey ? demo : std::nullopt;
-  }
-  std::optional<bool> demo;
+  std::optional<bool> boolean(const std::string&) const override { return std::nullopt; }
 };
 
 struct FakeEvents final : SystemEvents {
@@ -111,12 +108,11 @@ struct FakeChooser final : FileChooser {
   std::string asked;
 };
 
-// Samples a scripted state and CPU load (with one "CPU temperature" of 43.2 °C); notes the
-// threads it was called on.
+// Samples a scripted state, a CPU load of 12.4 % and a "CPU temperature" of 43.2 °C; notes
+// the threads it was called on.
 struct Script {
   std::mutex mutex;
   ThermalState state = ThermalState::nominal;
-  std::optional<double> cpu = 12.4;
   int samples = 0, resets = 0;
   std::set<std::thread::id> threads;
 };
@@ -132,7 +128,7 @@ class FakeProvider final : public SensorProvider {
     Reading r;
     r.timestamp = at;
     r.state = s_->state;
-    r.cpu = Metric(MetricKind::cpuLoad, "CPU load", s_->cpu, "%", "test", at, "Measured");
+    r.cpu = Metric(MetricKind::cpuLoad, "CPU load", 12.4, "%", "test", at, "Measured");
     r.sensors.push_back(Metric(MetricKind::cpuTemperature, "CPU temperature", 43.2, "\u00B0C", "test", at, "Measured"));
     r.segment = segment;
     return r;
@@ -159,9 +155,9 @@ struct Rig {
   std::shared_ptr<Script> script = std::make_shared<Script>();
   std::filesystem::path storePath = dir.filePath("data/history.sqlite").toStdString();
 
-  MonitorServices services(std::optional<bool> demo = std::nullopt) {
+  MonitorServices services() {
     return {clock, std::make_shared<FixedOffsetCalendar>(0), defaults,
-            std::make_shared<FakeInfo>(demo), events, notifications, login, chooser,
+            std::make_shared<FakeInfo>(), events, notifications, login, chooser,
             [this](bool) -> std::unique_ptr<SensorProvider> {
               return std::make_unique<FakeProvider>(script);
             },
