@@ -25,10 +25,12 @@ TestCase {
         var tour = findChild(d, "tour")
         tryVerify(function () { return tour.opened })
         verify(!findChild(d, "backButton").visible)
+        compare(findChild(d, "counter").text, "Step 1 of 3")
         mouseClick(findChild(d, "nextButton"))
         verify(findChild(d, "backButton").visible)
         mouseClick(findChild(d, "nextButton"))
         compare(findChild(d, "nextButton").text, "Get started")
+        compare(findChild(d, "stepTitle").text, "Choose your preferences")
         mouseClick(findChild(d, "nextButton"))
         tryVerify(function () { return !tour.visible })
 

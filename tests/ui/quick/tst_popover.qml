@@ -18,6 +18,7 @@ TestCase {
         var p = createTemporaryObject(popover, this)
         compare(findChild(p, "stateTitle").text, "Monitoring paused or waiting")  // stale without a reading
         compare(findChild(p, "explanation").text, "Collecting the first reading.")
+        compare(findChild(p, "lastEvent").text, "Last event: No events recorded")
         verify(!findChild(p, "readingLines").visible)
     }
 
@@ -71,6 +72,7 @@ TestCase {
         fake.setReading(1, false)
         var p = createTemporaryObject(popover, this)
         mouseClick(findChild(p, "pauseButton"))
+        compare(findChild(p, "pauseButton").text, "Resume")
         compare(findChild(p, "stateTitle").text, "Monitoring paused or waiting")
         compare(findChild(p, "stateDot").color, Ui.theme.tintColor(Theme.Grey, Ui.theme.dark))
     }
