@@ -277,22 +277,17 @@ TEST(MonitorTest, AlertsOnlyWithPermissionAllowed) {
 }
 
 TEST(MonitorTest, RequestingAlertsStoresTheAnswer) {
-  struct Case {
-    bool grant;
-    std::optional<std::string> error;
-    AuthorizationStatus permission;
-  };
-  for (const Case& c : {Case{true, std::nullopt, AuthorizationStatus::authorized},
-                        Case{false, "no server", AuthorizationStatus::denied}}) {
+  for (const bool grant : {true, false}) {
     Rig rig;
-    rig.notifications->grant = c.grant;
-    rig.notifications->requestError = c.error;
+    rig.notifications->grant = grant;
+    if (!grant) rig.notifications->requestError = "no server";
     auto m = rig.start();
     m->requestAlerts();
     m->TEST_settle();
-    EXPECT_EQ(m->setup().permission, c.permission);
-    EXPECT_EQ(m->live().problem.value_or(Problem{}).detail, c.error.value_or(""));
-    EXPECT_EQ(decodePreferences(*rig.defaults->bytes(kPreferencesKey))->alerts.enabled, c.grant);
+    EXPECT_EQ(m->setup().permission,
+              grant ? AuthorizationStatus::authorized : AuthorizationStatus::denied);
+    EXPECT_EQ(m->live().problem.value_or(Problem{}).detail, grant ? "" : "no server");
+    EXPECT_EQ(decodePreferences(*rig.defaults->bytes(kPreferencesKey))->alerts.enabled, grant);
   }
 }
 

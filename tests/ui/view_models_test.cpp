@@ -158,8 +158,7 @@ TEST(SettingsModel, SavesOnceForEachChangeWhileShown) {
 
   s.setShown(true);
   s.setCooldownIndex(0);
-  s.setCooldownIndex(0);     // no change, no save
-  s.setQuietStartIndex(22);  // already 22: no change, no save
+  s.setCooldownIndex(0);  // no change, no save
   s.setUnitIndex(1);
   s.setUnitIndex(7);  // out of range: nothing happens
   EXPECT_EQ(m.saves, 2);
