@@ -12,6 +12,7 @@
 
 #include "app/monitor.h"
 #include "app/monitor_services.h"
+#include "core/model_json.h"
 
 namespace tempyra::testing {
 
@@ -108,8 +109,28 @@ struct FakeChooser final : FileChooser {
   std::string asked;
 };
 
-// Samples a scripted state, a CPU load of 12.4 % and a "CPU temperature" of 43.2 °C; notes
-// the threads it was called on.
+inline Metric testMetric(const std::string& name, std::optional<double> value,
+                         const std::string& unit, double at) {
+  return Metric(metricKindFromStored(name, unit), name, value, unit, "test source", at,
+                value ? "Measured" : "Not available");
+}
+
+// A reading at `at`: a CPU load of 12.4 %, two temperatures the summary lists, one raw sensor it
+// does not, AC power and one process of activity.
+inline Reading testReading(double at, ThermalState state) {
+  Reading r;
+  r.timestamp = at;
+  r.state = state;
+  r.cpu = testMetric("CPU load", 12.4, "%", at);
+  r.sensors = {testMetric("CPU temperature", 43.2, "°C", at),
+               testMetric("Sensor TC0P", 44, "°C", at), testMetric("GPU temperature", 40, "°C", at)};
+  r.power.source = PowerSource::ac;
+  r.activity = {{42, "compiler", 153.25}};
+  r.segment = "S1";
+  return r;
+}
+
+// Samples the test reading in a scripted state; notes the threads it was called on.
 struct Script {
   std::mutex mutex;
   ThermalState state = ThermalState::nominal;
@@ -125,11 +146,7 @@ class FakeProvider final : public SensorProvider {
     std::lock_guard lock(s_->mutex);
     ++s_->samples;
     s_->threads.insert(std::this_thread::get_id());
-    Reading r;
-    r.timestamp = at;
-    r.state = s_->state;
-    r.cpu = Metric(MetricKind::cpuLoad, "CPU load", 12.4, "%", "test", at, "Measured");
-    r.sensors.push_back(Metric(MetricKind::cpuTemperature, "CPU temperature", 43.2, "\u00B0C", "test", at, "Measured"));
+    Reading r = testReading(at, s_->state);
     r.segment = segment;
     return r;
   }

@@ -54,7 +54,7 @@ struct MetricsTest : ::testing::Test {
   QObject receiver;
   std::shared_ptr<Relay> relay = Relay::create(&receiver);
   SerialQueue queue{"metrics test"};
-  Reading reading = FakeProvider(rig.script).sample(rig.clock->now(), "segment", true);
+  Reading reading = testReading(rig.clock->now(), ThermalState::nominal);
   void SetUp() override {
     fs::create_directories(a);
     fs::create_directories(b);

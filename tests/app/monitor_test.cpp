@@ -239,7 +239,7 @@ TEST(MonitorTest, OpeningAfterAnHourAwaySumsUpTheEpisodesSince) {
   rig.clock->advance(3600);
   m->setDetailVisible(true);  // reopened on the History page: the episodes load
   m->TEST_settle();
-  EXPECT_EQ(m->live().away, (AwaySummary{1, 120, ThermalState::serious, ""}));
+  EXPECT_EQ(m->live().away, (AwaySummary{1, 120, ThermalState::serious, "compiler"}));
   ASSERT_EQ(m->history().episodes.size(), 1u);
   EXPECT_EQ(m->history().episodes[0].duration(), 120);
   m->dismissAway();

@@ -2,34 +2,11 @@
 // A scripted monitor for the view-model and Qt Quick tests: the snapshots are plain members the
 // test sets, commands are counted, defaults live in a map.
 #include "app/monitor_surface.h"
-#include "core/model_json.h"
 #include "tests/app/fakes.h"
 
 namespace tempyra {
 
-using testing::MemoryDefaults;
-
-inline Metric testMetric(const std::string& name, std::optional<double> value,
-                         const std::string& unit, double at) {
-  return Metric(metricKindFromStored(name, unit), name, value, unit, "test source", at,
-                value ? "Measured" : "Not available");
-}
-
-// A reading five seconds before `now`: a CPU load, two temperatures the summary lists, one raw
-// sensor it does not, AC power and one process of activity.
-inline Reading testReading(double now, ThermalState state) {
-  Reading r;
-  r.timestamp = now - 5;
-  r.state = state;
-  r.cpu = testMetric("CPU load", 12.4, "%", r.timestamp);
-  r.sensors = {testMetric("CPU temperature", 43.2, "°C", r.timestamp),
-               testMetric("Sensor TC0P", 44, "°C", r.timestamp),
-               testMetric("GPU temperature", 40, "°C", r.timestamp)};
-  r.power.source = PowerSource::ac;
-  r.activity = {{42, "compiler", 153.25}};
-  r.segment = "S1";
-  return r;
-}
+using testing::MemoryDefaults, testing::testMetric, testing::testReading;
 
 class FakeMonitor final : public MonitorSurface {
   Q_OBJECT
