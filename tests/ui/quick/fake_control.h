@@ -1,9 +1,13 @@
 #pragma once
-// Lets the QML tests script the fake monitor: context property `fake`.
-#include <QObject>
+// The Qt Quick tests' setup: the fake monitor installed as the `Ui` singleton's source before any
+// QML loads, scripted from QML through the context property `fake`.
+#include <QQmlContext>
+#include <QQmlEngine>
 
 #include "tests/ui/fake_monitor.h"
 #include "ui/logic/onboarding_flow.h"
+#include "ui/models/symbol_images.h"
+#include "ui/models/ui_context.h"
 
 namespace tempyra {
 
@@ -14,7 +18,7 @@ class FakeControl : public QObject {
   Q_PROPERTY(double sustained READ sustained)
 
  public:
-  FakeControl(FakeMonitor& m, LaunchSession& session) : m_(m), session_(session) {}
+  FakeControl() { UiContext::install(&ui_); }
 
   // As after a restart: the startup sheets may be offered again.
   Q_INVOKABLE void newRun() { session_ = LaunchSession(); }
@@ -106,9 +110,17 @@ class FakeControl : public QObject {
     emit m_.defaultsChanged();
   }
 
+ public slots:
+  void qmlEngineAvailable(QQmlEngine* engine) {
+    engine->addImportPath(QStringLiteral("qrc:/"));
+    engine->addImageProvider(QStringLiteral("symbol"), new SymbolImageProvider);
+    engine->rootContext()->setContextProperty(QStringLiteral("fake"), this);
+  }
+
  private:
-  FakeMonitor& m_;
-  LaunchSession& session_;
+  FakeMonitor m_;
+  LaunchSession session_;
+  UiContext ui_{m_, session_};
 };
 
 }  // namespace tempyra
