@@ -20,6 +20,11 @@ TestCase {
     function cleanup() { Ui.dashboard.active = false }
 
     function page(d) { return findChild(d, "pageLoader").item }
+    // A dashboard opened on `pageId`: its page.
+    function openOn(pageId) {
+        Ui.dashboard.selectPage(pageId)
+        return page(createTemporaryObject(dashboard, this))
+    }
 
     function test_steps_follow_the_switch() {
         var d = createTemporaryObject(dashboard, this)
@@ -29,9 +34,7 @@ TestCase {
     }
 
     function test_history_durations_and_charts() {
-        Ui.dashboard.selectPage(DashboardModel.History)
-        var d = createTemporaryObject(dashboard, this)
-        var p = page(d)
+        var p = openOn(DashboardModel.History)
         verify(findChild(findChild(p, "historyChart"), "placeholder").visible)
         verify(findChild(p, "noTemperatures").visible)
         verify(findChild(p, "noEvents").visible)
@@ -51,9 +54,7 @@ TestCase {
     }
 
     function test_history_episodes_mark_the_chosen_span() {
-        Ui.dashboard.selectPage(DashboardModel.History)
-        var d = createTemporaryObject(dashboard, this)
-        var p = page(d)
+        var p = openOn(DashboardModel.History)
         verify(findChild(p, "noEpisodes").visible)
         fake.setHistory()
         fake.setEpisodes()
@@ -74,8 +75,7 @@ TestCase {
     }
 
     function test_away_line_is_dismissible() {
-        var d = createTemporaryObject(dashboard, this)
-        var line = findChild(page(d), "awayLine")
+        var line = findChild(openOn(DashboardModel.Overview), "awayLine")
         verify(!line.visible)
         fake.setEpisodes()
         verify(line.visible)
@@ -88,9 +88,7 @@ TestCase {
     function test_activity_disabled_notice() {
         fake.setReading(0, true)
         fake.setActivityRecording(false)
-        Ui.dashboard.selectPage(DashboardModel.Activity)
-        var d = createTemporaryObject(dashboard, this)
-        verify(findChild(page(d), "activityDisabled").visible)
+        verify(findChild(openOn(DashboardModel.Activity), "activityDisabled").visible)
     }
 
     function test_status_and_problem_alert() {
