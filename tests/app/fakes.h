@@ -8,9 +8,11 @@
 #include <mutex>
 #include <set>
 #include <thread>
+#include <variant>
 
 #include "app/monitor.h"
 #include "app/monitor_services.h"
+#include "core/model_json.h"
 
 namespace tempyra::testing {
 
@@ -21,37 +23,33 @@ class FakeClock final : public Clock {
   std::atomic<double> t{1'800'000'000.0};
 };
 
+// User defaults in a map; `problem_` is what a settings file that cannot be used would report.
 class MemoryDefaults final : public UserDefaults {
  public:
-  std::optional<std::string> bytes(const std::string& k) const override { return get(bytes_, k); }
-  void setBytes(const std::string& k, const std::string& v) override { bytes_[k] = v; }
-  std::optional<std::string> string(const std::string& k) const override { return get(text_, k); }
-  void setString(const std::string& k, const std::string& v) override { text_[k] = v; }
-  std::optional<bool> boolean(const std::string& k) const override { return get(flags_, k); }
-  void setBoolean(const std::string& k, bool v) override { flags_[k] = v; }
-  std::optional<double> date(const std::string& k) const override { return get(dates_, k); }
-  void setDate(const std::string& k, double v) override { dates_[k] = v; }
-  void remove(const std::string& k) override {
-    bytes_.erase(k), text_.erase(k), flags_.erase(k), dates_.erase(k);
+  using Value = std::variant<std::string, bool, double>;
+  template <class T>
+  std::optional<T> get(const std::string& key) const {
+    const auto it = values.find(key);
+    if (it == values.end() || !std::holds_alternative<T>(it->second)) return std::nullopt;
+    return std::get<T>(it->second);
   }
-
- private:
-  template <class M>
-  static std::optional<typename M::mapped_type> get(const M& m, const std::string& k) {
-    auto it = m.find(k);
-    return it == m.end() ? std::nullopt : std::optional(it->second);
-  }
-  std::map<std::string, std::string> bytes_, text_;
-  std::map<std::string, bool> flags_;
-  std::map<std::string, double> dates_;
+  std::optional<std::string> bytes(const std::string& k) const override { return get<std::string>(k); }
+  void setBytes(const std::string& k, const std::string& v) override { values[k] = v; }
+  std::optional<std::string> string(const std::string& k) const override { return get<std::string>(k); }
+  void setString(const std::string& k, const std::string& v) override { values[k] = v; }
+  std::optional<bool> boolean(const std::string& k) const override { return get<bool>(k); }
+  void setBoolean(const std::string& k, bool v) override { values[k] = v; }
+  std::optional<double> date(const std::string& k) const override { return get<double>(k); }
+  void setDate(const std::string& k, double v) override { values[k] = v; }
+  void remove(const std::string& k) override { values.erase(k); }
+  std::optional<std::string> problem() const override { return problem_; }
+  std::map<std::string, Value> values;
+  std::optional<std::string> problem_;
 };
 
+// The dictionary of an ordinary build: no demonstration data.
 struct FakeInfo final : InfoDictionary {
-  explicit FakeInfo(std::optional<bool> d) : demo(d) {}
-  std::optional<bool> boolean(const std::string& key) const override {
-    return key == kDemoDataKey ? demo : std::nullopt;
-  }
-  std::optional<bool> demo;
+  std::optional<bool> boolean(const std::string&) const override { return std::nullopt; }
 };
 
 struct FakeEvents final : SystemEvents {
@@ -84,14 +82,11 @@ struct FakeNotifications final : NotificationCenter {
 
 struct FakeLoginItem final : LoginItem {
   LoginItemStatus status() const override { return current; }
-  Status registerItem() override {
+  Status registerItem() override { return become(afterRegister); }
+  Status unregisterItem() override { return become(LoginItemStatus::notRegistered); }
+  Status become(LoginItemStatus next) {
     if (failure) return Error{*failure};
-    current = afterRegister;
-    return {};
-  }
-  Status unregisterItem() override {
-    if (failure) return Error{*failure};
-    current = LoginItemStatus::notRegistered;
+    current = next;
     return {};
   }
   LoginItemStatus current = LoginItemStatus::notRegistered;
@@ -114,12 +109,31 @@ struct FakeChooser final : FileChooser {
   std::string asked;
 };
 
-// Samples a scripted state and CPU load (with one "CPU temperature" of 43.2 °C); notes the
-// threads it was called on.
+inline Metric testMetric(const std::string& name, std::optional<double> value,
+                         const std::string& unit, double at) {
+  return Metric(metricKindFromStored(name, unit), name, value, unit, "test source", at,
+                value ? "Measured" : "Not available");
+}
+
+// A reading at `at`: a CPU load of 12.4 %, two temperatures the summary lists, one raw sensor it
+// does not, AC power and one process of activity.
+inline Reading testReading(double at, ThermalState state) {
+  Reading r;
+  r.timestamp = at;
+  r.state = state;
+  r.cpu = testMetric("CPU load", 12.4, "%", at);
+  r.sensors = {testMetric("CPU temperature", 43.2, "°C", at),
+               testMetric("Sensor TC0P", 44, "°C", at), testMetric("GPU temperature", 40, "°C", at)};
+  r.power.source = PowerSource::ac;
+  r.activity = {{42, "compiler", 153.25}};
+  r.segment = "S1";
+  return r;
+}
+
+// Samples the test reading in a scripted state; notes the threads it was called on.
 struct Script {
   std::mutex mutex;
   ThermalState state = ThermalState::nominal;
-  std::optional<double> cpu = 12.4;
   int samples = 0, resets = 0;
   std::set<std::thread::id> threads;
 };
@@ -132,11 +146,7 @@ class FakeProvider final : public SensorProvider {
     std::lock_guard lock(s_->mutex);
     ++s_->samples;
     s_->threads.insert(std::this_thread::get_id());
-    Reading r;
-    r.timestamp = at;
-    r.state = s_->state;
-    r.cpu = Metric(MetricKind::cpuLoad, "CPU load", s_->cpu, "%", "test", at, "Measured");
-    r.sensors.push_back(Metric(MetricKind::cpuTemperature, "CPU temperature", 43.2, "\u00B0C", "test", at, "Measured"));
+    Reading r = testReading(at, s_->state);
     r.segment = segment;
     return r;
   }
@@ -162,9 +172,9 @@ struct Rig {
   std::shared_ptr<Script> script = std::make_shared<Script>();
   std::filesystem::path storePath = dir.filePath("data/history.sqlite").toStdString();
 
-  MonitorServices services(std::optional<bool> demo = std::nullopt) {
+  MonitorServices services() {
     return {clock, std::make_shared<FixedOffsetCalendar>(0), defaults,
-            std::make_shared<FakeInfo>(demo), events, notifications, login, chooser,
+            std::make_shared<FakeInfo>(), events, notifications, login, chooser,
             [this](bool) -> std::unique_ptr<SensorProvider> {
               return std::make_unique<FakeProvider>(script);
             },

@@ -9,9 +9,8 @@
 
 #include <algorithm>
 #include <atomic>
-
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 #include "app/metrics_exporter.h"
 #include "app/metrics_file.h"
@@ -37,9 +36,7 @@ namespace fs = std::filesystem;
 std::optional<std::string> slurp(const fs::path& file) {
   std::ifstream in(file);
   if (!in) return std::nullopt;
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // Every entry of a folder, hidden temporary files included.
@@ -57,7 +54,7 @@ struct MetricsTest : ::testing::Test {
   QObject receiver;
   std::shared_ptr<Relay> relay = Relay::create(&receiver);
   SerialQueue queue{"metrics test"};
-  Reading reading = FakeProvider(rig.script).sample(rig.clock->now(), "segment", true);
+  Reading reading = testReading(rig.clock->now(), ThermalState::nominal);
   void SetUp() override {
     fs::create_directories(a);
     fs::create_directories(b);

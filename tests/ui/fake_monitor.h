@@ -1,36 +1,12 @@
 #pragma once
 // A scripted monitor for the view-model and Qt Quick tests: the snapshots are plain members the
 // test sets, commands are counted, defaults live in a map.
-#include <map>
-#include <variant>
-
 #include "app/monitor_surface.h"
+#include "tests/app/fakes.h"
 
 namespace tempyra {
 
-class MemoryDefaults final : public UserDefaults {
- public:
-  using Value = std::variant<std::string, bool, double>;
-  std::map<std::string, Value> values;
-  std::optional<std::string> problem_;
-
-  template <class T>
-  std::optional<T> get(const std::string& key) const {
-    const auto it = values.find(key);
-    if (it == values.end() || !std::holds_alternative<T>(it->second)) return std::nullopt;
-    return std::get<T>(it->second);
-  }
-  std::optional<std::string> bytes(const std::string& k) const override { return get<std::string>(k); }
-  void setBytes(const std::string& k, const std::string& v) override { values[k] = v; }
-  std::optional<std::string> string(const std::string& k) const override { return get<std::string>(k); }
-  void setString(const std::string& k, const std::string& v) override { values[k] = v; }
-  std::optional<bool> boolean(const std::string& k) const override { return get<bool>(k); }
-  void setBoolean(const std::string& k, bool v) override { values[k] = v; }
-  std::optional<double> date(const std::string& k) const override { return get<double>(k); }
-  void setDate(const std::string& k, double v) override { values[k] = v; }
-  void remove(const std::string& k) override { values.erase(k); }
-  std::optional<std::string> problem() const override { return problem_; }
-};
+using testing::MemoryDefaults, testing::testMetric, testing::testReading;
 
 class FakeMonitor final : public MonitorSurface {
   Q_OBJECT

@@ -1,10 +1,13 @@
 #pragma once
-// Lets the QML tests script the fake monitor: context property `fake`.
-#include <QObject>
+// The Qt Quick tests' setup: the fake monitor installed as the `Ui` singleton's source before any
+// QML loads, scripted from QML through the context property `fake`.
+#include <QQmlContext>
+#include <QQmlEngine>
 
-#include "core/model_json.h"
 #include "tests/ui/fake_monitor.h"
 #include "ui/logic/onboarding_flow.h"
+#include "ui/models/symbol_images.h"
+#include "ui/models/ui_context.h"
 
 namespace tempyra {
 
@@ -13,10 +16,9 @@ class FakeControl : public QObject {
   Q_PROPERTY(int saves READ saves)
   Q_PROPERTY(int clears READ clears)
   Q_PROPERTY(double sustained READ sustained)
-  Q_PROPERTY(int quietStart READ quietStart)
 
  public:
-  FakeControl(FakeMonitor& m, LaunchSession& session) : m_(m), session_(session) {}
+  FakeControl() { UiContext::install(&ui_); }
 
   // As after a restart: the startup sheets may be offered again.
   Q_INVOKABLE void newRun() { session_ = LaunchSession(); }
@@ -24,7 +26,6 @@ class FakeControl : public QObject {
   int saves() const { return m_.saves; }
   int clears() const { return m_.clears; }
   double sustained() const { return m_.setup_.preferences.alerts.sustained; }
-  int quietStart() const { return static_cast<int>(m_.setup_.preferences.alerts.quietStart); }
 
   // Back to a monitor before its first reading, on the Overview page, defaults untouched.
   Q_INVOKABLE void reset() {
@@ -42,18 +43,8 @@ class FakeControl : public QObject {
 
   // A fresh reading in `state` (0-4), with or without one process of activity.
   Q_INVOKABLE void setReading(int state, bool activity) {
-    Reading r;
-    r.timestamp = m_.live_.now - 5;
-    r.state = static_cast<ThermalState>(state);
-    r.cpu = metric("CPU load", 23.4, "%");
-    r.sensors = {metric("CPU temperature", 50, "°C"), metric("Sensor TC0P", 51, "°C"),
-                 metric("GPU temperature", 45, "°C")};
-    r.power.source = PowerSource::battery;
-    r.power.battery = 64;
-    r.power.charging = true;
-    if (activity) r.activity = {{7, "renderer", 88.5}};
-    r.segment = "S1";
-    m_.live_.reading = r;
+    m_.live_.reading = testReading(m_.live_.now, static_cast<ThermalState>(state));
+    if (!activity) m_.live_.reading->activity.clear();
     m_.live_.stale = m_.live_.paused;
     m_.live_.advice = Advice{1, "Normal thermal pressure", "Nothing to do.", {"Evidence A"}};
     m_.publish();
@@ -73,7 +64,7 @@ class FakeControl : public QObject {
       Reading r;
       r.timestamp = m_.live_.now - 3000 + i * 300;
       r.state = static_cast<ThermalState>(i % 4);
-      r.sensors = {metric("CPU temperature", 40 + i, "°C")};
+      r.sensors = {testMetric("CPU temperature", 40 + i, "°C", r.timestamp)};
       r.segment = i < 3 ? "A" : "B";
       m_.history_.readings.push_back(r);
     }
@@ -119,21 +110,17 @@ class FakeControl : public QObject {
     emit m_.defaultsChanged();
   }
 
- private:
-  static Metric metric(const std::string& name, double value, const std::string& unit) {
-    Metric m;
-    m.kind = metricKindFromStored(name, unit);
-    m.name = name;
-    m.value = value;
-    m.unit = unit;
-    m.source = "fake";
-    m.timestamp = 1'800'000'000 - 5;
-    m.quality = "Measured";
-    return m;
+ public slots:
+  void qmlEngineAvailable(QQmlEngine* engine) {
+    engine->addImportPath(QStringLiteral("qrc:/"));
+    engine->addImageProvider(QStringLiteral("symbol"), new SymbolImageProvider);
+    engine->rootContext()->setContextProperty(QStringLiteral("fake"), this);
   }
 
-  FakeMonitor& m_;
-  LaunchSession& session_;
+ private:
+  FakeMonitor m_;
+  LaunchSession session_;
+  UiContext ui_{m_, session_};
 };
 
 }  // namespace tempyra

@@ -25,7 +25,6 @@ TestCase {
         var tour = findChild(d, "tour")
         tryVerify(function () { return tour.opened })
         verify(!findChild(d, "backButton").visible)
-        compare(findChild(d, "nextButton").text, "Next")
         compare(findChild(d, "counter").text, "Step 1 of 3")
         mouseClick(findChild(d, "nextButton"))
         verify(findChild(d, "backButton").visible)

@@ -20,11 +20,6 @@ TestCase {
         compare(findChild(p, "explanation").text, "Collecting the first reading.")
         compare(findChild(p, "lastEvent").text, "Last event: No events recorded")
         verify(!findChild(p, "readingLines").visible)
-        compare(findChild(p, "openDetails").text, "Open Details")
-        compare(findChild(p, "pauseButton").text, "Pause")
-        compare(findChild(p, "snoozeButton").text, "Snooze Alerts · 1 hour")
-        compare(findChild(p, "quitButton").text, "Quit")
-        compare(p.width, 360)
     }
 
     function test_reading_with_and_without_activity() {
@@ -79,7 +74,6 @@ TestCase {
         mouseClick(findChild(p, "pauseButton"))
         compare(findChild(p, "pauseButton").text, "Resume")
         compare(findChild(p, "stateTitle").text, "Monitoring paused or waiting")
-        verify(findChild(p, "explanation").text.startsWith("Thermal pressure is elevated."))
         compare(findChild(p, "stateDot").color, Ui.theme.tintColor(Theme.Grey, Ui.theme.dark))
     }
 
