@@ -20,6 +20,8 @@ enum class ProblemKind {
   metricsDiskFull,       // file: the metrics folder, whose disk is full
   metricsWriteFailed,    // file: the metrics file; detail: the system's reason
   metricsRemoveFailed,   // file: the metrics file; detail: the system's reason
+  settingsNotAFile,      // file: the settings file; detail: what stands there ("a named pipe")
+  settingsUnchecked,     // file: the settings file; detail: why it could not be looked at
   reported,              // detail: a store or service text that speaks for itself, shown as is
 };
 

@@ -25,21 +25,20 @@ const char* kindOf(mode_t mode) {
 
 }  // namespace
 
-std::optional<std::string> settingsFileProblem(const std::string& file) {
-  const std::string lead = "Settings not saved: " + file + " is ";
-  const std::string tail =
-      ", not a regular file; Tempyra uses its defaults and changes last until it quits.";
+std::optional<Problem> settingsFileProblem(const std::string& file) {
+  const auto notAFile = [&](std::string what) {
+    return Problem{ProblemKind::settingsNotAFile, std::move(what), 0, file};
+  };
   struct stat st {};
   if (::lstat(file.c_str(), &st) != 0) {
     if (errno == ENOENT) return std::nullopt;  // made on the first save
-    return "Settings not saved: " + file + " cannot be checked (" + std::strerror(errno) +
-           "); Tempyra uses its defaults and changes last until it quits.";
+    return Problem{ProblemKind::settingsUnchecked, std::strerror(errno), 0, file};
   }
   if (S_ISREG(st.st_mode)) return std::nullopt;
-  if (!S_ISLNK(st.st_mode)) return lead + kindOf(st.st_mode) + tail;
-  if (::stat(file.c_str(), &st) != 0) return lead + "a link to nothing" + tail;
+  if (!S_ISLNK(st.st_mode)) return notAFile(kindOf(st.st_mode));
+  if (::stat(file.c_str(), &st) != 0) return notAFile("a link to nothing");
   if (S_ISREG(st.st_mode)) return std::nullopt;
-  return lead + "a link to " + kindOf(st.st_mode) + tail;
+  return notAFile(std::string("a link to ") + kindOf(st.st_mode));
 }
 
 SettingsUserDefaults::SettingsUserDefaults(const QString& file)

@@ -30,7 +30,7 @@ class SettingsUserDefaults final : public UserDefaults {
   std::optional<double> date(const std::string& key) const override;
   void setDate(const std::string& key, double value) override;
   void remove(const std::string& key) override;
-  std::optional<std::string> problem() const override { return problem_; }
+  std::optional<Problem> problem() const override { return problem_; }
 
   // Writes pending changes to disk now (QSettings otherwise writes them lazily).
   void sync();
@@ -41,11 +41,11 @@ class SettingsUserDefaults final : public UserDefaults {
 
   std::unique_ptr<QSettings> settings_;  // absent while the values live in memory
   std::map<std::string, QVariant> memory_;
-  std::optional<std::string> problem_;
+  std::optional<Problem> problem_;
 };
 
 // Why `file` may not be used as a settings file (see above); nothing when it is a regular file
 // or absent.
-std::optional<std::string> settingsFileProblem(const std::string& file);
+std::optional<Problem> settingsFileProblem(const std::string& file);
 
 }  // namespace tempyra

@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "app/problem.h"
+
 namespace tempyra {
 
 // Keys the application keeps in the user defaults.
@@ -41,7 +43,7 @@ class UserDefaults {
   virtual void remove(const std::string& key) = 0;
 
   // Why the values are not saved (the store's file cannot be used); nothing when they are.
-  virtual std::optional<std::string> problem() const { return std::nullopt; }
+  virtual std::optional<Problem> problem() const { return std::nullopt; }
 };
 
 }  // namespace tempyra

@@ -71,9 +71,7 @@ TEST(SettingsUserDefaultsTest, OnlyARegularFileIsReadOrWritten) {
     ::lstat(file.c_str(), &before);
     {
       SettingsUserDefaults d(QString::fromStdString(file.string()));
-      EXPECT_EQ(d.problem(), "Settings not saved: " + file.string() + " is " + kind +
-                                 ", not a regular file; Tempyra uses its defaults and changes "
-                                 "last until it quits.");
+      EXPECT_EQ(d.problem(), (Problem{ProblemKind::settingsNotAFile, kind, 0, file}));
       d.setString("appearance", "Dark");
       EXPECT_EQ(d.string("appearance"), "Dark");
       d.sync();

@@ -42,9 +42,9 @@ class MemoryDefaults final : public UserDefaults {
   std::optional<double> date(const std::string& k) const override { return get<double>(k); }
   void setDate(const std::string& k, double v) override { values[k] = v; }
   void remove(const std::string& k) override { values.erase(k); }
-  std::optional<std::string> problem() const override { return problem_; }
+  std::optional<Problem> problem() const override { return problem_; }
   std::map<std::string, Value> values;
-  std::optional<std::string> problem_;
+  std::optional<Problem> problem_;
 };
 
 // The dictionary of an ordinary build: no demonstration data.

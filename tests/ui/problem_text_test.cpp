@@ -32,6 +32,12 @@ TEST(ProblemText, EachKindKeepsItsSentence) {
        "Metrics not written to /srv/m/tempyra.prom: Is a directory."},
       {{ProblemKind::metricsRemoveFailed, "Permission denied", 0, "/srv/m/tempyra.prom"},
        "Could not remove /srv/m/tempyra.prom: Permission denied."},
+      {{ProblemKind::settingsNotAFile, "a link to a device", 0, "/h/t.ini"},
+       "Settings not saved: /h/t.ini is a link to a device, not a regular file; Tempyra uses its "
+       "defaults and changes last until it quits."},
+      {{ProblemKind::settingsUnchecked, "Permission denied", 0, "/h/t.ini"},
+       "Settings not saved: /h/t.ini cannot be checked (Permission denied); Tempyra uses its "
+       "defaults and changes last until it quits."},
   };
   for (const auto& [problem, text] : cases) EXPECT_EQ(problemText(problem), text);
 }

@@ -204,6 +204,12 @@ std::string problemText(const Problem& p) {
       return "Metrics not written to " + p.file.string() + ": " + p.detail + ".";
     case ProblemKind::metricsRemoveFailed:
       return "Could not remove " + p.file.string() + ": " + p.detail + ".";
+    case ProblemKind::settingsNotAFile:
+      return "Settings not saved: " + p.file.string() + " is " + p.detail +
+             ", not a regular file; Tempyra uses its defaults and changes last until it quits.";
+    case ProblemKind::settingsUnchecked:
+      return "Settings not saved: " + p.file.string() + " cannot be checked (" + p.detail +
+             "); Tempyra uses its defaults and changes last until it quits.";
     case ProblemKind::reported:
       break;
   }

@@ -89,7 +89,7 @@ void SettingsModel::refresh() {
     v.metricsFolder = QFile::decodeName(folder->c_str());
   }
   if (const auto& problem = setup.metricsProblem) v.metricsProblem = qs(problemText(*problem));
-  if (const auto problem = d.problem()) v.settingsProblem = qs(*problem);
+  if (const auto problem = d.problem()) v.settingsProblem = qs(problemText(*problem));
   if (replaceView(v_, std::move(v))) emit changed();
 }
 
