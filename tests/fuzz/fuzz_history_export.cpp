@@ -2,7 +2,8 @@
 // hold them: whatever they are, the document parses, and it keeps exactly the sample texts that
 // the validating parser accepts on its own (the writer's quick check may spare the parser work,
 // never change its verdict). Texts after the first are often the first with a few bytes changed,
-// as consecutive readings are.
+// as consecutive readings are. Pieces of any size, so that texts are checked wherever they fall in
+// one.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -18,7 +19,13 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider input(data, size);
   std::string document;
-  tempyra::ExportWriter writer([&](std::string_view bytes) { document.append(bytes); });
+  // Small pieces: the texts cross from one piece to the next and the writer's thread sees many.
+  tempyra::ExportWriter writer(
+      [&](std::string_view bytes) {
+        document.append(bytes);
+        return true;
+      },
+      input.ConsumeIntegralInRange<std::size_t>(0, 1024));
   std::optional<std::string> device;
   if (input.ConsumeBool()) device = input.ConsumeRandomLengthString(256);
   writer.device(device);
