@@ -2,7 +2,10 @@
 
 #include <simdjson.h>
 
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <mutex>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -18,9 +21,9 @@ namespace {
 constexpr std::string_view kHeader =
     R"({"schema":1,"units":"Per metric; timestamps are seconds since 1970 UTC","device":)";
 
-// The size of the pieces handed to the sink: large enough that the file system's cost per
-// write vanishes, small enough that memory does not grow with the history.
-constexpr std::size_t kPieceSize = 1 << 20;
+// One piece being filled, one waiting, one being checked and written: enough for both threads to
+// keep busy when either is briefly slower.
+constexpr int kPiecesInFlight = 3;
 
 // The quick check below reads up to this many bytes past a text's end (its NUL included).
 constexpr std::size_t kOverread = 32;
@@ -280,95 +283,193 @@ struct ExportWriter::Validator {
   QuickCheck quick;
 };
 
-ExportWriter::ExportWriter(Sink sink)
+// Sample texts as the calling thread copies them: one byte kept free for a separator, then each
+// text followed by a NUL, then the padding that both checks read past a text's end. A text larger
+// than a piece gets a piece of its own, which shrinks back when it is reused.
+struct ExportWriter::Piece {
+  struct Text {
+    std::size_t begin;
+    std::size_t size;
+  };
+
+  explicit Piece(std::size_t pieceSize)
+      : normal(1 + pieceSize + simdjson::SIMDJSON_PADDING), bytes(normal) {}
+
+  void add(std::string_view text) {
+    const std::size_t end = used + text.size();
+    if (end + 1 + simdjson::SIMDJSON_PADDING > bytes.size()) {
+      bytes.resize(end + 1 + simdjson::SIMDJSON_PADDING);
+    }
+    std::memcpy(bytes.data() + used, text.data(), text.size());
+    bytes[end] = '\0';
+    texts.push_back({used, text.size()});
+    used = end + 1;
+  }
+
+  void reset() {
+    texts.clear();
+    used = 1;
+    if (bytes.size() > normal) {
+      bytes.resize(normal);
+      bytes.shrink_to_fit();
+    }
+  }
+
+  const std::size_t normal;
+  std::vector<char> bytes;
+  std::vector<Text> texts;
+  std::size_t used = 1;
+};
+
+// The pieces between the two threads, all under `lock`. The calling thread queues each full piece
+// in `full` and takes an empty one from `free`, waiting while there is none; the writer's thread
+// takes the full ones in order and gives each back to `free` once written. `last`: no piece will
+// follow the queued ones. `stop`: the writer is being destroyed; what is queued is dropped.
+struct ExportWriter::Pieces {
+  std::mutex lock;
+  std::condition_variable changed;
+  std::deque<std::unique_ptr<Piece>> full;
+  std::vector<std::unique_ptr<Piece>> free;
+  bool last = false;
+  bool stop = false;
+};
+
+ExportWriter::ExportWriter(Sink sink, std::size_t pieceSize)
     : sink_(std::move(sink)),
+      pieceSize_(pieceSize),
       validator_(std::make_unique<Validator>()),
-      piece_(std::make_unique<char[]>(kPieceSize + simdjson::SIMDJSON_PADDING)) {}
+      pieces_(std::make_unique<Pieces>()),
+      filling_(std::make_unique<Piece>(pieceSize)) {}
 
-ExportWriter::~ExportWriter() = default;
+ExportWriter::~ExportWriter() {
+  if (!thread_.joinable()) return;
+  {
+    const std::lock_guard guard(pieces_->lock);
+    pieces_->stop = true;
+  }
+  pieces_->changed.notify_all();
+  thread_.join();
+}
 
-bool ExportWriter::valid(std::string_view json) {
-  return validator_->parser.parse(json.data(), json.size()).error() == simdjson::SUCCESS;
+void ExportWriter::send(std::string_view bytes) {
+  if (good() && !sink_(bytes)) failed_.store(true, std::memory_order_relaxed);
 }
 
 void ExportWriter::put(std::string_view bytes) {
-  if (used_ + bytes.size() > kPieceSize) flush();
-  if (bytes.size() > kPieceSize) {
-    sink_(bytes);
-    return;
-  }
-  std::memcpy(piece_.get() + used_, bytes.data(), bytes.size());
-  used_ += bytes.size();
+  text_.append(bytes);
+  if (text_.size() >= pieceSize_) flush();
 }
 
 void ExportWriter::flush() {
-  if (used_ == 0) return;
-  sink_(std::string_view(piece_.get(), used_));
-  used_ = 0;
+  if (!text_.empty()) send(text_);
+  text_.clear();
 }
 
 void ExportWriter::device(std::optional<std::string_view> json) {
   put(kHeader);
-  if (json && !valid(*json)) {
+  // The writer's thread has not started yet: the validator is still this thread's.
+  if (json && validator_->parser.parse(json->data(), json->size()).error() != simdjson::SUCCESS) {
     ++skipped_;
     json.reset();
   }
   put(json ? *json : "null");
   put(",\"samples\":[");
+  flush();  // ahead of the samples, which the writer's thread writes
 }
 
 void ExportWriter::sample(std::optional<std::string_view> json) {
   if (!json) {
-    ++skipped_;
+    ++nulls_;
     return;
   }
-  const std::size_t separator = samples_ > 0 ? 1 : 0;
-  if (separator + json->size() > kPieceSize) {  // a text larger than a piece is checked in place
-    if (!valid(*json)) {
-      ++skipped_;
-      return;
+  if (!good()) return;
+  if (!filling_->texts.empty() && filling_->used + json->size() > pieceSize_) handOver(false);
+  filling_->add(*json);
+}
+
+void ExportWriter::handOver(bool last) {
+  if (!thread_.joinable()) {
+    for (int i = 1; i < kPiecesInFlight; ++i) {
+      pieces_->free.push_back(std::make_unique<Piece>(pieceSize_));
     }
-    if (separator) put(",");
-    put(*json);
-    ++samples_;
-    return;
+    thread_ = std::thread(&ExportWriter::work, this);
   }
-  if (used_ + separator + json->size() > kPieceSize) flush();
-  // Copied behind the piece's end first and checked there, where the padding both checks need
-  // follows it; a text that is not JSON never becomes part of the piece.
-  char* const text = piece_.get() + used_ + separator;
-  std::memcpy(text, json->data(), json->size());
-  text[json->size()] = '\0';
-  if (!validator_->quick.accepts(text, json->size()) &&
-      validator_->parser.parse(text, json->size(), false).error() != simdjson::SUCCESS) {
-    ++skipped_;
-    return;
+  std::unique_lock lock(pieces_->lock);
+  pieces_->full.push_back(std::move(filling_));
+  pieces_->last = last;
+  pieces_->changed.notify_all();
+  if (last) return;
+  pieces_->changed.wait(lock, [this] { return !pieces_->free.empty(); });
+  filling_ = std::move(pieces_->free.back());
+  pieces_->free.pop_back();
+  lock.unlock();
+  filling_->reset();
+}
+
+void ExportWriter::work() {
+  for (;;) {
+    std::unique_ptr<Piece> piece;
+    {
+      std::unique_lock lock(pieces_->lock);
+      pieces_->changed.wait(
+          lock, [this] { return pieces_->stop || pieces_->last || !pieces_->full.empty(); });
+      if (pieces_->stop || pieces_->full.empty()) return;
+      piece = std::move(pieces_->full.front());
+      pieces_->full.pop_front();
+    }
+    if (good()) writeSamples(*piece);
+    {
+      const std::lock_guard guard(pieces_->lock);
+      pieces_->free.push_back(std::move(piece));
+    }
+    pieces_->changed.notify_all();
   }
-  if (separator) piece_[used_] = ',';
-  used_ += separator + json->size();
-  ++samples_;
+}
+
+// Each text is checked where it was copied, and the kept ones are moved down over the gaps of
+// those left out, each after its separator (which takes the place of the NUL before it, or the
+// piece's first byte). Mostly nothing is left out, and only the separators are written.
+void ExportWriter::writeSamples(Piece& piece) {
+  char* const bytes = piece.bytes.data();
+  std::size_t end = 0;  // the end of the kept bytes, never past the text being checked
+  for (const auto& [begin, size] : piece.texts) {
+    const char* const text = bytes + begin;
+    if (!validator_->quick.accepts(text, size) &&
+        validator_->parser.parse(text, size, false).error() != simdjson::SUCCESS) {
+      ++skipped_;
+      continue;
+    }
+    if (samples_++ > 0) bytes[end++] = ',';
+    if (end != begin) std::memmove(bytes + end, text, size);
+    end += size;
+  }
+  if (end > 0) send(std::string_view(bytes, end));
 }
 
 void ExportWriter::enterEvents() {
   if (inEvents_) return;
   inEvents_ = true;
+  if (thread_.joinable() || !filling_->texts.empty()) {
+    handOver(true);
+    thread_.join();
+  }
   put("],\"events\":[");
 }
 
 void ExportWriter::event(const Row& row) {
   enterEvents();
-  scratch_.assign(firstEvent_ ? "{" : ",{");
+  text_.append(firstEvent_ ? "{" : ",{");
   firstEvent_ = false;
   bool firstMember = true;
   for (const auto& [key, value] : row) {
-    if (!firstMember) scratch_.push_back(',');
+    if (!firstMember) text_.push_back(',');
     firstMember = false;
-    JsonWriter::appendString(scratch_, key);
-    scratch_.push_back(':');
-    JsonWriter::appendString(scratch_, value);
+    JsonWriter::appendString(text_, key);
+    text_.push_back(':');
+    JsonWriter::appendString(text_, value);
   }
-  scratch_.push_back('}');
-  put(scratch_);
+  text_.push_back('}');
+  if (text_.size() >= pieceSize_) flush();
 }
 
 void ExportWriter::finish() {

@@ -832,7 +832,12 @@ Expected<ExportSummary> HistoryStore::exportTo(const fs::path& file) {
   Expected<std::unique_ptr<ExportFile>> opened = ExportFile::open(file, {database, opened_});
   if (!opened) return opened.failure();
   ExportFile& out = **opened;
-  ExportWriter writer([&out](std::string_view bytes) { out.write(bytes); });
+  // The writer checks and writes the samples on a thread of its own while this one reads them;
+  // it is joined before it ends, on every way out of here.
+  ExportWriter writer([&out](std::string_view bytes) {
+    out.write(bytes);
+    return out.good();
+  });
 
   std::optional<std::string> device;
   Status read = forEachRow("SELECT json FROM device", {}, [&](sqlite3_stmt* row) {
@@ -843,13 +848,13 @@ Expected<ExportSummary> HistoryStore::exportTo(const fs::path& file) {
   // Each stored text is copied as soon as it is read: memory does not grow with the history.
   // Once a write has failed, the rest is only stepped through.
   read = forEachRow("SELECT json FROM samples ORDER BY time,id", {}, [&](sqlite3_stmt* row) {
-    if (out.good()) writer.sample(optionalText(row, 0));
+    if (writer.good()) writer.sample(optionalText(row, 0));
   });
   if (!read) return read.failure();
   // The columns in the order of the document's keys; a NULL column has no member.
   read = forEachRow("SELECT detail,id,kind,time FROM events ORDER BY time,id", {},
                     [&](sqlite3_stmt* row) {
-                      if (!out.good()) return;
+                      if (!writer.good()) return;
                       ExportWriter::Row members;
                       for (int i = 0; i < 4; ++i) {
                         if (const auto text = optionalText(row, i)) {

@@ -2,7 +2,8 @@
 // hold them: whatever they are, the document parses, and it keeps exactly the sample texts that
 // the validating parser accepts on its own (the writer's quick check may spare the parser work,
 // never change its verdict). Texts after the first are often the first with a few bytes changed,
-// as consecutive readings are.
+// as consecutive readings are. Pieces of any size, so that texts are checked wherever they fall in
+// one.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -18,7 +19,18 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider input(data, size);
   std::string document;
-  tempyra::ExportWriter writer([&](std::string_view bytes) { document.append(bytes); });
+  // Small pieces: the texts cross from one piece to the next and the writer's thread sees many.
+  // Sometimes the sink has room for only so many bytes, as a full disk would.
+  const std::size_t pieceSize = input.ConsumeIntegralInRange<std::size_t>(0, 1024);
+  const std::size_t room =
+      input.ConsumeBool() ? input.ConsumeIntegralInRange<std::size_t>(0, 4096) : SIZE_MAX;
+  tempyra::ExportWriter writer(
+      [&](std::string_view bytes) {
+        if (bytes.size() > room - document.size()) return false;
+        document.append(bytes);
+        return true;
+      },
+      pieceSize);
   std::optional<std::string> device;
   if (input.ConsumeBool()) device = input.ConsumeRandomLengthString(256);
   writer.device(device);
@@ -41,11 +53,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     accepted += parser.parse(simdjson::padded_string(text)).error() == simdjson::SUCCESS;
     writer.sample(text);
   }
+  // Abandoned half-way (a failed read): the writer's thread stops, nothing leaks or hangs.
+  if (input.ConsumeBool()) return 0;
   for (int n = input.ConsumeIntegralInRange(0, 2); n > 0; --n) {
     writer.event({{"detail", input.ConsumeRandomLengthString(64)},
                   {input.ConsumeRandomLengthString(8), input.ConsumeRandomLengthString(16)}});
   }
   writer.finish();
+  if (!writer.good()) return 0;  // the bytes after the refused ones were dropped
 
   const auto parsed = nlohmann::json::parse(document, nullptr, false);
   if (parsed.is_discarded() || !parsed.is_object()) __builtin_trap();

@@ -2,6 +2,7 @@
 
 #include <gmock/gmock.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <cmath>
@@ -402,6 +403,39 @@ TEST_F(HistoryTest, ExportKeepsExactlyTheTextsThatAreJsonWhateverPrecedesThem) {
   EXPECT_EQ(summary.samples, 5);
   EXPECT_EQ(summary.skipped, 12);
   EXPECT_THAT(slurp(path("out.json")).value_or(""), HasSubstr("\"samples\":[" + kept + "],"));
+}
+
+
+// Several pieces' worth of samples, with texts left out and a text larger than a piece among
+// them, keep their order; a write refused half-way is reported as for a short export.
+TEST_F(HistoryTest, ExportOfManyPiecesKeepsTheOrderAndStopsAtAFailedWrite) {
+  const auto store = openStore(path());
+  RawDb(path()).exec(
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<4000) INSERT INTO "
+      "samples(time,state,segment,json) SELECT i,0,'s',CASE WHEN i=2000 THEN "
+      "'[\"'||printf('%.*c',1500000,'x')||'\"]' WHEN i%7=0 THEN '{\"i\":'||i ELSE "
+      "'{\"i\":'||i||',\"p\":\"'||printf('%.*c',1000,'y')||'\"}' END FROM n");
+  std::string kept;
+  for (int i = 1; i <= 4000; ++i) {
+    if (i % 7 == 0) continue;
+    kept += (kept.empty() ? "" : ",") + (i == 2000 ? "[\"" + std::string(1500000, 'x') + "\"]"
+                                         : "{\"i\":" + std::to_string(i) + ",\"p\":\"" +
+                                               std::string(1000, 'y') + "\"}");
+  }
+  const ExportSummary summary = ok(store->exportTo(path("out.json")));
+  EXPECT_EQ(summary.samples, 4000 - 571);
+  EXPECT_EQ(summary.skipped, 571);
+  EXPECT_THAT(slurp(path("out.json")).value_or(""), HasSubstr("\"samples\":[" + kept + "],"));
+  const auto before = folder();
+  const int status = inChild([&] {
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{2 << 20, 2 << 20};
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return kUnavailable;
+    const std::string failure = outcome(store->exportTo(path("out.json")));
+    return failure.starts_with("filesystem error: Could not write the export: File too") ? 0 : 1;
+  });
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(folder(), before);
 }
 
 }  // namespace
