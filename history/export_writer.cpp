@@ -6,6 +6,7 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
+#include <system_error>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -388,11 +389,20 @@ void ExportWriter::sample(std::optional<std::string_view> json) {
 }
 
 void ExportWriter::handOver(bool last) {
-  if (!thread_.joinable()) {
+  if (!thread_.joinable() && !alone_) {
     for (int i = 1; i < kPiecesInFlight; ++i) {
       pieces_->free.push_back(std::make_unique<Piece>(pieceSize_));
     }
-    thread_ = std::thread(&ExportWriter::work, this);
+    try {
+      thread_ = std::thread(&ExportWriter::work, this);
+    } catch (const std::system_error&) {
+      alone_ = true;  // no thread to be had (out of threads): the export only takes longer
+    }
+  }
+  if (alone_) {
+    if (good()) writeSamples(*filling_);
+    filling_->reset();
+    return;
   }
   std::unique_lock lock(pieces_->lock);
   pieces_->full.push_back(std::move(filling_));
@@ -451,7 +461,7 @@ void ExportWriter::enterEvents() {
   inEvents_ = true;
   if (thread_.joinable() || !filling_->texts.empty()) {
     handOver(true);
-    thread_.join();
+    if (thread_.joinable()) thread_.join();
   }
   put("],\"events\":[");
 }

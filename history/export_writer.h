@@ -82,6 +82,7 @@ class ExportWriter {
   std::unique_ptr<Pieces> pieces_;
   std::unique_ptr<Piece> filling_;  // the piece the calling thread copies samples into
   std::thread thread_;
+  bool alone_ = false;  // no thread could be started: the calling thread checks and writes too
   std::atomic<bool> failed_ = false;
   std::string text_;  // the header and the events, gathered on the calling thread
   std::int64_t samples_ = 0;  // the writer's thread's while it runs
