@@ -244,20 +244,11 @@ void Monitor::TEST_settle() {
 
 // ---------------------------------------------------------------- derived values
 
-bool Monitor::stale() const {
-  if (paused_ || asleep_ || !reading_) return true;
-  const double age = now() - reading_->timestamp;
-  return age > kFreshness || age < 0;
+LiveFacts Monitor::liveFacts() const {
+  return {reading_, paused_, asleep_, problem_, away_.away(), stateSince_};
 }
 
-LiveState Monitor::live() const {
-  LiveState s{reading_, paused_, asleep_, stale(), std::nullopt, problem_, away_.away(), now()};
-  if (reading_) {
-    s.advice = Rules::evaluate(*reading_, s.now - stateSince_, s.now,
-                               (paused_ || asleep_) ? -1 : kFreshness);
-  }
-  return s;
-}
+LiveState Monitor::live() const { return liveAt(liveFacts(), now()); }
 
 SetupState Monitor::setup() const {
   return {preferences_, alerts_.permission(), loginStatus_, metrics_.folder(),

@@ -48,6 +48,8 @@ class Monitor : public MonitorSurface {
   // ---- the published snapshots
   // The live state's advice has freshness -1 while paused or asleep, else 95.
   LiveState live() const override;
+  // What the live state follows from, apart from the clock.
+  LiveFacts liveFacts() const;
   const HistoryState& history() const override { return feed_.state(); }
   SetupState setup() const override;
   UserDefaults& defaults() override { return *services_.defaults; }
@@ -123,7 +125,6 @@ class Monitor : public MonitorSurface {
   // Marks a snapshot changed; outside a batch its signal goes at once.
   void touch(int parts);
   void flush();
-  bool stale() const;
 
   void schedule();
   void newSegment(const std::string& reason);

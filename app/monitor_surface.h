@@ -50,6 +50,22 @@ struct LiveState {
   double now = 0;  // the monitor's clock when the snapshot was taken, seconds since 1970
 };
 
+// What the live state is made of apart from the clock: the live state at any moment follows
+// from these and the time, so a copy of them kept elsewhere ages as the monitor's own does.
+struct LiveFacts {
+  std::optional<Reading> reading;
+  bool paused = false;
+  bool asleep = false;
+  std::optional<Problem> problem;
+  std::optional<AwaySummary> away;
+  double stateSince = 0;  // when the reading's thermal state began, seconds since 1970
+  friend bool operator==(const LiveFacts&, const LiveFacts&) = default;
+};
+
+// The live state `facts` describe at `now`: stale once the reading is older than the freshness
+// limit or lies in the future, the advice evaluated for that moment.
+LiveState liveAt(const LiveFacts& facts, double now);
+
 // What the store holds for the range the dashboard shows.
 struct HistoryState {
   Readings readings;  // oldest first
