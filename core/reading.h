@@ -21,6 +21,9 @@ struct Reading {
   std::string segment;                    // monitoring segment identifier
 
   double id() const { return timestamp; }
+
+  // Memberwise: the same observation in every field (a NaN value equals nothing).
+  friend bool operator==(const Reading&, const Reading&) = default;
 };
 
 }  // namespace tempyra
