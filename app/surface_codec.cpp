@@ -367,7 +367,9 @@ class Fields {
  public:
   Fields(dom::element e, std::size_t count, const char* what) : what_(what) {
     for (const dom::element v : listAt(e, what)) {
-      if (count_ == count) fail(what, "more than " + std::to_string(count) + " fields");
+      if (count_ == count || count_ == values_.size()) {
+        fail(what, "more than " + std::to_string(count) + " fields");
+      }
       values_[count_++] = v;
     }
     if (count_ != count) fail(what, std::to_string(count) + " fields expected");
@@ -603,8 +605,13 @@ DefaultValue valueFrom(dom::element e) {
 
 template <class T>
 Expected<T> decodeDocument(std::string_view text, const char* what, T (*from)(dom::element)) {
-  // One parser per thread: it keeps its buffers between documents.
-  thread_local dom::parser parser;
+  // A parser keeps its buffers, several times the size of the largest document it read, until
+  // it goes. The one kept per thread serves the small documents; a large one (a history) gets a
+  // parser of its own, so its memory goes back when the call returns.
+  constexpr std::size_t kKeptParserLimit = 64 * 1024;
+  thread_local dom::parser kept;
+  std::optional<dom::parser> own;
+  dom::parser& parser = text.size() <= kKeptParserLimit ? kept : own.emplace();
   dom::element root;
   // parse() copies the text into the parser's own padded buffer.
   const auto error = parser.parse(text.empty() ? "" : text.data(), text.size()).get(root);
