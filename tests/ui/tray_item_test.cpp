@@ -17,9 +17,9 @@
 #include "tests/app/private_bus.h"
 #include "tests/ui/sni_pixmaps.h"
 #include "tests/ui/fake_monitor.h"
-#include "ui/models/popover_model.h"
 #include "ui/shell/dbus_menu.h"
 #include "ui/shell/tray_item.h"
+#include "ui/shell/tray_model.h"
 
 namespace tempyra {
 
@@ -137,19 +137,19 @@ class TrayItemTest : public ::testing::Test {
     if (!bus.ok()) GTEST_SKIP() << bus.error();
     monitor.live_.reading = nominalReading(12.4);
     monitor.live_.stale = false;
-    popover = std::make_unique<PopoverModel>(monitor);
+    model = std::make_unique<TrayModel>(monitor);
   }
   // A watcher with a host, then the tray item.
   void startHosted() {
     watcher = std::make_unique<Watcher>(bus);
     watcher->start();
-    tray = std::make_unique<TrayItem>(*popover, bus.connect("app"));
+    tray = std::make_unique<TrayItem>(*model, bus.connect("app"));
     service = watcher->fake().items().value(0);
   }
 
   PrivateBus bus;
   FakeMonitor monitor;
-  std::unique_ptr<PopoverModel> popover;
+  std::unique_ptr<TrayModel> model;
   std::unique_ptr<Watcher> watcher;
   std::unique_ptr<TrayItem> tray;
   QString service;  // the item's, as the watcher received it
@@ -202,7 +202,7 @@ TEST_F(TrayItemTest, DrawsOnlyWhenWhatTheIconShowsChanges) {
 TEST_F(TrayItemTest, FollowsTheWatcherAndItsHost) {
   watcher = std::make_unique<Watcher>(bus);
   watcher->fake().host = false;
-  tray = std::make_unique<TrayItem>(*popover, bus.connect("app"));
+  tray = std::make_unique<TrayItem>(*model, bus.connect("app"));
   int appeared = 0;
   QObject::connect(tray.get(), &TrayItem::hostAppeared, [&] { ++appeared; });
   EXPECT_FALSE(tray->shown());
@@ -248,7 +248,7 @@ QStringList menuLabels(QDBusConnection& host, const QString& service) {
   return out;
 }
 
-TEST_F(TrayItemTest, HostsMenuRunsThePopoverCommands) {
+TEST_F(TrayItemTest, HostsMenuRunsTheTrayCommands) {
   startHosted();
   QDBusConnection host = bus.connect("host");
   HostSide seen;
@@ -258,8 +258,8 @@ TEST_F(TrayItemTest, HostsMenuRunsThePopoverCommands) {
             (QStringList{"Open Dashboard", "Pause Monitoring", "Snooze Alerts · 1 hour",
                          "separator", "Quit"}));
   int opened = 0, quit = 0;
-  QObject::connect(popover.get(), &PopoverModel::openDetailsRequested, [&] { ++opened; });
-  QObject::connect(popover.get(), &PopoverModel::quitRequested, [&] { ++quit; });
+  QObject::connect(model.get(), &TrayModel::openDashboardRequested, [&] { ++opened; });
+  QObject::connect(model.get(), &TrayModel::quitRequested, [&] { ++quit; });
   const auto click = [&](int id) {
     callItem(host, service, "com.canonical.dbusmenu", "Event",
              {id, QString("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u}, DBusMenu::kPath);

@@ -2,6 +2,7 @@
 
 #include "app/monitor_surface.h"
 #include "ui/logic/text_format.h"
+#include "ui/logic/tray_menu.h"
 #include "ui/models/model_support.h"
 
 namespace tempyra {
@@ -52,34 +53,14 @@ void PopoverModel::refresh() {
   const bool described = !events.empty() && !events.front().detail.empty();
   v.lastEvent = qs("Last event: " + (described ? events.front().detail : "No events recorded"));
   v.pauseLabel = live.paused ? QStringLiteral("Resume") : QStringLiteral("Pause");
-  const MenuMode mode = setup.preferences.menu;
-  v.trayFace = tempyra::trayFace(reading, mode, display);
-  v.trayTitle = qs(menuTitle(reading, mode, display));
-  v.trayTitleGuide = qs(tempyra::trayTitleGuide(mode));
-  v.trayMenu = {
-      {TrayCommand::openDashboard, QStringLiteral("Open Dashboard")},
-      {TrayCommand::togglePause, live.paused ? QStringLiteral("Resume Monitoring")
-                                             : QStringLiteral("Pause Monitoring")},
-      {TrayCommand::snooze, QStringLiteral("Snooze Alerts · 1 hour")},
-      {TrayCommand::quit, QStringLiteral("Quit"), true},
-  };
   if (replaceView(v_, std::move(v))) emit changed();
-}
-
-void PopoverModel::run(TrayCommand command) {
-  switch (command) {
-    case TrayCommand::openDashboard: openDetails(); break;
-    case TrayCommand::togglePause: togglePause(); break;
-    case TrayCommand::snooze: snooze(); break;
-    case TrayCommand::quit: quit(); break;
-  }
 }
 
 void PopoverModel::togglePause() { monitor_.togglePause(); }
 
 void PopoverModel::snooze() {
   Preferences p = monitor_.setup().preferences;
-  p.alerts.snoozeUntil = monitor_.live().now + 3600;
+  p.alerts.snoozeUntil = snoozeEnd(monitor_.live().now);
   monitor_.setPreferences(p);
   monitor_.savePreferences();
 }

@@ -1,27 +1,15 @@
 #pragma once
-// The tray item and its popover: every line, colour and button label, rebuilt on each change
-// the monitor publishes.
-#include <QList>
+// The popover: every line, colour and button label, rebuilt on each change the monitor
+// publishes.
 #include <QObject>
 #include <QStringList>
 #include <QtQml/qqmlregistration.h>
 
-#include "ui/logic/tray_face.h"
 #include "ui/models/theme.h"
 
 namespace tempyra {
 
 class MonitorSurface;
-
-// The commands of the tray icon's menu: the popover's own, in its order.
-enum class TrayCommand { openDashboard, togglePause, snooze, quit };
-
-struct TrayMenuEntry {
-  TrayCommand command;
-  QString label;
-  bool separated = false;  // a separator comes before it
-  friend bool operator==(const TrayMenuEntry&, const TrayMenuEntry&) = default;
-};
 
 class PopoverModel : public QObject {
   Q_OBJECT
@@ -54,16 +42,6 @@ class PopoverModel : public QObject {
   QString activityLine() const { return v_.activityLine; }
   QString lastEvent() const { return v_.lastEvent; }
   QString pauseLabel() const { return v_.pauseLabel; }
-  // The tray item: what its icon shows, the title beside it (empty for icon only), the widest
-  // title the chosen mode can show, and the tooltip (the title, or the product's name).
-  const TrayFace& trayFace() const { return v_.trayFace; }
-  QString trayTitle() const { return v_.trayTitle; }
-  QString trayTitleGuide() const { return v_.trayTitleGuide; }
-  QString tooltip() const { return v_.trayTitle.isEmpty() ? QStringLiteral("Tempyra") : v_.trayTitle; }
-  // The tray icon's menu (the host's menu or our own): each label says what it does on its own,
-  // without the popover around it.
-  const QList<TrayMenuEntry>& trayMenu() const { return v_.trayMenu; }
-  void run(TrayCommand command);
 
   Q_INVOKABLE void togglePause();
   // Snooze ends one hour after now (a second press moves it, never adds), alerts stay as set.
@@ -91,10 +69,6 @@ class PopoverModel : public QObject {
     QString activityLine;
     QString lastEvent;
     QString pauseLabel;
-    TrayFace trayFace;
-    QString trayTitle;
-    QString trayTitleGuide;
-    QList<TrayMenuEntry> trayMenu;
     friend bool operator==(const View&, const View&) = default;
   };
 

@@ -9,6 +9,7 @@
 
 #include "core/platform_words.h"
 #include "ui/logic/maker_links.h"
+#include "ui/logic/tray_menu.h"
 
 namespace tempyra {
 
@@ -19,20 +20,20 @@ class Texts : public QObject {
 
  public:
   using QObject::QObject;
-  static QString word(PlatformWord w) {
-    const std::string_view text = platformWord(w);
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  static QString text(std::string_view t) {
+    return QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size()));
   }
+  static QString word(PlatformWord w) { return text(platformWord(w)); }
 
   // Shell and popover.
   Q_PROPERTY(QString product MEMBER product CONSTANT FINAL)
-  const QString product{"Tempyra"};
+  const QString product = text(kProductName);
   Q_PROPERTY(QString openDetails MEMBER openDetails CONSTANT FINAL)
   const QString openDetails{"Open Details"};
   Q_PROPERTY(QString snoozeAlerts MEMBER snoozeAlerts CONSTANT FINAL)
-  const QString snoozeAlerts{"Snooze Alerts · 1 hour"};
+  const QString snoozeAlerts = text(kSnoozeAlertsLabel);
   Q_PROPERTY(QString quit MEMBER quit CONSTANT FINAL)
-  const QString quit{"Quit"};
+  const QString quit = text(kQuitLabel);
   Q_PROPERTY(QString quitHelp MEMBER quitHelp CONSTANT FINAL)
   const QString quitHelp{"Quit Tempyra (Ctrl+Q)"};
   // Closing the dashboard while no tray item shows the application, said once.

@@ -16,6 +16,7 @@
 #include "ui/shell/file_dialog_chooser.h"
 #include "ui/shell/qml_windows.h"
 #include "ui/shell/tray_item.h"
+#include "ui/shell/tray_model.h"
 
 namespace tempyra {
 
@@ -28,7 +29,10 @@ AppShell::AppShell() {
       ui_->texts()->exportTitle, ui_->texts()->metricsFolderTitle,
       [this]() -> QWindow* { return dashboard_.data(); });
   monitor_->setFileChooser(chooser_);
-  tray_ = std::make_unique<TrayItem>(*ui_->popover());
+  trayModel_ = std::make_unique<TrayModel>(*monitor_);
+  connect(trayModel_.get(), &TrayModel::openDashboardRequested, this, &AppShell::openDashboard);
+  connect(trayModel_.get(), &TrayModel::quitRequested, qApp, &QCoreApplication::quit);
+  tray_ = std::make_unique<TrayItem>(*trayModel_);
   connect(tray_.get(), &TrayItem::clicked, this, &AppShell::togglePopover);
   connect(tray_.get(), &TrayItem::hostAppeared, this, &AppShell::trayAppeared);
   ui_->dashboard()->setTrayShown(tray_->shown());
@@ -44,6 +48,7 @@ AppShell::~AppShell() {
   delete popover_.data();
   delete dashboard_.data();
   tray_.reset();
+  trayModel_.reset();
   qml_.reset();
   UiContext::install(nullptr);
   ui_.reset();

@@ -16,6 +16,7 @@ namespace tempyra {
 class FileDialogChooser;
 class QmlWindows;
 class TrayItem;
+class TrayModel;
 class UiContext;
 
 class AppShell : public QObject {
@@ -53,6 +54,7 @@ class AppShell : public QObject {
   std::unique_ptr<Monitor> monitor_;
   std::unique_ptr<UiContext> ui_;
   std::unique_ptr<QmlWindows> qml_;
+  std::unique_ptr<TrayModel> trayModel_;
   std::unique_ptr<TrayItem> tray_;
   std::shared_ptr<FileDialogChooser> chooser_;
   QPointer<QQuickWindow> popover_;

@@ -5,7 +5,7 @@
 #include <QDBusVariant>
 #include <QTimer>
 
-#include "ui/models/popover_model.h"
+#include "ui/shell/tray_model.h"
 
 namespace tempyra {
 
@@ -154,16 +154,16 @@ class DBusMenuAdaptor : public QDBusAbstractAdaptor {
   DBusMenu* menu_;
 };
 
-DBusMenu::DBusMenu(QDBusConnection bus, PopoverModel& popover, QObject* parent)
-    : QObject(parent), bus_(std::move(bus)), popover_(popover) {
+DBusMenu::DBusMenu(QDBusConnection bus, TrayModel& tray, QObject* parent)
+    : QObject(parent), bus_(std::move(bus)), tray_(tray) {
   qDBusRegisterMetaType<DBusMenuLayout>();
   qDBusRegisterMetaType<QList<DBusMenuProperties>>();
   qDBusRegisterMetaType<DBusMenuProperties>();
   qDBusRegisterMetaType<DBusMenuEvent>();
   qDBusRegisterMetaType<QList<DBusMenuEvent>>();
   adaptor_ = new DBusMenuAdaptor(this);
-  for (const TrayMenuEntry& e : popover_.trayMenu()) labels_ << e.label;
-  connect(&popover_, &PopoverModel::changed, this, &DBusMenu::entriesChanged);
+  for (const TrayMenuEntry& e : tray_.trayMenu()) labels_ << e.label;
+  connect(&tray_, &TrayModel::changed, this, &DBusMenu::entriesChanged);
   exported_ = bus_.isConnected() && bus_.registerObject(kPath, this, QDBusConnection::ExportAdaptors);
 }
 
@@ -173,7 +173,7 @@ DBusMenu::~DBusMenu() {
 
 DBusMenuLayout DBusMenu::layout() const {
   DBusMenuLayout root{0, {{QStringLiteral("children-display"), QStringLiteral("submenu")}}, {}};
-  const QList<TrayMenuEntry>& entries = popover_.trayMenu();
+  const QList<TrayMenuEntry>& entries = tray_.trayMenu();
   for (int i = 0; i < entries.size(); ++i) {
     if (entries[i].separated) {
       root.children << DBusMenuLayout{
@@ -189,15 +189,15 @@ DBusMenuLayout DBusMenu::layout() const {
 }
 
 void DBusMenu::choose(int id) {
-  const QList<TrayMenuEntry>& entries = popover_.trayMenu();
+  const QList<TrayMenuEntry>& entries = tray_.trayMenu();
   if (id < 1 || id > entries.size()) return;
   const TrayCommand command = entries[id - 1].command;
-  QTimer::singleShot(0, this, [this, command] { popover_.run(command); });
+  QTimer::singleShot(0, this, [this, command] { tray_.run(command); });
 }
 
 void DBusMenu::entriesChanged() {
   QList<QString> labels;
-  for (const TrayMenuEntry& e : popover_.trayMenu()) labels << e.label;
+  for (const TrayMenuEntry& e : tray_.trayMenu()) labels << e.label;
   if (labels == labels_) return;
   labels_ = labels;
   ++revision_;

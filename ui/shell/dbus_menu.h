@@ -1,7 +1,7 @@
 #pragma once
 // The tray icon's menu on the session bus (com.canonical.dbusmenu), for StatusNotifier hosts:
 // the host draws it on a right click and tells us which entry was chosen. The entries are the
-// popover model's tray menu; a change of a label (Pause to Resume) announces a new layout.
+// tray model's menu; a change of a label (Pause to Resume) announces a new layout.
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QList>
@@ -11,7 +11,7 @@
 namespace tempyra {
 
 class DBusMenuAdaptor;
-class PopoverModel;
+class TrayModel;
 
 // One entry and its children, as GetLayout sends them: (ia{sv}av).
 struct DBusMenuLayout {
@@ -48,8 +48,8 @@ class DBusMenu : public QObject {
   // Where the menu is on the bus, beside the StatusNotifierItem.
   static inline const QString kPath = QStringLiteral("/MenuBar");
 
-  // REQUIRES: main thread; `popover` outlives the menu. Exports the menu at kPath on `bus`.
-  DBusMenu(QDBusConnection bus, PopoverModel& popover, QObject* parent = nullptr);
+  // REQUIRES: main thread; `tray` outlives the menu. Exports the menu at kPath on `bus`.
+  DBusMenu(QDBusConnection bus, TrayModel& tray, QObject* parent = nullptr);
   ~DBusMenu() override;
 
   bool exported() const { return exported_; }
@@ -63,7 +63,7 @@ class DBusMenu : public QObject {
   void entriesChanged();
 
   QDBusConnection bus_;
-  PopoverModel& popover_;
+  TrayModel& tray_;
   DBusMenuAdaptor* adaptor_ = nullptr;
   QList<QString> labels_;  // what the last layout showed
   uint revision_ = 1;

@@ -3,11 +3,11 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QPainterPath>
 
 #include <algorithm>
 #include <cmath>
-
-#include "ui/models/symbol_images.h"
+#include <numbers>
 
 namespace tempyra {
 
@@ -32,6 +32,43 @@ struct Layout {
   QString sign;
   double width = 0;
 };
+
+// The thermometer of the windows' symbols (thermometer.medium and thermometer.slash in
+// ui/models/icons), drawn here on the same 24-unit grid so that the tray needs neither the SVG
+// module nor the windows' resources: a tube with a round top, a bulb, the filled ball inside it,
+// and either the column or a slash across.
+QImage thermometer(bool slashed, const QColor& ink, int size) {
+  QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.scale(size / 24.0, size / 24.0);
+  const auto pen = [&](double width) {
+    return QPen(ink, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+  };
+  // The bulb: the arc of radius 4.5 through the tube's lower ends (2.5 either side of the
+  // middle), the long way round below them.
+  const double drop = std::sqrt(4.5 * 4.5 - 2.5 * 2.5);  // from those ends to its centre
+  const double from = std::atan2(drop, 2.5) * 180 / std::numbers::pi;  // the right end's angle
+  QPainterPath outline(QPointF(9.5, 4.5));
+  outline.arcTo(QRectF(9.5, 2, 5, 5), 180, -180);
+  outline.lineTo(14.5, 13.7);
+  outline.arcTo(QRectF(7.5, 13.7 + drop - 4.5, 9, 9), from, -(180 + 2 * from));
+  outline.closeSubpath();
+  painter.setPen(pen(1.8));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawPath(outline);
+  painter.setBrush(ink);
+  painter.drawEllipse(QPointF(12, 17.5), 1.9, 1.9);
+  if (slashed) {
+    painter.setPen(pen(2));
+    painter.drawLine(QPointF(3.5, 3.5), QPointF(20.5, 20.5));
+  } else {
+    painter.setPen(pen(2.2));
+    painter.drawLine(QPointF(12, 16), QPointF(12, 9.5));
+  }
+  return image;
+}
 
 int signSize(int digitSize) { return std::max(4, digitSize * 3 / 5); }
 
@@ -102,9 +139,7 @@ QImage paintTrayFace(const TrayFace& face, int pixels) {
       return image;
     }
     const int size = static_cast<int>(std::ceil(glyph * 1.15));
-    const QImage symbol = renderSymbol(
-        face.slashed ? QStringLiteral("thermometer.slash") : QStringLiteral("thermometer.medium"),
-        ink, QSize(size, size));
+    const QImage symbol = thermometer(face.slashed, ink, size);
     painter.drawImage(QPointF(content.center().x() - size / 2.0, content.center().y() - size / 2.0),
                       symbol);
     return image;

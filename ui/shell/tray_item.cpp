@@ -9,7 +9,7 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 
-#include "ui/models/popover_model.h"
+#include "ui/shell/tray_model.h"
 #include "ui/shell/dbus_menu.h"
 #include "ui/shell/status_notifier_item.h"
 #include "ui/shell/tray_face_painter.h"
@@ -65,21 +65,21 @@ std::vector<PlacementScreen> placementScreens() {
   return out;
 }
 
-TrayItem::TrayItem(PopoverModel& popover, QObject* parent)
-    : TrayItem(popover, configuredSessionBus(), parent) {}
+TrayItem::TrayItem(TrayModel& tray, QObject* parent)
+    : TrayItem(tray, configuredSessionBus(), parent) {}
 
-TrayItem::TrayItem(PopoverModel& popover, std::optional<QDBusConnection> bus, QObject* parent)
-    : QObject(parent), popover_(popover) {
-  connect(&popover_, &PopoverModel::changed, this, &TrayItem::update);
+TrayItem::TrayItem(TrayModel& tray, std::optional<QDBusConnection> bus, QObject* parent)
+    : QObject(parent), tray_(tray) {
+  connect(&tray_, &TrayModel::changed, this, &TrayItem::update);
   connect(&hostWatch_, &QTimer::timeout, this, &TrayItem::place);
   menu_ = std::make_unique<QMenu>();
-  for (const TrayMenuEntry& entry : popover_.trayMenu()) {
+  for (const TrayMenuEntry& entry : tray_.trayMenu()) {
     if (entry.separated) menu_->addSeparator();
     const TrayCommand command = entry.command;
-    menu_->addAction(entry.label, this, [this, command] { popover_.run(command); });
+    menu_->addAction(entry.label, this, [this, command] { tray_.run(command); });
   }
   if (bus && bus->isConnected()) {
-    dbusMenu_ = std::make_unique<DBusMenu>(*bus, popover_);
+    dbusMenu_ = std::make_unique<DBusMenu>(*bus, tray_);
     sni_ = std::make_unique<StatusNotifierItem>(
         *bus, dbusMenu_->exported() ? DBusMenu::kPath : QString());
     connect(sni_.get(), &StatusNotifierItem::registeredChanged, this, &TrayItem::place);
@@ -118,7 +118,7 @@ void TrayItem::place() {
                 }
               });
       xembed_->setIcon(iconOf(images_));
-      xembed_->setToolTip(popover_.tooltip());
+      xembed_->setToolTip(tray_.tooltip());
     }
     xembed_->show();
     shown_ = true;
@@ -142,7 +142,7 @@ std::optional<QRect> TrayItem::iconGeometry() const {
 }
 
 void TrayItem::update() {
-  const TrayFace& face = popover_.trayFace();
+  const TrayFace& face = tray_.trayFace();
   if (face_ != face) {
     face_ = face;
     ++drawings_;
@@ -152,16 +152,16 @@ void TrayItem::update() {
     if (xembed_) xembed_->setIcon(iconOf(images_));
   }
   if (sni_) {
-    sni_->setLabel(popover_.trayTitle(), popover_.trayTitleGuide());
-    sni_->setToolTip(QStringLiteral("Tempyra"), popover_.trayTitle());
+    sni_->setLabel(tray_.trayTitle(), tray_.trayTitleGuide());
+    sni_->setToolTip(TrayModel::product(), tray_.trayTitle());
   }
-  if (xembed_) xembed_->setToolTip(popover_.tooltip());
+  if (xembed_) xembed_->setToolTip(tray_.tooltip());
   updateMenu();
 }
 
 void TrayItem::updateMenu() {
   if (!menu_) return;
-  const QList<TrayMenuEntry>& entries = popover_.trayMenu();
+  const QList<TrayMenuEntry>& entries = tray_.trayMenu();
   int i = 0;
   for (QAction* action : menu_->actions()) {
     if (action->isSeparator()) continue;

@@ -26,7 +26,7 @@ class QSystemTrayIcon;
 namespace tempyra {
 
 class DBusMenu;
-class PopoverModel;
+class TrayModel;
 class StatusNotifierItem;
 
 // The screens as the placement rule sees them, the primary first.
@@ -37,9 +37,9 @@ class TrayItem : public QObject {
 
  public:
   // Uses the session bus when the session has one; never starts a bus of its own.
-  explicit TrayItem(PopoverModel& popover, QObject* parent = nullptr);
+  explicit TrayItem(TrayModel& tray, QObject* parent = nullptr);
   // `bus`: where to offer the StatusNotifierItem; none: an XEmbed tray only.
-  TrayItem(PopoverModel& popover, std::optional<QDBusConnection> bus, QObject* parent = nullptr);
+  TrayItem(TrayModel& tray, std::optional<QDBusConnection> bus, QObject* parent = nullptr);
   ~TrayItem() override;
 
   // True while a tray host shows the item.
@@ -65,7 +65,7 @@ class TrayItem : public QObject {
   // Shows the item where a host is, hides it where none is and then watches for one.
   void place();
 
-  PopoverModel& popover_;
+  TrayModel& tray_;
   std::unique_ptr<QMenu> menu_;
   std::unique_ptr<DBusMenu> dbusMenu_;
   std::unique_ptr<StatusNotifierItem> sni_;
