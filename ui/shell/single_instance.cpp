@@ -6,18 +6,22 @@
 #include <QDBusMessage>
 #include <QEventLoop>
 #include <QFile>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QVariantMap>
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
+#include <memory>
+#include <optional>
 
 namespace tempyra {
 
@@ -45,6 +49,16 @@ class ApplicationAdaptor : public QDBusAbstractAdaptor {
 };
 
 QString errnoText() { return QString::fromLocal8Bit(std::strerror(errno)); }
+
+// The address of the socket file at `path`; nothing when the name does not fit.
+std::optional<sockaddr_un> socketAddress(const QString& path) {
+  const QByteArray name = QFile::encodeName(path);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (name.isEmpty() || size_t(name.size()) >= sizeof address.sun_path) return std::nullopt;
+  std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
+  return address;
+}
 
 // A folder only this user can enter: made when missing, refused (with the reason) when it is
 // anything else.
@@ -103,7 +117,10 @@ SingleInstance::SingleInstance(Options options, QObject* parent)
 }
 
 SingleInstance::~SingleInstance() {
-  if (server_) server_->close();  // removes the socket file
+  if (serverFd_ >= 0) {
+    ::unlink(socketPath_.constData());
+    ::close(serverFd_);
+  }
   if (lockFd_ >= 0) {
     // Removed while still locked: a later launch that opened it meanwhile finds it gone once
     // it gets the lock, and starts over with a new one (claimLock).
@@ -220,60 +237,117 @@ SingleInstance::Claim SingleInstance::claimLock() {
 }
 
 void SingleInstance::listen(const QString& socketPath) {
-  server_ = new QLocalServer(this);
-  server_->setSocketOptions(QLocalServer::UserAccessOption);
-  // A socket left behind by a holder that died; we hold the lock, so it is nobody's.
-  QLocalServer::removeServer(socketPath);
-  if (!server_->listen(socketPath)) {
-    addProblem("later launches cannot reach this one: " + server_->errorString());
+  const std::optional<sockaddr_un> address = socketAddress(socketPath);
+  if (!address) {
+    addProblem("later launches cannot reach this one: the name " + socketPath + " is too long");
     return;
   }
-  connect(server_, &QLocalServer::newConnection, this, [this] {
-    while (QLocalSocket* client = server_->nextPendingConnection()) {
-      connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-      connect(client, &QLocalSocket::readyRead, this, [this, client] {
-        if (!client->canReadLine()) {
-          // Only our own short request is understood; anything longer is dropped.
-          if (client->bytesAvailable() > 64) client->abort();
-          return;
-        }
-        const bool request = client->readLine(64) == kActivate;
-        if (request) client->write(kShown);
-        client->disconnectFromServer();
-        if (request) emit activated();
-      });
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+  // A socket left behind by a holder that died; we hold the lock, so it is nobody's.
+  ::unlink(address->sun_path);
+  if (fd < 0 || ::bind(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0 ||
+      ::chmod(address->sun_path, 0600) != 0 || ::listen(fd, 8) != 0) {
+    addProblem("later launches cannot reach this one: " + errnoText());
+    if (fd >= 0) ::close(fd);
+    return;
+  }
+  serverFd_ = fd;
+  socketPath_ = QFile::encodeName(socketPath);
+  auto* accepting = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+  connect(accepting, &QSocketNotifier::activated, this, [this] {
+    int client;
+    while ((client = ::accept4(serverFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK)) >= 0) {
+      serve(client);
     }
   });
 }
 
+void SingleInstance::serve(int client) {
+  // Only our own short request is understood: anything else, or longer, closes the connection.
+  auto* reading = new QSocketNotifier(client, QSocketNotifier::Read, this);
+  auto received = std::make_shared<QByteArray>();
+  connect(reading, &QSocketNotifier::activated, this, [this, reading, received, client] {
+    char bytes[64];
+    const ssize_t n = ::read(client, bytes, sizeof bytes);
+    if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;
+    if (n > 0) received->append(bytes, n);
+    const bool request = *received == kActivate;
+    if (n > 0 && !request && received->size() < qsizetype(sizeof kActivate) - 1 &&
+        QByteArray(kActivate).startsWith(*received)) {
+      return;  // more of the request to come
+    }
+    if (request) {
+      // One small write to a fresh socket; a later launch that left meanwhile loses nothing.
+      [[maybe_unused]] const ssize_t written = ::write(client, kShown, sizeof kShown - 1);
+    }
+    reading->setEnabled(false);
+    reading->deleteLater();
+    ::close(client);
+    if (request) emit activated();
+  });
+}
+
 SingleInstance::Claim SingleInstance::askHolder(const QString& socketPath) {
-  QLocalSocket socket;
+  const std::optional<sockaddr_un> address = socketAddress(socketPath);
+  if (!address) {
+    problem_ = "the name " + socketPath + " is too long";
+    return Claim::unanswered;
+  }
   QEventLoop loop;
   QTimer deadline;
   deadline.setSingleShot(true);
   connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
   bool shown = false;
-  connect(&socket, &QLocalSocket::connected, &loop, [&] { socket.write(kActivate); });
-  connect(&socket, &QLocalSocket::readyRead, &loop, [&] {
-    if (!socket.canReadLine()) return;
-    shown = socket.readLine(64) == kShown;
+  bool done = false;
+  const auto finish = [&] {
+    done = true;
     loop.quit();
-  });
+  };
+  int fd = -1;
+  QByteArray answer;
+  std::unique_ptr<QSocketNotifier> reading;
+  QString error;
   // The holder may still be starting: its socket appears right after it takes the lock.
-  connect(&socket, &QLocalSocket::errorOccurred, &loop, [&](QLocalSocket::LocalSocketError e) {
-    if (e == QLocalSocket::ServerNotFoundError || e == QLocalSocket::ConnectionRefusedError) {
-      QTimer::singleShot(100, &loop, [&] { socket.connectToServer(socketPath); });
-    } else if (!shown) {
-      loop.quit();
+  std::function<void()> attempt = [&] {
+    if (fd >= 0) ::close(fd);
+    fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) {
+      error = errnoText();
+      return finish();
     }
-  });
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0) {
+      const int e = errno;
+      error = errnoText();
+      if (e == ENOENT || e == ECONNREFUSED || e == EAGAIN) {
+        QTimer::singleShot(100, &loop, attempt);
+        return;
+      }
+      return finish();
+    }
+    if (::write(fd, kActivate, sizeof kActivate - 1) != ssize_t(sizeof kActivate - 1)) {
+      error = errnoText();
+      return finish();
+    }
+    reading = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    connect(reading.get(), &QSocketNotifier::activated, &loop, [&] {
+      char bytes[64];
+      const ssize_t n = ::read(fd, bytes, sizeof bytes);
+      if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;
+      if (n > 0) answer.append(bytes, n);
+      if (n > 0 && !answer.contains('\n') && answer.size() < 64) return;
+      shown = answer == kShown;
+      if (!shown) error = n == 0 ? QStringLiteral("the running one closed the connection")
+                                 : QStringLiteral("an answer that is not ours");
+      finish();
+    });
+  };
   deadline.start(options_.answerMs);
-  socket.connectToServer(socketPath);
-  loop.exec();
+  attempt();
+  if (!done) loop.exec();
+  reading.reset();
+  if (fd >= 0) ::close(fd);
   if (shown) return Claim::shownOther;
-  problem_ = socket.error() == QLocalSocket::UnknownSocketError
-                 ? QStringLiteral("no answer in time")
-                 : socket.errorString();
+  problem_ = error.isEmpty() ? QStringLiteral("no answer in time") : error;
   return Claim::unanswered;
 }
 

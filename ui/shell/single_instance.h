@@ -12,7 +12,6 @@
 
 #include "app/xdg_paths.h"
 
-class QLocalServer;
 
 namespace tempyra {
 
@@ -64,13 +63,16 @@ class SingleInstance : public QObject {
   Claim claimLock();
   Claim askHolder(const QString& socketPath);
   void listen(const QString& socketPath);
+  // Answers one later launch's connection.
+  void serve(int client);
   void addProblem(const QString& text);
 
   Options options_;
   QString objectPath_;
   int lockFd_ = -1;
   QString lockPath_;
-  QLocalServer* server_ = nullptr;
+  int serverFd_ = -1;       // the listening local socket, while there is one
+  QByteArray socketPath_;   // its file
   QString problem_;
 };
 
