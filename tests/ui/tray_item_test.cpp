@@ -232,7 +232,7 @@ TEST_F(TrayItemTest, ClicksAskForThePopoverNearWhereTheHostSays) {
   // A host without a menu of its own asks for ours: no popover.
   callItem(host, service, kItemInterface, "ContextMenu", {500, 10});
   EXPECT_EQ(clicks, 2);
-  EXPECT_TRUE(waitFor([&] { return tray->menu()->isVisible(); }));
+  EXPECT_TRUE(waitFor([&] { return tray->menu() && tray->menu()->isVisible(); }));
   tray->menu()->hide();
 }
 

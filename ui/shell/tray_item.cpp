@@ -72,12 +72,6 @@ TrayItem::TrayItem(TrayModel& tray, std::optional<QDBusConnection> bus, QObject*
     : QObject(parent), tray_(tray) {
   connect(&tray_, &TrayModel::changed, this, &TrayItem::update);
   connect(&hostWatch_, &QTimer::timeout, this, &TrayItem::place);
-  menu_ = std::make_unique<QMenu>();
-  for (const TrayMenuEntry& entry : tray_.trayMenu()) {
-    if (entry.separated) menu_->addSeparator();
-    const TrayCommand command = entry.command;
-    menu_->addAction(entry.label, this, [this, command] { tray_.run(command); });
-  }
   if (bus && bus->isConnected()) {
     dbusMenu_ = std::make_unique<DBusMenu>(*bus, tray_);
     sni_ = std::make_unique<StatusNotifierItem>(
@@ -89,7 +83,7 @@ TrayItem::TrayItem(TrayModel& tray, std::optional<QDBusConnection> bus, QObject*
     });
     connect(sni_.get(), &StatusNotifierItem::contextMenuRequested, this, [this](QPoint at) {
       // Where the compositor places menus (Wayland) the point is only a wish.
-      menu_->popup(at.isNull() ? QCursor::pos() : fromHostPixels(at).value_or(QCursor::pos()));
+      popupMenu(at.isNull() ? QCursor::pos() : fromHostPixels(at).value_or(QCursor::pos()));
     });
   }
   update();
@@ -107,12 +101,12 @@ void TrayItem::place() {
   } else if (QSystemTrayIcon::isSystemTrayAvailable()) {
     if (!xembed_) {
       xembed_ = std::make_unique<QSystemTrayIcon>();
-      // The tray shows the menu on a right click by itself.
-      xembed_->setContextMenu(menu_.get());
       connect(xembed_.get(), &QSystemTrayIcon::activated, this,
               [this](QSystemTrayIcon::ActivationReason r) {
-                if (r == QSystemTrayIcon::Trigger || r == QSystemTrayIcon::DoubleClick ||
-                    r == QSystemTrayIcon::MiddleClick) {
+                if (r == QSystemTrayIcon::Context) {
+                  popupMenu(QCursor::pos());
+                } else if (r == QSystemTrayIcon::Trigger || r == QSystemTrayIcon::DoubleClick ||
+                           r == QSystemTrayIcon::MiddleClick) {
                   clickedAt_.reset();  // the icon's own geometry tells where it is
                   emit clicked();
                 }
@@ -157,6 +151,19 @@ void TrayItem::update() {
   }
   if (xembed_) xembed_->setToolTip(tray_.tooltip());
   updateMenu();
+}
+
+void TrayItem::popupMenu(QPoint at) {
+  // Made on the first right-click: a menu nobody opens costs the widgets' styles nothing.
+  if (!menu_) {
+    menu_ = std::make_unique<QMenu>();
+    for (const TrayMenuEntry& entry : tray_.trayMenu()) {
+      if (entry.separated) menu_->addSeparator();
+      const TrayCommand command = entry.command;
+      menu_->addAction(entry.label, this, [this, command] { tray_.run(command); });
+    }
+  }
+  menu_->popup(at);
 }
 
 void TrayItem::updateMenu() {

@@ -49,7 +49,7 @@ class TrayItem : public QObject {
   // Where the host said the last click on the StatusNotifierItem was, in device-independent
   // pixels; none when it could not say.
   std::optional<QPoint> clickedAt() const { return clickedAt_; }
-  // The right-click menu: the host's reads the same entries.
+  // The right-click menu, once it has been asked for: the host's reads the same entries.
   QMenu* menu() const { return menu_.get(); }
   // How many times the icon has been drawn: once per change of what it shows.
   int drawings() const { return drawings_; }
@@ -62,6 +62,7 @@ class TrayItem : public QObject {
  private:
   void update();
   void updateMenu();
+  void popupMenu(QPoint at);
   // Shows the item where a host is, hides it where none is and then watches for one.
   void place();
 
