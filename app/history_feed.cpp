@@ -2,6 +2,8 @@
 
 #include <QPointer>
 
+#include <malloc.h>
+
 #include <algorithm>
 
 #include "providers/demo_provider.h"
@@ -71,9 +73,11 @@ HistoryFeed::OpenProblem HistoryFeed::openOnQueue(SamplingEngine& engine,
   }
   engine.store = std::move(*store);
   if (demo) {
-    if (auto seedError = seedDemoHistory(*engine.store, profile, now)) {
-      return Problem{ProblemKind::demoSeedFailed, *seedError};
-    }
+    auto seedError = seedDemoHistory(*engine.store, profile, now);
+    // The seed's readings are gone once written: the heap they took goes back to the system
+    // instead of staying with this thread for the rest of the run.
+    malloc_trim(0);
+    if (seedError) return Problem{ProblemKind::demoSeedFailed, *seedError};
   }
   if (auto notice = engine.store->notice()) return Problem{ProblemKind::reported, *notice};
   return std::nullopt;
