@@ -75,6 +75,7 @@ struct HistoryState {
   Episodes episodes;
   // Why the store's own work (opening, saving, reloading, retention) failed last.
   std::optional<Problem> problem;
+  friend bool operator==(const HistoryState&, const HistoryState&) = default;
 };
 
 // The user's choices and the machine the monitor runs on.

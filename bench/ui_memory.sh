@@ -57,9 +57,20 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# The program and, while a window is needed, the windows process it started: the figures are
+# their sums (RSS counts the pages they share in each; PSS divides them).
+processes() { echo "$pid" $(pgrep -P "$pid" || true); }
 # MB of a field of /proc/PID/smaps_rollup (Rss, Pss).
-memory() { awk -v f="$1:" '$1 == f {printf "%.1f", $2 / 1024}' "/proc/$pid/smaps_rollup"; }
-cpu() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
+memory() {
+  local p
+  for p in $(processes); do cat "/proc/$p/smaps_rollup" 2>/dev/null || true; done |
+    awk -v f="$1:" '$1 == f {kb += $2} END {printf "%.1f", kb / 1024}'
+}
+cpu() {
+  local p
+  for p in $(processes); do awk '{print $14 + $15}' "/proc/$p/stat" 2>/dev/null || true; done |
+    awk '{t += $1} END {print t + 0}'
+}
 report_memory() {
   echo "${name}_rss_$1: $(memory Rss) MB$2"
   echo "${name}_pss_$1: $(memory Pss) MB"

@@ -9,13 +9,6 @@
 
 #include "tests/app/fakes.h"
 
-namespace tempyra {
-bool operator==(const HistoryState& a, const HistoryState& b) {
-  return std::tie(a.readings, a.events, a.durations, a.episodes, a.problem) ==
-         std::tie(b.readings, b.events, b.durations, b.episodes, b.problem);
-}
-}  // namespace tempyra
-
 namespace tempyra::testing {
 namespace {
 

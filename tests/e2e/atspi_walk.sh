@@ -31,13 +31,14 @@ def children():
     desktop = Atspi.get_desktop(0)
     return [desktop.get_child_at_index(i) for i in range(desktop.get_child_count())]
 
-def application():
+def applications():
+    # The tray process and the windows process both carry the program's name.
     for _ in range(30):
-        for app in children():
-            if app is not None and app.get_name() == program:
-                return app
+        found = [app for app in children() if app is not None and app.get_name() == program]
+        if found:
+            return found
         time.sleep(0.3)
-    return None
+    return []
 
 def walk(node, depth=0, out=None):
     out = [] if out is None else out
@@ -52,11 +53,14 @@ def walk(node, depth=0, out=None):
     return out
 
 def tree():
-    app = application()
-    if app is None:
+    apps = applications()
+    if not apps:
         names = [desktop_child.get_name() for desktop_child in children()]
         sys.exit(f"{program} is not on the accessibility bus (found: {names})")
-    return walk(app)
+    out = []
+    for app in apps:
+        walk(app, 0, out)
+    return out
 
 failures = []
 def expect(nodes, what, test):

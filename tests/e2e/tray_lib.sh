@@ -52,10 +52,11 @@ find_icon() {
 click_icon() {
   xdotool mousemove $((icon_x + icon_size / 2)) $((icon_y + icon_size / 2)) click "$1"
 }
-# Visible windows of the program other than its docked icon, as "ID X Y W H" lines.
+# Visible windows of the program (and of the windows process it starts) other than its docked
+# icon, as "ID X Y W H" lines.
 app_windows() {
   local pid id
-  for pid in $(our_pids); do
+  for pid in $(our_pids) $(for p in $(our_pids); do pgrep -P "$p" || true; done); do
     for id in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
       eval "$(xdotool getwindowgeometry --shell "$id")"
       [ "$WIDTH" -gt 60 ] && echo "$id $X $Y $WIDTH $HEIGHT"

@@ -22,6 +22,7 @@ esac
 dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | sed 's|^\./||' | sort >"$work/files"
 {
   printf '%s\n' usr/bin/tempyra usr/bin/tempyra-demo usr/bin/tempyra-probe \
+    usr/libexec/tempyra/tempyra-windows \
     usr/share/applications/com.quorvel.tempyra.desktop \
     usr/share/metainfo/com.quorvel.tempyra.metainfo.xml \
     usr/share/icons/hicolor/scalable/apps/com.quorvel.tempyra.svg \
@@ -48,11 +49,12 @@ desktop=$root/usr/share/applications/com.quorvel.tempyra.desktop
 desktop-file-validate "$desktop" || fail "desktop-file-validate"
 appstreamcli validate --no-net "$root/usr/share/metainfo/com.quorvel.tempyra.metainfo.xml" >/dev/null ||
   fail "appstreamcli validate"
-# Every program is named in the metadata, stripped of the compiler's note, and finds its libraries
-# on the system's own paths.
-for program in "$root"/usr/bin/*; do
+# Every program is named in the metadata, and it and the windows program they start are stripped
+# of the compiler's note and find their libraries on the system's own paths.
+for program in "$root"/usr/bin/* "$root"/usr/libexec/tempyra/*; do
   name=$(basename "$program")
-  grep -q "<binary>$name</binary>" "$root/usr/share/metainfo/com.quorvel.tempyra.metainfo.xml" ||
+  [ "$name" = tempyra-windows ] ||
+    grep -q "<binary>$name</binary>" "$root/usr/share/metainfo/com.quorvel.tempyra.metainfo.xml" ||
     fail "the AppStream metadata does not provide $name"
   if readelf -d "$program" | grep -E '\((RPATH|RUNPATH)\)'; then fail "$name has a RUNPATH"; fi
   if readelf -S "$program" | grep ' \.comment '; then fail "$name keeps its .comment section"; fi

@@ -21,6 +21,9 @@ class LaunchSession {
   static LaunchSession& shared();
   // True the first time for a name in this session, false afterwards.
   bool offer(const std::string& name) { return presented_.insert(name).second; }
+  // The names offered so far, and one offered by an earlier windows process of this run.
+  const std::set<std::string>& offered() const { return presented_; }
+  void remember(const std::string& name) { presented_.insert(name); }
 
  private:
   std::set<std::string> presented_;

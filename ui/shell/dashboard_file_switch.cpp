@@ -2,23 +2,13 @@
 
 #include <QDateTime>
 #include <QFileInfo>
-#include <QQuickWindow>
 
 #include <cstdio>
 
 #include "ui/shell/app_shell.h"
-#include "ui/shell/qml_windows.h"
+#include "ui/shell/windows_process.h"
 
 namespace tempyra {
-
-namespace {
-
-void say(const char* what) {
-  std::printf("tempyra-bench: %s at %lld\n", what, QDateTime::currentMSecsSinceEpoch());
-  std::fflush(stdout);
-}
-
-}  // namespace
 
 DashboardFileSwitch::DashboardFileSwitch(AppShell& shell, QString file, QObject* parent)
     : QObject(parent),
@@ -28,34 +18,26 @@ DashboardFileSwitch::DashboardFileSwitch(AppShell& shell, QString file, QObject*
   watcher_.addPath(QFileInfo(file_).absolutePath());
   if (!popoverFile_.isEmpty()) watcher_.addPath(QFileInfo(popoverFile_).absolutePath());
   connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, &DashboardFileSwitch::follow);
-  connect(&shell_.qmlWindows(), &QmlWindows::released, this, [] { say("interface released"); });
+  connect(&shell_.windows(), &WindowsProcess::released, this, [] {
+    std::printf("tempyra-bench: interface released at %lld\n",
+                QDateTime::currentMSecsSinceEpoch());
+    std::fflush(stdout);
+  });
+  // What the windows process shows changes the switches' meaning: follow again.
+  connect(&shell_.windows(), &WindowsProcess::windowsChanged, this, &DashboardFileSwitch::follow);
   // A file made before the watch began counts too.
   follow();
 }
 
 void DashboardFileSwitch::follow() {
+  WindowsProcess& windows = shell_.windows();
   const bool wanted = QFileInfo::exists(file_);
-  QQuickWindow* open = shell_.dashboardWindow();
-  if (wanted && !open) {
-    shell_.openDashboard();
-    reportFirstFrame(shell_.dashboardWindow(), "dashboard first frame");
-  }
-  if (!wanted && open) open->close();
+  if (wanted && !windows.dashboardShown()) shell_.openDashboard();
+  if (!wanted && windows.dashboardShown()) windows.closeDashboard();
   if (popoverFile_.isEmpty()) return;
   const bool popoverWanted = QFileInfo::exists(popoverFile_);
-  QQuickWindow* popover = shell_.popoverWindow();
-  const bool popoverOpen = popover && popover->isVisible();
-  if (popoverWanted && !popoverOpen) {
-    shell_.togglePopover();
-    reportFirstFrame(shell_.popoverWindow(), "popover first frame");
-  }
-  if (!popoverWanted && popoverOpen) popover->close();
-}
-
-void DashboardFileSwitch::reportFirstFrame(QQuickWindow* window, const char* what) {
-  if (!window) return;
-  connect(window, &QQuickWindow::frameSwapped, this, [what] { say(what); },
-          Qt::SingleShotConnection);
+  if (popoverWanted && !windows.popoverShown()) shell_.showPopover(false);
+  if (!popoverWanted && windows.popoverShown()) windows.closePopover();
 }
 
 }  // namespace tempyra

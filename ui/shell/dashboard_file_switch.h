@@ -2,14 +2,12 @@
 // The memory benchmark's switch: creating a file opens the dashboard, removing it closes it;
 // TEMPYRA_BENCH_POPOVER, when set, names a second file that does the same for the popover.
 // Watched through inotify, so an idle measurement sees no polling. Started when
-// TEMPYRA_BENCH_DASHBOARD names the file (bench/ui_memory.sh). Prints a line on standard
-// output with the wall-clock time (ms since 1970) of the first frame after each opening and of
-// each release of the interface.
+// TEMPYRA_BENCH_DASHBOARD names the file (bench/ui_memory.sh). Each release of the interface
+// is printed on standard output with the wall-clock time (ms since 1970); the windows process
+// prints the first frame of each window it opens.
 #include <QFileSystemWatcher>
 #include <QObject>
 #include <QString>
-
-class QQuickWindow;
 
 namespace tempyra {
 
@@ -24,7 +22,6 @@ class DashboardFileSwitch : public QObject {
 
  private:
   void follow();
-  void reportFirstFrame(QQuickWindow* window, const char* what);
 
   AppShell& shell_;
   QString file_;

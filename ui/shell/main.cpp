@@ -2,9 +2,7 @@
 // whether the demonstration provider is used.
 #include <QApplication>
 #include <QDir>
-#include <QQuickWindow>
 #include <QSocketNotifier>
-#include <QtQml/qqmlextensionplugin.h>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -21,10 +19,8 @@
 #include "app/session_bus.h"
 #include "ui/shell/app_shell.h"
 #include "ui/shell/dashboard_file_switch.h"
-#include "ui/shell/screenshot_tour.h"
 #include "ui/shell/single_instance.h"
-
-Q_IMPORT_QML_PLUGIN(Tempyra_UiPlugin)
+#include "ui/shell/windows_process.h"
 
 namespace {
 
@@ -127,15 +123,10 @@ int main(int argc, char** argv) {
   }
   // Before Qt or the notifications look for a session bus: none is started for us.
   tempyra::avoidSessionBusAutolaunch();
-  // The software renderer keeps the resident memory small; the windows are simple.
-  if (!std::getenv("QT_QUICK_BACKEND")) {
-    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-  }
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tempyra"));
   QApplication::setOrganizationName(QStringLiteral("quorvel"));
   QApplication::setDesktopFileName(QStringLiteral("com.quorvel.tempyra"));
-  QApplication::setWindowIcon(QIcon(QStringLiteral(":/Tempyra/Ui/app_icon.svg")));
   quitOnSignals();
   // Qt took its own options out; anything left is not understood.
   if (argc > 1) {
@@ -168,12 +159,12 @@ int main(int argc, char** argv) {
   tempyra::AppShell shell;
   QObject::connect(&instance, &SingleInstance::activated, &shell,
                    &tempyra::AppShell::openDashboard);
-  // The screenshot script and the memory benchmark drive the windows themselves.
-  const QString shots = qEnvironmentVariable("TEMPYRA_SCREENSHOTS");
+  // The screenshot script's tour runs in the windows process, started at once; the memory
+  // benchmark drives the windows itself.
   const QString benchSwitch = qEnvironmentVariable("TEMPYRA_BENCH_DASHBOARD");
   std::unique_ptr<QObject> driver;
-  if (!shots.isEmpty()) {
-    driver = std::make_unique<tempyra::ScreenshotTour>(shell, shots);
+  if (!qEnvironmentVariableIsEmpty("TEMPYRA_SCREENSHOTS")) {
+    shell.windows().start();
   } else if (!benchSwitch.isEmpty()) {
     driver = std::make_unique<tempyra::DashboardFileSwitch>(shell, benchSwitch);
   } else {

@@ -20,12 +20,12 @@
 #include "ui/logic/dashboard_pages.h"
 #include "ui/logic/tray_face.h"
 #include "ui/models/ui_context.h"
-#include "ui/shell/app_shell.h"
+#include "ui/shell/windows_shell.h"
 #include "ui/shell/tray_face_painter.h"
 
 namespace tempyra {
 
-ScreenshotTour::ScreenshotTour(AppShell& shell, QString folder, QObject* parent)
+ScreenshotTour::ScreenshotTour(WindowsShell& shell, QString folder, QObject* parent)
     : QObject(parent), shell_(shell), folder_(std::move(folder)) {
   QDir().mkpath(folder_);
   plan();
@@ -132,11 +132,11 @@ void ScreenshotTour::drawTrayPanels() {
 void ScreenshotTour::plan() {
   UiContext& ui = shell_.ui();
   const QString part = qEnvironmentVariable("TEMPYRA_SCREENSHOTS_PART");
-  const auto finish = [&ui] {
+  const auto finish = [this, &ui] {
     ui.theme()->setAppearance(QStringLiteral("System"));
     std::printf("%s\n", "Tempyra: screenshots written");
     std::fflush(stdout);
-    QCoreApplication::quit();
+    shell_.quit();
   };
   if (part == QLatin1String("tray")) {
     steps_.push_back({0, [this] { drawTrayPanels(); }});
@@ -145,7 +145,7 @@ void ScreenshotTour::plan() {
   }
   if (!part.isEmpty()) {
     // The popover as it opens beside the panel the script started: the whole screen.
-    steps_.push_back({500, [this] { shell_.togglePopover(); }});
+    steps_.push_back({500, [this] { shell_.requestPopover(); }});
     steps_.push_back({1200, [this, part] { grabScreen(part); }});
     steps_.push_back({0, finish});
     return;
@@ -154,7 +154,7 @@ void ScreenshotTour::plan() {
   for (const QString& appearance : {QStringLiteral("Light"), QStringLiteral("Dark")}) {
     const QString scheme = appearance.toLower();
     steps_.push_back({300, [&ui, appearance] { ui.theme()->setAppearance(appearance); }});
-    steps_.push_back({300, [this] { shell_.togglePopover(); }});
+    steps_.push_back({300, [this] { shell_.requestPopover(); }});
     steps_.push_back({900, [this, scheme] {
                         QQuickWindow* popover = shell_.popoverWindow();
                         if (!popover) return;
@@ -196,7 +196,7 @@ void ScreenshotTour::plan() {
                           ui.dashboard()->exportHistory();
                         }});
       steps_.push_back({1500, [this] {
-                          auto* dialog = qobject_cast<QDialog*>(shell_.exportDialog());
+                          auto* dialog = qobject_cast<QDialog*>(shell_.fileDialog());
                           if (!dialog) return;
                           grabScreen("export-dialog-light");
                           dialog->reject();

@@ -13,14 +13,14 @@
 
 namespace tempyra {
 
-class AppShell;
+class WindowsShell;
 
 class ScreenshotTour : public QObject {
   Q_OBJECT
 
  public:
   // REQUIRES: `shell` outlives the tour.
-  ScreenshotTour(AppShell& shell, QString folder, QObject* parent = nullptr);
+  ScreenshotTour(WindowsShell& shell, QString folder, QObject* parent = nullptr);
 
  private:
   struct Step {
@@ -39,7 +39,7 @@ class ScreenshotTour : public QObject {
   // and a dark panel whatever the app's own appearance.
   void drawTrayPanels();
 
-  AppShell& shell_;
+  WindowsShell& shell_;
   QString folder_;
   std::vector<Step> steps_;
 };

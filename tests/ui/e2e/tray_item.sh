@@ -53,7 +53,14 @@ within 30 grep -q '^label: ' "$work/host.log" || fail "no item registered with t
 grep -Eq '^label: (Paused|[A-Z][a-z]+ · .*CPU.*)$' "$work/host.log" || fail "unexpected label"
 grep -Eq '^icon: .*\b22\b' "$work/host.log" || fail "no 22-pixel icon"
 # The host shows the item, so nothing opened a window at start; the click opens the popover.
-visible() { DISPLAY=$display xdotool search --onlyvisible --pid "$app_pid" >/dev/null; }
+# The program's shown windows: its own and those of the windows process it starts.
+app_windows() {
+  local p
+  for p in "$app_pid" $(pgrep -P "$app_pid" || true); do
+    DISPLAY=$display xdotool search --onlyvisible --pid "$p" 2>/dev/null || true
+  done
+}
+visible() { [ -n "$(app_windows)" ]; }
 sleep 1
 ! visible || fail "a window opened although a host shows the item"
 within 15 grep -q '^activated' "$work/host.log" || fail "the host did not click"
@@ -79,6 +86,6 @@ within 30 docked >/dev/null || fail "the icon did not dock in the XEmbed tray"
 icon=$(docked | head -n1 | grep -Eo '[+-][0-9]+[+-][0-9]+$')
 x=${icon#+}; x=${x%%[+-]*}; y=${icon##*[+-]}
 DISPLAY=$display xdotool mousemove $((x + 10)) $((y + 10)) click 1
-popover() { [ "$(DISPLAY=$display xdotool search --onlyvisible --pid "$app_pid" | wc -l)" -ge 2 ]; }
+popover() { [ "$(app_windows | wc -l)" -ge 2 ]; }
 within 15 popover || fail "a click on the docked icon opened no window"
 echo "PASS"
