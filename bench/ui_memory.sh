@@ -66,11 +66,9 @@ memory() {
   for p in $(processes); do cat "/proc/$p/smaps_rollup" 2>/dev/null || true; done |
     awk -v f="$1:" '$1 == f {kb += $2} END {printf "%.1f", kb / 1024}'
 }
-cpu() {
-  local p
-  for p in $(processes); do awk '{print $14 + $15}' "/proc/$p/stat" 2>/dev/null || true; done |
-    awk '{t += $1} END {print t + 0}'
-}
+# Nanoseconds the program's threads have run (their schedstat), for the idle window, which
+# starts once the windows process has ended.
+cpu() { cat /proc/"$pid"/task/*/schedstat 2>/dev/null | awk '{ns += $1} END {printf "%d", ns}'; }
 report_memory() {
   echo "${name}_rss_$1: $(memory Rss) MB$2"
   echo "${name}_pss_$1: $(memory Pss) MB"
@@ -149,14 +147,17 @@ for program in $programs; do
   sleep 2
   rm -f "$dashboard"
   if [ "$idle" -gt 0 ]; then
-    # Both windows closed long enough for the interface to be released.
+    # Both windows closed long enough for the windows process to be ended.
     sleep "$settle"
-    ticks=$(getconf CLK_TCK)
+    for i in $(seq 100); do
+      [ -z "$(pgrep -P "$pid" || true)" ] && break
+      sleep 1
+    done
     before=$(cpu)
     sleep "$idle"
     after=$(cpu)
-    awk -v b="$before" -v a="$after" -v t="$ticks" -v s="$idle" -v n="$name" \
-      'BEGIN {printf "%s_cpu_idle: %.3f %% of one core over %d s (goal 0.02)\n", n, (a - b) / t / s * 100, s}'
+    awk -v b="$before" -v a="$after" -v s="$idle" -v n="$name" \
+      'BEGIN {printf "%s_cpu_idle: %.4f %% of one core over %d s (goal 0.02)\n", n, (a - b) / 1e9 / s * 100, s}'
   fi
   cleanup
 done
