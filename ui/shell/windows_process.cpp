@@ -135,8 +135,8 @@ bool WindowsProcess::ensureRunning() {
   process->start();
   ::close(childEnd);
   if (!process->waitForStarted(5000)) {
-    std::fprintf(stderr, "Tempyra: the windows could not be started: %s\n",
-                 qPrintable(process->errorString()));
+    std::fprintf(stderr, "Tempyra: the windows could not be started: %s: %s\n",
+                 qPrintable(program_), qPrintable(process->errorString()));
     ::close(pair.first);
     return false;
   }
