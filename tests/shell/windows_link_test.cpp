@@ -104,12 +104,14 @@ TEST(WindowsProcess, ACrashLeavesNothingShownAndAnswersTheOpenDialogWithNothing)
   EXPECT_NE(windows.processId(), first);
 }
 
+// A command of the wrong shape is dropped; the next one still arrives.
 TEST(WindowsProcess, CommandsReachTheMonitorAndClosedWindowsEndTheProcess) {
   Rig rig;
   auto monitor = rig.start();
   QTemporaryDir dir;
   WindowsProcess windows(*monitor,
-                         standIn(dir, "echo 'command {\"name\":\"togglePause\"}' >&3\n"
+                         standIn(dir, "echo 'command {\"name\":\"setLogin\",\"enabled\":\"yes\"}' >&3\n"
+                                      "echo 'command {\"name\":\"togglePause\"}' >&3\n"
                                       "echo 'shown {}' >&3\n"
                                       "while read -r kind rest <&3; do\n"
                                       "[ \"$kind\" = exit ] && exit 0; done\n"),

@@ -205,6 +205,16 @@ void WindowsProcess::setTrayShown(bool shown) {
 }
 
 void WindowsProcess::received(const QByteArray& kind, const QByteArray& text) {
+  // Our own program at the other end; a message of the wrong shape is dropped, never fatal.
+  try {
+    take(kind, text);
+  } catch (const json::exception& e) {
+    std::fprintf(stderr, "Tempyra: a %s message from the windows could not be read: %s\n",
+                 kind.constData(), e.what());
+  }
+}
+
+void WindowsProcess::take(const QByteArray& kind, const QByteArray& text) {
   if (kind == "command") {
     runCommand(text);
   } else if (kind == "default") {

@@ -94,6 +94,7 @@ class WindowsProcess : public QObject {
   void sendSetup();
   void sendDefaults();
   void received(const QByteArray& kind, const QByteArray& text);
+  void take(const QByteArray& kind, const QByteArray& text);
   void runCommand(const QByteArray& text);
   void takeShown(const QByteArray& text);
   // Asks the windows process's dialog; `request` says which dialog and how it opens.

@@ -66,6 +66,16 @@ WindowsShell::~WindowsShell() {
 QWidget* WindowsShell::fileDialog() const { return chooser_->dialog(); }
 
 void WindowsShell::take(const QByteArray& kind, const QByteArray& text) {
+  // Our own program at the other end; a message of the wrong shape is dropped, never fatal.
+  try {
+    carryOut(kind, text);
+  } catch (const json::exception& e) {
+    std::fprintf(stderr, "Tempyra: a %s message from the monitor could not be read: %s\n",
+                 kind.constData(), e.what());
+  }
+}
+
+void WindowsShell::carryOut(const QByteArray& kind, const QByteArray& text) {
   if (kind == "popover") {
     const json message = json::parse(view(text), nullptr, false);
     if (!message.is_object()) return;

@@ -50,6 +50,7 @@ class WindowsShell : public QObject {
   QWidget* fileDialog() const;
 
  private:
+  void carryOut(const QByteArray& kind, const QByteArray& text);
   QQuickWindow* create(const char* url);
   void dashboardClosed();
   void placePopover(std::optional<PlacementRect> anchor);
