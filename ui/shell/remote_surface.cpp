@@ -12,8 +12,6 @@ using nlohmann::json;
 
 namespace {
 
-std::string_view view(const QByteArray& bytes) { return {bytes.constData(), size_t(bytes.size())}; }
-
 // Takes a decoded snapshot into `copy`: true when it differs from what was there.
 template <class T, class E>
 bool takeDecoded(const char* what, E decoded, T& copy, bool& have) {
@@ -41,20 +39,20 @@ RemoteSurface::RemoteSurface(SurfaceChannel& channel, std::shared_ptr<Clock> clo
 
 bool RemoteSurface::take(const QByteArray& kind, const QByteArray& text) {
   if (kind == "live") {
-    if (takeDecoded("live state", decodeLiveFacts(view(text)), facts_, haveLive_)) {
+    if (takeDecoded("live state", decodeLiveFacts(textOf(text)), facts_, haveLive_)) {
       emit liveChanged();
     }
   } else if (kind == "history") {
-    if (takeDecoded("history", decodeHistoryState(view(text)), history_, haveHistory_)) {
+    if (takeDecoded("history", decodeHistoryState(textOf(text)), history_, haveHistory_)) {
       emit historyChanged();
     }
   } else if (kind == "setup") {
-    if (takeDecoded("setup", decodeSetupState(view(text)), setup_, haveSetup_)) {
+    if (takeDecoded("setup", decodeSetupState(textOf(text)), setup_, haveSetup_)) {
       emit setupChanged();
     }
   } else if (kind == "defaults") {
     DefaultsCopy copy = defaults_.copy();
-    if (takeDecoded("user defaults", decodeDefaults(view(text)), copy, haveDefaults_)) {
+    if (takeDecoded("user defaults", decodeDefaults(textOf(text)), copy, haveDefaults_)) {
       defaults_.replace(std::move(copy));
       emit defaultsChanged();
     }

@@ -45,6 +45,11 @@ class SurfaceChannel : public QObject {
   bool closed_ = false;
 };
 
+// A message's bytes as the decoders take them.
+inline std::string_view textOf(const QByteArray& bytes) {
+  return {bytes.constData(), static_cast<size_t>(bytes.size())};
+}
+
 // A connected pair of stream sockets, close-on-exec, or {-1, -1} with errno set.
 struct SocketPair {
   int first = -1;

@@ -28,8 +28,6 @@ namespace {
 // Where the windows process finds its end of the channel.
 constexpr int kChannelFd = 3;
 
-std::string_view view(const QByteArray& bytes) { return {bytes.constData(), size_t(bytes.size())}; }
-
 }  // namespace
 
 // The monitor's file chooser: each request goes to the windows process, whose dialog answers.
@@ -153,7 +151,7 @@ bool WindowsProcess::ensureRunning() {
   sendSetup();
   sendLive();
   sendHistory();
-  if (!view_.isEmpty()) send("view", view(view_));
+  if (!view_.isEmpty()) send("view", textOf(view_));
   if (trayShown_) send("tray", *trayShown_ ? "true" : "false");
   return true;
 }
@@ -218,7 +216,7 @@ void WindowsProcess::take(const QByteArray& kind, const QByteArray& text) {
   if (kind == "command") {
     runCommand(text);
   } else if (kind == "default") {
-    if (const auto write = decodeDefaultWrite(view(text))) {
+    if (const auto write = decodeDefaultWrite(textOf(text))) {
       if (applyDefault(monitor_.defaults(), write->key, write->value)) {
         emit monitor_.defaultsChanged();
       }
@@ -226,7 +224,7 @@ void WindowsProcess::take(const QByteArray& kind, const QByteArray& text) {
   } else if (kind == "shown") {
     takeShown(text);
   } else if (kind == "chosen") {
-    const json answer = json::parse(view(text), nullptr, false);
+    const json answer = json::parse(textOf(text), nullptr, false);
     if (!answer.is_object() || !answer.contains("id")) return;
     const auto found = choosing_.find(answer.value("id", 0LL));
     if (found == choosing_.end()) return;
@@ -247,7 +245,7 @@ void WindowsProcess::take(const QByteArray& kind, const QByteArray& text) {
 }
 
 void WindowsProcess::runCommand(const QByteArray& text) {
-  const json c = json::parse(view(text), nullptr, false);
+  const json c = json::parse(textOf(text), nullptr, false);
   if (!c.is_object()) return;
   const std::string name = c.value("name", "");
   Monitor& m = monitor_;
@@ -290,7 +288,7 @@ void WindowsProcess::runCommand(const QByteArray& text) {
 }
 
 void WindowsProcess::takeShown(const QByteArray& text) {
-  const json s = json::parse(view(text), nullptr, false);
+  const json s = json::parse(textOf(text), nullptr, false);
   if (!s.is_object()) return;
   const Shown was = shown_;
   shown_ = {s.value("popover", false), s.value("dashboard", false), s.value("dialog", false)};

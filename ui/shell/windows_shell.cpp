@@ -26,8 +26,6 @@ using nlohmann::json;
 
 namespace {
 
-std::string_view view(const QByteArray& bytes) { return {bytes.constData(), size_t(bytes.size())}; }
-
 std::optional<PlacementRect> anchorFrom(const json& message) {
   const auto a = message.find("anchor");
   if (a == message.end() || !a->is_array() || a->size() != 4) return std::nullopt;
@@ -77,7 +75,7 @@ void WindowsShell::take(const QByteArray& kind, const QByteArray& text) {
 
 void WindowsShell::carryOut(const QByteArray& kind, const QByteArray& text) {
   if (kind == "popover") {
-    const json message = json::parse(view(text), nullptr, false);
+    const json message = json::parse(textOf(text), nullptr, false);
     if (!message.is_object()) return;
     if (popover_ && popover_->isVisible() && !message.value("toggle", true)) return;
     togglePopover(anchorFrom(message));
@@ -91,7 +89,7 @@ void WindowsShell::carryOut(const QByteArray& kind, const QByteArray& text) {
     ui_->dashboard()->setTrayShown(text == "true");
   } else if (kind == "view") {
     // What the last windows process's dashboard showed, and the sheets it already offered.
-    const json v = json::parse(view(text), nullptr, false);
+    const json v = json::parse(textOf(text), nullptr, false);
     if (!v.is_object()) return;
     ui_->dashboard()->setRangeIndex(v.value("range", 0));
     const int page = v.value("page", 0);
@@ -221,7 +219,7 @@ void WindowsShell::quit() {
 }
 
 void WindowsShell::choose(const QByteArray& request) {
-  const json r = json::parse(view(request), nullptr, false);
+  const json r = json::parse(textOf(request), nullptr, false);
   if (!r.is_object() || !r.contains("id")) return;
   const long long id = r.value("id", 0LL);
   auto answer = [this, id](std::optional<std::filesystem::path> path) {
@@ -251,7 +249,7 @@ void WindowsShell::reportShown() {
   QByteArray text = QByteArray::fromStdString(shown.dump());
   if (text == reported_) return;
   reported_ = text;
-  channel_.send("shown", view(text));
+  channel_.send("shown", textOf(text));
 }
 
 void WindowsShell::reportFirstFrame(QQuickWindow* window, const char* what) {
