@@ -20,6 +20,7 @@ AppShell::AppShell() {
   tray_ = std::make_unique<TrayItem>(*trayModel_);
   connect(tray_.get(), &TrayItem::clicked, this, &AppShell::togglePopover);
   connect(tray_.get(), &TrayItem::hostAppeared, this, &AppShell::trayAppeared);
+  connect(tray_.get(), &TrayItem::menuRequested, windows_.get(), &WindowsProcess::showMenu);
   windows_->setTrayShown(tray_->shown());
   connect(trayModel_.get(), &TrayModel::openDashboardRequested, this, &AppShell::openDashboard);
   connect(trayModel_.get(), &TrayModel::quitRequested, qApp, &QCoreApplication::quit);

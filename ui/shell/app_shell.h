@@ -18,7 +18,7 @@ class AppShell : public QObject {
   Q_OBJECT
 
  public:
-  // REQUIRES: a QApplication exists. Closing the last window never ends the application: the
+  // REQUIRES: a QGuiApplication exists. Closing the last window never ends the application: the
   // tray item, or launching it again, brings the dashboard back.
   AppShell();
   ~AppShell() override;

@@ -1,6 +1,6 @@
 // Tempyra and Tempyra Demo: the same program; the compiled-in information dictionary decides
 // whether the demonstration provider is used.
-#include <QApplication>
+#include <QGuiApplication>
 #include <QDir>
 #include <QSocketNotifier>
 
@@ -123,10 +123,10 @@ int main(int argc, char** argv) {
   }
   // Before Qt or the notifications look for a session bus: none is started for us.
   tempyra::avoidSessionBusAutolaunch();
-  QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Tempyra"));
-  QApplication::setOrganizationName(QStringLiteral("quorvel"));
-  QApplication::setDesktopFileName(QStringLiteral("com.quorvel.tempyra"));
+  QGuiApplication app(argc, argv);
+  QGuiApplication::setApplicationName(QStringLiteral("Tempyra"));
+  QGuiApplication::setOrganizationName(QStringLiteral("quorvel"));
+  QGuiApplication::setDesktopFileName(QStringLiteral("com.quorvel.tempyra"));
   quitOnSignals();
   // Qt took its own options out; anything left is not understood.
   if (argc > 1) {
@@ -171,5 +171,5 @@ int main(int argc, char** argv) {
     shell.start();
   }
   if (quitAlreadyAsked()) return 0;
-  return QApplication::exec();
+  return QGuiApplication::exec();
 }

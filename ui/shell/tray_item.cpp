@@ -4,22 +4,21 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QMenu>
 #include <QPixmap>
 #include <QScreen>
-#include <QSystemTrayIcon>
 
 #include "ui/shell/tray_model.h"
 #include "ui/shell/dbus_menu.h"
 #include "ui/shell/status_notifier_item.h"
 #include "ui/shell/tray_face_painter.h"
+#include "ui/shell/xembed_icon.h"
 
 namespace tempyra {
 
 namespace {
 
-// How often to look for an XEmbed tray that appears after start (a panel restarted). Cheap:
-// one X selection query. StatusNotifier watchers announce themselves on the bus instead.
+// How often to look for an XEmbed tray that appears after start or after its panel quit.
+// Cheap: one X selection query. StatusNotifier watchers announce themselves on the bus instead.
 constexpr int kHostPollMs = 5000;
 
 // Connecting to a session bus that is not configured would make the bus library start one of
@@ -83,7 +82,8 @@ TrayItem::TrayItem(TrayModel& tray, std::optional<QDBusConnection> bus, QObject*
     });
     connect(sni_.get(), &StatusNotifierItem::contextMenuRequested, this, [this](QPoint at) {
       // Where the compositor places menus (Wayland) the point is only a wish.
-      popupMenu(at.isNull() ? QCursor::pos() : fromHostPixels(at).value_or(QCursor::pos()));
+      emit menuRequested(at.isNull() ? QCursor::pos()
+                                     : fromHostPixels(at).value_or(QCursor::pos()));
     });
   }
   update();
@@ -98,24 +98,20 @@ void TrayItem::place() {
   if (sni_ && sni_->registered()) {
     if (xembed_) xembed_->hide();
     shown_ = true;
-  } else if (QSystemTrayIcon::isSystemTrayAvailable()) {
+  } else if (XEmbedIcon::trayAvailable()) {
     if (!xembed_) {
-      xembed_ = std::make_unique<QSystemTrayIcon>();
-      connect(xembed_.get(), &QSystemTrayIcon::activated, this,
-              [this](QSystemTrayIcon::ActivationReason r) {
-                if (r == QSystemTrayIcon::Context) {
-                  popupMenu(QCursor::pos());
-                } else if (r == QSystemTrayIcon::Trigger || r == QSystemTrayIcon::DoubleClick ||
-                           r == QSystemTrayIcon::MiddleClick) {
-                  clickedAt_.reset();  // the icon's own geometry tells where it is
-                  emit clicked();
-                }
-              });
+      xembed_ = std::make_unique<XEmbedIcon>();
+      connect(xembed_.get(), &XEmbedIcon::activated, this, [this] {
+        clickedAt_.reset();  // the icon's own geometry tells where it is
+        emit clicked();
+      });
+      connect(xembed_.get(), &XEmbedIcon::contextMenuRequested, this, &TrayItem::menuRequested);
+      connect(xembed_.get(), &XEmbedIcon::trayLost, this, &TrayItem::place);
       xembed_->setIcon(iconOf(images_));
       xembed_->setToolTip(tray_.tooltip());
     }
     xembed_->show();
-    shown_ = true;
+    shown_ = xembed_->docked();
   } else {
     if (xembed_) xembed_->hide();
     shown_ = false;
@@ -130,9 +126,14 @@ void TrayItem::place() {
 
 std::optional<QRect> TrayItem::iconGeometry() const {
   if ((sni_ && sni_->registered()) || !xembed_) return std::nullopt;
-  const QRect r = xembed_->geometry();
-  if (!r.isValid() || r.isEmpty()) return std::nullopt;
-  return r;
+  const std::optional<QRect> r = xembed_->screenGeometry();
+  if (!r || r->isEmpty()) return std::nullopt;
+  const std::vector<PlacementScreen> screens = placementScreens();
+  const auto found = fromDevicePixels({r->x(), r->y()}, screens);
+  if (!found) return std::nullopt;
+  const double scale = screens[found->first].scale;
+  return QRect(found->second.x, found->second.y, qRound(r->width() / scale),
+               qRound(r->height() / scale));
 }
 
 void TrayItem::update() {
@@ -150,30 +151,6 @@ void TrayItem::update() {
     sni_->setToolTip(TrayModel::product(), tray_.trayTitle());
   }
   if (xembed_) xembed_->setToolTip(tray_.tooltip());
-  updateMenu();
-}
-
-void TrayItem::popupMenu(QPoint at) {
-  // Made on the first right-click: a menu nobody opens costs the widgets' styles nothing.
-  if (!menu_) {
-    menu_ = std::make_unique<QMenu>();
-    for (const TrayMenuEntry& entry : tray_.trayMenu()) {
-      if (entry.separated) menu_->addSeparator();
-      const TrayCommand command = entry.command;
-      menu_->addAction(entry.label, this, [this, command] { tray_.run(command); });
-    }
-  }
-  menu_->popup(at);
-}
-
-void TrayItem::updateMenu() {
-  if (!menu_) return;
-  const QList<TrayMenuEntry>& entries = tray_.trayMenu();
-  int i = 0;
-  for (QAction* action : menu_->actions()) {
-    if (action->isSeparator()) continue;
-    if (i < entries.size()) action->setText(entries[i++].label);
-  }
 }
 
 }  // namespace tempyra

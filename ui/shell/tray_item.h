@@ -3,8 +3,8 @@
 // menu title beside it where the tray host shows text, the title as tooltip, a click that asks
 // for the popover and a right-click menu with the popover's commands. It is a
 // StatusNotifierItem (its menu drawn by the host) where a watcher with a host runs, an XEmbed
-// tray icon (its menu drawn by us) where only such a tray exists, and hidden otherwise,
-// watching for a host.
+// tray icon where only such a tray exists (its menu shown by the windows process), and hidden
+// otherwise, watching for a host.
 #include <QDBusConnection>
 #include <QImage>
 #include <QList>
@@ -20,14 +20,12 @@
 #include "ui/logic/popover_placement.h"
 #include "ui/logic/tray_face.h"
 
-class QMenu;
-class QSystemTrayIcon;
-
 namespace tempyra {
 
 class DBusMenu;
 class TrayModel;
 class StatusNotifierItem;
+class XEmbedIcon;
 
 // The screens as the placement rule sees them, the primary first.
 std::vector<PlacementScreen> placementScreens();
@@ -44,34 +42,31 @@ class TrayItem : public QObject {
 
   // True while a tray host shows the item.
   bool shown() const { return shown_; }
-  // The XEmbed icon's geometry, when the tray tells it.
+  // The XEmbed icon's geometry in device-independent pixels, when the tray tells it.
   std::optional<QRect> iconGeometry() const;
   // Where the host said the last click on the StatusNotifierItem was, in device-independent
   // pixels; none when it could not say.
   std::optional<QPoint> clickedAt() const { return clickedAt_; }
-  // The right-click menu, once it has been asked for: the host's reads the same entries.
-  QMenu* menu() const { return menu_.get(); }
   // How many times the icon has been drawn: once per change of what it shows.
   int drawings() const { return drawings_; }
 
  signals:
   void clicked();
+  // The icon's own menu is asked for at `at` (device-independent pixels): a right click on the
+  // XEmbed icon, or a StatusNotifier host without a menu of its own.
+  void menuRequested(QPoint at);
   // A tray host appeared after start.
   void hostAppeared();
 
  private:
   void update();
-  void updateMenu();
-  void popupMenu(QPoint at);
   // Shows the item where a host is, hides it where none is and then watches for one.
   void place();
 
   TrayModel& tray_;
-  std::unique_ptr<QMenu> menu_;
   std::unique_ptr<DBusMenu> dbusMenu_;
   std::unique_ptr<StatusNotifierItem> sni_;
-  // Created only when needed: it looks for hosts of its own on creation.
-  std::unique_ptr<QSystemTrayIcon> xembed_;
+  std::unique_ptr<XEmbedIcon> xembed_;
   QTimer hostWatch_;
   std::optional<TrayFace> face_;  // what the current drawings show
   QList<QImage> images_;

@@ -183,6 +183,12 @@ void WindowsProcess::showPopover(std::optional<PlacementRect> anchor, bool toggl
   send("popover", json{{"anchor", at}, {"toggle", toggle}}.dump());
 }
 
+void WindowsProcess::showMenu(QPoint at) {
+  if (!ensureRunning()) return;
+  releaseTimer_.stop();
+  send("menu", json{{"at", {at.x(), at.y()}}}.dump());
+}
+
 void WindowsProcess::closePopover() {
   if (shown_.popover) send("closePopover");
 }
@@ -291,7 +297,8 @@ void WindowsProcess::takeShown(const QByteArray& text) {
   const json s = json::parse(textOf(text), nullptr, false);
   if (!s.is_object()) return;
   const Shown was = shown_;
-  shown_ = {s.value("popover", false), s.value("dashboard", false), s.value("dialog", false)};
+  shown_ = {s.value("popover", false), s.value("dashboard", false), s.value("dialog", false),
+            s.value("menu", false)};
   if (const auto v = s.find("view"); v != s.end()) view_ = QByteArray::fromStdString(v->dump());
   armRelease();
   if (was.popover != shown_.popover || was.dashboard != shown_.dashboard) emit windowsChanged();
@@ -307,7 +314,8 @@ void WindowsProcess::choose(json request, Done done) {
 }
 
 void WindowsProcess::armRelease() {
-  const bool busy = shown_.popover || shown_.dashboard || shown_.dialog || !choosing_.empty();
+  const bool busy = shown_.popover || shown_.dashboard || shown_.dialog || shown_.menu ||
+                    !choosing_.empty();
   if (busy || !channel_) {
     releaseTimer_.stop();
   } else if (!releaseTimer_.isActive()) {

@@ -10,6 +10,7 @@
 // Threads: main thread only.
 #include <QByteArray>
 #include <QObject>
+#include <QPoint>
 #include <QString>
 #include <QTimer>
 
@@ -55,6 +56,8 @@ class WindowsProcess : public QObject {
   // it instead where it shows.
   void showPopover(std::optional<PlacementRect> anchor, bool toggle);
   void closePopover();
+  // Shows the tray icon's menu at `at` (device-independent pixels).
+  void showMenu(QPoint at);
   // Shows the dashboard and brings it to the front.
   void openDashboard();
   void closeDashboard();
@@ -85,6 +88,7 @@ class WindowsProcess : public QObject {
     bool popover = false;
     bool dashboard = false;
     bool dialog = false;
+    bool menu = false;
   };
 
   bool ensureRunning();

@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QTimer>
@@ -19,6 +20,7 @@
 #include "ui/shell/remote_surface.h"
 #include "ui/shell/surface_channel.h"
 #include "ui/shell/tray_item.h"
+#include "ui/shell/tray_model.h"
 
 namespace tempyra {
 
@@ -53,6 +55,7 @@ WindowsShell::WindowsShell(RemoteSurface& surface, SurfaceChannel& channel)
 }
 
 WindowsShell::~WindowsShell() {
+  menu_.reset();
   delete popover_.data();
   delete dashboard_.data();
   chooser_.reset();
@@ -79,6 +82,12 @@ void WindowsShell::carryOut(const QByteArray& kind, const QByteArray& text) {
     if (!message.is_object()) return;
     if (popover_ && popover_->isVisible() && !message.value("toggle", true)) return;
     togglePopover(anchorFrom(message));
+  } else if (kind == "menu") {
+    const json message = json::parse(textOf(text), nullptr, false);
+    const json at = message.is_object() ? message.value("at", json()) : json();
+    if (at.is_array() && at.size() == 2 && at[0].is_number_integer() && at[1].is_number_integer()) {
+      popupMenu(QPoint(at[0].get<int>(), at[1].get<int>()));
+    }
   } else if (kind == "closePopover") {
     if (popover_) popover_->close();
   } else if (kind == "dashboard") {
@@ -211,6 +220,35 @@ void WindowsShell::togglePopover(std::optional<PlacementRect> anchor) {
   popover_->requestActivate();
 }
 
+void WindowsShell::popupMenu(QPoint at) {
+  if (!menu_) {
+    trayModel_ = std::make_unique<TrayModel>(surface_);
+    connect(trayModel_.get(), &TrayModel::openDashboardRequested, this,
+            &WindowsShell::openDashboard);
+    connect(trayModel_.get(), &TrayModel::quitRequested, this, &WindowsShell::quit);
+    menu_ = std::make_unique<QMenu>();
+    for (const TrayMenuEntry& entry : trayModel_->trayMenu()) {
+      if (entry.separated) menu_->addSeparator();
+      const TrayCommand command = entry.command;
+      menu_->addAction(entry.label, this, [this, command] { trayModel_->run(command); });
+    }
+    // The labels follow the monitor (Pause or Resume) while the menu lives.
+    connect(trayModel_.get(), &TrayModel::changed, this, [this] {
+      const QList<TrayMenuEntry>& entries = trayModel_->trayMenu();
+      qsizetype i = 0;
+      for (QAction* action : menu_->actions()) {
+        if (!action->isSeparator() && i < entries.size()) action->setText(entries[i++].label);
+      }
+    });
+    // Told after the chosen entry has run: the tray process may then let this process go.
+    connect(menu_.get(), &QMenu::aboutToHide, this,
+            [this] { QTimer::singleShot(0, this, &WindowsShell::reportShown); });
+  }
+  if (popover_) popover_->close();
+  menu_->popup(at);
+  reportShown();
+}
+
 void WindowsShell::requestPopover() { channel_.send("popover"); }
 
 void WindowsShell::quit() {
@@ -242,6 +280,7 @@ void WindowsShell::reportShown() {
   const json shown{{"popover", popover_ && popover_->isVisible()},
                    {"dashboard", dashboard_ && dashboard_->isVisible()},
                    {"dialog", dialogOpen_},
+                   {"menu", menu_ && menu_->isVisible()},
                    {"view",
                     {{"page", int(ui_->dashboard()->page())},
                      {"range", ui_->dashboard()->rangeIndex()},

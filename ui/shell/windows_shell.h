@@ -5,6 +5,7 @@
 // tray process ends the whole process once they have stayed closed a while. Main thread only.
 #include <QByteArray>
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
 #include <QQuickWindow>
 
@@ -13,6 +14,7 @@
 
 #include "ui/logic/popover_placement.h"
 
+class QMenu;
 class QQmlEngine;
 class QWidget;
 
@@ -21,6 +23,7 @@ namespace tempyra {
 class FileDialogChooser;
 class RemoteSurface;
 class SurfaceChannel;
+class TrayModel;
 class UiContext;
 
 class WindowsShell : public QObject {
@@ -38,6 +41,8 @@ class WindowsShell : public QObject {
   void openDashboard();
   // Opens the popover against `anchor` (the tray icon or the point clicked), or closes it.
   void togglePopover(std::optional<PlacementRect> anchor);
+  // Shows the tray icon's menu at `at`, made on first use.
+  void popupMenu(QPoint at);
   // Asks the tray process for the popover against its icon.
   void requestPopover();
   // Quits the whole application, through the tray process.
@@ -65,6 +70,8 @@ class WindowsShell : public QObject {
   std::unique_ptr<UiContext> ui_;
   std::unique_ptr<QQmlEngine> engine_;
   std::unique_ptr<FileDialogChooser> chooser_;
+  std::unique_ptr<TrayModel> trayModel_;  // the menu's entries, over the copied monitor
+  std::unique_ptr<QMenu> menu_;
   QPointer<QQuickWindow> popover_;
   QPointer<QQuickWindow> dashboard_;
   QByteArray reported_;
