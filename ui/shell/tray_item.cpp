@@ -128,12 +128,13 @@ std::optional<QRect> TrayItem::iconGeometry() const {
   if ((sni_ && sni_->registered()) || !xembed_) return std::nullopt;
   const std::optional<QRect> r = xembed_->screenGeometry();
   if (!r || r->isEmpty()) return std::nullopt;
+  // The device pixels the icon covers, both corners taken to the screen's own pixels.
   const std::vector<PlacementScreen> screens = placementScreens();
-  const auto found = fromDevicePixels({r->x(), r->y()}, screens);
-  if (!found) return std::nullopt;
-  const double scale = screens[found->first].scale;
-  return QRect(found->second.x, found->second.y, qRound(r->width() / scale),
-               qRound(r->height() / scale));
+  const auto topLeft = fromDevicePixels({r->left(), r->top()}, screens);
+  const auto bottomRight = fromDevicePixels({r->right(), r->bottom()}, screens);
+  if (!topLeft || !bottomRight) return std::nullopt;
+  return QRect(QPoint(topLeft->second.x, topLeft->second.y),
+               QPoint(bottomRight->second.x, bottomRight->second.y));
 }
 
 void TrayItem::update() {
