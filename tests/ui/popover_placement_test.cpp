@@ -137,6 +137,12 @@ TEST(PopoverPlacement, DevicePixelsFindTheirScreen) {
   EXPECT_EQ(fromDevicePixels({2800, 20}, screens), (Found{{0, {1400, 10}}}));
   EXPECT_EQ(fromDevicePixels({3000, 20}, screens), (Found{{1, {3000, 20}}}));
   EXPECT_EQ(fromDevicePixels({-5, 20}, screens), std::nullopt);
+  // An icon at an odd device row keeps every pixel it covers (its centre with it).
+  EXPECT_EQ(rectFromDevicePixels(PlacementRect{1417, 873, 22, 26}, screens),
+            (PlacementRect{708, 436, 12, 14}));
+  EXPECT_EQ(rectFromDevicePixels(PlacementRect{2890, 10, 22, 22}, screens),
+            (PlacementRect{2890, 10, 22, 22}));
+  EXPECT_EQ(rectFromDevicePixels(PlacementRect{2870, 10, 22, 22}, screens), std::nullopt);
 }
 
 }  // namespace

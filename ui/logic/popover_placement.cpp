@@ -51,6 +51,17 @@ std::optional<std::pair<std::size_t, PlacementPoint>> fromDevicePixels(
   return std::nullopt;
 }
 
+std::optional<PlacementRect> rectFromDevicePixels(PlacementRect device,
+                                                  std::span<const PlacementScreen> screens) {
+  if (device.width <= 0 || device.height <= 0) return std::nullopt;
+  const auto first = fromDevicePixels(PlacementPoint{device.x, device.y}, screens);
+  const auto last =
+      fromDevicePixels(PlacementPoint{device.right() - 1, device.bottom() - 1}, screens);
+  if (!first || !last || first->first != last->first) return std::nullopt;
+  const PlacementPoint a = first->second, b = last->second;
+  return PlacementRect{a.x, a.y, b.x - a.x + 1, b.y - a.y + 1};
+}
+
 PanelEdge panelEdge(const std::optional<PlacementRect>& anchor, const PlacementScreen& screen) {
   const std::array<int, 4> strip = strips(screen);
   constexpr std::array<PanelEdge, 4> edges = {PanelEdge::top, PanelEdge::bottom, PanelEdge::left,

@@ -42,6 +42,11 @@ inline constexpr int kPopoverMargin = 8;
 // times larger in device pixels. None when the point lies on no screen.
 std::optional<std::pair<std::size_t, PlacementPoint>> fromDevicePixels(
     PlacementPoint device, std::span<const PlacementScreen> screens);
+// A rectangle in device pixels (the X server's geometry of the tray icon) in device-independent
+// pixels: the smallest one covering every device pixel of it. None unless it lies on one
+// screen.
+std::optional<PlacementRect> rectFromDevicePixels(PlacementRect device,
+                                                  std::span<const PlacementScreen> screens);
 
 // The edge the tray's panel lines. `anchor`: the icon's geometry, or the clicked point as a
 // rectangle of no size; none when nothing is known. The edge whose reserved strip holds the

@@ -128,13 +128,10 @@ std::optional<QRect> TrayItem::iconGeometry() const {
   if ((sni_ && sni_->registered()) || !xembed_) return std::nullopt;
   const std::optional<QRect> r = xembed_->screenGeometry();
   if (!r || r->isEmpty()) return std::nullopt;
-  // The device pixels the icon covers, both corners taken to the screen's own pixels.
-  const std::vector<PlacementScreen> screens = placementScreens();
-  const auto topLeft = fromDevicePixels({r->left(), r->top()}, screens);
-  const auto bottomRight = fromDevicePixels({r->right(), r->bottom()}, screens);
-  if (!topLeft || !bottomRight) return std::nullopt;
-  return QRect(QPoint(topLeft->second.x, topLeft->second.y),
-               QPoint(bottomRight->second.x, bottomRight->second.y));
+  const auto icon = rectFromDevicePixels(
+      PlacementRect{r->x(), r->y(), r->width(), r->height()}, placementScreens());
+  if (!icon) return std::nullopt;
+  return QRect(icon->x, icon->y, icon->width, icon->height);
 }
 
 void TrayItem::update() {
