@@ -80,8 +80,17 @@ launch() {
     ${bus:+DBUS_SESSION_BUS_ADDRESS=$bus} QT_QUICK_BACKEND=software "${launch_env[@]}" "$app" "$@"
 }
 
-# The id of the top-level window with exactly this title, if one is shown.
-window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1; }
+# The id of the top-level window with exactly this title, if one is shown. xdotool gives up
+# with BadWindow when a window vanishes while it looks (a dialog being destroyed, say), which
+# would read as "none": it looks again.
+window() {
+  local out try
+  for try in 1 2 3 4 5; do
+    out=$(xdotool search --onlyvisible --name "^$1\$" 2>"$home/xdotool.err") || true
+    grep -q "X Error" "$home/xdotool.err" || break
+  done
+  [ -n "$out" ] && echo "${out%%$'\n'*}"
+}
 shown() { [ -n "$(window "$1")" ]; }
 gone() { [ -z "$(window "$1")" ]; }
 # key WINDOW-TITLE KEYS…: focuses the window and types keys into it.
