@@ -1,8 +1,8 @@
 #pragma once
-// The windows process, seen from the tray process: the popover and the dashboard run in a
-// program of their own (tempyra-windows), started when the user first asks for a window and
-// ended once every window has stayed closed a while. A closed interface then costs the tray
-// process nothing: it never loads Qt Quick, QML or the charts. The windows process reads the
+// The windows process, seen from the tray process: the popover, the dashboard and the tray
+// icon's own menu run in a program of their own (tempyra-windows), started when the user first
+// asks for a window and ended once every window has stayed closed a while. A closed interface
+// then costs the tray process nothing: it never loads Qt Widgets, Qt Quick, QML or the charts. The windows process reads the
 // monitor through a copy of its snapshots, sent here after every change, and sends the user's
 // commands back; its file dialogs answer the monitor's file chooser. What the dashboard showed
 // (page, range) is kept here and handed to the next windows process.

@@ -1,8 +1,9 @@
 #pragma once
 // The windows process's application: the popover and the dashboard over the copied monitor,
-// their file dialogs, and what it tells the tray process (which windows show, the dashboard's
-// page and range, the user's Quit). Windows are built on first need from one QML engine; the
-// tray process ends the whole process once they have stayed closed a while. Main thread only.
+// their file dialogs, the tray icon's own menu, and what it tells the tray process (which
+// windows show, the dashboard's page and range, the user's Quit). Windows are built on first
+// need from one QML engine; the tray process ends the whole process once they have stayed
+// closed a while. Main thread only.
 #include <QByteArray>
 #include <QObject>
 #include <QPoint>

@@ -304,8 +304,8 @@ bool XEmbedIcon::nativeEventFilter(const QByteArray& eventType, void* message, q
   const xcb_screen_t* screen = xScreen(connection());
   if (!screen) return false;
   if (moved->parent != screen->root) return false;  // docked
-  // A tray that quits hands the windows it holds back to the root window, mapped: the icon
-  // leaves at once, and the tray item looks for a tray again.
+  // A tray that quits leaves the windows it held on the root window (mapped, where it kept
+  // them in its save-set): the icon leaves at once, and the tray item looks for a tray again.
   QTimer::singleShot(0, this, [this, id] {
     if (!window_ || xcb_window_t(window_->winId()) != id) return;
     hide();
